@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what the build, the tests and the benchmarks need (idempotent).
+set -euo pipefail
+pkgs=(cmake ninja-build g++ binutils googletest libgtest-dev libgmock-dev
+      libbenchmark-dev clang-14 libclang-rt-14-dev swig python3-dev
+      libspdlog-dev libconcurrentqueue-dev libboost-dev iproute2 util-linux)
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

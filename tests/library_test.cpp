@@ -1,0 +1,40 @@
+// What the shared library needs at load time, read from its ELF dynamic section.
+#include <gtest/gtest.h>
+#include <cstdio>
+#include <set>
+#include <string>
+
+namespace {
+
+std::set<std::string> needed_libraries(const char* path, bool* read_ok) {
+    std::set<std::string> out;
+    *read_ok = false;
+    std::string cmd = std::string("readelf -d '") + path + "'";
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p) return out;
+    char line[512];
+    while (fgets(line, sizeof line, p)) {
+        std::string s(line);
+        if (s.find("Dynamic section") != std::string::npos) *read_ok = true;
+        if (s.find("(NEEDED)") == std::string::npos) continue;
+        auto a = s.find('['), b = s.find(']');
+        if (a != std::string::npos && b != std::string::npos && b > a) out.insert(s.substr(a + 1, b - a - 1));
+    }
+    pclose(p);
+    return out;
+}
+
+TEST(SharedLibrary, NeedsOnlyLibcLibmPthreadAndTheCxxRuntime) {
+    const std::set<std::string> allowed = {"libc.so.6", "libm.so.6", "libpthread.so.0",
+                                           "libstdc++.so.6", "libgcc_s.so.1"};
+    bool read_ok = false;
+    auto needed = needed_libraries(TRV_LIBRARY_PATH, &read_ok);
+    ASSERT_TRUE(read_ok) << "could not read the dynamic section of " << TRV_LIBRARY_PATH;
+    for (const auto& lib : needed) {
+        // Sanitizer builds add their runtimes; nothing else may appear.
+        if (lib.rfind("libasan", 0) == 0 || lib.rfind("libubsan", 0) == 0 || lib.rfind("libtsan", 0) == 0) continue;
+        EXPECT_TRUE(allowed.count(lib)) << "unexpected load-time dependency " << lib;
+    }
+}
+
+}  // namespace
