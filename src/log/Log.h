@@ -3,13 +3,31 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <type_traits>
 
 namespace nq {
 namespace log {
 
 enum LogLevel : int { FATAL = 0, ERROR = 1, WARN = 2, INFO = 3, DEBUG = 4, TRACE = 5 };
 
-struct log_item_t;
+// One deferred line inside a thread's block (packed, little-endian):
+//   0 u16 size | 2 u8 level | 3 u8 channel | 4 u32 tid | 8 u64 format id
+//   16 u64 logger clock | 24 u8 argument count | 25 arguments...
+struct __attribute__((packed)) log_item_t {
+    uint16_t size;
+    uint8_t level;
+    uint8_t channel;
+    uint32_t tid;
+    uint64_t format;
+    uint64_t clock;
+    uint8_t arg_count;
+};
+static_assert(sizeof(log_item_t) == 25, "log item header is 25 bytes");
+
+constexpr unsigned long kMaxItemSize = 4096;
+constexpr unsigned kMaxArgs = 128;
+constexpr unsigned kMaxStringChars = 238;
 
 class Log {
 public:
@@ -22,9 +40,107 @@ public:
     static int log_level_;
 };
 
+// Formats `fmt` by printf rules with the packed arguments at `args`, which
+// points at the argument-count byte followed by the encoded arguments (the
+// layout that encode_args writes, and bytes 24.. of a log item). Writes at most
+// `size` bytes including the NUL; returns the printf-style length, or -1.
+// String arguments are NUL-terminated in place, so `args` must be writable.
+int va_printf(char* buf, unsigned long size, const char* fmt, unsigned char* args);
+
+// ---------------------------------------------------------------------------
+// Argument encoding shared by the log front end and the thread's last error.
+//
+// encode_args(out, room, args...) writes the argument count byte and then each
+// argument (type byte + value) into out[0..room), and returns the number of
+// bytes used, or -1 when they do not fit (nothing past out + room is touched).
+// Encoding: integers, enums and pointers by their type's size (type byte 1..8),
+// floating point as a double (type 10), const char* / char* as strings (type
+// 16 + n, n bytes including the NUL at the first 8-aligned address after the
+// type byte; at most 238 characters are kept, a longer string gets type 255;
+// a null string is stored as "(null)").
+// String data is aligned on the absolute address, so an encoded buffer must be
+// read (va_printf) at an address with the same value modulo 8 as where it was
+// written; copy it only between 8-aligned buffers.
+// ---------------------------------------------------------------------------
+namespace detail {
+
+struct ArgWriter {
+    unsigned char* p;
+    unsigned char* end;
+    bool ok;
+};
+
+inline void put_string(ArgWriter& w, const char* s) {
+    if (!w.ok) return;
+    if (s == nullptr) s = "(null)";
+    size_t len = ::strnlen(s, kMaxStringChars);
+    size_t n = len + 1;  // kept characters plus one more byte
+    uintptr_t type_at = reinterpret_cast<uintptr_t>(w.p);
+    uintptr_t data_at = (type_at + 1 + 7) & ~static_cast<uintptr_t>(7);
+    uintptr_t end = reinterpret_cast<uintptr_t>(w.end);
+    if (type_at >= end || data_at > end || end - data_at < n) {
+        w.ok = false;
+        return;
+    }
+    *w.p = static_cast<unsigned char>(16 + n);
+    unsigned char* data = reinterpret_cast<unsigned char*>(data_at);
+    std::memset(w.p + 1, 0, static_cast<size_t>(data - (w.p + 1)));
+    std::memcpy(data, s, n);
+    w.p = data + n;
+}
+
+inline void put_raw(ArgWriter& w, unsigned char type, const void* v, size_t n) {
+    if (!w.ok) return;
+    if (static_cast<size_t>(w.end - w.p) < n + 1) {
+        w.ok = false;
+        return;
+    }
+    *w.p = type;
+    std::memcpy(w.p + 1, v, n);
+    w.p += n + 1;
+}
+
+inline void put_arg(ArgWriter& w, const char* s) { put_string(w, s); }
+inline void put_arg(ArgWriter& w, char* s) { put_string(w, s); }
+
+template <class T>
+inline void put_arg(ArgWriter& w, T v) {
+    static_assert(std::is_integral<T>::value || std::is_enum<T>::value || std::is_pointer<T>::value ||
+                      std::is_floating_point<T>::value || std::is_same<T, std::nullptr_t>::value,
+                  "log arguments must be integers, enums, pointers, floating point or C strings");
+    if constexpr (std::is_floating_point<T>::value) {
+        static_assert(sizeof(T) <= sizeof(double), "long double cannot be logged");
+        double d = static_cast<double>(v);
+        put_raw(w, 10, &d, sizeof d);
+    } else if constexpr (std::is_same<T, std::nullptr_t>::value) {
+        uint64_t z = 0;
+        put_raw(w, 8, &z, sizeof z);
+    } else if constexpr (std::is_pointer<T>::value) {
+        const void* q = reinterpret_cast<const void*>(v);
+        put_raw(w, sizeof q, &q, sizeof q);
+    } else {
+        static_assert(sizeof(T) <= 8, "integer arguments are at most 8 bytes");
+        put_raw(w, sizeof(T), &v, sizeof(T));
+    }
+}
+
+}  // namespace detail
+
+template <class... A>
+inline long encode_args(unsigned char* out, size_t room, A... args) {
+    static_assert(sizeof...(A) <= kMaxArgs, "at most 128 log arguments");
+    if (room < 1) return -1;
+    detail::ArgWriter w{out + 1, out + room, true};
+    *out = static_cast<unsigned char>(sizeof...(A));
+    (detail::put_arg(w, args), ...);
+    (void)w;
+    if (!w.ok) return -1;
+    return static_cast<long>(w.p - out);
+}
+
 }  // namespace log
 }  // namespace nq
 
-// Producer front end (implemented in LogFront.h):
+// Producer front end:
 //   LOG_ERROR("fmt %d", x);  LOG_WARN, LOG_INFO, LOG_DEBUG, LOG_TRACE, LOG_FATAL
 #include "log/LogFront.h"

@@ -1,0 +1,5 @@
+if(NOT TRV_FUZZ)
+  add_executable(trv_example ${CMAKE_SOURCE_DIR}/examples/trv_example.cpp)
+  target_link_libraries(trv_example PRIVATE trv_threads trv_log)
+  set_target_properties(trv_example PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/examples)
+endif()

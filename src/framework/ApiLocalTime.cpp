@@ -1,0 +1,44 @@
+#include "framework/ApiLocalTime.h"
+
+#include <sys/time.h>
+#include <ctime>
+
+namespace nq { namespace api {
+
+ApiLocalTime ApiLocalTime::local_time_{};
+
+bool ApiLocalTime::initialize() {
+    update_local_time();
+    return true;
+}
+
+void ApiLocalTime::update_local_time() {
+    timeval tv;
+    gettimeofday(&tv, nullptr);
+    set_local_time(uint64_t(tv.tv_sec) * 1000 + uint64_t(tv.tv_usec) / 1000);
+}
+
+void ApiLocalTime::set_local_time(uint64_t epoch_ms) {
+    // The broken-down time changes once a second; the refresh runs every
+    // 100 us, so keep the last conversion per thread.
+    thread_local time_t last_sec = -1;
+    thread_local struct tm last_tm;
+    const time_t sec = time_t(epoch_ms / 1000);
+    const uint64_t ms = epoch_ms % 1000;
+    if (sec != last_sec) {
+        if (!localtime_r(&sec, &last_tm)) return;
+        last_sec = sec;
+    }
+    const struct tm& t = last_tm;
+    const uint64_t date = uint64_t(t.tm_year + 1900) * 10000 + uint64_t(t.tm_mon + 1) * 100 + uint64_t(t.tm_mday);
+    const uint64_t hhmmss = uint64_t(t.tm_hour) * 10000 + uint64_t(t.tm_min) * 100 + uint64_t(t.tm_sec);
+    const uint64_t day_ms = uint64_t(t.tm_hour) * 3600000 + uint64_t(t.tm_min) * 60000 + uint64_t(t.tm_sec) * 1000 + ms;
+    ApiLocalTime& c = local_time_;
+    c.date_.store(date, std::memory_order_relaxed);
+    c.hhmmss_.store(hhmmss, std::memory_order_relaxed);
+    c.hhmmssmmm_.store(hhmmss * 1000 + ms, std::memory_order_relaxed);
+    c.epoch_ms_.store(epoch_ms, std::memory_order_relaxed);
+    c.day_ms_.store(day_ms, std::memory_order_relaxed);
+}
+
+}}  // namespace nq::api

@@ -1,0 +1,138 @@
+#include "framework/ApiServiceWorker.h"
+
+#include <time.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "framework/AllocMem.h"
+#include "log/Log.h"
+
+namespace nq { namespace api {
+
+namespace {
+
+ApiTaskQueue* create_queue(unsigned long slots) {
+    void* mem = alloc_mem(sizeof(ApiTaskQueue), alignof(ApiTaskQueue));
+    if (mem == nullptr) return nullptr;
+    auto* q = new (mem) ApiTaskQueue(slots);
+    if (!q->initialize()) {
+        q->~ApiTaskQueue();
+        std::free(mem);
+        return nullptr;
+    }
+    return q;
+}
+
+void destroy_queue(ApiTaskQueue* q, const void* owner) {
+    if (q == nullptr) return;
+    while (void* p = q->pop()) {
+        auto* copy = static_cast<unsigned char*>(p);
+        if (ApiServiceWorker::copy_owner(copy) == owner) ApiServiceWorker::free_message(copy);
+    }
+    q->~ApiTaskQueue();
+    std::free(q);
+}
+
+}  // namespace
+
+ApiServiceWorker::ApiServiceWorker(const char* name)
+    : ApiServiceThread(name), normal_queue_(nullptr), urgent_queue_(nullptr) {}
+
+ApiServiceWorker::~ApiServiceWorker() {
+    destroy_queue(normal_queue_, this);
+    destroy_queue(urgent_queue_, this);
+}
+
+bool ApiServiceWorker::initialize() {
+    if (normal_queue_ == nullptr) {
+        normal_queue_ = create_queue(kQueueSlots);
+        if (normal_queue_ == nullptr) {
+            LOG_ERROR("allocate task queue fail: { name = %s }", name_);
+            return false;
+        }
+    }
+    if (urgent_queue_ == nullptr) {
+        urgent_queue_ = create_queue(kQueueSlots);
+        if (urgent_queue_ == nullptr) {
+            LOG_ERROR("allocate urgent task queue fail: { name = %s }", name_);
+            return false;
+        }
+    }
+    return true;
+}
+
+void* ApiServiceWorker::copy_owner(const unsigned char* copy) {
+    void* owner;
+    std::memcpy(&owner, copy + kOwnerOffset, sizeof(owner));
+    return owner;
+}
+
+void ApiServiceWorker::set_copy_owner(unsigned char* copy, const void* owner) {
+    std::memcpy(copy + kOwnerOffset, &owner, sizeof(owner));
+}
+
+unsigned char* ApiServiceWorker::dup_message(const Message* msg) {
+    if (msg == nullptr) return nullptr;
+    const void* hdr = msg->frame_ != nullptr ? static_cast<const void*>(msg->frame_)
+                                             : static_cast<const void*>(msg->header_);
+    if (hdr == nullptr) return nullptr;
+    const uint32_t length = frame_length(hdr);
+    if (length < kFrameHeaderSize) return nullptr;
+    if (msg->frame_ == nullptr && msg->body_ == nullptr && length > kFrameHeaderSize) return nullptr;
+    auto* copy = static_cast<unsigned char*>(alloc_mem(length, 16));
+    if (copy == nullptr) return nullptr;
+    if (msg->frame_ != nullptr) {
+        std::memcpy(copy, msg->frame_, length);
+    } else {
+        std::memcpy(copy, msg->header_, kFrameHeaderSize);
+        if (length > kFrameHeaderSize) std::memcpy(copy + kFrameHeaderSize, msg->body_, length - kFrameHeaderSize);
+    }
+    return copy;
+}
+
+void ApiServiceWorker::free_message(unsigned char* copy) { std::free(copy); }
+
+void ApiServiceWorker::queue_copy(ApiTaskQueue* queue, const Message* msg) {
+    if (queue == nullptr) {
+        LOG_ERROR("task dropped, worker not initialized: { name = %s }", name_);
+        return;
+    }
+    unsigned char* copy = dup_message(msg);
+    if (copy == nullptr) {
+        LOG_ERROR("task dropped, copy message fail: { name = %s }", name_);
+        return;
+    }
+    set_copy_owner(copy, this);
+    queue->push(copy);
+}
+
+void ApiServiceWorker::add_task(const Message* msg) { queue_copy(normal_queue_, msg); }
+
+void ApiServiceWorker::add_urgent_task(const Message* msg) { queue_copy(urgent_queue_, msg); }
+
+unsigned char* ApiServiceWorker::get_first_task() {
+    void* p = urgent_queue_ != nullptr ? urgent_queue_->pop() : nullptr;
+    if (p == nullptr && normal_queue_ != nullptr) p = normal_queue_->pop();
+    return static_cast<unsigned char*>(p);
+}
+
+void ApiServiceWorker::work_proc() {
+    while (continue_work()) {
+        unsigned char* copy = get_first_task();
+        if (copy == nullptr) {
+            timespec ts{0, 100000};
+            nanosleep(&ts, nullptr);
+            continue;
+        }
+        Message m;
+        m.header_ = reinterpret_cast<MessageHeader*>(copy);
+        m.body_ = copy + kFrameHeaderSize;
+        m.frame_ = copy;
+        do_one_task(&m);
+        if (copy_owner(copy) == this) free_message(copy);
+    }
+}
+
+}}

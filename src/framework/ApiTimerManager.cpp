@@ -1,0 +1,174 @@
+#include "framework/ApiTimerManager.h"
+
+#include <cstring>
+#include <new>
+
+#include "framework/AllocMem.h"
+#include "framework/ApiLocalTime.h"
+#include "framework/ServiceProvider.h"
+#include "framework/TimerCheckThread.h"
+#include "framework/TimerRecycleThread.h"
+#include "log/Log.h"
+
+namespace nq { namespace api {
+
+namespace {
+
+template <typename T>
+T* construct_thread(ApiTimerManager* manager) {
+    void* mem = alloc_mem(sizeof(T), alignof(T) < 8 ? 8 : alignof(T));
+    return mem ? new (mem) T(manager) : nullptr;
+}
+
+class MutexGuard {
+public:
+    explicit MutexGuard(pthread_mutex_t* m) : m_(m) { pthread_mutex_lock(m_); }
+    ~MutexGuard() { pthread_mutex_unlock(m_); }
+    MutexGuard(const MutexGuard&) = delete;
+    MutexGuard& operator=(const MutexGuard&) = delete;
+
+private:
+    pthread_mutex_t* m_;
+};
+
+}  // namespace
+
+ApiTimerManager::ApiTimerManager(ServiceProvider* provider)
+    : free_list_(nullptr), provider_(provider), check_thread_(nullptr), recycle_thread_(nullptr) {
+    for (timer_queue_t& q : queues_) {
+        q.id_.store(0, std::memory_order_relaxed);
+        q.interval_ms_ = 0;
+        q.head_.store(nullptr, std::memory_order_relaxed);
+        q.tail_ = nullptr;
+    }
+    pthread_mutex_init(&mutex_, nullptr);
+}
+
+bool ApiTimerManager::initialize() {
+    check_thread_ = construct_thread<TimerCheckThread>(this);
+    if (!check_thread_) return false;
+    recycle_thread_ = construct_thread<TimerRecycleThread>(this);
+    return recycle_thread_ != nullptr;
+}
+
+bool ApiTimerManager::create_timer_queue(unsigned long id, unsigned long interval_ms) {
+    // Id 0 marks an unused slot; a queue under it could never be found.
+    if (id == 0) return false;
+    MutexGuard lock(&mutex_);
+    for (timer_queue_t& q : queues_) {
+        if (q.id_.load(std::memory_order_relaxed) != 0) continue;
+        q.interval_ms_ = interval_ms;
+        q.head_.store(nullptr, std::memory_order_relaxed);
+        q.tail_ = nullptr;
+        // "timer" may already be scanning the slots: the id goes last.
+        q.id_.store(id, std::memory_order_release);
+        return true;
+    }
+    return false;
+}
+
+ApiTimerManager::timer_queue_t* ApiTimerManager::find_queue(unsigned long id) {
+    if (id == 0) return nullptr;  // would match an unused slot
+    for (timer_queue_t& q : queues_) {
+        if (q.id_.load(std::memory_order_acquire) == id) return &q;
+    }
+    return nullptr;
+}
+
+ApiTimerManager::timer_node_t* ApiTimerManager::alloc_timer() {
+    timer_node_t* node = free_list_;
+    if (node) {
+        free_list_ = node->next_.load(std::memory_order_relaxed);
+        return node;
+    }
+    void* mem = alloc_mem(sizeof(timer_node_t), 16);
+    return mem ? new (mem) timer_node_t() : nullptr;
+}
+
+void* ApiTimerManager::create_timer(unsigned long queue_id, void* data, unsigned long size) {
+    if (data == nullptr || size == 0) {
+        LOG_ERROR("create timer failed, invalid user_data: { queue_id = %lu, user_data = %p, size = %lu }",
+                  queue_id, data, size);
+        return nullptr;
+    }
+    if (size > kMaxUserData) {
+        LOG_ERROR("create timer failed, user_data_size too large: { queue_id = %lu, size = %lu, max = %lu }",
+                  queue_id, size, kMaxUserData);
+        return nullptr;
+    }
+    timer_queue_t* q = find_queue(queue_id);
+    if (!q) return nullptr;
+
+    MutexGuard lock(&mutex_);
+    timer_node_t* node = alloc_timer();
+    if (!node) return nullptr;
+    std::memcpy(node->data_, data, size);
+    // No bytes of an earlier timer stay behind the copy.
+    std::memset(node->data_ + size, 0, kMaxUserData - size);
+    node->next_.store(nullptr, std::memory_order_relaxed);
+    node->queue_id_.store(queue_id, std::memory_order_relaxed);
+    uint64_t due = ApiLocalTime::epoch_ms() + q->interval_ms_;
+    if (due == 0) due = 1;  // 0 means fired
+    // Release: whoever sees this due time also sees the node's other fields.
+    node->due_.store(due, std::memory_order_release);
+    if (q->tail_)
+        q->tail_->next_.store(node, std::memory_order_release);
+    else
+        q->head_.store(node, std::memory_order_release);
+    q->tail_ = node;
+    return node->data_;
+}
+
+void ApiTimerManager::check_timer_proc() {
+    for (timer_queue_t& q : queues_) {
+        if (q.id_.load(std::memory_order_acquire) != 0) check_timer(&q);
+    }
+}
+
+void ApiTimerManager::check_timer(timer_queue_t* q) {
+    const uint64_t qid = q->id_.load(std::memory_order_acquire);
+    if (qid == 0) return;
+    timer_node_t* node = q->head_.load(std::memory_order_acquire);
+    if (!node) return;
+    // The due time first: a node seen pending here that was reused since it
+    // was read as head shows its new queue id, as the creator set that before
+    // the due time.
+    uint64_t due = node->due_.load(std::memory_order_acquire);
+    if (due == 0) return;  // fired, waiting for recycling
+    if (node->queue_id_.load(std::memory_order_relaxed) != qid) return;
+    const uint64_t now = ApiLocalTime::epoch_ms();
+    while (due != 0 && due <= now) {
+        // Read the link before marking the node fired: from then on the
+        // recycler may take the node.
+        timer_node_t* next = node->next_.load(std::memory_order_acquire);
+        if (provider_) provider_->on_timer(qid, node->data_);
+        node->due_.store(0, std::memory_order_release);
+        if (!next) break;
+        node = next;
+        due = node->due_.load(std::memory_order_acquire);
+    }
+}
+
+void ApiTimerManager::recycle_timer_proc() {
+    for (timer_queue_t& q : queues_) {
+        if (q.id_.load(std::memory_order_acquire) != 0) recycle_timer(&q);
+    }
+}
+
+void ApiTimerManager::recycle_timer(timer_queue_t* q) {
+    MutexGuard lock(&mutex_);
+    timer_node_t* node = q->head_.load(std::memory_order_relaxed);
+    // Acquire pairs with the firing thread's store of 0: its use of the data
+    // is over before the node is reused.
+    while (node && node->due_.load(std::memory_order_acquire) == 0) {
+        timer_node_t* next = node->next_.load(std::memory_order_relaxed);
+        q->head_.store(next, std::memory_order_release);
+        if (node == q->tail_) q->tail_ = nullptr;
+        node->queue_id_.store(0, std::memory_order_relaxed);
+        node->next_.store(free_list_, std::memory_order_relaxed);
+        free_list_ = node;
+        node = next;
+    }
+}
+
+}}  // namespace nq::api

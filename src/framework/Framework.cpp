@@ -1,0 +1,78 @@
+#include "framework/Framework.h"
+
+#include <x86intrin.h>
+
+#include <new>
+
+#include "framework/AllocMem.h"
+#include "framework/MessageHandler.h"
+#include "framework/ServiceFunc.h"
+#include "framework/TcpMessageIO.h"
+#include "framework/TcpSession.h"
+
+namespace nq { namespace api {
+
+Framework::Framework() : message_io_(nullptr), handler_count_(0) {
+    for (auto& h : handlers_) h = nullptr;
+}
+
+Framework::~Framework() {}
+
+void Framework::post_message(unsigned long session_id, Message* message) {
+    if (message_io_ != nullptr) message_io_->post_message(session_id, message);
+}
+
+bool Framework::initialize() {
+    message_io_ = create_message_io();
+    if (message_io_ == nullptr) return false;
+    if (handler_count_ > kMaxHandlers) return false;
+    for (unsigned long i = 1; i <= handler_count_; ++i) {
+        if (handlers_[i] != nullptr) continue;
+        void* mem = alloc_mem(sizeof(MessageHandler), 8);
+        if (mem == nullptr) return false;
+        auto* h = new (mem) MessageHandler(this);
+        if (!h->initialize()) return false;
+        handlers_[i] = h;
+    }
+    return true;
+}
+
+unsigned long Framework::open_session(unsigned long count, const sockaddr* addresses, const sockaddr* local,
+                                      unsigned char type) {
+    if (message_io_ == nullptr || count == 0 || addresses == nullptr) return 0;
+    unsigned int aux;
+    const unsigned long start = static_cast<unsigned long>(__rdtscp(&aux)) % count;
+    const auto* base = reinterpret_cast<const unsigned char*>(addresses);
+    for (unsigned long i = start; i < start + count; ++i) {
+        const auto* remote = reinterpret_cast<const sockaddr*>(base + 16 * (i % count));
+        const int socket = TcpSession::tcp_connect(remote, local);
+        if (socket >= 0) return message_io_->open_session(socket, type);
+    }
+    return 0;
+}
+
+void Framework::close_session(unsigned long session_id, bool wait) {
+    if (message_io_ != nullptr) message_io_->close_session(session_id, wait);
+}
+
+void Framework::dispatch_message(Message* message) {
+    if (message == nullptr) return;
+    const unsigned long index = get_message_handler(message);
+    if (index == 0 || index > handler_count_ || handlers_[index] == nullptr) return;
+    handlers_[index]->add_task(message);
+}
+
+void Framework::process_message(Message* message) {
+    if (message == nullptr || message->header_ == nullptr) return;
+    const uint32_t code = frame_service_code(message->header_);
+    if (code >= ServiceFunc::kTableSize) return;  // 0x3fff: no code
+    ServiceFunc* handler = ServiceFunc::service_func_[code];
+    if (handler != nullptr) handler->service_func(message);
+}
+
+void Framework::message_handler_bind_cpu_core(int index, int core) {
+    if (index < 1 || static_cast<unsigned long>(index) > handler_count_ || handlers_[index] == nullptr) return;
+    handlers_[index]->rebind_cpu_core(core);
+}
+
+}}  // namespace nq::api

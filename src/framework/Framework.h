@@ -1,0 +1,38 @@
+// Base of the library's framework: the TCP transport, up to seven
+// "msg_handler" workers, and the two-step routing of incoming frames.
+#pragma once
+#include <sys/socket.h>
+
+#include "framework/Message.h"
+
+namespace nq { namespace api {
+
+class TcpMessageIO;
+class MessageHandler;
+
+class Framework {
+public:
+    static constexpr unsigned long kMaxHandlers = 7;
+
+    Framework();
+    virtual ~Framework();
+    virtual void post_message(unsigned long session_id, Message* message);
+    virtual bool initialize();
+    virtual TcpMessageIO* create_message_io() = 0;
+    // Handler index 1..count for a frame, 0 to drop it (on "msg_receiver").
+    virtual unsigned long get_message_handler(Message* message) = 0;
+
+    // addresses: count IPv4 socket addresses of 16 bytes each.
+    unsigned long open_session(unsigned long count, const sockaddr* addresses, const sockaddr* local,
+                               unsigned char type);
+    void close_session(unsigned long session_id, bool wait);
+    void dispatch_message(Message* message);
+    void process_message(Message* message);
+    void message_handler_bind_cpu_core(int index, int core);
+
+    TcpMessageIO* message_io_;
+    unsigned long handler_count_;
+    MessageHandler* handlers_[kMaxHandlers + 1];
+};
+
+}}  // namespace nq::api

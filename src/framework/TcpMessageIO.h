@@ -1,0 +1,64 @@
+// The TCP transport: a table of sessions, one epoll instance, and the
+// receiver, sender and heartbeat threads that serve all sessions.
+#pragma once
+#include <pthread.h>
+
+#include <atomic>
+#include <cstdint>
+
+#include "framework/Message.h"
+
+namespace nq { namespace api {
+
+class TcpSession;
+class Framework;
+class ApiMessageSender;
+class ApiMessageReceiver;
+
+// (time(NULL) XOR getpid()) & 0xfffffff, computed once per process.
+uint64_t session_startup_tag();
+
+class TcpMessageIO {
+public:
+    static constexpr unsigned long kSlotCount = 65536;  // slot 0 is never used
+    static constexpr uint64_t kMaxOpenCounter = 0xffffe;
+    static constexpr uint32_t kHeartbeatCode = 2;
+    static constexpr uint32_t kHeartbeatLength = 72;
+
+    explicit TcpMessageIO(Framework* framework);
+    virtual ~TcpMessageIO();
+    virtual void on_disconnect(unsigned long session_id, unsigned char type);
+    virtual TcpSession* create_session_object() = 0;
+    virtual void on_open_session(unsigned long session_id);
+    virtual void on_close_session(TcpSession* session);
+
+    bool initialize();
+    unsigned long open_session(int socket, unsigned char type);
+    TcpSession* acquire_session(unsigned long id);
+    void close_session(unsigned long id, bool wait);
+    void post_message(unsigned long id, Message* message);
+    void send_message(const Message* message);
+
+    // One round of the receiver; returns the number of epoll events served.
+    int epoll_receive_proc();
+    // One pass of the sweep over every session.
+    void heartbeat_check_proc();
+
+    unsigned long alloc_session(unsigned long counter, int socket, unsigned char type);
+    bool add_into_epoll(int socket, unsigned long id);
+
+    int epoll_fd_;
+    std::atomic<uint64_t> open_counter_;
+    std::atomic<TcpSession*> sessions_[kSlotCount];
+    ApiMessageSender* sender_;
+    ApiMessageReceiver* receiver_;
+    Framework* framework_;
+    pthread_mutex_t mutex_;
+    // Slots 1..slot_high_ - 1 hold objects (they are filled in order).
+    std::atomic<unsigned long> slot_high_;
+
+private:
+    void sweep_session(TcpSession* session);
+};
+
+}}  // namespace nq::api

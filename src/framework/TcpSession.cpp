@@ -1,0 +1,195 @@
+#include "framework/TcpSession.h"
+
+#include <errno.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/epoll.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "framework/AllocMem.h"
+#include "framework/ApiLocalTime.h"
+#include "framework/Message.h"
+#include "framework/TcpMessageIO.h"
+#include "log/Log.h"
+
+namespace nq { namespace api {
+
+TcpSession::TcpSession(TcpMessageIO* io)
+    : socket_(-1), type_(0), alive_(0), closed_by_user_(0), session_id_(0), ref_count_(0),
+      last_recv_time_(0), attach_time_(0), close_time_(0), heartbeat_timeout_(kHeartbeatTimeoutMs),
+      read_count_(0), write_count_(0), ring_size_(kRingSize), ring_(nullptr), io_(io), retired_(0),
+      broken_(0) {}
+
+TcpSession::~TcpSession() {
+    if (ring_ != nullptr) std::free(ring_ - kGuardSize);
+}
+
+bool TcpSession::initialize() {
+    if (ring_ != nullptr) return true;
+    auto* block = static_cast<unsigned char*>(alloc_mem(kGuardSize + ring_size_, 16));
+    if (block == nullptr) return false;
+    ring_ = block + kGuardSize;
+    return true;
+}
+
+void TcpSession::attach(int socket) {
+    socket_ = socket;
+    closed_by_user_ = 0;
+    read_count_ = 0;
+    write_count_ = 0;
+    close_time_ = 0;
+    broken_ = 0;
+    retired_.store(0, std::memory_order_relaxed);
+    const uint64_t now = ApiLocalTime::epoch_ms();
+    last_recv_time_.store(now, std::memory_order_relaxed);
+    attach_time_ = now;
+    // Last: a thread that sees the session alive also sees the fields above.
+    alive_.store(1, std::memory_order_seq_cst);
+}
+
+bool TcpSession::acquire() {
+    ref_count_.fetch_add(1, std::memory_order_seq_cst);
+    if (alive_.load(std::memory_order_seq_cst) == 0) {
+        ref_count_.fetch_sub(1, std::memory_order_acq_rel);
+        return false;
+    }
+    return true;
+}
+
+void TcpSession::release() { ref_count_.fetch_sub(1, std::memory_order_acq_rel); }
+
+void TcpSession::mark_dead() {
+    alive_.store(0, std::memory_order_seq_cst);
+    if (retired_.exchange(1, std::memory_order_acq_rel) != 0 || socket_ < 0) return;
+    // Level-triggered epoll would report a closed peer at every round until
+    // the sweep closes the socket; shutdown wakes a sender blocked on a peer
+    // that stopped reading.
+    if (io_ != nullptr && io_->epoll_fd_ >= 0) epoll_ctl(io_->epoll_fd_, EPOLL_CTL_DEL, socket_, nullptr);
+    shutdown(socket_, SHUT_RDWR);
+}
+
+void TcpSession::disconnect() {
+    if (socket_ < 0) return;
+    if (ref_count_.load(std::memory_order_seq_cst) != 0) return;
+    close(socket_);
+    socket_ = -1;
+    close_time_ = ApiLocalTime::epoch_ms();
+}
+
+bool TcpSession::is_disconnect() const {
+    return socket_ < 0 && close_time_ != 0 && close_time_ + 1000 < ApiLocalTime::epoch_ms();
+}
+
+void TcpSession::free_session() { session_id_.store(0, std::memory_order_release); }
+
+int TcpSession::check_heartbeat() const {
+    const uint64_t now = ApiLocalTime::epoch_ms();
+    if (last_recv_time_.load(std::memory_order_relaxed) + heartbeat_timeout_ < now) return -1;
+    if (attach_time_ + 1000 < now) return 1;
+    return 0;
+}
+
+long TcpSession::receive_data() {
+    const uint64_t used = write_count_ - read_count_;
+    const uint64_t free_space = ring_size_ - used;
+    if (free_space == 0) return 0;
+    const uint64_t pos = write_count_ % ring_size_;
+    // Never past the ring's end, and never over bytes not yet framed.
+    uint64_t want = ring_size_ - pos;
+    if (want > free_space) want = free_space;
+    const long got = tcp_recv(ring_ + pos, want);
+    if (got > 0) write_count_ += static_cast<uint64_t>(got);
+    return got;
+}
+
+long TcpSession::tcp_recv(unsigned char* buffer, unsigned long size) {
+    unsigned long done = 0;
+    while (done < size) {
+        const ssize_t n = recv(socket_, buffer + done, size - done, MSG_DONTWAIT);
+        if (n > 0) {
+            done += static_cast<unsigned long>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
+        // End of stream or a receive error.
+        alive_.store(0, std::memory_order_seq_cst);
+        return static_cast<long>(done);
+    }
+    last_recv_time_.store(ApiLocalTime::epoch_ms(), std::memory_order_relaxed);
+    return static_cast<long>(done);
+}
+
+unsigned char* TcpSession::get_message() {
+    if (broken_) return nullptr;
+    const uint64_t available = write_count_ - read_count_;
+    if (available < kFrameHeaderSize) return nullptr;
+    const uint64_t offset = read_count_ % ring_size_;
+    const uint64_t before_end = ring_size_ - offset;
+    unsigned char* header = ring_ + offset;
+    if (before_end < kFrameHeaderSize) {
+        // The header crosses the ring's end: move its first part in front of
+        // the ring start, where it continues into the rest.
+        header = ring_ - before_end;
+        std::memcpy(header, ring_ + offset, before_end);
+    }
+    const uint64_t length = frame_length(header);
+    if (length < kFrameHeaderSize || length > kMaxFrameLength || length > ring_size_) {
+        LOG_ERROR("receive bad frame length, session dropped: { session_id = %lu, length = %lu }",
+                  (unsigned long)session_id(), (unsigned long)length);
+        broken_ = 1;
+        mark_dead();
+        return nullptr;
+    }
+    if (available < length) return nullptr;
+    read_count_ += length;
+    if (before_end >= kFrameHeaderSize && before_end < length) {
+        header = ring_ - before_end;
+        std::memcpy(header, ring_ + offset, before_end);
+    }
+    return header;
+}
+
+long TcpSession::send_data(const void* buffer, unsigned long size) { return tcp_send(buffer, size); }
+
+long TcpSession::tcp_send(const void* buffer, unsigned long size) {
+    const auto* p = static_cast<const unsigned char*>(buffer);
+    unsigned long done = 0;
+    while (done < size) {
+        const ssize_t n = send(socket_, p + done, size - done, MSG_NOSIGNAL);
+        if (n >= 0) {
+            done += static_cast<unsigned long>(n);
+            continue;
+        }
+        if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) continue;
+        alive_.store(0, std::memory_order_seq_cst);
+        break;
+    }
+    return static_cast<long>(done);
+}
+
+int TcpSession::tcp_connect(const sockaddr* remote, const sockaddr* local) {
+    const int fd = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (fd < 0) {
+        LOG_ERROR("create socket fail(%s).", strerror(errno));
+        return -1;
+    }
+    int one = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof(one));
+    if (local != nullptr && bind(fd, local, sizeof(sockaddr_in)) != 0) {
+        LOG_ERROR("socket bind fail(%s).", strerror(errno));
+        close(fd);
+        return -1;
+    }
+    if (connect(fd, remote, sizeof(sockaddr_in)) != 0) {
+        LOG_ERROR("socket connect fail(%s).", strerror(errno));
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+}}  // namespace nq::api

@@ -1,0 +1,74 @@
+// One TCP connection to a gateway: socket, state flags, reference count,
+// heartbeat times and the receive ring that frames are cut from.
+#pragma once
+#include <sys/socket.h>
+
+#include <atomic>
+#include <cstdint>
+
+namespace nq { namespace api {
+
+class TcpMessageIO;
+
+class TcpSession {
+public:
+    static constexpr uint64_t kRingSize = 256 * 1024;
+    // Bytes in front of the ring; a frame that wraps is made contiguous there,
+    // which also bounds the frame length.
+    static constexpr uint64_t kGuardSize = 64 * 1024;
+    static constexpr uint64_t kMaxFrameLength = kGuardSize;
+    static constexpr uint64_t kHeartbeatTimeoutMs = 5000;
+
+    explicit TcpSession(TcpMessageIO* io);
+    virtual ~TcpSession();
+
+    bool initialize();
+    void attach(int socket);
+    bool acquire();
+    void release();
+    void disconnect();
+    bool is_disconnect() const;
+    void free_session();
+    int check_heartbeat() const;
+
+    // Marks the session dead and, once per connection, takes its socket out of
+    // epoll and shuts it down so that nobody waits on it any more. The caller
+    // must hold a reference or the transport's table mutex (the socket is then
+    // guaranteed to be open).
+    void mark_dead();
+
+    long receive_data();
+    long tcp_recv(unsigned char* buffer, unsigned long size);
+    unsigned char* get_message();
+    long send_data(const void* buffer, unsigned long size);
+    long tcp_send(const void* buffer, unsigned long size);
+
+    static int tcp_connect(const sockaddr* remote, const sockaddr* local);
+
+    bool is_alive() const { return alive_.load(std::memory_order_acquire) != 0; }
+    uint64_t session_id() const { return session_id_.load(std::memory_order_acquire); }
+
+    int socket_;
+    unsigned char type_;
+    std::atomic<unsigned char> alive_;
+    unsigned char closed_by_user_;
+    std::atomic<uint64_t> session_id_;
+    std::atomic<int64_t> ref_count_;
+    std::atomic<uint64_t> last_recv_time_;
+    uint64_t attach_time_;
+    uint64_t close_time_;
+    uint64_t heartbeat_timeout_;
+    uint64_t read_count_;
+    uint64_t write_count_;
+    // May be lowered before initialize() (never below the largest frame a peer
+    // is expected to send); frames longer than the ring are treated as broken.
+    uint64_t ring_size_;
+    unsigned char* ring_;
+    TcpMessageIO* io_;
+    // Set once the socket has been taken out of epoll and shut down.
+    std::atomic<unsigned char> retired_;
+    // Set when the peer sent a frame length outside the protocol.
+    unsigned char broken_;
+};
+
+}}  // namespace nq::api

@@ -1,0 +1,24 @@
+// Runs the standard Linux tools (lsblk, blkid, hdparm, smartctl, udevadm)
+// through the shell, found by PATH, and reads their output.
+#pragma once
+#include <cstddef>
+
+namespace nq {
+namespace api {
+
+// True when the name may be placed on a command line: letters, digits and
+// "._+:/-" only, not beginning with '-' and without "..".
+bool is_safe_command_name(const char* name);
+
+// Formats the command with a single name argument and runs it; the name is
+// checked with is_safe_command_name first, and when it fails nothing is run.
+// The first output line is cleaned into buffer; true when a line was read.
+bool run_named_command(const char* fmt, const char* name, char* buffer, size_t size);
+
+// The same, calling fn for every output line, cut to max_line characters
+// and with its line feed removed. False when the command was not run.
+bool for_each_command_line(const char* fmt, const char* name, size_t max_line,
+                           void (*fn)(const char* line, void* context), void* context);
+
+}  // namespace api
+}  // namespace nq

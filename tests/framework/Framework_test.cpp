@@ -1,0 +1,253 @@
+// Framework set-up, gateway choice, the two routing steps, the delay sender
+// and the service-provider start-up.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "api/LastApiError.h"
+#include "framework/ApiDelaySender.h"
+#include "framework/ApiTimerManager.h"
+#include "framework/MessageHandler.h"
+#include "framework/ServiceFunc.h"
+#include "framework/ServiceProvider.h"
+#include "framework/TransportFixture.h"
+
+namespace transport_test {
+namespace {
+
+using namespace testpeer;
+
+TEST(FrameworkInit, HandlerCountUpToSevenAndATransport) {
+    struct Case {
+        unsigned long count;
+        bool ok;
+    };
+    for (const Case c : {Case{0, true}, Case{1, true}, Case{3, true}, Case{7, true}, Case{8, false}}) {
+        SCOPED_TRACE(c.count);
+        auto* fw = new RecordingFramework();
+        fw->handler_count_ = c.count;
+        EXPECT_EQ(fw->initialize(), c.ok);
+        EXPECT_NE(fw->message_io_, nullptr);
+        EXPECT_EQ(fw->handlers_[0], nullptr) << "index 0 means drop";
+        for (unsigned long i = 1; i <= Framework::kMaxHandlers; ++i) {
+            if (c.ok && i <= c.count) {
+                ASSERT_NE(fw->handlers_[i], nullptr);
+                EXPECT_STREQ(fw->handlers_[i]->name(), "msg_handler");
+                EXPECT_EQ(fw->handlers_[i]->framework_, fw);
+            } else {
+                EXPECT_EQ(fw->handlers_[i], nullptr);
+            }
+        }
+    }
+}
+
+TEST(FrameworkInit, NoTransportFails) {
+    struct NoTransport : RecordingFramework {
+        TcpMessageIO* create_message_io() override { return nullptr; }
+    };
+    NoTransport fw;
+    fw.handler_count_ = 2;
+    EXPECT_FALSE(fw.initialize());
+    EXPECT_EQ(fw.handlers_[1], nullptr);
+}
+
+class FrameworkTest : public TransportTest {
+protected:
+    FrameworkTest() { handler_count = 3; }
+};
+
+TEST_F(FrameworkTest, OpenSessionTriesEveryGatewayFromAnyStart) {
+    Listener l;
+    ASSERT_TRUE(l.open());
+    sockaddr_in gateways[3] = {refused_address(), refused_address(), l.addr};
+    static_assert(sizeof(gateways[0]) == 16, "16-byte IPv4 socket addresses");
+    // The start index comes from the time-stamp counter; several calls see
+    // different starts.
+    for (int round = 0; round < 8; ++round) {
+        SCOPED_TRACE(round);
+        const uint64_t id = fw->open_session(3, reinterpret_cast<sockaddr*>(gateways), nullptr, 2);
+        ASSERT_NE(id, 0u);
+        const int peer = l.accept_one(10000);
+        ASSERT_GE(peer, 0);
+        TcpSession* s = io->acquire_session(id);
+        ASSERT_NE(s, nullptr);
+        EXPECT_EQ(s->type_, 2);
+        s->release();
+        close(peer);
+    }
+    EXPECT_EQ(fw->open_session(0, reinterpret_cast<sockaddr*>(gateways), nullptr, 1), 0u);
+    EXPECT_EQ(fw->open_session(2, reinterpret_cast<sockaddr*>(gateways), nullptr, 1), 0u) << "both refuse";
+    EXPECT_EQ(l.accept_one(100), -1) << "count 0 connected nowhere";
+    l.close_fd();
+}
+
+class RecordingHandler : public nq::ServiceFunc {
+public:
+    explicit RecordingHandler(uint32_t code) : ServiceFunc(code) {}
+    void service_func(Message* m) override {
+        const auto* h = reinterpret_cast<const unsigned char*>(m->header_);
+        calls.emplace_back(h, h + length_of(h));
+    }
+    std::vector<Bytes> calls;
+};
+
+TEST_F(FrameworkTest, DispatchQueuesOnTheChosenWorkerOrDrops) {
+    Bytes f = make_frame(1700, 200, 3);
+    for (unsigned long route : {0ul, 1ul, 2ul, 3ul, 4ul, 100ul}) {
+        SCOPED_TRACE(route);
+        fw->route = route;
+        // A message whose header and body lie apart is copied whole.
+        Bytes header(f.begin(), f.begin() + 64), body(f.begin() + 64, f.end());
+        Message m{reinterpret_cast<nq::MessageHeader*>(header.data()), body.data(), nullptr};
+        fw->dispatch_message(&m);
+        for (unsigned long w = 1; w <= 3; ++w) {
+            unsigned char* copy = fw->handlers_[w]->get_first_task();
+            if (w == route) {
+                ASSERT_NE(copy, nullptr);
+                EXPECT_EQ(Bytes(copy, copy + 48), Bytes(f.begin(), f.begin() + 48));
+                EXPECT_TRUE(body_matches(copy, 200, 3));
+                nq::api::ApiServiceWorker::free_message(copy);
+            } else {
+                EXPECT_EQ(copy, nullptr) << "worker " << w;
+            }
+        }
+    }
+    fw->dispatch_message(nullptr);
+}
+
+TEST_F(FrameworkTest, ProcessMessageRunsTheHandlerOfTheCodeOnly) {
+    static RecordingHandler handler(1800);
+    static RecordingHandler highest(16382);
+    nq::ServiceFunc::service_func_[1800] = &handler;
+    nq::ServiceFunc::service_func_[16382] = &highest;
+    struct Case {
+        uint32_t code;
+        size_t calls_1800, calls_16382;
+    };
+    const std::vector<Case> cases = {
+        {1800, 1, 0}, {1801, 1, 0} /* no handler */, {0x3fff, 1, 0} /* no code */, {16382, 1, 1}, {0, 1, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.code);
+        Bytes f = make_frame(c.code, 100, 8);
+        Message m{reinterpret_cast<nq::MessageHeader*>(f.data()), f.data() + 64, f.data()};
+        fw->process_message(&m);
+        EXPECT_EQ(handler.calls.size(), c.calls_1800);
+        EXPECT_EQ(highest.calls.size(), c.calls_16382);
+    }
+    EXPECT_TRUE(body_matches(handler.calls[0].data(), 100, 8));
+    nq::ServiceFunc::service_func_[1800] = nullptr;
+    nq::ServiceFunc::service_func_[16382] = nullptr;
+}
+
+TEST_F(FrameworkTest, ReceivedFrameRunsOnItsWorkerThroughTheTable) {
+    static RecordingHandler handler(1900);
+    nq::ServiceFunc::service_func_[1900] = &handler;
+    fw->route = 3;
+    uint64_t id = 0;
+    const int peer = open_pair(&id);
+    Bytes f = make_frame(1900, 400, 12, 77);
+    ASSERT_TRUE(send_all(peer, f.data(), f.size()));
+    pump_until_idle();
+    unsigned char* copy = fw->handlers_[3]->get_first_task();
+    ASSERT_NE(copy, nullptr);
+    Message m{reinterpret_cast<nq::MessageHeader*>(copy), copy + 64, copy};
+    fw->handlers_[3]->do_one_task(&m);
+    nq::api::ApiServiceWorker::free_message(copy);
+    ASSERT_EQ(handler.calls.size(), 1u);
+    EXPECT_EQ(session_of(handler.calls[0].data()), id);
+    EXPECT_TRUE(body_matches(handler.calls[0].data(), 400, 12));
+    nq::ServiceFunc::service_func_[1900] = nullptr;
+    close(peer);
+}
+
+TEST_F(FrameworkTest, BindCpuCoreOnlyForExistingWorkers) {
+    for (int index : {-1, 0, 4, 8}) fw->message_handler_bind_cpu_core(index, 1);
+    for (unsigned long w = 1; w <= 3; ++w) EXPECT_EQ(fw->handlers_[w]->bound_core_, -1) << w;
+    fw->message_handler_bind_cpu_core(2, 0);
+    EXPECT_EQ(fw->handlers_[2]->bound_core_, 0);
+    EXPECT_EQ(fw->handlers_[1]->bound_core_, -1);
+}
+
+// ---- delay sender --------------------------------------------------------
+
+struct Post {
+    uint64_t session_id;
+    uint64_t stamp;
+    std::chrono::steady_clock::time_point at;
+};
+
+class PostRecorder : public RecordingFramework {
+public:
+    void post_message(unsigned long session_id, Message* m) override {
+        posts.push_back({session_id, header_word(m->header_, 32), std::chrono::steady_clock::now()});
+    }
+    std::vector<Post> posts;
+};
+
+TEST(DelaySender, PostsNoEarlierThanStampPlusDelay) {
+    ApiLocalTime::initialize();
+    PostRecorder fw;
+    nq::api::ApiDelaySender sender("delay_sender", &fw, 500);
+    EXPECT_STREQ(sender.name(), "delay_sender");
+    const uint64_t stamp = 1'700'000'000'000ull;
+    Bytes f = make_frame(1400, 80, 1, 0x123456789ull);
+    put_u64(f.data(), 32, stamp);
+    Message m{reinterpret_cast<nq::MessageHeader*>(f.data()), f.data() + 64, f.data()};
+
+    struct Case {
+        uint64_t now;
+        long min_wait_ms;
+    };
+    for (const Case c : {Case{stamp + 501, 0}, Case{stamp + 5000, 0}, Case{stamp + 500, 0}, Case{stamp + 460, 40}}) {
+        SCOPED_TRACE(c.now - stamp);
+        ApiLocalTime::set_local_time(c.now);
+        fw.posts.clear();
+        const auto before = std::chrono::steady_clock::now();
+        sender.do_one_task(&m);
+        ASSERT_EQ(fw.posts.size(), 1u);
+        EXPECT_EQ(fw.posts[0].session_id, 0x123456789ull);
+        EXPECT_EQ(fw.posts[0].stamp, stamp);
+        EXPECT_GE(std::chrono::duration_cast<std::chrono::milliseconds>(fw.posts[0].at - before).count(),
+                  c.min_wait_ms);
+    }
+}
+
+// ---- service provider ----------------------------------------------------
+
+class TestProvider : public nq::api::ServiceProvider {
+public:
+    explicit TestProvider(bool log_ok) : log_ok_(log_ok) {}
+    bool init_log() override {
+        ++init_log_calls;
+        return log_ok_;
+    }
+    bool log_ok_;
+    int init_log_calls = 0;
+};
+
+TEST(ServiceProvider, InitLogFailureIs301WithItsMessage) {
+    auto* p = new TestProvider(false);
+    EXPECT_FALSE(p->initialize());
+    EXPECT_EQ(p->init_log_calls, 1);
+    const nq::trv_error_info_t e = nq::api::LastApiError::get_last_error();
+    EXPECT_EQ(e.error_code_type, 301u);
+    EXPECT_EQ(e.error_code, 0u);
+    EXPECT_STREQ(e.error_msg,
+                 "log initialization failed: likely insufficient permissions for log path (or other errors)");
+}
+
+TEST(ServiceProvider, StartUpBringsClockAndTimerManager) {
+    ApiLocalTime::set_local_time(0);
+    auto* p = new TestProvider(true);
+    EXPECT_TRUE(p->initialize());
+    ASSERT_NE(p->timer_manager_, nullptr);
+    EXPECT_EQ(p->timer_manager_->provider_, p);
+    EXPECT_GT(ApiLocalTime::epoch_ms(), 1'600'000'000'000ull) << "the clock was filled";
+}
+
+}  // namespace
+}  // namespace transport_test

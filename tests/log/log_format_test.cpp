@@ -1,0 +1,203 @@
+// Argument encoding, va_printf and the line prefix, without logger threads.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "log/Log.h"
+#include "log/LogRegion.h"
+
+using nq::log::encode_args;
+using nq::log::va_printf;
+
+namespace {
+
+// An 8-aligned encode buffer followed by guard bytes that must stay untouched.
+struct Buf {
+    alignas(8) unsigned char bytes[4096 + 64];
+    Buf() { std::memset(bytes, 0xAA, sizeof bytes); }
+    bool guard_intact(size_t from) const {
+        for (size_t i = from; i < sizeof bytes; ++i)
+            if (bytes[i] != 0xAA) return false;
+        return true;
+    }
+};
+
+template <class... A>
+std::string fmt_packed(const char* fmt, A... args) {
+    Buf b;
+    long used = encode_args(b.bytes, 4096, args...);
+    EXPECT_GT(used, 0);
+    char out[1024];
+    int n = va_printf(out, sizeof out, fmt, b.bytes);
+    EXPECT_EQ(n, static_cast<int>(std::strlen(out)));
+    return out;
+}
+
+}  // namespace
+
+TEST(LogEncoding, LayoutOfIntegersPointersAndStrings) {
+    Buf b;
+    long used = encode_args(b.bytes, 4096, static_cast<int8_t>(-1), static_cast<uint16_t>(0x1234), -2,
+                            static_cast<int64_t>(-3), reinterpret_cast<void*>(0x1122334455667788ull), "ab");
+    // count | 1 ff | 2 34 12 | 4 fe ff ff ff | 8 (-3) | 8 ptr | string at the next 8-aligned address
+    const unsigned char head[] = {6, 1, 0xff, 2, 0x34, 0x12, 4, 0xfe, 0xff, 0xff, 0xff, 8};
+    ASSERT_EQ(0, std::memcmp(b.bytes, head, sizeof head));
+    int64_t m3;
+    std::memcpy(&m3, b.bytes + 12, 8);
+    EXPECT_EQ(-3, m3);
+    EXPECT_EQ(8, b.bytes[20]);
+    uint64_t ptr;
+    std::memcpy(&ptr, b.bytes + 21, 8);
+    EXPECT_EQ(0x1122334455667788ull, ptr);
+    EXPECT_EQ(16 + 3, b.bytes[29]);  // "ab" and its NUL
+    EXPECT_EQ(0, std::memcmp(b.bytes + 32, "ab", 3));
+    EXPECT_EQ(35, used);
+    EXPECT_TRUE(b.guard_intact(35));
+}
+
+TEST(LogEncoding, LongStringKeeps238CharactersWithType255) {
+    std::string s(300, 'a');
+    Buf b;
+    long used = encode_args(b.bytes, 4096, s.c_str());
+    EXPECT_EQ(255, b.bytes[1]);
+    EXPECT_EQ(8 + 239, used);
+    char out[512];
+    EXPECT_EQ(238 + 2, va_printf(out, sizeof out, "[%s]", b.bytes));
+    EXPECT_EQ("[" + std::string(238, 'a') + "]", out);
+    // Exactly 238 characters also gets type 255 and keeps them all.
+    std::string t(238, 'b');
+    EXPECT_EQ("<" + t + ">", fmt_packed("<%s>", t.c_str()));
+}
+
+TEST(LogEncoding, NeverWritesPastTheRoom) {
+    std::string s(238, 'x');
+    const char* p = s.c_str();
+    for (size_t room : {0ul, 1ul, 5ul, 40ul, 247ul, 4096ul}) {
+        Buf b;
+        long used = encode_args(b.bytes, room, p, p, p, p, p, p, p, p, p, p, p, p, p, p, p, p, p, p);
+        EXPECT_EQ(-1, used) << room;
+        EXPECT_TRUE(b.guard_intact(room)) << room;
+    }
+    Buf b;
+    EXPECT_EQ(-1, encode_args(b.bytes, 8, 1, 2L));  // 1 + 5 + 9 bytes do not fit in 8
+    EXPECT_TRUE(b.guard_intact(8));
+    EXPECT_EQ(15, encode_args(b.bytes, 15, 1, 2L));
+}
+
+TEST(LogEncoding, NullStringIsLoggedAsNull) {
+    const char* n = nullptr;
+    char* m = nullptr;
+    EXPECT_EQ("(null) (null)", fmt_packed("%s %s", n, m));
+}
+
+TEST(VaPrintf, MatchesPrintf) {
+    struct Case {
+        const char* fmt;
+        std::string got;
+        std::string want;
+    };
+    char want[256];
+    auto p = [&](const char* f, auto... a) {
+        std::snprintf(want, sizeof want, f, a...);
+        return std::string(want);
+    };
+    void* ptr = reinterpret_cast<void*>(0xdeadbeef);
+    Case cases[] = {
+        {"%d %i", fmt_packed("%d %i", -7, 42), p("%d %i", -7, 42)},
+        {"%u %x %X %o", fmt_packed("%u %x %X %o", 4000000000u, 255u, 255u, 8u), p("%u %x %X %o", 4000000000u, 255u, 255u, 8u)},
+        {"%ld %lu %lld", fmt_packed("%ld %lu %lld", -1L, ULONG_MAX, LLONG_MIN), p("%ld %lu %lld", -1L, ULONG_MAX, LLONG_MIN)},
+        {"%hhu %hd", fmt_packed("%hhu %hd", 300, -2), p("%hhu %hd", 300, -2)},
+        {"%zu", fmt_packed("%zu", sizeof(Case)), p("%zu", sizeof(Case))},
+        {"%5d|%-5d|%05d", fmt_packed("%5d|%-5d|%05d", 42, 42, 42), p("%5d|%-5d|%05d", 42, 42, 42)},
+        {"%*d|%-*d", fmt_packed("%*d|%-*d", 6, 1, 4, 2), p("%*d|%-*d", 6, 1, 4, 2)},
+        {"%.3s|%8s|%-8s|", fmt_packed("%.3s|%8s|%-8s|", "abcdef", "ab", "cd"), p("%.3s|%8s|%-8s|", "abcdef", "ab", "cd")},
+        {"%.*s", fmt_packed("%.*s", 2, "xyz"), p("%.*s", 2, "xyz")},
+        {"%c%c", fmt_packed("%c%c", 'o', 'k'), p("%c%c", 'o', 'k')},
+        {"%p", fmt_packed("%p", ptr), p("%p", ptr)},
+        {"%#x %+d", fmt_packed("%#x %+d", 255u, 5), p("%#x %+d", 255u, 5)},
+        {"%.2f %e %g", fmt_packed("%.2f %e %g", 3.14159, 1e10, 0.5f), p("%.2f %e %g", 3.14159, 1e10, 0.5)},
+        {"100%%", fmt_packed("100%%"), p("100%%")},
+        {"plain", fmt_packed("plain"), p("plain")},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.want, c.got) << c.fmt;
+}
+
+TEST(VaPrintf, MissingAndMismatchedArgumentsAreSafe) {
+    // More conversions than arguments: zero, and "(null)" for strings.
+    EXPECT_EQ("1 0 (null)", fmt_packed("%d %d %s", 1));
+    // %s on an integer is never dereferenced on the writer thread.
+    EXPECT_EQ("(not a string)", fmt_packed("%s", 12345));
+    // %n writes nothing; an unfinished conversion is copied as it stands.
+    EXPECT_EQ("ab7 %", fmt_packed("ab%n%d %", 5, 7));
+    char out[16];
+    EXPECT_EQ(8, va_printf(out, sizeof out, "a%sb", nullptr));  // no arguments at all
+    EXPECT_STREQ("a(null)b", out);
+}
+
+TEST(VaPrintf, TruncatesToSizeAndReturnsFullLength) {
+    Buf b;
+    encode_args(b.bytes, 4096, "hello", 12345);
+    char out[8];
+    std::memset(out, 'Z', sizeof out);
+    EXPECT_EQ(11, va_printf(out, 8, "%s %d", b.bytes));
+    EXPECT_STREQ("hello 1", out);
+    EXPECT_EQ(11, va_printf(out, 0, "%s %d", b.bytes));
+    EXPECT_EQ('h', out[0]);  // size 0 writes nothing
+    EXPECT_EQ(-1, va_printf(out, 8, nullptr, b.bytes));
+}
+
+TEST(LogLine, PrefixHasUnpaddedTimeFieldsTidAndLevelName) {
+    struct Case {
+        unsigned level, h, m, s, ms;
+        const char* want;
+    } cases[] = {
+        {3, 9, 5, 3, 7, "[20240105 9:5:3.7][42][INFO] x\n"},
+        {0, 23, 59, 59, 999, "[20240105 23:59:59.999][42][FATAL] x\n"},
+        {5, 0, 0, 0, 0, "[20240105 0:0:0.0][42][TRACE] x\n"},
+        {1, 10, 10, 10, 10, "[20240105 10:10:10.10][42][ERROR] x\n"},
+    };
+    for (const Case& c : cases) {
+        alignas(8) unsigned char item[64] = {};
+        nq::log::log_item_t* it = reinterpret_cast<nq::log::log_item_t*>(item);
+        static const char fmt[] = "%s";
+        uint64_t format = reinterpret_cast<uintptr_t>(fmt);
+        std::memcpy(item + 8, &format, 8);
+        item[2] = static_cast<unsigned char>(c.level);
+        uint32_t tid = 42;
+        std::memcpy(item + 4, &tid, 4);
+        uint64_t clock = 20240105ull | static_cast<uint64_t>(nq::log::pack_time(c.h, c.m, c.s, c.ms)) << 32;
+        std::memcpy(item + 16, &clock, 8);
+        long used = encode_args(item + 24, sizeof item - 24, "x");
+        uint16_t size = static_cast<uint16_t>(24 + used);
+        std::memcpy(item, &size, 2);
+        char out[nq::log::kMaxMessage + 128];
+        size_t n = nq::log::format_line(out, sizeof out, it);
+        EXPECT_EQ(c.want, std::string(out, n));
+    }
+}
+
+TEST(LogLine, EmptyMessageGivesNoLineAndLongMessageIsCut) {
+    alignas(8) unsigned char item[4096] = {};
+    static const char empty_fmt[] = "%s";
+    uint64_t format = reinterpret_cast<uintptr_t>(empty_fmt);
+    std::memcpy(item + 8, &format, 8);
+    item[2] = 3;
+    encode_args(item + 24, sizeof item - 24, "");
+    char out[nq::log::kMaxMessage + 128];
+    EXPECT_EQ(0u, nq::log::format_line(out, sizeof out, reinterpret_cast<nq::log::log_item_t*>(item)));
+
+    // A message longer than the formatter's limit keeps 8191 characters.
+    static const char wide_fmt[] = "%-9000s";
+    format = reinterpret_cast<uintptr_t>(wide_fmt);
+    std::memcpy(item + 8, &format, 8);
+    encode_args(item + 24, sizeof item - 24, "y");
+    size_t n = nq::log::format_line(out, sizeof out, reinterpret_cast<nq::log::log_item_t*>(item));
+    std::string line(out, n);
+    size_t prefix = line.find("] ") + 2;
+    EXPECT_EQ(prefix + 8191 + 1, n);
+    EXPECT_EQ('\n', line.back());
+    EXPECT_EQ('y', line[prefix]);
+}
