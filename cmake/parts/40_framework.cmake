@@ -38,3 +38,7 @@ trv_bench(transport_bench SOURCES
 if(TARGET transport_bench)
   target_include_directories(transport_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 endif()
+
+trv_fuzz(tcp_framing_fuzz SOURCES ${CMAKE_SOURCE_DIR}/tests/framework/fuzz/TcpFraming_fuzz.cpp
+  LIBS ${TRV_FRAMEWORK_LINK}
+  CORPUS ${CMAKE_SOURCE_DIR}/tests/framework/fuzz/corpus/tcp_framing)

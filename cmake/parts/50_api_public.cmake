@@ -18,6 +18,12 @@ if(NOT TRV_FUZZ)
   add_test(NAME PublicHeader.Cxx11
     COMMAND ${CMAKE_CXX_COMPILER} -std=c++11 -fsyntax-only -Wall -Wextra -Wpedantic -Werror
       -I${CMAKE_SOURCE_DIR}/include ${CMAKE_SOURCE_DIR}/tests/api/PublicHeaderCxx11.cpp)
+  find_program(TRV_CLANGXX NAMES clang++-14 clang++)
+  if(TRV_CLANGXX)
+    add_test(NAME PublicHeader.Cxx11Clang
+      COMMAND ${TRV_CLANGXX} -std=c++11 -fsyntax-only -Wall -Wextra -Wpedantic -Werror
+        -I${CMAKE_SOURCE_DIR}/include ${CMAKE_SOURCE_DIR}/tests/api/PublicHeaderCxx11.cpp)
+  endif()
   # The Python module is generated from the public headers.
   find_program(TRV_SWIG swig)
   if(TRV_SWIG)

@@ -13,3 +13,7 @@ if(TARGET terminal_info_test)
   target_compile_definitions(terminal_info_test PRIVATE
     TRV_HOSTINFO_FIXTURES="${CMAKE_SOURCE_DIR}/tests/hostinfo/fixtures")
 endif()
+
+trv_fuzz(host_text_fuzz SOURCES ${CMAKE_SOURCE_DIR}/tests/hostinfo/HostText_fuzz.cpp
+  LIBS trv_terminal trv_hostinfo
+  CORPUS ${CMAKE_SOURCE_DIR}/tests/hostinfo/fixtures/fuzz_corpus)

@@ -160,11 +160,11 @@ long TcpSession::tcp_send(const void* buffer, unsigned long size) {
     unsigned long done = 0;
     while (done < size) {
         const ssize_t n = send(socket_, p + done, size - done, MSG_NOSIGNAL);
-        if (n >= 0) {
+        if (n > 0) {
             done += static_cast<unsigned long>(n);
             continue;
         }
-        if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) continue;
         alive_.store(0, std::memory_order_seq_cst);
         break;
     }

@@ -61,6 +61,24 @@ inline size_t blocks_in_use() {
     return n;
 }
 
+// With every block free: the stack holds each block exactly once, under its
+// current tag (a block pushed twice would show up twice or cut the chain).
+inline bool free_stack_is_sound() {
+    nq::log::log_region_t* r = nq::log::region();
+    std::vector<bool> seen(r->block_count, false);
+    uint64_t tag = __atomic_load_n(&r->free_head, __ATOMIC_ACQUIRE);
+    uint64_t n = 0;
+    while (tag != 0) {
+        uint64_t index = tag >> 32;
+        if (index >= r->block_count || seen[index] || ++n > r->block_count) return false;
+        seen[index] = true;
+        nq::log::log_block_t* b = r->blocks[index];
+        if (__atomic_load_n(&b->tag, __ATOMIC_ACQUIRE) != tag) return false;
+        tag = __atomic_load_n(&b->link, __ATOMIC_ACQUIRE);
+    }
+    return n == r->block_count;
+}
+
 // Every committed item has been consumed.
 inline bool drained() {
     nq::log::log_region_t* r = nq::log::region();

@@ -127,6 +127,8 @@ TEST(LogBlocks, BlocksOfExitedThreadsAreReturned) {
     // Sequential short-lived threads as well.
     for (int i = 0; i < 300; ++i) std::thread([] { LOG_INFO("short"); }).join();
     ASSERT_TRUE(wait_for_lines(f.path, waves * per_wave + 300));
+    ASSERT_TRUE(wait_until([] { return blocks_in_use() == 0; }, 30));
+    EXPECT_TRUE(free_stack_is_sound());
 }
 
 TEST(LogBlocks, ThreadThatExitsWithAFullBlockAndNoSuccessorReturnsIt) {
@@ -151,6 +153,7 @@ TEST(LogBlocks, ThreadThatExitsWithAFullBlockAndNoSuccessorReturnsIt) {
     gate.open();
     for (auto& t : ts) t.join();
     ASSERT_TRUE(wait_until([] { return blocks_in_use() == 0; }, 30));
+    EXPECT_TRUE(free_stack_is_sound());
 }
 
 TEST(LogBlocks, ManyProducerThreads) {
@@ -171,4 +174,5 @@ TEST(LogBlocks, ManyProducerThreads) {
     EXPECT_EQ(static_cast<size_t>(threads * per_thread), lines.size());
     expect_complete_and_ordered(lines, threads, per_thread);
     ASSERT_TRUE(wait_until([] { return blocks_in_use() == 0; }, 30));
+    EXPECT_TRUE(free_stack_is_sound());
 }

@@ -1,0 +1,188 @@
+// One 56-byte order through the UDP order sender in socket mode
+// (acquire_send_buffer + send_order + release_send_buffer) against a bare
+// sendto of the same 62 bytes, both from 127.0.0.2 to a sink on 127.0.0.1,
+// on a pinned, warmed thread. Also counts heap allocations on the sender's
+// path after the thread's first order (it should be zero).
+#include <arpa/inet.h>
+#include <benchmark/benchmark.h>
+#include <pthread.h>
+#include <sched.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "api/KApiUdpSender.h"
+
+// ---- heap allocation count of the calling thread ----------------------------
+
+extern "C" {
+void* __libc_malloc(size_t);
+void* __libc_calloc(size_t, size_t);
+void* __libc_realloc(void*, size_t);
+void* __libc_memalign(size_t, size_t);
+}
+
+namespace {
+thread_local unsigned long t_allocs = 0;
+}
+
+extern "C" void* malloc(size_t n) {
+    ++t_allocs;
+    return __libc_malloc(n);
+}
+extern "C" void* calloc(size_t n, size_t m) {
+    ++t_allocs;
+    return __libc_calloc(n, m);
+}
+extern "C" void* realloc(void* p, size_t n) {
+    ++t_allocs;
+    return __libc_realloc(p, n);
+}
+extern "C" int posix_memalign(void** out, size_t align, size_t n) {
+    ++t_allocs;
+    void* p = __libc_memalign(align, n);
+    if (!p) return ENOMEM;
+    *out = p;
+    return 0;
+}
+extern "C" void* aligned_alloc(size_t align, size_t n) {
+    ++t_allocs;
+    return __libc_memalign(align, n);
+}
+
+namespace {
+
+using nq::api::KApiUdpSender;
+
+sockaddr_in make_addr(const char* ip, uint16_t port) {
+    sockaddr_in a;
+    std::memset(&a, 0, sizeof a);
+    a.sin_family = AF_INET;
+    a.sin_port = htons(port);
+    inet_pton(AF_INET, ip, &a.sin_addr);
+    return a;
+}
+
+// Where both paths send: a bound socket nobody reads (the kernel drops what
+// does not fit; sendto is unaffected).
+struct Sink {
+    int fd;
+    sockaddr_in addr;
+    Sink() {
+        fd = socket(AF_INET, SOCK_DGRAM, 0);
+        addr = make_addr("127.0.0.1", 0);
+        bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+        socklen_t len = sizeof addr;
+        getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+    }
+};
+
+Sink& sink() {
+    static Sink s;
+    return s;
+}
+
+KApiUdpSender* sender() {
+    static KApiUdpSender* s = [] {
+        sockaddr_in local = make_addr("127.0.0.2", 0);
+        auto* p = new KApiUdpSender(reinterpret_cast<const sockaddr*>(&local));
+        if (!p->initialize()) {
+            std::fprintf(stderr, "udp sender initialisation failed\n");
+            std::exit(1);
+        }
+        return p;
+    }();
+    return s;
+}
+
+const char kMac[12] = {0x02, 0, 0, 0, 0, 1, 0x02, 0, 0, 0, 0, 2};
+
+inline bool send_one(KApiUdpSender* s, const sockaddr* dest, uint64_t seq) {
+    unsigned char* body = s->acquire_send_buffer(1283, 56);
+    if (!body) return false;
+    std::memset(body, 0, 56);
+    std::memcpy(body, &seq, sizeof seq);
+    bool ok = s->send_order(body, 56, dest, kMac);
+    s->release_send_buffer(body);
+    return ok;
+}
+
+void BM_SenderSocketOrder(benchmark::State& state) {
+    KApiUdpSender* s = sender();
+    const sockaddr* dest = reinterpret_cast<const sockaddr*>(&sink().addr);
+    uint64_t seq = 0;
+    send_one(s, dest, seq++);  // the thread's first order takes its buffer
+    for (int i = 0; i < 1000; ++i) send_one(s, dest, seq++);
+    unsigned long failures = 0;
+    unsigned long allocs_before = t_allocs;
+    for (auto _ : state) {
+        if (!send_one(s, dest, seq++)) ++failures;
+    }
+    unsigned long allocs = t_allocs - allocs_before;
+    state.counters["heap_allocs"] = static_cast<double>(allocs);
+    state.counters["failures"] = static_cast<double>(failures);
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * 62);
+}
+
+void BM_BareSendto(benchmark::State& state) {
+    int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in local = make_addr("127.0.0.2", 0);
+    bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local);
+    const sockaddr* dest = reinterpret_cast<const sockaddr*>(&sink().addr);
+    unsigned char datagram[62] = {0x27, 0x23, 56, 0, 0x03, 0x05};
+    uint64_t seq = 0;
+    for (int i = 0; i < 1000; ++i) sendto(fd, datagram, sizeof datagram, 0, dest, sizeof(sockaddr_in));
+    unsigned long failures = 0;
+    unsigned long allocs_before = t_allocs;
+    for (auto _ : state) {
+        std::memcpy(datagram + 6, &seq, sizeof seq);
+        ++seq;
+        if (sendto(fd, datagram, sizeof datagram, 0, dest, sizeof(sockaddr_in)) != 62) ++failures;
+    }
+    state.counters["heap_allocs"] = static_cast<double>(t_allocs - allocs_before);
+    state.counters["failures"] = static_cast<double>(failures);
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * 62);
+    close(fd);
+}
+
+BENCHMARK(BM_BareSendto);
+BENCHMARK(BM_SenderSocketOrder);
+
+void pin_to_one_cpu() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof set, &set) != 0) return;
+    for (int cpu = CPU_SETSIZE - 1; cpu >= 0; --cpu) {
+        if (!CPU_ISSET(cpu, &set)) continue;
+        cpu_set_t one;
+        CPU_ZERO(&one);
+        CPU_SET(cpu, &one);
+        if (pthread_setaffinity_np(pthread_self(), sizeof one, &one) == 0)
+            std::printf("pinned to cpu %d\n", cpu);
+        return;
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    pin_to_one_cpu();
+    {
+        // The counter must see the allocations it is meant to count.
+        unsigned long before = t_allocs;
+        void* volatile p = std::malloc(64);
+        std::free(p);
+        if (t_allocs == before) std::printf("warning: heap allocation counter is not active\n");
+    }
+    sink();
+    sender();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
