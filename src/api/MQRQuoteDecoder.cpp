@@ -1,6 +1,6 @@
 // Splits the exchanges' level-2 multicast payloads into their fixed-size
 // records.
-#include "trv_api_mdata.h"
+#include "trv_api.h"
 
 namespace nq {
 namespace mqr {

@@ -1,5 +1,5 @@
 // Splits the counter's level-1 multicast payloads into records.
-#include "trv_api_mdata.h"
+#include "trv_api.h"
 
 namespace nq {
 

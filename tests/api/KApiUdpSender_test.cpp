@@ -11,7 +11,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -35,14 +37,13 @@ sockaddr_in make_addr(const char* ip, uint16_t port) {
 
 const sockaddr* sa(const sockaddr_in& a) { return reinterpret_cast<const sockaddr*>(&a); }
 
-// Senders live until the process ends, as the library's own does; kept
-// reachable here.
+// Senders live until the process ends, as the library's own does: built in
+// static storage, never destroyed.
 KApiUdpSender* new_sender(const sockaddr_in& local) {
-    static KApiUdpSender* kept[8];
-    static int count = 0;
-    KApiUdpSender* s = new KApiUdpSender(sa(local));
-    if (count < 8) kept[count++] = s;
-    return s;
+    alignas(KApiUdpSender) static unsigned char storage[4][sizeof(KApiUdpSender)];
+    static int used = 0;
+    if (used >= 4) std::abort();
+    return new (storage[used++]) KApiUdpSender(sa(local));
 }
 
 uint16_t be16(const unsigned char* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }

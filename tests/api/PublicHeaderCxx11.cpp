@@ -1,7 +1,7 @@
 // Compiled as C++11 with warnings as errors: the public header must build for
 // users on an older standard and must not leak the library's internals.
-// Either public header may come first; each is complete on its own.
-#include "trv_api_mdata.h"
+// Including it twice must be harmless.
+#include "trv_api.h"
 #include "trv_api.h"
 
 #ifdef LOG_ERROR

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "trv_api_mdata.h"
+#include "trv_api.h"
 
 namespace quote_test {
 

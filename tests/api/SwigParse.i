@@ -9,4 +9,3 @@
 %feature("director") nq::TRVQuoteSpi;
 %feature("director") nq::TRVOrderList;
 %include "trv_api.h"
-%include "trv_api_mdata.h"

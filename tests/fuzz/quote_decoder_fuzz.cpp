@@ -10,7 +10,7 @@
 #include <cstring>
 #include <vector>
 
-#include "trv_api_mdata.h"
+#include "trv_api.h"
 
 namespace {
 
