@@ -60,7 +60,12 @@ function(trv_finish_shared_library)
   add_library(trv_api SHARED ${CMAKE_SOURCE_DIR}/src/api/library_anchor.cpp)
   target_include_directories(trv_api PUBLIC ${CMAKE_SOURCE_DIR}/include)
   target_link_libraries(trv_api PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${components}>" Threads::Threads)
-  target_link_options(trv_api PRIVATE -Wl,--no-undefined -Wl,--as-needed)
+  target_link_options(trv_api PRIVATE -Wl,--as-needed)
+  if(NOT TRV_SANITIZE)
+    # clang leaves the sanitizer runtimes to the executable, so only plain
+    # builds can insist that the library resolves every symbol itself.
+    target_link_options(trv_api PRIVATE -Wl,--no-undefined)
+  endif()
   set_target_properties(trv_api PROPERTIES OUTPUT_NAME trv_api)
 endfunction()
 

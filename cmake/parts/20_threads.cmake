@@ -13,5 +13,5 @@ foreach(t ApiTaskQueue ApiServiceThread ApiServiceWorker)
 endforeach()
 # Comparator queues are header-only and used by the benchmark alone.
 if(EXISTS ${CMAKE_SOURCE_DIR}/bench/task_queue_bench.cpp)
-  trv_bench(task_queue_bench SOURCES ${CMAKE_SOURCE_DIR}/bench/task_queue_bench.cpp LIBS trv_threads)
+  trv_bench(task_queue_bench SOURCES ${CMAKE_SOURCE_DIR}/bench/task_queue_bench.cpp LIBS trv_threads trv_log)
 endif()

@@ -18,7 +18,7 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/tests/api/EfViEmulated_test.cpp)
     ${CMAKE_SOURCE_DIR}/tests/api/EfViEmulated_test.cpp
     ${CMAKE_SOURCE_DIR}/tests/api/EfViEmulated.cpp
     $<TARGET_OBJECTS:trv_udp_core>
-    LIBS trv_hostinfo trv_log)
+    LIBS trv_hostinfo trv_log LABELS concurrency)
 endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/bench/udp_sender_bench.cpp)
   trv_bench(udp_sender_bench SOURCES ${CMAKE_SOURCE_DIR}/bench/udp_sender_bench.cpp

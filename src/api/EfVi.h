@@ -83,7 +83,9 @@ struct ef_filter_spec {
     uint16_t port_be16;
 };
 
-// Driver handle.
+// Driver handle. Closing it also releases every domain, VI and memory
+// registration still allocated on it (the adapter stops using their memory
+// first); their structures must not be used afterwards.
 int ef_driver_open(ef_driver_handle* dh);
 int ef_driver_close(ef_driver_handle dh);
 

@@ -51,6 +51,7 @@ struct Registration {
     size_t len;
     size_t pages;
     bool live;
+    ef_driver_handle dh;
 };
 
 struct Faults {
@@ -87,10 +88,7 @@ bool take_one(std::atomic<int>& n) {
 
 struct PdState {
     int ifindex;
-};
-
-struct MemregState {
-    size_t slot;
+    ef_driver_handle dh;
 };
 
 struct RxDesc {
@@ -99,6 +97,7 @@ struct RxDesc {
 };
 
 struct ViState {
+    ef_driver_handle dh = -1;
     int fd = -1;
     int ifindex = 0;
     bool ctpio = false;
@@ -114,6 +113,21 @@ struct ViState {
     std::deque<RxDesc> rx_queued;  // initialised, not yet pushed
     std::deque<RxDesc> rx_posted;  // owned by the adapter
 };
+
+// Live domains and VIs (guarded by g_mutex), so that closing a driver
+// handle can release what was allocated on it.
+std::vector<PdState*> g_pds;
+std::vector<ViState*> g_vis;
+
+template <class T>
+void forget(std::vector<T*>& v, T* p) {
+    for (auto& x : v)
+        if (x == p) {
+            x = v.back();
+            v.pop_back();
+            return;
+        }
+}
 
 ViState* vi_state(const ef_vi* vi) {
     if (!vi || !vi->state) die("use of a VI that is not allocated");
@@ -222,6 +236,30 @@ int ef_driver_open(ef_driver_handle* dh) {
 
 int ef_driver_close(ef_driver_handle dh) {
     if (dh < 3) return -EBADF;
+    // Everything still allocated on the handle goes with it; the callers'
+    // structures that name it must not be used again.
+    std::lock_guard<std::mutex> lock(g_mutex);
+    for (Registration& r : g_regs) {
+        if (r.live && r.dh == dh) {
+            r.live = false;
+            --g_open;
+        }
+    }
+    for (size_t i = g_vis.size(); i-- > 0;) {
+        ViState* v = g_vis[i];
+        if (v->dh != dh) continue;
+        close(v->fd);
+        delete v;
+        g_vis.erase(g_vis.begin() + static_cast<long>(i));
+        --g_open;
+    }
+    for (size_t i = g_pds.size(); i-- > 0;) {
+        PdState* pd = g_pds[i];
+        if (pd->dh != dh) continue;
+        delete pd;
+        g_pds.erase(g_pds.begin() + static_cast<long>(i));
+        --g_open;
+    }
     --g_open;
     return 0;
 }
@@ -232,14 +270,20 @@ int ef_pd_alloc(ef_pd* pd, ef_driver_handle dh, int ifindex, ef_pd_flags) {
     char name[IF_NAMESIZE];
     if (ifindex <= 0 || !if_indextoname(static_cast<unsigned>(ifindex), name)) return -ENODEV;
     pd->ifindex = ifindex;
-    pd->state = new PdState{ifindex};
+    auto* st = new PdState{ifindex, dh};
+    pd->state = st;
+    std::lock_guard<std::mutex> lock(g_mutex);
+    g_pds.push_back(st);
     ++g_open;
     return 0;
 }
 
 int ef_pd_free(ef_pd* pd, ef_driver_handle) {
     if (!pd || !pd->state) return -EINVAL;
-    delete static_cast<PdState*>(pd->state);
+    auto* st = static_cast<PdState*>(pd->state);
+    std::lock_guard<std::mutex> lock(g_mutex);
+    forget(g_pds, st);
+    delete st;
     pd->state = nullptr;
     --g_open;
     return 0;
@@ -268,6 +312,7 @@ int ef_vi_alloc_from_pd(ef_vi* vi, ef_driver_handle vi_dh, ef_pd* pd, ef_driver_
         return -err;
     }
     auto* s = new ViState();
+    s->dh = vi_dh;
     s->fd = fd;
     s->ifindex = ifindex;
     s->ctpio = (flags & EF_VI_TX_CTPIO) != 0;
@@ -276,6 +321,8 @@ int ef_vi_alloc_from_pd(ef_vi* vi, ef_driver_handle vi_dh, ef_pd* pd, ef_driver_
     vi->state = s;
     vi->rxq_capacity = rxq;
     vi->txq_capacity = txq;
+    std::lock_guard<std::mutex> lock(g_mutex);
+    g_vis.push_back(s);
     ++g_open;
     return 0;
 }
@@ -283,6 +330,8 @@ int ef_vi_alloc_from_pd(ef_vi* vi, ef_driver_handle vi_dh, ef_pd* pd, ef_driver_
 int ef_vi_free(ef_vi* vi, ef_driver_handle) {
     if (!vi || !vi->state) return -EINVAL;
     ViState* s = static_cast<ViState*>(vi->state);
+    std::lock_guard<std::mutex> lock(g_mutex);
+    forget(g_vis, s);
     close(s->fd);
     delete s;
     vi->state = nullptr;
@@ -313,28 +362,27 @@ int ef_memreg_alloc(ef_memreg* mr, ef_driver_handle mr_dh, ef_pd* pd, ef_driver_
     if (!mem || len == 0 || reinterpret_cast<uintptr_t>(mem) % kPage != 0) return -EINVAL;
     std::lock_guard<std::mutex> lock(g_mutex);
     if (g_regs.size() >= kSlotMask) return -ENOSPC;
-    g_regs.push_back(Registration{static_cast<unsigned char*>(mem), len, (len + kPage - 1) / kPage, true});
-    mr->state = new MemregState{g_regs.size()};
+    g_regs.push_back(Registration{static_cast<unsigned char*>(mem), len, (len + kPage - 1) / kPage, true, mr_dh});
+    mr->state = reinterpret_cast<void*>(static_cast<uintptr_t>(g_regs.size()));  // the slot
     ++g_open;
     return 0;
 }
 
 int ef_memreg_free(ef_memreg* mr, ef_driver_handle) {
     if (!mr || !mr->state) return -EINVAL;
-    auto* m = static_cast<MemregState*>(mr->state);
+    size_t slot = reinterpret_cast<uintptr_t>(mr->state);
     {
         std::lock_guard<std::mutex> lock(g_mutex);
-        g_regs[m->slot - 1].live = false;
+        if (g_regs[slot - 1].live) --g_open;
+        g_regs[slot - 1].live = false;
     }
-    delete m;
     mr->state = nullptr;
-    --g_open;
     return 0;
 }
 
 ef_addr ef_memreg_dma_addr(ef_memreg* mr, size_t offset) {
     if (!mr || !mr->state) die("DMA address of an unregistered region");
-    size_t slot = static_cast<MemregState*>(mr->state)->slot;
+    size_t slot = reinterpret_cast<uintptr_t>(mr->state);
     std::lock_guard<std::mutex> lock(g_mutex);
     const Registration& r = g_regs[slot - 1];
     if (offset >= r.len) die("DMA address of offset %zu in a registration of %zu bytes", offset, r.len);

@@ -341,6 +341,31 @@ TEST(EmulatedAdapter, DmaAddressesAreSyntheticAndChecked) {
     });
 }
 
+TEST(EmulatedAdapter, ClosingTheDriverReleasesWhatWasAllocatedOnIt) {
+    run_in_namespaces([](const NetPair& net) {
+        int before = efemu::open_objects();
+        ef_driver_handle dh;
+        ASSERT_EQ(ef_driver_open(&dh), 0);
+        ef_pd pd;
+        ASSERT_EQ(ef_pd_alloc(&pd, dh, net.local_ifindex, EF_PD_DEFAULT), 0);
+        ef_vi vi;
+        ASSERT_EQ(ef_vi_alloc_from_pd(&vi, dh, &pd, dh, -1, 8, 0, nullptr, -1, EF_VI_FLAGS_DEFAULT), 0);
+        void* mem = nullptr;
+        ASSERT_EQ(posix_memalign(&mem, 4096, 8192), 0);
+        ef_memreg mr;
+        ASSERT_EQ(ef_memreg_alloc(&mr, dh, &pd, dh, mem, 8192), 0);
+        ef_addr dma = ef_memreg_dma_addr(&mr, 64);
+        EXPECT_EQ(efemu::open_objects(), before + 4);
+        ASSERT_EQ(ef_driver_close(dh), 0);
+        EXPECT_EQ(efemu::open_objects(), before);
+        // The adapter no longer reaches that memory.
+        Adapter other(net, 4, 0, EF_VI_FLAGS_DEFAULT);
+        ASSERT_TRUE(other.ok);
+        EXPECT_TRUE(aborts([&] { ef_vi_receive_init(&other.vi, dma, 1); }));
+        free(mem);
+    });
+}
+
 TEST(EmulatedAdapter, TransmitReachesThePeerAndCompletesOnce) {
     run_in_namespaces([](const NetPair& net) {
         Peer peer(net);
