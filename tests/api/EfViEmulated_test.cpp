@@ -33,6 +33,7 @@
 #include "api/EfVi.h"
 #include "api/EfViEmulated.h"
 #include "api/KApiUdpSender.h"
+#include "support/TestLogFile.h"
 #include "log/Log.h"
 
 using nq::api::KApiUdpSender;
@@ -227,22 +228,8 @@ struct Peer {
 };
 
 // Logger to a fresh file; the child reads the sender's lines back.
-struct LogFile {
-    std::string path;
-    bool ok = false;
-    LogFile() {
-        char tmpl[] = "/tmp/trv_efvi_test.XXXXXX";
-        const char* dir = mkdtemp(tmpl);
-        path = std::string(dir ? dir : "/tmp") + "/efvi.log";
-        ok = nq::log::Log::initialize(nq::log::DEBUG, 128) && nq::log::Log::open_log(0, path.c_str());
-    }
-    std::string text() const {
-        std::ifstream in(path);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    bool wait_for(const std::string& needle, double seconds = 20.0) const {
-        return wait_until([&] { return text().find(needle) != std::string::npos; }, seconds);
-    }
+struct LogFile : trv_test::TestLogFile {
+    LogFile() : TestLogFile(nq::log::DEBUG) {}
 };
 
 // A UDP/IPv4 frame built by the test itself, checksum included.
@@ -478,7 +465,7 @@ TEST(BypassSender, FrameArrivesIntactAtThePeer) {
     run_in_namespaces([](const NetPair& net) {
         Peer peer(net);
         SenderRun run(net);
-        ASSERT_TRUE(run.log.ok);
+        ASSERT_TRUE(run.log.ok());
         ASSERT_TRUE(run.sender->initialize());
         ASSERT_TRUE(run.sender->use_efvi_);
         EXPECT_EQ(0, std::memcmp(KApiUdpSender::local_mac_addr_, net.local_mac, 6)) << "the adapter's MAC";
@@ -547,7 +534,7 @@ TEST(BypassSender, RefusedFallbackGoesThroughTheKernelSocket) {
     run_in_namespaces([](const NetPair& net) {
         Peer peer(net);
         SenderRun run(net);
-        ASSERT_TRUE(run.log.ok);
+        ASSERT_TRUE(run.log.ok());
         ASSERT_TRUE(run.sender->initialize());
         ASSERT_TRUE(run.sender->use_efvi_);
         unsigned long sent_before = efemu::frames_sent();
@@ -584,7 +571,7 @@ TEST(BypassSender, FailedSetUpStepLeavesTheSenderOnTheSocket) {
     run_in_namespaces([](const NetPair& net) {
         Peer peer(net);
         LogFile log;
-        ASSERT_TRUE(log.ok);
+        ASSERT_TRUE(log.ok());
         struct Case {
             efemu::Call call;
             int rc;
@@ -638,7 +625,7 @@ TEST(BypassSender, ThreadWithoutItsOwnInterfaceSendsBySocket) {
     run_in_namespaces([](const NetPair& net) {
         Peer peer(net);
         SenderRun run(net);
-        ASSERT_TRUE(run.log.ok);
+        ASSERT_TRUE(run.log.ok());
         ASSERT_TRUE(run.sender->initialize());
         ASSERT_TRUE(run.sender->use_efvi_);
         efemu::fail_next(efemu::Call::vi_alloc, -16);
@@ -669,7 +656,7 @@ TEST(BypassSender, MissingCompletionIsAwaitedOnlyForABoundedTime) {
     run_in_namespaces([](const NetPair& net) {
         Peer peer(net);
         SenderRun run(net);
-        ASSERT_TRUE(run.log.ok);
+        ASSERT_TRUE(run.log.ok());
         ASSERT_TRUE(run.sender->initialize());
         ASSERT_TRUE(run.sender->use_efvi_);
         efemu::hold_completions(true);
@@ -723,7 +710,7 @@ TEST(BypassSender, TransmitErrorIsLogged) {
     run_in_namespaces([](const NetPair& net) {
         Peer peer(net);
         SenderRun run(net);
-        ASSERT_TRUE(run.log.ok);
+        ASSERT_TRUE(run.log.ok());
         ASSERT_TRUE(run.sender->initialize());
         efemu::fail_transmit(1);
         ASSERT_TRUE(run.send(1283, pattern(56, 40)));

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "api/KApiUdpSender.h"
+#include "support/TestLogFile.h"
 #include "log/Log.h"
 
 using nq::api::KApiUdpSender;
@@ -57,30 +58,7 @@ uint16_t fold_sum(const unsigned char* hdr, size_t len) {
     return static_cast<uint16_t>(s);
 }
 
-// Logger writing to a fresh file, read back for the sender's lines.
-struct LogFile {
-    std::string path;
-    bool ok = false;
-    explicit LogFile(nq::log::LogLevel level) {
-        char tmpl[] = "/tmp/trv_udp_test.XXXXXX";
-        const char* dir = mkdtemp(tmpl);
-        path = std::string(dir ? dir : "/tmp") + "/udp.log";
-        ok = nq::log::Log::initialize(level, 128) && nq::log::Log::open_log(0, path.c_str());
-    }
-    std::string text() const {
-        std::ifstream in(path);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    // Waits (bounded) until the file holds `needle`.
-    bool wait_for(const std::string& needle, double seconds = 20.0) const {
-        auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-        while (std::chrono::steady_clock::now() < end) {
-            if (text().find(needle) != std::string::npos) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        return false;
-    }
-};
+using LogFile = trv_test::TestLogFile;
 
 // A UDP socket on 127.0.0.1 that the sender's datagrams go to.
 struct Receiver {
@@ -347,7 +325,7 @@ TEST(UdpSender, KernelSocketOnDescriptorZeroSendsBySocket) {
 
 TEST(UdpSender, NoAdapterWarnsAndUsesTheKernelSocket) {
     LogFile log(nq::log::DEBUG);
-    ASSERT_TRUE(log.ok);
+    ASSERT_TRUE(log.ok());
     sockaddr_in local = make_addr("127.0.0.2", 0);
     auto* sender = new_sender(local);
     ASSERT_TRUE(sender->initialize());
@@ -359,7 +337,7 @@ TEST(UdpSender, NoAdapterWarnsAndUsesTheKernelSocket) {
 
 TEST(UdpSender, UnbindableAddressFailsInitialisation) {
     LogFile log(nq::log::INFO);
-    ASSERT_TRUE(log.ok);
+    ASSERT_TRUE(log.ok());
     // Not an address of this host (outside any namespace of the test).
     sockaddr_in local = make_addr("198.18.7.7", 0);
     auto* sender = new_sender(local);

@@ -1,4 +1,5 @@
 #include "api/LastApiError.h"
+#include "support/TestLogFile.h"
 
 #include <gtest/gtest.h>
 
@@ -125,29 +126,9 @@ TEST(LastApiError, ArgumentsBeyondTheAreaAreDropped) {
     EXPECT_EQ(std::string(17, 's') + "|(|(null)|0", std::string(last().error_msg));
 }
 
-// Removes the scratch log when the test ends (the logger keeps it open).
-struct ScratchLog {
-    std::string dir, path;
-    ~ScratchLog() {
-        unlink(path.c_str());
-        rmdir(dir.c_str());
-    }
-};
-
-std::string read_file(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
 TEST(LastApiError, LogsTheSameTextAtError) {
-    char dir[] = "/tmp/trv_last_error_XXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(dir));
-    const std::string path = std::string(dir) + "/error.log";
-    const ScratchLog cleanup{dir, path};
-    ASSERT_TRUE(nq::log::Log::initialize(nq::log::INFO, 128));
-    ASSERT_TRUE(nq::log::Log::open_log(0, path.c_str()));
+    trv_test::TestLogFile log;
+    ASSERT_TRUE(log.ok());
 
     set_last_error(307, 0, "session not found: { session_id = %lu, name = %s }", 77ul, "gw-1");
     const std::string first = std::string("[ERROR] ") + last().error_msg + "\n";
@@ -155,13 +136,8 @@ TEST(LastApiError, LogsTheSameTextAtError) {
     const std::string second = std::string("[ERROR] ") + last().error_msg + "\n";
     EXPECT_EQ("[ERROR] session not found: { session_id = 77, name = gw-1 }\n", first);
 
-    std::string text;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (std::chrono::steady_clock::now() < deadline) {
-        text = read_file(path);
-        if (text.find(first) != std::string::npos && text.find(second) != std::string::npos) break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    log.wait_for(second);
+    const std::string text = log.text();
     EXPECT_NE(std::string::npos, text.find(first)) << text;
     EXPECT_NE(std::string::npos, text.find(second)) << text;
     EXPECT_LT(text.find(first), text.find(second)) << text;

@@ -1,4 +1,5 @@
 #include "framework/ApiTimerManager.h"
+#include "support/TestLogFile.h"
 
 #include <gtest/gtest.h>
 
@@ -225,29 +226,9 @@ TEST_F(TimerRound, RejectsInvalidUserData) {
     }
 }
 
-// Removes the scratch log when the test ends (the logger keeps it open).
-struct ScratchLog {
-    std::string dir, path;
-    ~ScratchLog() {
-        unlink(path.c_str());
-        rmdir(dir.c_str());
-    }
-};
-
-std::string read_file(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
-
 TEST_F(TimerRound, InvalidUserDataIsLoggedAtError) {
-    char dir[] = "/tmp/trv_timer_log_XXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(dir));
-    const std::string path = std::string(dir) + "/timer.log";
-    const ScratchLog cleanup{dir, path};
-    ASSERT_TRUE(nq::log::Log::initialize(nq::log::INFO, 128));
-    ASSERT_TRUE(nq::log::Log::open_log(0, path.c_str()));
+    trv_test::TestLogFile log;
+    ASSERT_TRUE(log.ok());
     ASSERT_TRUE(mgr_->create_timer_queue(1, 10));
 
     unsigned char data[65] = {0};
@@ -264,15 +245,8 @@ TEST_F(TimerRound, InvalidUserDataIsLoggedAtError) {
                   static_cast<void*>(data));
     std::snprintf(line[2], sizeof line[2],
                   "[ERROR] create timer failed, user_data_size too large: { queue_id = 1, size = 65, max = 64 }");
-    std::string text;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    bool all = false;
-    while (!all && std::chrono::steady_clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        text = read_file(path);
-        all = true;
-        for (const char* l : line) all = all && text.find(l) != std::string::npos;
-    }
+    for (const char* l : line) log.wait_for(l);
+    const std::string text = log.text();
     for (const char* l : line) EXPECT_NE(std::string::npos, text.find(l)) << l << "\nlog:\n" << text;
 }
 
