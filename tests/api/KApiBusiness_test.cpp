@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstring>
 #include <thread>
@@ -28,7 +30,7 @@ std::vector<unsigned char> payload(uint64_t xid, unsigned char marker = 0x5a, si
     return p;
 }
 
-struct Business : ::testing::Test {
+struct KApiBusinessStore : ::testing::Test {
     KApiBusiness b;
     void SetUp() override { ASSERT_TRUE(b.initialize()); }
     bool add(uint64_t xid, unsigned char marker = 0x5a, uint32_t code = 1101, uint64_t t = 0) {
@@ -104,7 +106,7 @@ TEST(KApiBusinessInit, FirstFailingStepStopsTheBuild) {
     alloc_fault::off();
 }
 
-TEST_F(Business, StoredOrderIsFramedFromItsPayload) {
+TEST_F(KApiBusinessStore, StoredOrderIsFramedFromItsPayload) {
     auto p = payload(0x123456789abcdef0ull);
     ASSERT_TRUE(b.add_order(1101, 1765400000123456789ull, 56, p.data()));
     KApiOrder* o = b.get_api_order(0x123456789abcdef0ull);
@@ -122,7 +124,7 @@ TEST_F(Business, StoredOrderIsFramedFromItsPayload) {
     EXPECT_EQ(b.get_api_order(0x123456789abcdef1ull), nullptr);
 }
 
-TEST_F(Business, HeaderWordZeroWhenTheCodeDoesNotFit) {
+TEST_F(KApiBusinessStore, HeaderWordZeroWhenTheCodeDoesNotFit) {
     struct Case {
         uint32_t code;
         uint64_t word;
@@ -136,7 +138,7 @@ TEST_F(Business, HeaderWordZeroWhenTheCodeDoesNotFit) {
     }
 }
 
-TEST_F(Business, PayloadsThatCannotBeStoredWholeAreRefused) {
+TEST_F(KApiBusinessStore, PayloadsThatCannotBeStoredWholeAreRefused) {
     auto big = payload(0x2200, 1, 193);
     EXPECT_FALSE(b.add_order(1101, 0, 193, big.data()));
     EXPECT_EQ(b.get_api_order(0x2200), nullptr);
@@ -149,7 +151,7 @@ TEST_F(Business, PayloadsThatCannotBeStoredWholeAreRefused) {
     EXPECT_FALSE(b.add_order(1102, 0, 56, nullptr));
 }
 
-TEST_F(Business, DuplicateXidKeepsTheFirstRecord) {
+TEST_F(KApiBusinessStore, DuplicateXidKeepsTheFirstRecord) {
     ASSERT_TRUE(add(0xabc00, 0x10));
     EXPECT_FALSE(add(0xabc00, 0x20));
     KApiOrder* o = b.get_api_order(0xabc00);
@@ -163,7 +165,7 @@ TEST_F(Business, DuplicateXidKeepsTheFirstRecord) {
     EXPECT_EQ(b.get_api_order(0xabc00), o);
 }
 
-TEST_F(Business, FailedCopyAllocationStoresNothing) {
+TEST_F(KApiBusinessStore, FailedCopyAllocationStoresNothing) {
     alloc_fault::fail_nth(1);
     EXPECT_FALSE(add(0x7700));
     alloc_fault::off();
@@ -171,7 +173,7 @@ TEST_F(Business, FailedCopyAllocationStoresNothing) {
     EXPECT_TRUE(add(0x7700));
 }
 
-TEST_F(Business, ReportIdAcceptedOnceAndMarksItsOrder) {
+TEST_F(KApiBusinessStore, ReportIdAcceptedOnceAndMarksItsOrder) {
     ASSERT_TRUE(add(0x5500));
     auto id = report_id("R-0001");
     EXPECT_TRUE(b.add_order_report(id.data(), 0x5500));
@@ -188,7 +190,7 @@ TEST_F(Business, ReportIdAcceptedOnceAndMarksItsOrder) {
     EXPECT_FALSE(b.add_order_report(nullptr, 0x5600));
 }
 
-TEST_F(Business, BinaryReportIdsDifferAfterAZeroByte) {
+TEST_F(KApiBusinessStore, BinaryReportIdsDifferAfterAZeroByte) {
     std::array<unsigned char, 32> a{}, c{};
     a[0] = c[0] = 'X';  // same up to the zero byte at 1
     a[31] = 1;
@@ -199,7 +201,7 @@ TEST_F(Business, BinaryReportIdsDifferAfterAZeroByte) {
     EXPECT_FALSE(b.add_order_report(c.data(), 0));
 }
 
-TEST_F(Business, ReportIsDeliveredAndLoggedWhenNoNodeCanBeMade) {
+TEST_F(KApiBusinessStore, ReportIsDeliveredAndLoggedWhenNoNodeCanBeMade) {
     logtest::LoggerFixture log;
     ASSERT_TRUE(log.ok);
     ASSERT_TRUE(add(0x6600));
@@ -222,7 +224,7 @@ TEST_F(Business, ReportIsDeliveredAndLoggedWhenNoNodeCanBeMade) {
 // Many threads store the same xids at once: each xid ends up stored exactly
 // once, exactly one add_order per xid wins, and the losers' copies are freed
 // (ASan's leak check sees every record reachable from the store).
-TEST_F(Business, ConcurrentSameXidHasExactlyOneWinner) {
+TEST_F(KApiBusinessStore, ConcurrentSameXidHasExactlyOneWinner) {
     constexpr int kThreads = 8, kXids = 4000;
     std::vector<std::vector<unsigned char>> wins(kXids, std::vector<unsigned char>(kThreads, 0));
     std::atomic<int> ready{0};
@@ -256,7 +258,7 @@ TEST_F(Business, ConcurrentSameXidHasExactlyOneWinner) {
 
 // Readers walk chains while writers push: every record a reader reaches is
 // complete.
-TEST_F(Business, ReadersSeeOnlyCompleteRecords) {
+TEST_F(KApiBusinessStore, ReadersSeeOnlyCompleteRecords) {
     constexpr int kWriters = 4, kEach = 5000;
     std::atomic<bool> done{false};
     std::atomic<long> seen{0};
