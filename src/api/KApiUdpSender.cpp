@@ -78,7 +78,12 @@ bool KApiUdpSender::initialize() {
         buf->id = static_cast<uint32_t>(i + 1);
         bufs_[i] = buf;
     }
-    if (!init_socket()) return false;
+    if (!init_socket()) {
+        // Nothing of a failed sender stays: the caller may try again.
+        for (auto& b : bufs_) b = nullptr;
+        std::free(region);
+        return false;
+    }
     use_efvi_ = init_efvi();
     return true;
 }

@@ -1,0 +1,17 @@
+#include "api/KApiCrontab.h"
+
+#include <time.h>
+
+namespace nq { namespace api {
+
+KApiCrontab::KApiCrontab(const char* name, KApi* api) : ApiServiceThread(name), api_(api) {}
+
+void KApiCrontab::work_proc() {
+    while (continue_work()) {
+        // The token refresh of the login layer runs here, once per pass.
+        timespec ts{kPeriodMs / 1000, (kPeriodMs % 1000) * 1000000L};
+        nanosleep(&ts, nullptr);
+    }
+}
+
+}}  // namespace nq::api
