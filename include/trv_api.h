@@ -4146,6 +4146,547 @@ static_assert(offsetof(mqr::MQRQuoteItem, data) == 8, "MQRQuoteItem layout");
 static_assert(sizeof(TRVQuoteDecoder) == 40 && sizeof(mqr::MQRQuoteDecoder) == 40, "decoder size");
 #endif
 
+/* ---- Facades ---- */
+
+/**
+ * Trading interface. One object per process, obtained from create(); it is
+ * never freed. Every operation other than create, initialize and stop needs an
+ * initialised library: before that it fails with error type 304.
+ * Operations report failure by their result (false, 0 or null) and the calling
+ * thread's last error (get_last_error); answers arrive later on the callbacks.
+ */
+class TRV_API_EXPORT TRVTradeApi {
+public:
+    /**
+     * Returns the trading interface, creating it on the first call.
+     * @return the one trading object of the process
+     * Remarks: safe from any number of threads; the first call also brings up
+     * the library's service threads.
+     */
+    static TRVTradeApi* create();
+    /**
+     * Returns the library version.
+     * @return "v1.6.0.23"
+     */
+    static const char* get_api_version();
+    /**
+     * Returns the calling thread's last error.
+     * @return a copy of the error; all zero when the thread never failed
+     */
+    static trv_error_info_t get_last_error();
+    /**
+     * Returns the order sequence carried in an order id.
+     * @param xid order id returned by insert_order or cancel_order
+     * @return bits 8 to 27 of the id
+     */
+    static uint64_t get_order_sequence(uint64_t xid);
+
+    /**
+     * Starts the trading interface (once per process).
+     * @param trade_config configuration, copied during the call
+     * @param trade_spi callbacks; must outlive their use (until stop)
+     * @return false when the library cannot start or the interface cannot be
+     * added (repeated initialisation, null configuration, bad local address)
+     */
+    bool initialize(TRVTradeConfig* trade_config, TRVTradeSpi* trade_spi);
+    /**
+     * Stops the trading interface: clears its callbacks and closes its sessions
+     * without waiting. Does nothing before initialize.
+     * Remarks: a stopped interface cannot be initialised again.
+     */
+    void stop();
+    /**
+     * Logs in to a gateway of the configuration; the end is reported by on_login.
+     * @param request_id caller's id of the request, handed back in on_login
+     * @param client_id client id of the login
+     * @param account_name login account
+     * @param password password of the account
+     * @param pub_key public key of the account
+     * @param info terminal information supplied by the user; null for none
+     * @return true when the login was started
+     */
+    bool login(uint64_t request_id, uint16_t client_id, const char* account_name, const char* password,
+               const char* pub_key, const trv_user_terminal_info_t* info = nullptr);
+    /**
+     * Logs a session out and closes it.
+     * @param session_id session from on_login
+     * @return true when the logout was sent
+     */
+    bool logout(uint64_t session_id);
+    /**
+     * Authorises trading on behalf of another account; the end is reported by on_auth_trade.
+     * @param session_id session from on_login
+     * @param request_id caller's id of the request
+     * @param account_name account to trade for
+     * @param password password of that account
+     * @param pub_key public key of that account
+     * @param info terminal information supplied by the user; null for none
+     * @return true when the request was sent
+     */
+    bool auth_trade(uint64_t session_id, uint64_t request_id, const char* account_name, const char* password,
+                    const char* pub_key, const trv_user_terminal_info_t* info = nullptr);
+    /**
+     * Withdraws an authorisation.
+     * @param session_id session from on_login
+     * @param request_id caller's id of the request
+     * @param trade_token trade token from on_auth_trade
+     * @return true when the request was sent
+     */
+    bool deauth_trade(uint64_t session_id, uint64_t request_id, uint64_t trade_token);
+    /**
+     * Returns the trading day set by the login.
+     * @return yyyymmdd; 0 before the first login answer
+     */
+    uint32_t get_trading_day();
+    /**
+     * Returns the assets at the start of the day of an authorised account.
+     * @param session_id session from on_login
+     * @param trade_token trade token; 0 for the session's own account
+     * @return the library's record, valid as long as the authorisation; null when unknown
+     */
+    const trv_init_asset_info_t* get_init_assets(uint64_t session_id, uint64_t trade_token = 0);
+    /**
+     * Returns the positions at the start of the day of an authorised account.
+     * @param session_id session from on_login
+     * @param trade_token trade token; 0 for the session's own account
+     * @return the library's list, valid as long as the authorisation; null when unknown
+     */
+    const TRVInitPositionList* get_init_positions(uint64_t session_id, uint64_t trade_token = 0);
+    /**
+     * Returns the trade account index of an authorised account.
+     * @param session_id session from on_login
+     * @param trade_token trade token; 0 for the session's own account
+     * @return the account index; 0 when unknown
+     */
+    uint64_t get_account_index(uint64_t session_id, uint64_t trade_token = 0);
+    /**
+     * Finds who sent an order.
+     * @param xid order id
+     * @param session_id receives the session of the sender, 0 when unknown
+     * @param trade_token receives the trade token of the sender, 0 when unknown
+     */
+    void get_xid_sender(uint64_t xid, uint64_t& session_id, uint64_t& trade_token);
+    /**
+     * Finds who sent a fund transfer.
+     * @param biz_no business number of the transfer
+     * @param session_id receives the session of the sender, 0 when unknown
+     * @param trade_token receives the trade token of the sender, 0 when unknown
+     */
+    void get_biz_sender(char* biz_no, uint64_t& session_id, uint64_t& trade_token);
+    /**
+     * Subscribes to pushed trade messages.
+     * @param session_id session from on_login
+     * @param request_id caller's id of the request
+     * @param trade_message_type bit set of TradeMessageType kinds
+     * @param resume_type where the stream starts
+     * @param start_sequence first sequence for TradeResumeType::SPECIFY
+     * @return true when the request was sent
+     */
+    bool subscribe_trade_message(uint64_t session_id, uint64_t request_id, trade_message_type_t trade_message_type,
+                                 TradeResumeType resume_type, uint64_t start_sequence);
+    /**
+     * Asks for pushed trade messages again (replay).
+     * @param session_id session from on_login
+     * @param request_id caller's id of the request
+     * @param trade_message_type bit set of TradeMessageType kinds
+     * @param start_sequence first sequence
+     * @param end_sequence last sequence
+     * @param account_index trade account index; 0 for the logged-in account
+     * @return true when the request was sent
+     */
+    bool rebuild_trade_message(uint64_t session_id, uint64_t request_id, trade_message_type_t trade_message_type,
+                               uint64_t start_sequence, uint64_t end_sequence, uint64_t account_index = 0);
+    /**
+     * Queries assets; rows arrive on on_query_assets.
+     * @param session_id session from on_login
+     * @param request_id caller's id of the request
+     * @param account_index trade account index; 0 for every account
+     * @return true when the request was sent
+     */
+    bool query_assets(uint64_t session_id, uint64_t request_id, uint64_t account_index = 0);
+    /**
+     * Queries positions.
+     * @param session_id session from on_login
+     * @param request_id caller's id of the request
+     * @param security_code security code; empty for all
+     * @param exchange_index market; INIT for all
+     * @param account_index trade account index; 0 for every account
+     * @return true when the request was sent
+     */
+    bool query_positions(uint64_t session_id, uint64_t request_id, const char* security_code,
+                         ExchangeIndex exchange_index = ExchangeIndex::INIT, uint64_t account_index = 0);
+    /**
+     * Queries orders.
+     * @param session_id session from on_login
+     * @param request_id caller's id of the request
+     * @param order_query_param filter, read during the call
+     * @param account_index trade account index; 0 for every account
+     * @return true when the request was sent
+     */
+    bool query_orders(uint64_t session_id, uint64_t request_id, const trv_order_query_param_t* order_query_param,
+                      uint64_t account_index = 0);
+    /**
+     * Queries one page of orders.
+     * @param session_id session from on_login
+     * @param request_id caller's id of the request
+     * @param request_count rows wanted
+     * @param query_reference where the page starts (zero for the first page), read during the call
+     * @param account_index trade account index; 0 for every account
+     * @return true when the request was sent
+     */
+    bool query_orders_by_page(uint64_t session_id, uint64_t request_id, uint32_t request_count,
+                              const trv_page_query_reference_t* query_reference, uint64_t account_index = 0);
+    /**
+     * Queries trades.
+     * @param session_id session from on_login
+     * @param request_id caller's id of the request
+     * @param xid order whose trades are wanted; 0 for all
+     * @param account_index trade account index; 0 for every account
+     * @return true when the request was sent
+     */
+    bool query_trades(uint64_t session_id, uint64_t request_id, uint64_t xid, uint64_t account_index = 0);
+    /**
+     * Queries the assets at the start of the day.
+     * @param session_id session from on_login
+     * @param request_id caller's id of the request
+     * @param account_index trade account index; 0 for every account
+     * @return true when the request was sent
+     */
+    bool query_init_assets(uint64_t session_id, uint64_t request_id, uint64_t account_index = 0);
+    /**
+     * Queries the positions at the start of the day.
+     * @param session_id session from on_login
+     * @param request_id caller's id of the request
+     * @param security_code security code; empty for all
+     * @param exchange_index market; INIT for all
+     * @param account_index trade account index; 0 for every account
+     * @return true when the request was sent
+     */
+    bool query_init_positions(uint64_t session_id, uint64_t request_id, const char* security_code,
+                              ExchangeIndex exchange_index, uint64_t account_index = 0);
+    /**
+     * Queries the trade accounts of the login.
+     * @param session_id session from on_login
+     * @param request_id caller's id of the request
+     * @param account_index trade account index; 0 for every account
+     * @return true when the request was sent
+     */
+    bool query_trade_account_info(uint64_t session_id, uint64_t request_id, uint64_t account_index = 0);
+    /**
+     * Prepares the calling thread for sending orders (its packet buffer), so
+     * that its first order does not pay for it.
+     */
+    void init_local_send();
+    /**
+     * Sends an order.
+     * @param session_id session from on_login
+     * @param order the order, read during the call
+     * @param trade_token trade token; 0 for the session's own account
+     * @return the order id (xid); 0 on failure
+     */
+    uint64_t insert_order(uint64_t session_id, trv_order_insert_info_t* order, uint64_t trade_token = 0);
+    /**
+     * Sends a cancel.
+     * @param session_id session from on_login
+     * @param cancel_order the cancel, read during the call
+     * @param trade_token trade token; 0 for the session's own account
+     * @return the id (xid) of the cancel; 0 on failure
+     */
+    uint64_t cancel_order(uint64_t session_id, trv_cancel_order_info_t* cancel_order, uint64_t trade_token = 0);
+    /**
+     * Sends an unanswered order again.
+     * @param session_id session from on_login
+     * @param xid order id
+     * @return true when the order was sent again
+     */
+    bool resend_order_request(uint64_t session_id, uint64_t xid);
+    /**
+     * Asks for a transfer between the main counter and this counter.
+     * @param session_id session from on_login
+     * @param request_id caller's id of the request
+     * @param side direction of the transfer
+     * @param amount amount, scaled by 10000
+     * @param biz_no receives the business number of the transfer (20 bytes); null when not wanted
+     * @param trade_token trade token; 0 for the session's own account
+     * @return true when the request was sent
+     * Remarks: the outcome arrives on the fund-transfer callbacks with the same business number.
+     */
+    bool submit_counter_fund_transfer_request(uint64_t session_id, uint64_t request_id, FundTransSide side,
+                                              amount_t amount, char* biz_no = nullptr, uint64_t trade_token = 0);
+    /**
+     * Asks for a transfer from the other centre into this one.
+     * @param session_id session from on_login
+     * @param request_id caller's id of the request
+     * @param amount amount, scaled by 10000
+     * @param biz_no receives the business number of the transfer (20 bytes); null when not wanted
+     * @param trade_token trade token; 0 for the session's own account
+     * @return true when the request was sent
+     */
+    bool submit_cluster_fund_transfer_request(uint64_t session_id, uint64_t request_id, amount_t amount,
+                                              char* biz_no = nullptr, uint64_t trade_token = 0);
+    /**
+     * Writes the order-latency report of the monitoring build.
+     * @return false (error 301) when the library has no latency monitor
+     */
+    bool dump_api_performance_info();
+
+protected:
+    TRVTradeApi() {}
+    ~TRVTradeApi() {}
+
+private:
+    TRVTradeApi(const TRVTradeApi&) = delete;
+    TRVTradeApi& operator=(const TRVTradeApi&) = delete;
+};
+
+/**
+ * Privileged back-office interface; it also offers every trading operation.
+ * One object per process, obtained from create(); it is never freed.
+ */
+class TRV_API_EXPORT TRVPrivilege : public TRVTradeApi {
+public:
+    /**
+     * Returns the privileged interface, creating it on the first call.
+     * @return the one privileged object of the process
+     * Remarks: the library itself is brought up by initialize.
+     */
+    static TRVPrivilege* create();
+    /**
+     * Returns the trade token that issued an order id.
+     * @param xid order id
+     * @return bits 28 to 63 of the id
+     */
+    static uint64_t xid_to_token_id(uint64_t xid);
+
+    /**
+     * Starts the privileged interface (once per process).
+     * @param config configuration, copied during the call
+     * @param spi callbacks; must outlive their use (until stop)
+     * @return false when the library cannot start or the interface cannot be added
+     */
+    bool initialize(TRVPrivilegeConfig* config, TRVPrivilegeSpi* spi);
+    /**
+     * Stops the privileged interface: clears its callbacks and closes its
+     * sessions without waiting. Does nothing before initialize.
+     */
+    void stop();
+    /**
+     * Logs in with a privileged account (no client id, no terminal information).
+     * @param request_id caller's id of the request, handed back in on_login
+     * @param account_name login account
+     * @param password password of the account
+     * @param pub_key public key of the account
+     * @return true when the login was started
+     */
+    bool login(uint64_t request_id, const char* account_name, const char* password, const char* pub_key);
+    /**
+     * Asks the counter to write its final file.
+     * @param session_id privileged session
+     * @param request_id caller's id of the request
+     * @return true when the request was sent
+     */
+    bool dump_final_file(uint64_t session_id, uint64_t request_id);
+    /**
+     * Unbinds a user from its trading gateway.
+     * @param session_id privileged session
+     * @param request_id caller's id of the request
+     * @param account_index trade account index of the user
+     * @return true when the request was sent
+     */
+    bool unbind_user_tgw(uint64_t session_id, uint64_t request_id, uint64_t account_index);
+    /**
+     * Executes a fund transfer.
+     * @param session_id privileged session
+     * @param request_id caller's id of the request
+     * @param fund_transfer_exec_req the execution, read during the call
+     * @return true when the request was sent
+     */
+    bool insert_fund_transfer_exec(uint64_t session_id, uint64_t request_id,
+                                   const trv_fund_transfer_exec_request_t* fund_transfer_exec_req);
+    /**
+     * Submits a counter fund-transfer request filled by the caller.
+     * @param session_id privileged session
+     * @param request_id caller's id of the request
+     * @param fund_transfer_request the request, read during the call
+     * @return true when the request was sent
+     */
+    bool submit_counter_fund_transfer_request(uint64_t session_id, uint64_t request_id,
+                                              const trv_counter_fund_transfer_request_t* fund_transfer_request);
+    /**
+     * Submits the result of a counter fund transfer.
+     * @param session_id privileged session
+     * @param request_id caller's id of the request
+     * @param fund_transfer_result the result, read during the call
+     * @return true when the request was sent
+     */
+    bool submit_counter_fund_transfer_result(uint64_t session_id, uint64_t request_id,
+                                             const trv_counter_fund_transfer_result_t* fund_transfer_result);
+    /**
+     * Submits a cluster fund-transfer request filled by the caller.
+     * @param session_id privileged session
+     * @param request_id caller's id of the request
+     * @param cluster_fund_transfer_request the request, read during the call
+     * @return true when the request was sent
+     */
+    bool submit_cluster_fund_transfer_request(uint64_t session_id, uint64_t request_id,
+                                              const trv_cluster_fund_transfer_request_t* cluster_fund_transfer_request);
+    /**
+     * Submits the result of a cluster fund transfer.
+     * @param session_id privileged session
+     * @param request_id caller's id of the request
+     * @param cluster_fund_transfer_result the result, read during the call
+     * @return true when the request was sent
+     */
+    bool submit_cluster_fund_transfer_result(uint64_t session_id, uint64_t request_id,
+                                             const trv_cluster_fund_transfer_result_t* cluster_fund_transfer_result);
+    /**
+     * Queries brief assets.
+     * @param session_id privileged session
+     * @param request_id caller's id of the request
+     * @param account_index trade account index; 0 for every account
+     * @return true when the request was sent
+     */
+    bool query_brief_assets(uint64_t session_id, uint64_t request_id, uint64_t account_index = 0);
+    /**
+     * Queries brief positions.
+     * @param session_id privileged session
+     * @param request_id caller's id of the request
+     * @param security_code security code; empty for all
+     * @param exchange_index market; INIT for all
+     * @param account_index trade account index; 0 for every account
+     * @return true when the request was sent
+     */
+    bool query_brief_positions(uint64_t session_id, uint64_t request_id, const char* security_code,
+                               ExchangeIndex exchange_index, uint64_t account_index = 0);
+
+protected:
+    TRVPrivilege() {}
+    ~TRVPrivilege() {}
+
+private:
+    TRVPrivilege(const TRVPrivilege&) = delete;
+    TRVPrivilege& operator=(const TRVPrivilege&) = delete;
+};
+
+/**
+ * Market-data interface. One object per process, obtained from create(); it
+ * is never freed. Every operation other than create, initialize and stop
+ * needs an initialised library: before that it fails with error type 304.
+ */
+class TRV_API_EXPORT TRVQuoteApi {
+public:
+    /**
+     * Returns the market-data interface, creating it on the first call.
+     * @return the one market-data object of the process
+     * Remarks: the library itself is brought up by initialize.
+     */
+    static TRVQuoteApi* create();
+    /**
+     * Returns the library version.
+     * @return "v1.6.0.23"
+     */
+    static const char* get_api_version();
+    /**
+     * Returns the calling thread's last error.
+     * @return a copy of the error; all zero when the thread never failed
+     */
+    static trv_error_info_t get_last_error();
+
+    /**
+     * Starts the market-data interface (once per process).
+     * @param quote_config configuration, copied during the call
+     * @param quote_spi callbacks; must outlive their use, including the receiver threads of subscribe_quote
+     * @return false when the library cannot start or the interface cannot be added
+     */
+    bool initialize(TRVQuoteConfig* quote_config, TRVQuoteSpi* quote_spi);
+    /**
+     * Stops the market-data interface: clears its callbacks and closes its
+     * sessions without waiting. Does nothing before initialize.
+     * Remarks: receiver threads of subscribe_quote run on until unsubscribe_quote.
+     */
+    void stop();
+    /**
+     * Returns the trading day set by the login.
+     * @return yyyymmdd; 0 before the first login answer
+     */
+    uint32_t get_trading_day();
+    /**
+     * Logs in to a gateway of the configuration; the end is reported by on_login.
+     * @param request_id caller's id of the request, handed back in on_login
+     * @param client_id client id of the login
+     * @param account_name login account
+     * @param password password of the account
+     * @param pub_key public key of the account
+     * @param info terminal information supplied by the user; null for none
+     * @return true when the login was started
+     */
+    bool login(uint64_t request_id, uint16_t client_id, const char* account_name, const char* password,
+               const char* pub_key, const trv_user_terminal_info_t* info = nullptr);
+    /**
+     * Logs a session out and closes it.
+     * @param session_id session from on_login
+     * @return true when the logout was sent
+     */
+    bool logout(uint64_t session_id);
+    /**
+     * Starts receiver threads for multicast market data; payloads arrive on on_quote.
+     * @param session_id market-data session from on_login
+     * @param thread_count number of records in quote_threads
+     * @param quote_threads one record per receiver thread, read during the call
+     * @param rx_mode socket or kernel-bypass reception; RX_MODE_AUTO lets the library choose
+     * @return true when the receivers run
+     */
+    bool subscribe_quote(uint64_t session_id, uint16_t thread_count, quote_thread_t* quote_threads,
+                         QuoteRxMode rx_mode = RX_MODE_AUTO);
+    /**
+     * Stops and frees the receiver threads of subscribe_quote.
+     * @param session_id market-data session
+     * @return false when nothing was subscribed
+     */
+    bool unsubscribe_quote(uint64_t session_id);
+    /**
+     * Queries the static information of every security.
+     * @param session_id market-data session
+     * @param request_id caller's id of the request
+     * @return true when the request was sent
+     */
+    bool query_static_quote_info(uint64_t session_id, uint64_t request_id);
+    /**
+     * Queries the level-1 quote of one security.
+     * @param session_id market-data session
+     * @param request_id caller's id of the request
+     * @param exchange_index market of the security
+     * @param security_code security code
+     * @return true when the request was sent
+     */
+    bool query_level1_quote(uint64_t session_id, uint64_t request_id, ExchangeIndex exchange_index,
+                            const char* security_code);
+    /**
+     * Queries the level-1 quotes of every security.
+     * @param session_id market-data session
+     * @param request_id caller's id of the request
+     * @return true when the request was sent
+     */
+    bool query_all_level1_quote(uint64_t session_id, uint64_t request_id);
+    /**
+     * Asks for level-2 tick records again.
+     * @param session_id market-data session
+     * @param request_id caller's id of the request
+     * @param request channel and sequence range, read during the call
+     * @return true when the request was sent
+     */
+    bool request_rebuild_tick_quote(uint64_t session_id, uint64_t request_id,
+                                    const trv_rebuild_tick_quote_req_t* request);
+
+protected:
+    TRVQuoteApi() {}
+    ~TRVQuoteApi() {}
+
+private:
+    TRVQuoteApi(const TRVQuoteApi&) = delete;
+    TRVQuoteApi& operator=(const TRVQuoteApi&) = delete;
+};
+
 }  // namespace nq
 
 #endif  // TRV_API_H

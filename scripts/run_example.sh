@@ -6,4 +6,4 @@ cd "$root"
 bash scripts/setup.sh
 bash scripts/build.sh "$root/build/release" -DCMAKE_BUILD_TYPE=Release
 mkdir -p "$root/build/example-logs"
-TRV_FILE_PATH="$root/build/example-logs" "$root/build/release/examples/trv_example" "$root/build/example-logs"
+TRV_FILE_PATH="$root/build/example-logs" "$root/build/release/examples/trv_example"

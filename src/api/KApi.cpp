@@ -177,7 +177,8 @@ bool KApi::initialize() {
     if (!ServiceProvider::initialize()) return false;
 
     KApiBusiness* business = make_object<KApiBusiness>();
-    if (business == nullptr || !business->initialize()) return fail_init("initialize api failed, create business object failed");
+    if (business == nullptr || !business->initialize())
+        return fail_init("initialize api failed, create business object failed");
     business_ = business;
 
     ApiFramework<2ul>* framework = make_object<ApiFramework<2ul>>(config_);

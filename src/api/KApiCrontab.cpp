@@ -8,7 +8,7 @@ KApiCrontab::KApiCrontab(const char* name, KApi* api) : ApiServiceThread(name), 
 
 void KApiCrontab::work_proc() {
     while (continue_work()) {
-        // The token refresh of the login layer runs here, once per pass.
+        // Each pass is where the login layer's token refresh belongs.
         timespec ts{kPeriodMs / 1000, (kPeriodMs % 1000) * 1000000L};
         nanosleep(&ts, nullptr);
     }
