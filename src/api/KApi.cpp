@@ -22,6 +22,7 @@
 #include "framework/AllocMem.h"
 #include "framework/ApiLocalTime.h"
 #include "framework/ApiTimerManager.h"
+#include "framework/MutexGuard.h"
 #include "framework/TcpSession.h"
 #include "log/Log.h"
 
@@ -48,13 +49,7 @@ constexpr unsigned long kQuoteConfigBytes = 577;
 static_assert(kTradeConfigBytes <= sizeof(nq::TRVTradeConfig), "trade configuration copy");
 static_assert(kQuoteConfigBytes <= sizeof(nq::TRVQuoteConfig), "quote configuration copy");
 
-template <class T, class... Args>
-T* make_object(Args... args) {
-    void* mem = alloc_mem(sizeof(T), alignof(T) > 8 ? alignof(T) : 8);
-    return mem != nullptr ? new (mem) T(args...) : nullptr;
-}
-
-// A zero-filled block of `size` bytes holding the first `bytes` bytes of
+// A zero-filled block of sizeof(T) bytes holding the first `bytes` bytes of
 // *config.
 template <class T>
 T* copy_config(const T* config, unsigned long bytes) {
@@ -62,13 +57,6 @@ T* copy_config(const T* config, unsigned long bytes) {
     if (mem == nullptr) return nullptr;
     std::memcpy(mem, static_cast<const void*>(config), bytes);
     return static_cast<T*>(mem);
-}
-
-template <class T>
-void discard(T* object) {
-    if (object == nullptr) return;
-    object->~T();
-    std::free(object);
 }
 
 void sleep_ms(long ms) {
@@ -91,6 +79,12 @@ void make_directories(const char* path) {
         buffer[i] = '/';
     }
     mkdir(buffer, 0755);
+}
+
+// Logs and records a start-up or initialisation failure; false.
+bool fail_301(const char* message) {
+    set_last_error(301, 0, message);
+    return false;
 }
 
 void report_unavailable(const char* operation) {
@@ -168,22 +162,17 @@ KApi* KApi::create_singleton_or_get() {
     return api;
 }
 
-bool KApi::fail_init(const char* message) {
-    set_last_error(301, 0, message);
-    return false;
-}
-
 bool KApi::initialize() {
     if (!ServiceProvider::initialize()) return false;
 
     KApiBusiness* business = make_object<KApiBusiness>();
     if (business == nullptr || !business->initialize())
-        return fail_init("initialize api failed, create business object failed");
+        return fail_301("initialize api failed, create business object failed");
     business_ = business;
 
     ApiFramework<2ul>* framework = make_object<ApiFramework<2ul>>(config_);
     if (framework == nullptr || !framework->initialize())
-        return fail_init("initialize api failed, create framework object failed");
+        return fail_301("initialize api failed, create framework object failed");
     framework_ = framework;
 
     for (uint32_t code = 0; code < nq::ServiceFunc::kTableSize; ++code) {
@@ -196,10 +185,10 @@ bool KApi::initialize() {
 
     const unsigned long timeout_ms = static_cast<unsigned long>(config_->request_timeout) * 1000;
     if (!timer_manager_->create_timer_queue(kRequestTimerQueue, timeout_ms))
-        return fail_init("timer queue initialization failed");
+        return fail_301("timer queue initialization failed");
 
     crontab_ = make_object<KApiCrontab>("crontab", this);
-    if (crontab_ == nullptr) return fail_init("crontab initialization failed");
+    if (crontab_ == nullptr) return fail_301("crontab initialization failed");
 
     LOG_INFO("api service provider initialized successfully: { api_version = %s }", kApiVersion);
     start_service();
@@ -234,29 +223,20 @@ struct ApiInitTexts {
 template <class Context, class Config, class Spi, class... Extra>
 bool add_api(pthread_mutex_t* mutex, std::atomic<Context*>& slot, const std::atomic<unsigned char>& service_stopped,
              const Config* config, Spi* spi, unsigned long bytes, const ApiInitTexts& texts, Extra... extra) {
-    pthread_mutex_lock(mutex);
-    bool ok = false;
-    if (slot.load() != nullptr) {
-        set_last_error(301, 0, texts.repeat);
-    } else if (service_stopped.load() != 0) {
-        set_last_error(301, 0, texts.stopped);
-    } else if (config == nullptr) {
-        set_last_error(301, 0, texts.null_config);
-    } else if (Config* copy = copy_config(config, bytes)) {
-        Context* context = make_object<Context>(copy, spi, extra...);
-        if (context == nullptr || !context->initialize()) {
-            set_last_error(301, 0, texts.context_failed);
-            discard(context);
-            std::free(copy);
-        } else {
-            slot.store(context, std::memory_order_release);
-            ok = true;
-        }
-    } else {
-        set_last_error(301, 0, texts.copy_failed);
+    MutexGuard lock(mutex);
+    if (slot.load() != nullptr) return fail_301(texts.repeat);
+    if (service_stopped.load() != 0) return fail_301(texts.stopped);
+    if (config == nullptr) return fail_301(texts.null_config);
+    Config* copy = copy_config(config, bytes);
+    if (copy == nullptr) return fail_301(texts.copy_failed);
+    Context* context = make_object<Context>(copy, spi, extra...);
+    if (context == nullptr || !context->initialize()) {
+        free_object(context);
+        std::free(copy);
+        return fail_301(texts.context_failed);
     }
-    pthread_mutex_unlock(mutex);
-    return ok;
+    slot.store(context, std::memory_order_release);
+    return true;
 }
 
 }  // namespace
@@ -381,13 +361,15 @@ void KApi::stop_sessions_by_type(nq::ApiType type, const void* own_spi) {
 void KApi::check_and_stop_service() {
     // Under the API mutex, so that no initialisation slips in between the
     // decision and the stop.
-    pthread_mutex_lock(&api_mutex_);
-    const bool running = (trade_context_.load() != nullptr && trade_stopped_.load() == 0) ||
+    bool stop = false;
+    {
+        MutexGuard lock(&api_mutex_);
+        const bool running = (trade_context_.load() != nullptr && trade_stopped_.load() == 0) ||
                          (quote_context_.load() != nullptr && quote_stopped_.load() == 0) ||
                          (privilege_context_.load() != nullptr && privilege_stopped_.load() == 0);
-    const bool stop = !running && service_stopped_.load() == 0;
-    if (stop) service_stopped_.store(1);
-    pthread_mutex_unlock(&api_mutex_);
+        stop = !running && service_stopped_.load() == 0;
+        if (stop) service_stopped_.store(1);
+    }
     if (!stop) return;
     LOG_INFO("all APIs stopped, stopping service threads");
     stop_service();

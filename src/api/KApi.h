@@ -153,8 +153,6 @@ public:
     static std::atomic<KApi*> singleton_ptr_;
 
 private:
-    // Logs and records a start-up failure (301); false.
-    static bool fail_init(const char* message);
     // The calling thread's last error after a failed creation: the first
     // failure, as it was reported to the thread that saw it.
     static void report_creation_failure();

@@ -54,9 +54,8 @@ uint64_t KApiAuthManager::alloc_auth(uint64_t n) {
         KApiAuth* a = slots_[slot].load(std::memory_order_relaxed);
         if (a && !a->free.load(std::memory_order_relaxed)) continue;
         if (!a) {
-            void* mem = alloc_mem(sizeof(KApiAuth), 8);
-            if (!mem) return 0;
-            a = new (mem) KApiAuth();
+            a = make_object<KApiAuth>();
+            if (!a) return 0;
         } else {
             clear_record(a, false);
         }

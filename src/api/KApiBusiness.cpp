@@ -10,26 +10,13 @@ namespace nq { namespace api {
 
 namespace {
 
-template <class T, class... A>
-T* make(unsigned long align, A... args) {
-    void* mem = alloc_mem(sizeof(T), align);
-    return mem ? new (mem) T(args...) : nullptr;
-}
-
-template <class T>
-void unmake(T* p) {
-    if (!p) return;
-    p->~T();
-    std::free(p);
-}
-
 // Builds and initialises one member; on failure it stays null.
 template <class T, class... A>
 bool build(T*& member, unsigned long align, A... args) {
     if (member) return true;
-    T* p = make<T>(align, args...);
+    T* p = make_object_aligned<T>(align, args...);
     if (!p || !p->initialize()) {
-        unmake(p);
+        free_object(p);
         return false;
     }
     member = p;
@@ -54,10 +41,10 @@ KApiBusiness::KApiBusiness()
       security_maps_{nullptr, nullptr} {}
 
 KApiBusiness::~KApiBusiness() {
-    unmake(login_account_mgr_);
-    unmake(auth_mgr_);
-    unmake(security_maps_[1]);
-    unmake(security_maps_[0]);
+    free_object(login_account_mgr_);
+    free_object(auth_mgr_);
+    free_object(security_maps_[1]);
+    free_object(security_maps_[0]);
     if (order_store_) {
         for (uint64_t i = 0; i < kOrderChains; ++i) {
             KApiOrder* o = order_store_[i];
@@ -71,7 +58,7 @@ KApiBusiness::~KApiBusiness() {
     }
     KApiReportMgr::destroy_table(raw_report_filter_);
     KApiReportMgr::destroy_table(report_filter_);
-    unmake(token_mgr_);
+    free_object(token_mgr_);
 }
 
 bool KApiBusiness::initialize() {

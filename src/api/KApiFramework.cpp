@@ -1,7 +1,5 @@
 #include "api/KApiFramework.h"
 
-#include <new>
-
 #include "api/KApi.h"
 #include "api/KApiMessageIO.h"
 #include "api/KApiPrivilegeContext.h"
@@ -55,9 +53,8 @@ void delay_post_trampoline(Framework* framework, unsigned long session_id, Messa
 
 TcpMessageIO* TApiFramework<2ul>::create_message_io() {
     api_message_io_ = nullptr;
-    void* mem = alloc_mem(sizeof(ApiMessageIO<2ul>), 8);
-    if (mem == nullptr) return nullptr;
-    auto* io = new (mem) ApiMessageIO<2ul>(static_cast<KApiFramework*>(this));
+    auto* io = make_object<ApiMessageIO<2ul>>(static_cast<KApiFramework*>(this));
+    if (io == nullptr) return nullptr;
     // A transport that failed half-way keeps its constructed threads out of
     // use; it is never freed, like every framework object.
     if (!io->initialize()) return nullptr;
@@ -73,10 +70,8 @@ KApiFramework::KApiFramework(ApiConfig<2ul>* config)
 bool KApiFramework::initialize() {
     if (!Framework::initialize()) return false;
     delay_sender_ = nullptr;
-    void* mem = alloc_mem(sizeof(ApiDelaySender), 8);
-    if (mem == nullptr) return false;
-    auto* delay = new (mem) ApiDelaySender("delay_sender", this, kDelayMs);
-    if (!delay->initialize()) return false;
+    auto* delay = make_object<ApiDelaySender>("delay_sender", static_cast<Framework*>(this), kDelayMs);
+    if (delay == nullptr || !delay->initialize()) return false;
     delay_sender_ = delay;
     KApi* api = KApi::instance_.load(std::memory_order_acquire);
     request_manager_ =

@@ -5,21 +5,9 @@
 #include <new>
 
 #include "framework/AllocMem.h"
+#include "framework/MutexGuard.h"
 
 namespace nq { namespace api {
-
-namespace {
-KApiLoginAccount* new_account() {
-    void* mem = alloc_mem(sizeof(KApiLoginAccount), 8);
-    return mem ? new (mem) KApiLoginAccount() : nullptr;
-}
-
-struct MutexLock {
-    explicit MutexLock(pthread_mutex_t* m) : m_(m) { pthread_mutex_lock(m_); }
-    ~MutexLock() { pthread_mutex_unlock(m_); }
-    pthread_mutex_t* m_;
-};
-}  // namespace
 
 KApiLoginAccountManager::KApiLoginAccountManager() : accounts_(), quote_account_(nullptr) {
     pthread_mutex_init(&mutex_, nullptr);
@@ -31,7 +19,7 @@ KApiLoginAccountManager::~KApiLoginAccountManager() {
 }
 
 KApiLoginAccount* KApiLoginAccountManager::try_begin_login(const char* name, uint64_t session_id) {
-    KApiLoginAccount* a = new_account();
+    KApiLoginAccount* a = make_object<KApiLoginAccount>();
     if (!a) return nullptr;
     a->reset(name);
     a->try_begin_login(session_id);
@@ -39,11 +27,11 @@ KApiLoginAccount* KApiLoginAccountManager::try_begin_login(const char* name, uin
 }
 
 KApiLoginAccount* KApiLoginAccountManager::try_begin_login_quote(const char* name, uint64_t session_id) {
-    MutexLock lock(&mutex_);
+    MutexGuard lock(&mutex_);
     if (quote_account_ && quote_account_->state.load(std::memory_order_acquire) != KApiLoginAccount::kIdle)
         return nullptr;
     if (!quote_account_) {
-        quote_account_ = new_account();
+        quote_account_ = make_object<KApiLoginAccount>();
         if (!quote_account_) return nullptr;
     }
     quote_account_->reset(name);
@@ -51,7 +39,7 @@ KApiLoginAccount* KApiLoginAccountManager::try_begin_login_quote(const char* nam
 }
 
 KApiLoginAccount* KApiLoginAccountManager::try_begin_subscribe_trade(const char* name, uint64_t session_id) {
-    MutexLock lock(&mutex_);
+    MutexGuard lock(&mutex_);
     KApiLoginAccount* unused = nullptr;
     for (unsigned i = 0; i < kSubscribeSlots; ++i) {
         KApiLoginAccount& a = accounts_[i];
@@ -72,7 +60,7 @@ KApiLoginAccount* KApiLoginAccountManager::try_begin_subscribe_trade(const char*
 template <class F>
 bool KApiLoginAccountManager::locked(KApiLoginAccount* account, F f) {
     if (!account) return false;
-    MutexLock lock(&mutex_);
+    MutexGuard lock(&mutex_);
     return f(account);
 }
 

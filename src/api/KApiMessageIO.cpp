@@ -1,8 +1,5 @@
 #include "api/KApiMessageIO.h"
 
-#include <cstdlib>
-#include <new>
-
 #include "api/KApi.h"
 #include "api/KApiBusiness.h"
 #include "api/KApiFramework.h"
@@ -13,12 +10,9 @@
 namespace nq { namespace api {
 
 TcpSession* TApiMessageIO<2ul>::create_session_object() {
-    void* mem = alloc_mem(sizeof(ApiSession<2ul>), 8);
-    if (mem == nullptr) return nullptr;
-    auto* session = new (mem) ApiSession<2ul>(this);
-    if (!session->initialize()) {
-        session->~ApiSession<2ul>();
-        std::free(mem);
+    auto* session = make_object<ApiSession<2ul>>(static_cast<TcpMessageIO*>(this));
+    if (session != nullptr && !session->initialize()) {
+        free_object(session);
         return nullptr;
     }
     return session;

@@ -11,9 +11,8 @@ KApiOrder* KApiOrder::create(uint32_t service_code, uint64_t send_time, uint32_t
     // A shorter body has no xid to be found by, a longer one would be stored
     // cut and resent corrupted.
     if (!payload || length < kMinBodySize || length > kMaxBodySize) return nullptr;
-    void* mem = alloc_mem(sizeof(KApiOrder), 8);
-    if (!mem) return nullptr;
-    KApiOrder* o = new (mem) KApiOrder();
+    KApiOrder* o = make_object<KApiOrder>();
+    if (!o) return nullptr;
     o->got_report.store(0, std::memory_order_relaxed);
     o->resend_count = 1;
     o->next = nullptr;

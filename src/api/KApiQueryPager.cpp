@@ -15,18 +15,6 @@ namespace api {
 
 namespace {
 
-template <typename T>
-T read_at(const unsigned char* p, unsigned off) {
-    T v;
-    std::memcpy(&v, p + off, sizeof v);
-    return v;
-}
-
-template <typename T>
-void write_at(unsigned char* p, unsigned off, T v) {
-    std::memcpy(p + off, &v, sizeof v);
-}
-
 uint32_t table_count(const query_request_status_t& s) {
     return s.reference.sub_table_num < KApiQueryPager::kMaxSubTables ? s.reference.sub_table_num
                                                                       : KApiQueryPager::kMaxSubTables;
@@ -53,11 +41,11 @@ void KApiQueryPager::request_data_table_info(QueryRequest* q, Framework* framewo
     std::memcpy(body, qbody, 32);           // session id, request id, sequence, login account index
     std::memcpy(body + 33, qbody + 33, 8);  // trade account index
     const uint64_t table = frame_service_code(q->header_);
-    write_at<uint64_t>(body, 57, table);
+    store_le<uint64_t>(body, 57, table);
 
-    const uint64_t session_id = read_at<uint64_t>(qbody, 0);
+    const uint64_t session_id = load_le<uint64_t>(qbody, 0);
     LOG_TRACE("request data table info: { session_id = %lu, request_id = %lu, table_code = %lu }", session_id,
-              read_at<uint64_t>(qbody, 8), q->status.table_code);
+              load_le<uint64_t>(qbody, 8), q->status.table_code);
     Message m{reinterpret_cast<MessageHeader*>(frame), body, frame};
     framework->post_message(session_id, &m);
 }
@@ -65,8 +53,8 @@ void KApiQueryPager::request_data_table_info(QueryRequest* q, Framework* framewo
 void KApiQueryPager::request_query(QueryRequest* q, Framework* framework) {
     query_request_status_t& s = q->status;
     unsigned char* body = q->body_;
-    const uint64_t session_id = read_at<uint64_t>(body, 0);
-    const uint64_t request_id = read_at<uint64_t>(body, 8);
+    const uint64_t session_id = load_le<uint64_t>(body, 0);
+    const uint64_t request_id = load_le<uint64_t>(body, 8);
     if (s.req_count != 0 && s.rsp_count >= s.req_count) {
         LOG_TRACE("query finished: { session_id = %lu, request_id = %lu, table_code = %lu, result_count = %u }",
                   session_id, request_id, s.table_code, s.rsp_count);
@@ -81,15 +69,15 @@ void KApiQueryPager::request_query(QueryRequest* q, Framework* framework) {
         return;
     }
     const uint32_t count = s.req_count != 0 && s.req_count > s.rsp_count ? s.req_count - s.rsp_count : 0;
-    write_at<uint16_t>(body, kTableIndexOffset, static_cast<uint16_t>(i));
-    write_at<uint32_t>(body, kRequestCountOffset, count);
-    write_at<uint32_t>(body, kRequestReferenceOffset, s.reference.positions[i]);
-    write_at<uint32_t>(body, kEndPointOffset, s.reference.sub_table_end_points[i]);
+    store_le<uint16_t>(body, kTableIndexOffset, static_cast<uint16_t>(i));
+    store_le<uint32_t>(body, kRequestCountOffset, count);
+    store_le<uint32_t>(body, kRequestReferenceOffset, s.reference.positions[i]);
+    store_le<uint32_t>(body, kEndPointOffset, s.reference.sub_table_end_points[i]);
     framework->post_message(session_id, q);
     LOG_TRACE("query request: { session_id = %lu, service_code = %lu, request_id = %lu, table_index = %u, "
               "request_count = %u, request_reference = %u, account_index = %lu }",
               session_id, static_cast<uint64_t>(frame_service_code(q->header_)), request_id, i, count,
-              s.reference.positions[i], read_at<uint64_t>(body, 33));
+              s.reference.positions[i], load_le<uint64_t>(body, 33));
     s.is_finished = 0;
 }
 
@@ -118,7 +106,7 @@ void KApiQueryPager::on_response(QueryRequest* q, Framework* framework, const nq
 
     // A page that does not move its sub-table forward would have the same
     // page asked for again and again: end the sub-table that was asked for.
-    const uint16_t asked = read_at<uint16_t>(q->body_, kTableIndexOffset);
+    const uint16_t asked = load_le<uint16_t>(q->body_, kTableIndexOffset);
     if (index < kMaxSubTables && index == asked && result_reference > s.reference.positions[index]) {
         s.reference.positions[index] = result_reference;
     } else {

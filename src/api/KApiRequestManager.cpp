@@ -10,6 +10,7 @@
 #include "api/Request.h"
 #include "framework/AllocMem.h"
 #include "framework/ApiTimerManager.h"
+#include "framework/MutexGuard.h"
 #include "framework/Framework.h"
 #include "log/Log.h"
 
@@ -32,25 +33,6 @@ void free_ring_query(QueryRequest* q) {
     r->~RingQuery();
     std::free(r);
 }
-
-class ScopedLock {
-public:
-    explicit ScopedLock(pthread_mutex_t* m) : m_(m) { pthread_mutex_lock(m_); }
-    ~ScopedLock() { pthread_mutex_unlock(m_); }
-    ScopedLock(const ScopedLock&) = delete;
-    ScopedLock& operator=(const ScopedLock&) = delete;
-
-private:
-    pthread_mutex_t* m_;
-};
-
-uint64_t body_word(const unsigned char* body, unsigned off) {
-    uint64_t v;
-    std::memcpy(&v, body + off, 8);
-    return v;
-}
-
-void set_body_word(unsigned char* body, unsigned off, uint64_t v) { std::memcpy(body + off, &v, 8); }
 
 request_info_t stale() {
     request_info_t r;
@@ -104,32 +86,32 @@ bool KApiRequestManager::admit_no_lock(unsigned long session_id, Request* reques
     request_info_t info;
     std::memset(&info, 0, sizeof info);
     info.session_id = session_id;
-    info.request_id = body_word(request->body_, 8);
+    info.request_id = load_le<uint64_t>(request->body_, 8);
     info.request_seq = head;
     info.desire_response = request->desire_response;
     info.request = copy;
     void* data = timers_->create_timer(kTimerQueue, &info, sizeof info);
     if (data == nullptr) return false;
     slots[head & mask] = static_cast<request_info_t*>(data);
-    set_body_word(request->body_, 16, head);
-    if (copy != nullptr) set_body_word(copy->body_, 16, head);
+    store_le<uint64_t>(request->body_, 16, head);
+    if (copy != nullptr) store_le<uint64_t>(copy->body_, 16, head);
     ++head;
     return true;
 }
 
 bool KApiRequestManager::send_request(unsigned long session_id, Request* request) {
-    ScopedLock lock(&mutex);
+    MutexGuard lock(&mutex);
     if (request == nullptr || request->body_ == nullptr) return false;
-    set_body_word(request->body_, 0, session_id);
+    store_le<uint64_t>(request->body_, 0, session_id);
     if (!admit_no_lock(session_id, request, nullptr)) return false;
     framework_->post_message(session_id, request);
     return true;
 }
 
 bool KApiRequestManager::delay_send_request(unsigned long session_id, Request* request) {
-    ScopedLock lock(&mutex);
+    MutexGuard lock(&mutex);
     if (request == nullptr || request->body_ == nullptr || delay_post_ == nullptr) return false;
-    set_body_word(request->body_, 0, session_id);
+    store_le<uint64_t>(request->body_, 0, session_id);
     if (!admit_no_lock(session_id, request, nullptr)) return false;
     delay_post_(framework_, session_id, request);
     return true;
@@ -137,14 +119,13 @@ bool KApiRequestManager::delay_send_request(unsigned long session_id, Request* r
 
 QueryRequest* KApiRequestManager::alloc_query_request(QueryRequest* query) {
     if (query == nullptr) return nullptr;
-    void* mem = alloc_mem(sizeof(RingQuery), 8);
-    return mem ? new (mem) RingQuery(*query) : nullptr;
+    return make_object<RingQuery>(static_cast<const QueryRequest&>(*query));
 }
 
 bool KApiRequestManager::send_query_request(unsigned long session_id, QueryRequest* query) {
-    ScopedLock lock(&mutex);
+    MutexGuard lock(&mutex);
     if (query == nullptr || query->body_ == nullptr) return false;
-    set_body_word(query->body_, 0, session_id);
+    store_le<uint64_t>(query->body_, 0, session_id);
     QueryRequest* copy = alloc_query_request(query);
     if (copy == nullptr) {
         LOG_ERROR("send query request failed, no memory for the copy: { session_id = %lu, table_code = %lu }",
@@ -166,7 +147,7 @@ request_info_t KApiRequestManager::copy_out_no_lock(const request_info_t* entry)
 }
 
 request_info_t KApiRequestManager::on_request_response(uint64_t seq) {
-    ScopedLock lock(&mutex);
+    MutexGuard lock(&mutex);
     if (is_timeout_no_lock(seq)) return stale();
     set_finished_no_lock(seq);
     return copy_out_no_lock(entry_no_lock(seq));
@@ -176,7 +157,7 @@ request_info_t KApiRequestManager::on_error(uint64_t seq) { return on_request_re
 
 request_info_t KApiRequestManager::on_query_data_table_info(uint64_t seq, Framework* framework,
                                                             const nq::api_data_table_info_t* info) {
-    ScopedLock lock(&mutex);
+    MutexGuard lock(&mutex);
     if (is_timeout_no_lock(seq)) return stale();
     request_info_t* e = entry_no_lock(seq);
     if (!e->finished && e->request != nullptr && info != nullptr) {
@@ -188,7 +169,7 @@ request_info_t KApiRequestManager::on_query_data_table_info(uint64_t seq, Framew
 
 request_info_t KApiRequestManager::on_query_response(uint64_t seq, Framework* framework,
                                                      const nq::api_query_response_head_t* page) {
-    ScopedLock lock(&mutex);
+    MutexGuard lock(&mutex);
     if (is_timeout_no_lock(seq)) return stale();
     request_info_t* e = entry_no_lock(seq);
     if (!e->finished && e->request != nullptr && page != nullptr) {
@@ -199,7 +180,7 @@ request_info_t KApiRequestManager::on_query_response(uint64_t seq, Framework* fr
 }
 
 request_info_t KApiRequestManager::on_timeout(request_info_t* info) {
-    ScopedLock lock(&mutex);
+    MutexGuard lock(&mutex);
     if (info == nullptr || info->timed_out) return stale();  // reported once only
     info->timed_out = 1;
     while (tail < head) {

@@ -1,8 +1,5 @@
 #include "api/KApiTradeContext.h"
 
-#include <cstdlib>
-#include <new>
-
 #include "api/KApiUdpSender.h"
 #include "api/LastApiError.h"
 #include "framework/AllocMem.h"
@@ -17,12 +14,10 @@ KApiTradeContext::~KApiTradeContext() {}
 
 bool KApiTradeContext::initialize() {
     const sockaddr local = config_->get_local_addr(1);
-    void* mem = alloc_mem(sizeof(KApiUdpSender), 8);
-    if (mem == nullptr) return false;
-    auto* sender = new (mem) KApiUdpSender(&local);
+    auto* sender = make_object<KApiUdpSender>(&local);
+    if (sender == nullptr) return false;
     if (!sender->initialize()) {
-        sender->~KApiUdpSender();
-        std::free(mem);
+        free_object(sender);
         return false;
     }
     udp_sender_ = sender;

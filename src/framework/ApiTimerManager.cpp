@@ -5,6 +5,7 @@
 
 #include "framework/AllocMem.h"
 #include "framework/ApiLocalTime.h"
+#include "framework/MutexGuard.h"
 #include "framework/ServiceProvider.h"
 #include "framework/TimerCheckThread.h"
 #include "framework/TimerRecycleThread.h"
@@ -13,23 +14,6 @@
 namespace nq { namespace api {
 
 namespace {
-
-template <typename T>
-T* construct_thread(ApiTimerManager* manager) {
-    void* mem = alloc_mem(sizeof(T), alignof(T) < 8 ? 8 : alignof(T));
-    return mem ? new (mem) T(manager) : nullptr;
-}
-
-class MutexGuard {
-public:
-    explicit MutexGuard(pthread_mutex_t* m) : m_(m) { pthread_mutex_lock(m_); }
-    ~MutexGuard() { pthread_mutex_unlock(m_); }
-    MutexGuard(const MutexGuard&) = delete;
-    MutexGuard& operator=(const MutexGuard&) = delete;
-
-private:
-    pthread_mutex_t* m_;
-};
 
 }  // namespace
 
@@ -45,9 +29,9 @@ ApiTimerManager::ApiTimerManager(ServiceProvider* provider)
 }
 
 bool ApiTimerManager::initialize() {
-    check_thread_ = construct_thread<TimerCheckThread>(this);
+    check_thread_ = make_object<TimerCheckThread>(this);
     if (!check_thread_) return false;
-    recycle_thread_ = construct_thread<TimerRecycleThread>(this);
+    recycle_thread_ = make_object<TimerRecycleThread>(this);
     return recycle_thread_ != nullptr;
 }
 

@@ -15,14 +15,20 @@ static_assert(sizeof(MessageHeader) == 64, "frame header is 64 bytes");
 constexpr uint32_t kFrameHeaderSize = 64;
 constexpr uint32_t kNoServiceCode = 0x3fff;
 
-inline uint64_t header_word(const void* hdr, unsigned off) {
-    uint64_t w;
-    std::memcpy(&w, static_cast<const unsigned char*>(hdr) + off, 8);
-    return w;
+// Unaligned little-endian field of a frame (x86-64 stores little-endian).
+template <typename T>
+inline T load_le(const void* p, unsigned off) {
+    T v;
+    std::memcpy(&v, static_cast<const unsigned char*>(p) + off, sizeof v);
+    return v;
 }
-inline void set_header_word(void* hdr, unsigned off, uint64_t w) {
-    std::memcpy(static_cast<unsigned char*>(hdr) + off, &w, 8);
+template <typename T>
+inline void store_le(void* p, unsigned off, T v) {
+    std::memcpy(static_cast<unsigned char*>(p) + off, &v, sizeof v);
 }
+
+inline uint64_t header_word(const void* hdr, unsigned off) { return load_le<uint64_t>(hdr, off); }
+inline void set_header_word(void* hdr, unsigned off, uint64_t w) { store_le<uint64_t>(hdr, off, w); }
 inline uint32_t frame_service_code(const void* hdr) { return header_word(hdr, 8) & 0x3fff; }
 inline uint32_t frame_length(const void* hdr) { return (header_word(hdr, 8) >> 14) & 0xfffff; }
 inline uint64_t frame_session_id(const void* hdr) { return header_word(hdr, 16); }

@@ -25,12 +25,6 @@ constexpr int kEpollBatch = 32;
 constexpr int kEpollWaitMs = 1;
 constexpr unsigned kOwnerOffset = 48;
 
-template <typename T, typename... Args>
-T* make_object(Args... args) {
-    void* mem = alloc_mem(sizeof(T), alignof(T) > 8 ? alignof(T) : 8);
-    return mem != nullptr ? new (mem) T(args...) : nullptr;
-}
-
 }  // namespace
 
 uint64_t session_startup_tag() {

@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/RunTogether.h"
 #include "AllocMemFault.h"
 #include "api/KApiAuthManager.h"
 
@@ -138,27 +139,21 @@ TEST(KApiInitPositionStdList, RowsByIndex) {
 TEST_F(KApiAuthManagerT, ConcurrentOpenAndCloseNeverShareASlot) {
     constexpr int kThreads = 6, kRounds = 3000;
     std::vector<std::vector<uint64_t>> kept(kThreads);
-    std::atomic<int> ready{0};
-    std::vector<std::thread> ths;
-    for (int t = 0; t < kThreads; ++t)
-        ths.emplace_back([&, t] {
-            ready.fetch_add(1);
-            while (ready.load() < kThreads) std::this_thread::yield();
-            for (int r = 0; r < kRounds; ++r) {
-                const uint64_t id = m.open_auth();
-                ASSERT_NE(id, 0u);
-                KApiAuth* a = m.get_auth(id);
-                ASSERT_NE(a, nullptr);
-                a->session_id = uint64_t(t) << 32 | uint64_t(r);  // the claimer alone writes it
-                if (r % 3 == 0) {
-                    kept[t].push_back(id);
-                } else {
-                    ASSERT_EQ(a->session_id, uint64_t(t) << 32 | uint64_t(r));
-                    m.close_auth(id);
-                }
+    trv_test::run_together(kThreads, [&](int t) {
+        for (int r = 0; r < kRounds; ++r) {
+            const uint64_t id = m.open_auth();
+            ASSERT_NE(id, 0u);
+            KApiAuth* a = m.get_auth(id);
+            ASSERT_NE(a, nullptr);
+            a->session_id = uint64_t(t) << 32 | uint64_t(r);  // the claimer alone writes it
+            if (r % 3 == 0) {
+                kept[t].push_back(id);
+            } else {
+                ASSERT_EQ(a->session_id, uint64_t(t) << 32 | uint64_t(r));
+                m.close_auth(id);
             }
-        });
-    for (auto& th : ths) th.join();
+        }
+    });
     std::set<uint64_t> slots;
     for (int t = 0; t < kThreads; ++t)
         for (size_t i = 0; i < kept[t].size(); ++i) {

@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/RunTogether.h"
 #include "AllocMemFault.h"
 #include "api/KApiBusiness.h"
 #include "log/LogTestUtil.h"
@@ -227,20 +228,14 @@ TEST_F(KApiBusinessStore, ReportIsDeliveredAndLoggedWhenNoNodeCanBeMade) {
 TEST_F(KApiBusinessStore, ConcurrentSameXidHasExactlyOneWinner) {
     constexpr int kThreads = 8, kXids = 4000;
     std::vector<std::vector<unsigned char>> wins(kXids, std::vector<unsigned char>(kThreads, 0));
-    std::atomic<int> ready{0};
-    std::vector<std::thread> ths;
-    for (int t = 0; t < kThreads; ++t)
-        ths.emplace_back([&, t] {
-            ready.fetch_add(1);
-            while (ready.load() < kThreads) std::this_thread::yield();
-            for (int i = 0; i < kXids; ++i) {
-                // Distinct chains and xids sharing one chain (same bits 8-27).
-                const uint64_t xid = (uint64_t(i % 50) << 28) | (uint64_t(i / 50) << 8) | 7;
-                auto p = payload(xid, static_cast<unsigned char>(t));
-                wins[i][t] = b.add_order(1101, 0, 56, p.data()) ? 1 : 0;
-            }
-        });
-    for (auto& th : ths) th.join();
+    trv_test::run_together(kThreads, [&](int t) {
+        for (int i = 0; i < kXids; ++i) {
+            // Distinct chains and xids sharing one chain (same bits 8-27).
+            const uint64_t xid = (uint64_t(i % 50) << 28) | (uint64_t(i / 50) << 8) | 7;
+            auto p = payload(xid, static_cast<unsigned char>(t));
+            wins[i][t] = b.add_order(1101, 0, 56, p.data()) ? 1 : 0;
+        }
+    });
     for (int i = 0; i < kXids; ++i) {
         const uint64_t xid = (uint64_t(i % 50) << 28) | (uint64_t(i / 50) << 8) | 7;
         int n = 0, winner = -1;

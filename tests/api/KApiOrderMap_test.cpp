@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/RunTogether.h"
 #include "AllocMemFault.h"
 #include "api/KApiOrderMap.h"
 
@@ -63,15 +64,9 @@ TEST(KApiOrderMap, ConcurrentLeafCreationLosesNothing) {
     std::vector<std::vector<OrderPtr>> orders(kThreads);
     for (int t = 0; t < kThreads; ++t)
         for (int i = 0; i < kPer; ++i) orders[t].push_back(order((uint64_t(i) << 18) | (uint64_t(t + 1) << 8)));
-    std::atomic<int> ready{0};
-    std::vector<std::thread> ths;
-    for (int t = 0; t < kThreads; ++t)
-        ths.emplace_back([&, t] {
-            ready.fetch_add(1);
-            while (ready.load() < kThreads) std::this_thread::yield();
-            for (auto& o : orders[t]) ASSERT_TRUE(map.set_order(o.get()));
-        });
-    for (auto& th : ths) th.join();
+    trv_test::run_together(kThreads, [&](int t) {
+        for (auto& o : orders[t]) ASSERT_TRUE(map.set_order(o.get()));
+    });
     for (int t = 0; t < kThreads; ++t)
         for (auto& o : orders[t]) ASSERT_EQ(map.get_order(o->xid()), o.get());
 }

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/RunTogether.h"
 #include "AllocMemFault.h"
 #include "api/KApiReportMgr.h"
 
@@ -90,18 +91,12 @@ TEST_F(KApiReportMgrTable, ConcurrentOffersAcceptEachIdOnce) {
     constexpr int kThreads = 6, kIds = 20000;
     std::vector<std::atomic<int>> accepted(kIds);
     for (auto& a : accepted) a.store(0);
-    std::atomic<int> ready{0};
-    std::vector<std::thread> ths;
-    for (int th = 0; th < kThreads; ++th)
-        ths.emplace_back([&] {
-            ready.fetch_add(1);
-            while (ready.load() < kThreads) std::this_thread::yield();
-            for (int i = 0; i < kIds; ++i) {
-                Id id = make_id(uint64_t(i % 64) * 1000003ull + uint64_t(i));
-                if (KApiReportMgr::add_report(t, id.data())) accepted[i].fetch_add(1);
-            }
-        });
-    for (auto& th : ths) th.join();
+    trv_test::run_together(kThreads, [&](int) {
+        for (int i = 0; i < kIds; ++i) {
+            Id id = make_id(uint64_t(i % 64) * 1000003ull + uint64_t(i));
+            if (KApiReportMgr::add_report(t, id.data())) accepted[i].fetch_add(1);
+        }
+    });
     for (int i = 0; i < kIds; ++i) ASSERT_EQ(accepted[i].load(), 1) << i;
 }
 

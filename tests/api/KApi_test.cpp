@@ -34,6 +34,7 @@
 #include "framework/ApiLocalTime.h"
 #include "framework/ApiServiceThread.h"
 #include "framework/ApiTimerManager.h"
+#include "support/RunTogether.h"
 #include "support/TestPeer.h"
 
 namespace {
@@ -90,20 +91,6 @@ int alive_service_threads() {
     for (auto* t = nq::api::ApiServiceThread::head_; t != nullptr; t = t->next_) n += t->is_alive() ? 1 : 0;
     pthread_mutex_unlock(&nq::api::ApiServiceThread::os_mutex_);
     return n;
-}
-
-// Runs fn(0..n-1) on n threads released at the same moment.
-void run_together(int n, const std::function<void(int)>& fn) {
-    std::atomic<int> ready{0};
-    std::vector<std::thread> threads;
-    for (int i = 0; i < n; ++i) {
-        threads.emplace_back([&, i] {
-            ++ready;
-            while (ready.load() < n) std::this_thread::yield();
-            fn(i);
-        });
-    }
-    for (auto& t : threads) t.join();
 }
 
 const char* const kServiceThreads[] = {"timer", "timer_recycle", "mio_sender", "msg_receiver", "mio_heartbeat",
@@ -594,7 +581,7 @@ TEST_F(Provider, DelayedPostLeavesHalfASecondLater) {
 TEST_F(Provider, CreatedOnceUnderConcurrentCallers) {
     constexpr int kThreads = 8;
     std::vector<KApi*> got(kThreads, nullptr);
-    run_together(kThreads, [&](int i) { got[i] = KApi::create_singleton_or_get(); });
+    trv_test::run_together(kThreads, [&](int i) { got[i] = KApi::create_singleton_or_get(); });
     ASSERT_NE(got[0], nullptr);
     for (KApi* p : got) EXPECT_EQ(p, got[0]);
     EXPECT_EQ(thread_names().count("msg_handler"), 3u);
@@ -610,7 +597,7 @@ TEST_F(Provider, FailedCreationIsFinalAndClean) {
     constexpr int kThreads = 4;
     std::vector<KApi*> got(kThreads, reinterpret_cast<KApi*>(1));
     std::vector<std::string> messages(kThreads);
-    run_together(kThreads, [&](int i) {
+    trv_test::run_together(kThreads, [&](int i) {
         got[i] = KApi::create_singleton_or_get();
         messages[i] = last_message();
     });
