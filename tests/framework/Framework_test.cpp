@@ -5,10 +5,12 @@
 #include <chrono>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "api/LastApiError.h"
 #include "framework/ApiDelaySender.h"
+#include "framework/ApiTaskQueue.h"
 #include "framework/ApiTimerManager.h"
 #include "framework/MessageHandler.h"
 #include "framework/ServiceFunc.h"
@@ -214,6 +216,30 @@ TEST(DelaySender, PostsNoEarlierThanStampPlusDelay) {
         EXPECT_GE(std::chrono::duration_cast<std::chrono::milliseconds>(fw.posts[0].at - before).count(),
                   c.min_wait_ms);
     }
+}
+
+// A stamp far ahead (a bad clock, a corrupt frame) must not park the worker:
+// a stop ends the wait and the message is not sent.
+TEST(DelaySender, StopEndsTheWaitForAStampFarAhead) {
+    ApiLocalTime::initialize();
+    auto& fw = *new PostRecorder();  // lives with the process, like its thread
+    auto* sender = new nq::api::ApiDelaySender("delay_sender", &fw, 500);
+    ASSERT_TRUE(sender->initialize());
+    Bytes f = make_frame(1400, 80, 1, 7);
+    put_u64(f.data(), 32, ApiLocalTime::epoch_ms() + 24ull * 3600 * 1000);
+    Message m{reinterpret_cast<nq::MessageHeader*>(f.data()), f.data() + 64, f.data()};
+    sender->add_task(&m);
+    ASSERT_TRUE(sender->start());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    // Taken off the queue: the worker is waiting inside the task.
+    while (sender->normal_queue_->peek() != nullptr && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    sender->stop();
+    while (sender->is_alive() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_FALSE(sender->is_alive()) << "the delay sender never noticed the stop";
+    EXPECT_TRUE(fw.posts.empty());
 }
 
 // ---- service provider ----------------------------------------------------
