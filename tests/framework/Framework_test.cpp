@@ -8,8 +8,10 @@
 #include <thread>
 #include <vector>
 
+#include "api/AllocMemFault.h"
 #include "api/LastApiError.h"
 #include "framework/ApiDelaySender.h"
+#include "framework/ApiServiceThread.h"
 #include "framework/ApiTaskQueue.h"
 #include "framework/ApiTimerManager.h"
 #include "framework/MessageHandler.h"
@@ -273,6 +275,39 @@ TEST(ServiceProvider, StartUpBringsClockAndTimerManager) {
     ASSERT_NE(p->timer_manager_, nullptr);
     EXPECT_EQ(p->timer_manager_->provider_, p);
     EXPECT_GT(ApiLocalTime::epoch_ms(), 1'600'000'000'000ull) << "the clock was filled";
+}
+
+// Each allocation of the timer manager fails in turn: the start-up fails with
+// 301 "alloc timer manager failed" and no timer thread of the dropped manager
+// stays registered to be started with the service threads.
+TEST(ServiceProvider, TimerManagerAllocationFailureIs301AndLeavesNoTimerThread) {
+    auto registered = [](const char* name) {
+        int n = 0;
+        for (nq::api::ApiServiceThread* t = nq::api::ApiServiceThread::head_; t != nullptr; t = t->next_)
+            if (t->name() != nullptr && std::strcmp(t->name(), name) == 0) ++n;
+        return n;
+    };
+    const int timers = registered("timer"), recyclers = registered("timer_recycle");
+    // 1: the manager, 2: "timer", 3: "timer_recycle".
+    for (long nth : {1L, 2L, 3L}) {
+        SCOPED_TRACE(nth);
+        auto* p = new TestProvider(true);
+        alloc_fault::fail_nth(nth);
+        EXPECT_FALSE(p->initialize());
+        alloc_fault::off();
+        EXPECT_EQ(p->timer_manager_, nullptr);
+        EXPECT_EQ(p->init_log_calls, 0);
+        const nq::trv_error_info_t e = nq::api::LastApiError::get_last_error();
+        EXPECT_EQ(e.error_code_type, 301u);
+        EXPECT_EQ(e.error_code, 0u);
+        EXPECT_STREQ(e.error_msg, "alloc timer manager failed");
+        EXPECT_EQ(registered("timer"), timers);
+        EXPECT_EQ(registered("timer_recycle"), recyclers);
+    }
+    auto* p = new TestProvider(true);
+    EXPECT_TRUE(p->initialize());
+    EXPECT_EQ(registered("timer"), timers + 1);
+    EXPECT_EQ(registered("timer_recycle"), recyclers + 1);
 }
 
 }  // namespace
