@@ -108,7 +108,7 @@ void KApiUdpSender::release_unused() {
 
 bool KApiUdpSender::init_socket() {
     char text[128];
-    int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         LOG_ERROR("create socket fail: { os_err_msg = %s }", error_text(errno, text, sizeof text));
         return false;
