@@ -1,5 +1,5 @@
 // Test helpers for the host-information functions: temporary fixture trees,
-// the host root prefix, fake system tools in front of PATH and private
+// the host root prefix, fake system tools in front of the command path and private
 // network namespaces.
 #pragma once
 #include <gtest/gtest.h>
@@ -36,8 +36,9 @@ public:
     ~HostRoot();
 };
 
-// Puts the fake tools first on PATH, with answers prepared in a directory of
-// their own (or a given one), and records every call.
+// Puts the fake tools first on the library's command path, with answers
+// prepared in a directory of their own (or a given one), and records every
+// call.
 class FakeTools {
 public:
     explicit FakeTools(const std::string& answers = "");
