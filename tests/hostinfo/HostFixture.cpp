@@ -110,6 +110,13 @@ std::string FakeTools::calls() const {
     return s.str();
 }
 
+void skip_in_child(const char* why) {
+    fprintf(stderr, "skipped: %s\n", why);
+    fflush(nullptr);
+    // A failure recorded before the skip still fails the test.
+    _exit(::testing::Test::HasFailure() ? 1 : kSkippedInChild);
+}
+
 int run_in_private_netns(void (*body)()) {
     fflush(nullptr);
     pid_t pid = fork();
