@@ -11,6 +11,10 @@ foreach(t ApiTaskQueue ApiServiceThread ApiServiceWorker)
       LIBS trv_threads trv_log LABELS concurrency)
   endif()
 endforeach()
+if(TARGET ApiServiceWorker_test)
+  # Counts the frees of queued copies.
+  target_link_options(ApiServiceWorker_test PRIVATE -Wl,--wrap=free)
+endif()
 # Comparator queues are header-only and used by the benchmark alone.
 if(EXISTS ${CMAKE_SOURCE_DIR}/bench/task_queue_bench.cpp)
   trv_bench(task_queue_bench SOURCES ${CMAKE_SOURCE_DIR}/bench/task_queue_bench.cpp LIBS trv_threads trv_log)
