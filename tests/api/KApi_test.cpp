@@ -247,10 +247,13 @@ TEST_F(Provider, StartUpBringsUpLogThreadsAndState) {
 TEST_F(Provider, DefaultTimeoutQueueAndNoApisBeforeInitialize) {
     KApi* api = create();
     ASSERT_NE(api, nullptr);
+    bool found = false;
     for (auto& q : api->timer_manager_->queues_) {
         if (q.id_.load() != 1) continue;
+        found = true;
         EXPECT_EQ(q.interval_ms_, 10000u);
     }
+    EXPECT_TRUE(found) << "no request-timeout queue";
     EXPECT_EQ(api->trade_context_.load(), nullptr);
     EXPECT_EQ(api->quote_context_.load(), nullptr);
     EXPECT_EQ(api->privilege_context_.load(), nullptr);
