@@ -9,7 +9,8 @@ trv_component(trv_api_public SOURCES
   ${CMAKE_SOURCE_DIR}/src/api/TRVPrivilegeSpi.cpp
   ${CMAKE_SOURCE_DIR}/src/api/TRVQuoteSpi.cpp
   ${CMAKE_SOURCE_DIR}/src/api/QueryRequest.cpp)
-trv_test(PublicHeader_test SOURCES ${CMAKE_SOURCE_DIR}/tests/api/PublicHeader_test.cpp LIBS trv_api_public)
+trv_test(PublicHeader_test SOURCES ${CMAKE_SOURCE_DIR}/tests/api/PublicHeader_test.cpp
+  ${CMAKE_SOURCE_DIR}/tests/api/PublicHeaderValues_test.cpp LIBS trv_api_public)
 trv_test(Config_test SOURCES ${CMAKE_SOURCE_DIR}/tests/api/Config_test.cpp LIBS trv_api_public)
 trv_test(Request_test SOURCES ${CMAKE_SOURCE_DIR}/tests/api/Request_test.cpp LIBS trv_api_public)
 
