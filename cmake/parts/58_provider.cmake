@@ -25,3 +25,9 @@ trv_test(KApi_test SOURCES
   ${CMAKE_SOURCE_DIR}/tests/api/KApi_test.cpp
   ${CMAKE_SOURCE_DIR}/tests/support/TestPeer.cpp
   LIBS ${TRV_PROVIDER_LINK} LABELS concurrency)
+trv_test(KApiInitFailure_test SOURCES ${CMAKE_SOURCE_DIR}/tests/api/KApiInitFailure_test.cpp
+  LIBS ${TRV_PROVIDER_LINK})
+if(TARGET KApiInitFailure_test)
+  target_include_directories(KApiInitFailure_test PRIVATE ${CMAKE_SOURCE_DIR}/tests/api)
+  target_link_options(KApiInitFailure_test PRIVATE -Wl,--wrap=_ZN2nq3api9alloc_memEmm)
+endif()
