@@ -2,6 +2,7 @@
 // and the service-provider start-up.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <string>
@@ -12,7 +13,6 @@
 #include "api/LastApiError.h"
 #include "framework/ApiDelaySender.h"
 #include "framework/ApiServiceThread.h"
-#include "framework/ApiTaskQueue.h"
 #include "framework/ApiTimerManager.h"
 #include "framework/MessageHandler.h"
 #include "framework/ServiceFunc.h"
@@ -224,8 +224,17 @@ TEST(DelaySender, PostsNoEarlierThanStampPlusDelay) {
 // a stop ends the wait and the message is not sent.
 TEST(DelaySender, StopEndsTheWaitForAStampFarAhead) {
     ApiLocalTime::initialize();
+    // Tells when the worker has taken the message and is waiting inside it.
+    struct Watched : nq::api::ApiDelaySender {
+        using ApiDelaySender::ApiDelaySender;
+        void do_one_task(Message* m) override {
+            entered.store(true);
+            ApiDelaySender::do_one_task(m);
+        }
+        std::atomic<bool> entered{false};
+    };
     auto& fw = *new PostRecorder();  // lives with the process, like its thread
-    auto* sender = new nq::api::ApiDelaySender("delay_sender", &fw, 500);
+    auto* sender = new Watched("delay_sender", &fw, 500);
     ASSERT_TRUE(sender->initialize());
     Bytes f = make_frame(1400, 80, 1, 7);
     put_u64(f.data(), 32, ApiLocalTime::epoch_ms() + 24ull * 3600 * 1000);
@@ -233,9 +242,9 @@ TEST(DelaySender, StopEndsTheWaitForAStampFarAhead) {
     sender->add_task(&m);
     ASSERT_TRUE(sender->start());
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    // Taken off the queue: the worker is waiting inside the task.
-    while (sender->normal_queue_->peek() != nullptr && std::chrono::steady_clock::now() < deadline)
+    while (!sender->entered.load() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(sender->entered.load());
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     sender->stop();
     while (sender->is_alive() && std::chrono::steady_clock::now() < deadline)
