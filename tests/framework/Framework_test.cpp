@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -300,7 +301,7 @@ TEST(ServiceProvider, TimerManagerAllocationFailureIs301AndLeavesNoTimerThread) 
     // 1: the manager, 2: "timer", 3: "timer_recycle".
     for (long nth : {1L, 2L, 3L}) {
         SCOPED_TRACE(nth);
-        auto* p = new TestProvider(true);
+        std::unique_ptr<TestProvider> p(new TestProvider(true));  // nothing keeps a failed one
         alloc_fault::fail_nth(nth);
         EXPECT_FALSE(p->initialize());
         alloc_fault::off();
