@@ -5,6 +5,7 @@
 
 #include "api/handlers/ApiSessionGuard.h"
 #include "api/handlers/KApiServiceFuncBase.h"
+#include "api/handlers/PushedBody.h"
 #include "api/messages/ServiceCode.h"
 
 namespace nq { namespace api {
@@ -13,7 +14,7 @@ template <uint32_t N>
 class KApiPublishServiceFuncBase : public KApiServiceFuncBase {
 public:
     static constexpr uint32_t kBodySize = body_length(N);  // descriptor and record
-    static_assert(kBodySize > 17, "a pushed body is a descriptor and a record");
+    static_assert(kBodySize > PushedBody::kDescSize, "a pushed body is a descriptor and a record");
 
     KApiPublishServiceFuncBase() : KApiServiceFuncBase(N) {}
 

@@ -6,23 +6,17 @@
 #include "api/business/KApiBusiness.h"
 #include "api/handlers/ApiSessionGuard.h"
 #include "api/handlers/KApiServiceFuncBase.h"
+#include "api/handlers/PushedBody.h"
 #include "api/messages/ServiceCode.h"
 
 namespace nq { namespace api {
 
-// Offsets shared by the pushed reports: descriptor, then the record.
-struct PushedBody {
-    static constexpr uint32_t kDescSize = 17;          // trv_msg_desc_t
-    static constexpr uint32_t kIsRebuildOffset = 16;   // bool in the descriptor
-    static constexpr uint32_t kReportIdOffset = 18;    // 32 bytes, binary
-    static constexpr uint32_t kXidOffset = 50;
-};
-
 template <uint32_t N>
 class KApiReportServiceFunc : public KApiServiceFuncBase {
 public:
-    // The full body the counter sends: descriptor and record.
-    static constexpr uint32_t kBodySize = body_length(N);
+    // The full body the counter sends: descriptor and record; a report
+    // without a record of its own (2313) needs its id and xid.
+    static constexpr uint32_t kBodySize = body_length(N) != 0 ? body_length(N) : PushedBody::kXidOffset + 8;
     static_assert(kBodySize >= PushedBody::kXidOffset + 8, "a report holds its id and xid");
 
     KApiReportServiceFunc() : KApiServiceFuncBase(N) {}
