@@ -1,0 +1,1 @@
+add_subdirectory(${CMAKE_SOURCE_DIR}/tests/counter ${CMAKE_BINARY_DIR}/counter)
