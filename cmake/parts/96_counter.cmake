@@ -1,1 +1,0 @@
-add_subdirectory(${CMAKE_SOURCE_DIR}/tests/counter ${CMAKE_BINARY_DIR}/counter)
