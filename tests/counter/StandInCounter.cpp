@@ -61,6 +61,7 @@ struct StandInCounter::Session {
     uint64_t trade_account_index = 0;
     std::map<uint64_t, uint64_t> auth_accounts;  // auth id -> trade account index
     std::vector<uint64_t> tokens;
+    std::vector<uint64_t> trade_tokens;  // head byte 49 of every 1046
 };
 
 size_t CounterTable::row_count() const {
@@ -273,9 +274,14 @@ void StandInCounter::set_order_replies(const OrderReplies& replies) {
     order_replies_ = replies;
 }
 
-void StandInCounter::script(uint32_t code, const Reply& reply, int times, uint32_t table_code) {
+void StandInCounter::set_fund_transfer_replies(const FundTransferReplies& replies) {
     std::lock_guard<std::mutex> lock(mu_);
-    rules_[code].push_back(Rule{reply, times, table_code});
+    transfer_replies_ = replies;
+}
+
+void StandInCounter::script(uint32_t code, const Reply& reply, int times, uint32_t table_code, uint64_t session) {
+    std::lock_guard<std::mutex> lock(mu_);
+    rules_[code].push_back(Rule{reply, times, table_code, session});
 }
 
 void StandInCounter::clear_scripts() {
@@ -342,6 +348,26 @@ std::vector<uint64_t> StandInCounter::tokens_of(uint64_t session) const {
     return it == sessions_.end() ? std::vector<uint64_t>() : it->second->tokens;
 }
 
+std::vector<uint64_t> StandInCounter::trade_tokens_of(uint64_t session) const {
+    std::lock_guard<std::mutex> lock(mu_);
+    auto it = sessions_.find(session);
+    return it == sessions_.end() ? std::vector<uint64_t>() : it->second->trade_tokens;
+}
+
+bool StandInCounter::invalidate_token(uint64_t session, uint64_t trade_token) {
+    Bytes b(kHeadSize, 0);
+    {
+        std::lock_guard<std::mutex> lock(mu_);
+        auto it = sessions_.find(session);
+        if (it == sessions_.end()) return false;
+        put_u64(b, kHeadLoginAccountIndex, it->second->login_account_index);
+        b[kHeadAccountType] = it->second->login_account_type;
+    }
+    put_u64(b, kHeadSession, 0);
+    put_u64(b, kHeadTradeToken, trade_token);
+    return send(session, 1034, b);
+}
+
 CounterAccount StandInCounter::account_for(const std::string& name) const {
     for (const auto& a : accounts_)
         if (a.name == name) return a;
@@ -352,10 +378,30 @@ CounterAccount StandInCounter::account_for(const std::string& name) const {
 
 // ---------------------------------------------------------------- sending
 
+// Whole frames only: the socket is non-blocking, so a full send buffer is
+// waited out (up to 10 s) instead of cutting a frame; a peer that reads
+// nothing for that long gets its session shut down.
 bool StandInCounter::write(const std::shared_ptr<Session>& s, const Bytes& frame) {
     std::lock_guard<std::mutex> send_lock(s->send_mu);
     if (s->fd < 0) return false;
-    return testpeer::send_all(s->fd, frame.data(), frame.size());
+    const unsigned char* p = frame.data();
+    size_t left = frame.size();
+    while (left > 0) {
+        const ssize_t n = ::send(s->fd, p, left, MSG_NOSIGNAL);
+        if (n > 0) {
+            p += n;
+            left -= size_t(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            pollfd pfd{s->fd, POLLOUT, 0};
+            if (poll(&pfd, 1, 10000) > 0) continue;
+        }
+        shutdown(s->fd, SHUT_RDWR);
+        return false;
+    }
+    return true;
 }
 
 bool StandInCounter::send_frame(uint64_t session, const Bytes& frame) {
@@ -436,6 +482,12 @@ std::vector<uint32_t> StandInCounter::codes(uint64_t session, bool with_heartbea
 std::vector<ReceivedDatagram> StandInCounter::datagrams() const {
     std::lock_guard<std::mutex> lock(mu_);
     return datagrams_;
+}
+
+void StandInCounter::clear_records() {
+    std::lock_guard<std::mutex> lock(mu_);
+    frames_.clear();
+    datagrams_.clear();
 }
 
 size_t StandInCounter::frame_count() const {
@@ -631,12 +683,13 @@ void StandInCounter::flush_pending(int64_t now) {
     for (auto& p : due) send_frame(p.session, p.frame);
 }
 
-bool StandInCounter::take_rule(uint32_t code, uint32_t table_code, Reply* out) {
+bool StandInCounter::take_rule(uint32_t code, uint32_t table_code, uint64_t session, Reply* out) {
     std::lock_guard<std::mutex> lock(mu_);
     auto it = rules_.find(code);
     if (it == rules_.end()) return false;
     for (auto r = it->second.begin(); r != it->second.end(); ++r) {
         if (r->table_code != 0 && r->table_code != table_code) continue;
+        if (r->session != 0 && r->session != session) continue;
         *out = r->reply;
         if (r->remaining > 0 && --r->remaining == 0) it->second.erase(r);
         return true;
@@ -660,7 +713,7 @@ void StandInCounter::handle(const std::shared_ptr<Session>& s, const ReceivedFra
     }
     const uint32_t table_code = f.code == 1041 ? uint32_t(get_u64(padded(body, 65).data(), 57) & 0x3fff) : 0;
     Reply reply;
-    const bool scripted = take_rule(f.code, table_code, &reply);
+    const bool scripted = take_rule(f.code, table_code, s->id, &reply);
     std::vector<Bytes> frames = build_answer(s, f, nullptr);
     for (auto& fr : frames) put_u64(fr.data(), 16, s->id);
     if (scripted) {
@@ -762,7 +815,45 @@ std::vector<Bytes> StandInCounter::build_answer(const std::shared_ptr<Session>& 
     }
     const uint32_t answer = answer_code(f.code);
     if (answer != 0) out.push_back(frame(answer, answer_body(body, kHeadSize), sid));
+    if (f.code == 1347 || f.code == 1348 || f.code == 1541) add_transfer_pushes(s, f.code, body, &out);
     return out;
+}
+
+// A pushed message of the session's account, numbered and kept for replay.
+// Called with mu_ held.
+Bytes StandInCounter::kept_push(uint64_t account, uint32_t code, const Bytes& record, uint64_t session) {
+    uint64_t& last = account_sequences_[account];
+    const Bytes body = pushed_body(code, account, ++last, false, record);
+    history_.push_back(Pushed{account, last, code, body});
+    return frame(code, body, session);
+}
+
+void StandInCounter::add_transfer_pushes(const std::shared_ptr<Session>& s, uint32_t code, const Bytes& raw,
+                                         std::vector<Bytes>* out) {
+    std::lock_guard<std::mutex> lock(mu_);
+    const FundTransferReplies& r = transfer_replies_;
+    if (!r.push) return;
+    const size_t record_size = code == 1347 ? 46 : code == 1348 ? 45 : 39;
+    const Bytes body = padded(raw, kHeadSize + record_size);
+    const Bytes request(body.begin() + kHeadSize, body.begin() + kHeadSize + record_size);
+    Bytes result = request;
+    result.resize(record_size + 8 + 1 + 272, 0);
+    put_u64(result, record_size, uint64_t(r.result_time));
+    result[record_size + 8] = r.status;
+    put_u64(result, record_size + 9, r.error_type);
+    put_u64(result, record_size + 17, r.error_code);
+    put_text(result, record_size + 25, r.error_text, kErrorMsgSize);
+    uint64_t account = get_u64(request.data(), 0);
+    if (account == 0) account = s->trade_account_index;
+    if (code == 1347) {
+        out->push_back(kept_push(account, 2436, request, s->id));
+        out->push_back(kept_push(account, 2437, result, s->id));
+    } else if (code == 1348) {
+        out->push_back(kept_push(account, 2438, request, s->id));
+        out->push_back(kept_push(account, 2439, result, s->id));
+    } else {
+        out->push_back(kept_push(account, 2435, result, s->id));
+    }
 }
 
 std::vector<Bytes> StandInCounter::answer_login(const std::shared_ptr<Session>& s, const Bytes& raw) {
@@ -928,6 +1019,7 @@ std::vector<Bytes> StandInCounter::answer_auth(const std::shared_ptr<Session>& s
     if (trade_index == 0) trade_index = name == s->login.account ? s->trade_account_index : next_trade_index_++;
     const uint64_t auth_id = next_auth_id_++;
     s->auth_accounts[auth_id] = trade_index;
+    s->trade_tokens.push_back(get_u64(body.data(), kHeadTradeToken));
     Bytes b = answer_body(raw, 73);
     put_u64(b, 57, auth_id);
     put_u64(b, 65, trade_index);
@@ -1014,58 +1106,66 @@ std::vector<Bytes> StandInCounter::answer_rebuild_ticks(const Bytes& raw) {
     return out;
 }
 
-// Orders: answered once per xid, whichever copy (datagram or TCP) comes first.
+// Orders: answered once per xid, whichever copy (datagram or TCP) comes first;
+// an order left unanswered (replies Never) is answered when a copy or resend
+// arrives after the replies were switched on.
 void StandInCounter::on_order(uint64_t session_hint, uint32_t code, const Bytes& raw) {
     const Bytes body = padded(raw, 56);
     const uint64_t xid = get_u64(body.data(), 8);
     if (xid == 0) return;  // token heartbeat (56 zero bytes) or no order
-    std::vector<std::pair<uint32_t, std::string>> reports;
+    std::vector<Bytes> frames;
+    std::shared_ptr<Session> s;
     OrderReplies replies;
-    uint64_t session = session_hint;
     {
         std::lock_guard<std::mutex> lock(mu_);
-        if (!answered_xids_.insert(xid).second) return;
+        replies = order_replies_;
+        if (replies.when == OrderReplies::When::Never || answered_xids_.count(xid) != 0) return;
+        uint64_t session = session_hint;
         if (session == 0) {
             auto it = token_sessions_.find(xid >> 28);
             if (it == token_sessions_.end()) return;
             session = it->second;
         }
-        replies = order_replies_;
-        char id[40];
+        auto it = sessions_.find(session);
+        if (it == sessions_.end() || !it->second->open) return;
+        s = it->second;
+        answered_xids_.insert(xid);
+        const uint64_t account = s->trade_account_index;
         const uint64_t n = next_report_++;
+        char id[40];
         if (code == 1289) {
             std::snprintf(id, sizeof id, "CNTR-CXL-%016llx", static_cast<unsigned long long>(n));
-            reports.emplace_back(2309, id);
+            frames.push_back(kept_push(account, 2309, order_report_record(2309, id, xid), s->id));
         } else {
+            // Order fields from the order body: quantity 32, price 40, side 48.
+            const uint64_t quantity = get_u64(body.data(), 32), price = get_u64(body.data(), 40);
             std::snprintf(id, sizeof id, "CNTR-ORD-%016llx", static_cast<unsigned long long>(n));
-            reports.emplace_back(2308, id);
+            Bytes rsp = order_report_record(2308, id, xid);
+            rsp[52] = code <= 1285 ? 1 : 2;  // exchange index
+            put_u64(rsp, 53, price);
+            put_u64(rsp, 61, quantity);
+            rsp[69] = body[48];           // side
+            put_u64(rsp, 70, quantity);  // leaves
+            frames.push_back(kept_push(account, 2308, rsp, s->id));
             if (replies.trade) {
                 std::snprintf(id, sizeof id, "CNTR-TRD-%016llx", static_cast<unsigned long long>(n));
-                reports.emplace_back(2310, id);
+                Bytes trd = order_report_record(2310, id, xid);
+                put_text(trd, 43, std::string(id + 9), 17);  // exec id
+                put_u64(trd, 60, price);
+                put_u64(trd, 68, quantity);
+                put_u64(trd, 76, 0);  // leaves
+                put_u64(trd, 84, quantity);
+                frames.push_back(kept_push(account, 2310, trd, s->id));
             }
             if (replies.order_end) {
                 std::snprintf(id, sizeof id, "CNTR-END-%016llx", static_cast<unsigned long long>(n));
-                reports.emplace_back(2307, id);
+                frames.push_back(kept_push(account, 2307, order_report_record(2307, id, xid), s->id));
             }
         }
     }
-    if (replies.when == OrderReplies::When::Never) return;
-    for (const auto& r : reports) {
-        if (replies.when == OrderReplies::When::AtOnce) {
-            push_report(session, r.first, r.second, xid);
-            continue;
-        }
-        auto s = find(session);
-        if (!s) return;
-        Bytes pushed;
-        {
-            std::lock_guard<std::mutex> lock(mu_);
-            uint64_t& last = account_sequences_[s->trade_account_index];
-            pushed = pushed_body(r.first, s->trade_account_index, ++last, false,
-                                 order_report_record(r.first, r.second, xid));
-            history_.push_back(Pushed{s->trade_account_index, last, r.first, pushed});
-        }
-        schedule(session, frame(r.first, pushed, session), replies.later_ms);
+    for (auto& f : frames) {
+        if (replies.when == OrderReplies::When::AtOnce) write(s, f);
+        else schedule(s->id, f, replies.later_ms);
     }
 }
 

@@ -151,6 +151,19 @@ struct OrderReplies {
     bool order_end = false; // an order end 2307 after that
 };
 
+// How fund transfers are answered: after the direct answer (1859, 1860,
+// 2053) the counter pushes the outcome on the same session: 1347 -> 2436
+// request and 2437 result, 1348 -> 2438 and 2439, 1541 -> 2435. A result
+// record is the request record followed by i64 result time, u8 status and
+// the 272-byte error record.
+struct FundTransferReplies {
+    bool push = true;
+    uint8_t status = 1;  // FundTransStatus SUCCESS
+    int64_t result_time = 20240102093000000;
+    uint64_t error_type = 0, error_code = 0;
+    std::string error_text;
+};
+
 class StandInCounter {
 public:
     explicit StandInCounter(CounterOptions options = CounterOptions());
@@ -191,12 +204,14 @@ public:
     // Initial assets (24 bytes) and positions (42-byte items) pushed after 1047.
     void set_init_data(const Bytes& assets, const std::vector<Bytes>& positions);
     void set_order_replies(const OrderReplies& replies);
+    void set_fund_transfer_replies(const FundTransferReplies& replies);
 
     // ---- scripting
     // The next `times` requests of `code` (-1: all) get `reply` instead of the
     // normal answer. For 1041 (data-table information), `table_code` limits the
-    // rule to one query code (0: any). Rules of one code apply in the order given.
-    void script(uint32_t code, const Reply& reply, int times = 1, uint32_t table_code = 0);
+    // rule to one query code (0: any); `session` limits it to one session (0:
+    // any). Rules of one code apply in the order given.
+    void script(uint32_t code, const Reply& reply, int times = 1, uint32_t table_code = 0, uint64_t session = 0);
     void clear_scripts();
     // Silent: no answer, no heartbeat, no push; frames are still recorded.
     void set_silent(bool silent);
@@ -215,6 +230,10 @@ public:
     std::vector<LoginRecord> logins() const;
     // Token ids issued to a session (1923), in order.
     std::vector<uint64_t> tokens_of(uint64_t session) const;
+    // The library's trade tokens (head byte 49 of every 1046) of a session, in order.
+    std::vector<uint64_t> trade_tokens_of(uint64_t session) const;
+    // Notice 1034: the token of the library's record `trade_token` is no longer valid.
+    bool invalidate_token(uint64_t session, uint64_t trade_token);
 
     // ---- sending (ignores silence; false when the session is not open)
     bool send_frame(uint64_t session, const Bytes& frame);        // bytes as they are
@@ -243,6 +262,9 @@ public:
     std::vector<uint32_t> codes(uint64_t session, bool with_heartbeats = false) const;
     std::vector<ReceivedDatagram> datagrams() const;
     size_t frame_count() const;
+    // Forgets the frames and datagrams recorded so far (long runs, benchmarks);
+    // record positions start again at 0.
+    void clear_records();
     // Waits for a frame of `code` at or after record position `from`
     // (any session when session is 0); false after timeout_ms.
     bool wait_frame(uint32_t code, int timeout_ms, ReceivedFrame* out = nullptr, size_t from = 0,
@@ -259,6 +281,7 @@ private:
         Reply reply;
         int remaining;
         uint32_t table_code;
+        uint64_t session;
     };
     struct Pending {
         int64_t due_ms;
@@ -273,7 +296,10 @@ private:
     void handle(const std::shared_ptr<Session>& s, const ReceivedFrame& f);
     std::vector<Bytes> build_answer(const std::shared_ptr<Session>& s, const ReceivedFrame& f, bool* close_after);
     void deliver(const std::shared_ptr<Session>& s, const ReceivedFrame& f, std::vector<Bytes> frames);
-    bool take_rule(uint32_t code, uint32_t table_code, Reply* out);
+    bool take_rule(uint32_t code, uint32_t table_code, uint64_t session, Reply* out);
+    void add_transfer_pushes(const std::shared_ptr<Session>& s, uint32_t code, const Bytes& body,
+                             std::vector<Bytes>* out);
+    Bytes kept_push(uint64_t account, uint32_t code, const Bytes& record, uint64_t session);
     void on_order(uint64_t session_hint, uint32_t code, const Bytes& body);
     void send_heartbeats(int64_t now);
     void flush_pending(int64_t now);
@@ -317,6 +343,7 @@ private:
     Bytes init_assets_;
     std::vector<Bytes> init_positions_;
     OrderReplies order_replies_;
+    FundTransferReplies transfer_replies_;
     std::map<uint32_t, std::deque<Rule>> rules_;
     std::map<uint32_t, Handler> handlers_;
     std::vector<ReceivedFrame> frames_;

@@ -11,6 +11,7 @@
 #include "counter/CounterClient.h"
 #include "counter/QuoteFeeder.h"
 #include "counter/StandInCounter.h"
+#include "trv_api.h"
 
 using namespace counter;
 using namespace counter::wire;
@@ -423,6 +424,9 @@ TEST_F(CounterTest, OrdersAreAnsweredOncePerXidOnTheTokensSession) {
     const uint64_t xid = token << 28 | 1 << 8 | ((token + 1) & 0xff);
     Bytes order(56, 0);
     put_u64(order, 8, xid);
+    put_u64(order, 32, 300);     // quantity
+    put_u64(order, 40, 105000);  // price
+    order[48] = 1;               // side
     Bytes dgram(6, 0);
     put_u16(dgram, 0, 8999);
     put_u16(dgram, 2, 56);
@@ -430,11 +434,30 @@ TEST_F(CounterTest, OrdersAreAnsweredOncePerXidOnTheTokensSession) {
     dgram.insert(dgram.end(), order.begin(), order.end());
     ASSERT_TRUE(send_datagram(counter.order_node(), dgram));
     ASSERT_TRUE(client.next(&f));
-    EXPECT_EQ(code_of(f), 2308u);
-    EXPECT_EQ(u64(f, 50), xid);
+    ASSERT_EQ(code_of(f), 2308u);
+    ASSERT_EQ(f.size(), 64u + 17 + sizeof(nq::trv_order_response_t));
+    {
+        nq::trv_order_response_t rsp;
+        std::memcpy(&rsp, f.data() + 64 + 17, sizeof rsp);
+        EXPECT_EQ(rsp.xid, xid);
+        EXPECT_EQ(uint8_t(rsp.exchange_index), 2u);
+        EXPECT_EQ(uint64_t(rsp.price), 105000u);
+        EXPECT_EQ(uint64_t(rsp.quantity), 300u);
+        EXPECT_EQ(uint8_t(rsp.side), 1u);
+        EXPECT_EQ(uint64_t(rsp.leaves_quantity), 300u);
+    }
     ASSERT_TRUE(client.next(&f));
-    EXPECT_EQ(code_of(f), 2310u);
-    EXPECT_EQ(u64(f, 50), xid);
+    ASSERT_EQ(code_of(f), 2310u);
+    ASSERT_EQ(f.size(), 64u + 17 + sizeof(nq::trv_trade_report_t));
+    {
+        nq::trv_trade_report_t trd;
+        std::memcpy(&trd, f.data() + 64 + 17, sizeof trd);
+        EXPECT_EQ(trd.xid, xid);
+        EXPECT_EQ(uint64_t(trd.price), 105000u);
+        EXPECT_EQ(uint64_t(trd.quantity), 300u);
+        EXPECT_EQ(uint64_t(trd.order_quantity), 300u);
+        EXPECT_EQ(trd.exec_id[sizeof trd.exec_id - 1], '\0');
+    }
     // The TCP copy of the same order is recorded but not answered again.
     ASSERT_TRUE(client.send(1286, order));
     ASSERT_TRUE(counter.wait_frame(1286, 3000));
@@ -446,11 +469,79 @@ TEST_F(CounterTest, OrdersAreAnsweredOncePerXidOnTheTokensSession) {
     f = ask(1289, cancel);
     EXPECT_EQ(code_of(f), 2309u);
     EXPECT_EQ(u64(f, 50), xid + 0x101);
-    // Never: recorded, no report.
+    // Never: recorded, no report; a resend after the replies are back on is answered.
     counter.set_order_replies(OrderReplies{OrderReplies::When::Never});
     put_u64(order, 8, xid + 0x200 + 2);
     ASSERT_TRUE(client.send(1283, order));
     EXPECT_TRUE(client.quiet(300));
+    OrderReplies later;
+    later.when = OrderReplies::When::Later;
+    later.later_ms = 100;
+    later.trade = false;
+    counter.set_order_replies(later);
+    put_u64(order, 0, uint64_t(1) << 2 | uint64_t(1) << 54);  // resend flag and count
+    ASSERT_TRUE(client.send(1283, order));
+    ASSERT_TRUE(client.next(&f));
+    EXPECT_EQ(code_of(f), 2308u);
+    EXPECT_EQ(u64(f, 50), xid + 0x202);
+    EXPECT_EQ(u8(f, 17 + 52), 1u);  // Shanghai
+    EXPECT_TRUE(client.quiet(300));
+}
+
+TEST_F(CounterTest, FundTransfersPushTheirOutcomeAndTokensCanBeInvalidated) {
+    counter.add_account({"alice", AccountKind::Normal, 11, 22, ""});
+    ASSERT_EQ(code_of(login("alice")), 1031u);
+    head.trade_token = 0x100001;
+    Bytes f = ask(1046, auth_body(head, "alice", "pw", kTime));
+    ASSERT_EQ(code_of(f), 1047u);
+    EXPECT_EQ(counter.trade_tokens_of(1), std::vector<uint64_t>{0x100001});
+    ASSERT_TRUE(client.next(&f));  // 1032
+    ASSERT_TRUE(client.next(&f));  // 1033
+    ASSERT_TRUE(counter.invalidate_token(1, 0x100001));
+    ASSERT_TRUE(client.next(&f));
+    EXPECT_EQ(code_of(f), 1034u);
+    EXPECT_EQ(u64(f, 49), 0x100001u);
+
+    Bytes req = request_body(head, 103);
+    put_u64(req, 57, 22);
+    put_text(req, 65, "202401020000050001", 20);
+    req[85] = 1;  // source
+    req[86] = 2;  // side
+    put_u64(req, 87, 5000000);
+    EXPECT_EQ(code_of(ask(1347, req)), 1859u);
+    Bytes p1, p2;
+    ASSERT_TRUE(client.next(&p1));
+    ASSERT_TRUE(client.next(&p2));
+    ASSERT_EQ(code_of(p1), 2436u);
+    ASSERT_EQ(p1.size(), 64u + 17 + sizeof(nq::trv_counter_fund_transfer_request_t));
+    EXPECT_TRUE(std::equal(req.begin() + 57, req.end(), p1.begin() + 64 + 17));
+    ASSERT_EQ(code_of(p2), 2437u);
+    ASSERT_EQ(p2.size(), 64u + 17 + sizeof(nq::trv_counter_fund_transfer_result_t));
+    nq::trv_counter_fund_transfer_result_t result;
+    std::memcpy(&result, p2.data() + 64 + 17, sizeof result);
+    EXPECT_EQ(std::string(result.biz_no), "202401020000050001");
+    EXPECT_EQ(uint64_t(result.amount), 5000000u);
+    EXPECT_EQ(uint8_t(result.status), 1u);
+    EXPECT_EQ(u64(p2, 8), u64(p1, 8) + 1);  // consecutive sequences
+
+    // A refused transfer pushes nothing; a failed one carries its error.
+    counter.script(1348, Reply::error(308, 5, "no money"));
+    EXPECT_EQ(code_of(ask(1348, request_body(head, 102))), 1029u);
+    EXPECT_TRUE(client.quiet(200));
+    FundTransferReplies failing;
+    failing.status = 2;
+    failing.error_type = 308;
+    failing.error_text = "limit";
+    counter.set_fund_transfer_replies(failing);
+    EXPECT_EQ(code_of(ask(1541, request_body(head, 96))), 2053u);
+    ASSERT_TRUE(client.next(&f));
+    ASSERT_EQ(code_of(f), 2435u);
+    ASSERT_EQ(f.size(), 64u + 17 + sizeof(nq::trv_fund_transfer_exec_result_t));
+    nq::trv_fund_transfer_exec_result_t exec;
+    std::memcpy(&exec, f.data() + 64 + 17, sizeof exec);
+    EXPECT_EQ(uint8_t(exec.status), 2u);
+    EXPECT_EQ(exec.error_info.error_code_type, 308u);
+    EXPECT_STREQ(exec.error_info.error_msg, "limit");
 }
 
 TEST_F(CounterTest, QuoteAnswersAndFundTransfers) {
@@ -491,6 +582,12 @@ TEST_F(CounterTest, QuoteAnswersAndFundTransfers) {
         if (c.code == 1540) put_u64(body, 57, 4242);
         f = ask(c.code, body);
         EXPECT_EQ(code_of(f), c.answer);
+        // The transfer outcome pushes are covered on their own.
+        if (c.code == 1347 || c.code == 1348 || c.code == 1541) {
+            Bytes pushed;
+            while (client.next(&pushed, 200)) {
+            }
+        }
         EXPECT_EQ(f.size(), 64 + c.answer_body) << c.code;
         EXPECT_EQ(u64(f, 8), c.code);
     }
@@ -559,6 +656,22 @@ TEST(StandInCounterSessions, SeveralSessionsAreNumberedAndRecordedApart) {
         EXPECT_EQ(code_of(f), 2051u);
         EXPECT_EQ(u64(f, 8), uint64_t(i));
     }
+    // A burst larger than the socket buffers arrives whole and in order.
+    const Bytes record = order_report_record(2308, "B", 1);
+    std::thread pusher([&] {
+        for (int i = 0; i < 20000; ++i) counter.push(1, 2308, record);
+    });
+    for (uint64_t i = 1; i <= 20000; ++i) {
+        Bytes f;
+        ASSERT_TRUE(c1.next(&f)) << i;
+        if (code_of(f) == 1044) {
+            --i;
+            continue;
+        }
+        ASSERT_EQ(code_of(f), 2308u);
+        ASSERT_EQ(u64(f, 8), i);
+    }
+    pusher.join();
     counter.close_session(2);
     EXPECT_TRUE(c2.eof(3000));
     EXPECT_TRUE(counter.wait_closed(2, 3000));
