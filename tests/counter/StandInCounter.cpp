@@ -106,6 +106,22 @@ Reply Reply::edited(std::function<void(Bytes& frame)> edit) {
     return r;
 }
 
+Reply Reply::truncated(size_t body_size, uint32_t only_code) {
+    return edited([=](Bytes& f) {
+        if (only_code == 0 || code_of(f) == only_code) set_frame_size(f, kHeaderSize + body_size);
+    });
+}
+Reply Reply::with_u32(size_t body_offset, uint32_t value, uint32_t only_code) {
+    return edited([=](Bytes& f) {
+        if (only_code == 0 || code_of(f) == only_code) put_u32(f, kHeaderSize + body_offset, value);
+    });
+}
+Reply Reply::with_u64(size_t body_offset, uint64_t value, uint32_t only_code) {
+    return edited([=](Bytes& f) {
+        if (only_code == 0 || code_of(f) == only_code) put_u64(f, kHeaderSize + body_offset, value);
+    });
+}
+
 StandInCounter::StandInCounter(CounterOptions options) : options_(options) {
     next_token_id_ = options_.first_token_id;
     init_assets_ = Bytes(24, 0);
@@ -290,6 +306,18 @@ void StandInCounter::clear_scripts() {
 }
 
 void StandInCounter::set_silent(bool silent) { silent_ = silent; }
+
+void StandInCounter::set_silent(uint64_t session, bool silent) {
+    std::lock_guard<std::mutex> lock(mu_);
+    if (silent) silent_sessions_.insert(session);
+    else silent_sessions_.erase(session);
+}
+
+bool StandInCounter::is_silent(uint64_t session) const {
+    if (silent_) return true;
+    std::lock_guard<std::mutex> lock(mu_);
+    return silent_sessions_.count(session) != 0;
+}
 
 void StandInCounter::set_handler(uint32_t code, Handler handler) {
     std::lock_guard<std::mutex> lock(mu_);
@@ -495,6 +523,25 @@ size_t StandInCounter::frame_count() const {
     return frames_.size();
 }
 
+std::vector<ReceivedDatagram> StandInCounter::datagrams(uint16_t code) const {
+    std::lock_guard<std::mutex> lock(mu_);
+    std::vector<ReceivedDatagram> out;
+    for (const auto& d : datagrams_) {
+        const OrderDatagram o = d.parsed();
+        if (o.well_formed && o.code == code) out.push_back(d);
+    }
+    return out;
+}
+
+bool StandInCounter::wait_codes(uint64_t session, const std::vector<uint32_t>& expected, int timeout_ms) const {
+    return wait_until(
+        [&] {
+            const std::vector<uint32_t> got = codes(session);
+            return got.size() >= expected.size() && std::equal(expected.begin(), expected.end(), got.begin());
+        },
+        timeout_ms);
+}
+
 bool StandInCounter::wait_until(const std::function<bool()>& pred, int timeout_ms) const {
     const int64_t deadline = now_ms() + timeout_ms;
     for (;;) {
@@ -656,15 +703,15 @@ void StandInCounter::read_order_node() {
             notify();
         }
         const OrderDatagram o = d.parsed();
-        if (o.well_formed && is_order_code(o.code) && !silent_) on_order(0, o.code, o.body);
+        if (o.well_formed && is_order_code(o.code)) on_order(0, o.code, o.body);
     }
 }
 
 void StandInCounter::send_heartbeats(int64_t now) {
     if (options_.heartbeat_ms <= 0 || now - last_heartbeat_ms_ < options_.heartbeat_ms) return;
     last_heartbeat_ms_ = now;
-    if (silent_) return;
     for (uint64_t id : sessions()) {
+        if (is_silent(id)) continue;
         auto s = find(id);
         if (s) write(s, frame(2, Bytes(8, 0), id));
     }
@@ -679,8 +726,8 @@ void StandInCounter::flush_pending(int64_t now) {
         due.assign(it, pending_.end());
         pending_.erase(it, pending_.end());
     }
-    if (silent_) return;
-    for (auto& p : due) send_frame(p.session, p.frame);
+    for (auto& p : due)
+        if (!is_silent(p.session)) send_frame(p.session, p.frame);
 }
 
 bool StandInCounter::take_rule(uint32_t code, uint32_t table_code, uint64_t session, Reply* out) {
@@ -705,7 +752,7 @@ void StandInCounter::handle(const std::shared_ptr<Session>& s, const ReceivedFra
         if (it != handlers_.end()) handler = it->second;
     }
     if (handler && handler(*this, f)) return;
-    if (f.code == 2 || silent_) return;
+    if (f.code == 2 || is_silent(s->id)) return;
     const Bytes body = f.body();
     if (is_order_code(f.code)) {
         on_order(s->id, f.code, body);
@@ -1128,6 +1175,7 @@ void StandInCounter::on_order(uint64_t session_hint, uint32_t code, const Bytes&
         }
         auto it = sessions_.find(session);
         if (it == sessions_.end() || !it->second->open) return;
+        if (silent_ || silent_sessions_.count(session) != 0) return;
         s = it->second;
         answered_xids_.insert(xid);
         const uint64_t account = s->trade_account_index;

@@ -16,6 +16,14 @@
 // edited, or answered by closing the session; the counter can go silent, close
 // sessions and push any trade message with chosen bytes.
 //
+// Use in a test:
+//   counter::StandInCounter counter;                 // options: CounterOptions
+//   counter.add_account({"alice", counter::AccountKind::Normal, 11, 22, "pw"});
+//   counter.script(1046, counter::Reply::error(305, 1, "refused"));
+//   ASSERT_TRUE(counter.start());                    // gateway: counter.port()
+//   ... log in through the library to 127.0.0.1:counter.port() ...
+//   ASSERT_TRUE(counter.wait_codes(1, {1030, 1041, 1035, 1046}, 5000));
+//
 // Thread safety: every public operation may be called from any thread while
 // the counter runs; the counter's own thread does the network work. Script
 // before the step happens: rules are taken when the request arrives.
@@ -139,6 +147,14 @@ struct Reply {
     static Reply delay(int ms);
     static Reply close();
     static Reply edited(std::function<void(Bytes& frame)> edit);
+    // Common peer faults, as edits of the answer: the body cut to `body_size`
+    // bytes (length field kept consistent), or a u32 / u64 of the body
+    // overwritten (counts, sizes) with the rest left as it is. `only_code`
+    // limits the edit to the frames of that code among the step's answers
+    // (e.g. 1033 of the 1047, 1032, 1033 that answer 1046); 0: every frame.
+    static Reply truncated(size_t body_size, uint32_t only_code = 0);
+    static Reply with_u32(size_t body_offset, uint32_t value, uint32_t only_code = 0);
+    static Reply with_u64(size_t body_offset, uint64_t value, uint32_t only_code = 0);
 };
 
 // How orders and cancels that reach the counter (datagram or TCP copy, once
@@ -213,8 +229,11 @@ public:
     // any). Rules of one code apply in the order given.
     void script(uint32_t code, const Reply& reply, int times = 1, uint32_t table_code = 0, uint64_t session = 0);
     void clear_scripts();
-    // Silent: no answer, no heartbeat, no push; frames are still recorded.
+    // Silent: no answer, no heartbeat, no order report; frames are still
+    // recorded. The first form silences every session, the second one session.
+    // Explicit sends (send, push, ...) still go out.
     void set_silent(bool silent);
+    void set_silent(uint64_t session, bool silent);
     // Own handler for a code, run before the built-in one; returning true
     // means handled (the built-in answer is not sent).
     using Handler = std::function<bool(StandInCounter& counter, const ReceivedFrame& frame)>;
@@ -261,6 +280,11 @@ public:
     std::vector<ReceivedFrame> frames(uint64_t session) const; // one session, heartbeats included
     std::vector<uint32_t> codes(uint64_t session, bool with_heartbeats = false) const;
     std::vector<ReceivedDatagram> datagrams() const;
+    // Well-formed order datagrams of one code (1286 also carries the token
+    // heartbeats: 56 zero bytes).
+    std::vector<ReceivedDatagram> datagrams(uint16_t code) const;
+    // Waits until the session's codes (heartbeats left out) begin with `expected`.
+    bool wait_codes(uint64_t session, const std::vector<uint32_t>& expected, int timeout_ms) const;
     size_t frame_count() const;
     // Forgets the frames and datagrams recorded so far (long runs, benchmarks);
     // record positions start again at 0.
@@ -308,6 +332,7 @@ private:
     std::shared_ptr<Session> find(uint64_t session) const;
     CounterAccount account_for(const std::string& name) const;
     void notify() const;
+    bool is_silent(uint64_t session) const;
 
     std::vector<Bytes> answer_login(const std::shared_ptr<Session>& s, const Bytes& body);
     std::vector<Bytes> answer_table_info(const Bytes& body);
@@ -365,6 +390,7 @@ private:
     std::map<uint64_t, uint64_t> account_sequences_;    // trade account -> last sequence
     std::map<uint64_t, uint64_t> token_sessions_;  // token id -> session
     std::set<uint64_t> answered_xids_;
+    std::set<uint64_t> silent_sessions_;
     int64_t last_heartbeat_ms_ = 0;
 };
 

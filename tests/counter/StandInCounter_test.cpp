@@ -136,6 +136,8 @@ TEST_F(CounterTest, NormalLoginChainAnswersEveryStepFromTheOffsets) {
     hb.resize(62, 0);
     ASSERT_TRUE(send_datagram(node, hb));
     ASSERT_TRUE(counter.wait_datagrams(1, 3000));
+    ASSERT_EQ(counter.datagrams(1286).size(), 1u);
+    EXPECT_TRUE(counter.datagrams(1283).empty());
     const auto d = counter.datagrams()[0];
     EXPECT_EQ(d.payload, hb);
     EXPECT_TRUE(d.parsed().well_formed);
@@ -317,6 +319,22 @@ TEST_F(CounterTest, ScriptedErrorsWithholdDuplicateDelayAndClose) {
     EXPECT_EQ(code_of(f), 1040u);
     EXPECT_EQ(f.size(), 124u);
 
+    // Peer faults on one frame of a step: an oversized count in 1033 only.
+    counter.script(1046, Reply::with_u32(61, 100000, 1033));
+    f = ask(1046, auth_body(head, "alice", "pw", kTime));
+    EXPECT_EQ(code_of(f), 1047u);
+    Bytes notice;
+    ASSERT_TRUE(client.next(&notice));
+    EXPECT_EQ(code_of(notice), 1032u);
+    ASSERT_TRUE(client.next(&notice));
+    EXPECT_EQ(code_of(notice), 1033u);
+    EXPECT_EQ(u32(notice, 61), 100000u);
+    EXPECT_EQ(notice.size(), 64u + 65u + 2 * 42u);
+    counter.script(1051 - 1, Reply::truncated(20));
+    f = ask(1050, request_body(head, 74));
+    EXPECT_EQ(f.size(), 84u);
+    EXPECT_EQ(length_of(f), 84u);
+
     // Delayed: nothing at once, the answer later.
     counter.script(1539, Reply::delay(400));
     ASSERT_TRUE(client.send(1539, request_body(head, 57)));
@@ -344,6 +362,19 @@ TEST_F(CounterTest, HeartbeatsUntilSilentAndOwnHandlers) {
     Bytes f;
     EXPECT_FALSE(client.next(&f, 1500, false)) << "silent counter sent code " << code_of(f);
     counter.set_silent(false);
+    // One session silenced: the other one is still answered.
+    CounterClient other;
+    ASSERT_TRUE(other.connect_to(counter.address()));
+    ASSERT_TRUE(counter.wait_sessions(2, 3000));
+    counter.set_silent(1, true);
+    ASSERT_TRUE(client.send(1539, request_body(head, 57)));
+    ASSERT_TRUE(other.send(1539, request_body(head, 57)));
+    ASSERT_TRUE(other.next(&f));
+    EXPECT_EQ(code_of(f), 2051u);
+    EXPECT_FALSE(client.next(&f, 1500, false));
+    counter.set_silent(1, false);
+    EXPECT_TRUE(counter.wait_codes(1, {1030, 1539}, 3000));
+    EXPECT_FALSE(counter.wait_codes(1, {1539}, 10));
     // An own handler replaces the built-in answer.
     counter.set_handler(1043, [](StandInCounter& c, const ReceivedFrame& fr) {
         c.send(fr.session, 1044, Bytes(70, 0xab));
@@ -627,6 +658,38 @@ TEST(QuoteFeederTest, SendsLevelOneAndLevelTwoDatagramsToLoopbackChannels) {
     QuoteChannel outside = c;
     inet_pton(AF_INET, "10.1.2.3", &outside.group.sin_addr);
     EXPECT_FALSE(feeder.send(outside, l2));
+    close(rx);
+}
+
+TEST(QuoteFeederTest, MulticastStaysOnLoopback) {
+    const int rx = socket(AF_INET, SOCK_DGRAM, 0);
+    const int one = 1;
+    setsockopt(rx, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    inet_pton(AF_INET, "239.255.10.1", &a.sin_addr);
+    socklen_t len = sizeof a;
+    ASSERT_EQ(bind(rx, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    ASSERT_EQ(getsockname(rx, reinterpret_cast<sockaddr*>(&a), &len), 0);
+    ip_mreq mreq{};
+    mreq.imr_multiaddr = a.sin_addr;
+    inet_pton(AF_INET, "127.0.0.1", &mreq.imr_interface);
+    if (setsockopt(rx, IPPROTO_IP, IP_ADD_MEMBERSHIP, &mreq, sizeof mreq) != 0) {
+        close(rx);
+        GTEST_SKIP() << "no multicast on loopback here";
+    }
+    timeval tv{2, 0};
+    setsockopt(rx, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+    QuoteFeeder feeder;
+    ASSERT_TRUE(feeder.open());
+    QuoteChannel c;
+    c.mc_type = 102;
+    c.group = a;
+    const Bytes payload = QuoteFeeder::level2_record(102, 62, 1);
+    ASSERT_TRUE(feeder.send(c, payload));
+    unsigned char buf[2048];
+    ASSERT_EQ(recv(rx, buf, sizeof buf, 0), 72);
+    EXPECT_EQ(0, std::memcmp(buf, payload.data(), 72));
     close(rx);
 }
 
