@@ -23,6 +23,7 @@ constexpr size_t kHeadSize = 57;    // common body head of requests and answers
 constexpr size_t kDescSize = 17;    // descriptor in front of pushed messages
 constexpr size_t kPageHeadSize = 84;  // query-response head in front of page rows
 constexpr size_t kErrorBodySize = 333;
+constexpr size_t kMaxFrame = 65536;  // largest frame the library takes
 constexpr size_t kErrorMsgSize = 256;
 constexpr uint16_t kOrderMagic = 8999;
 

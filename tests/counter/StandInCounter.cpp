@@ -1022,6 +1022,8 @@ std::vector<Bytes> StandInCounter::answer_page(uint32_t code, const Bytes& raw) 
                 size_t n = reference < sub.size() ? sub.size() - reference : 0;
                 if (count != 0) n = std::min<size_t>(n, count);
                 if (options_.max_page_rows != 0) n = std::min<size_t>(n, options_.max_page_rows);
+                // A frame is at most 65,536 bytes: larger pages are split.
+                if (item_size != 0) n = std::min<size_t>(n, (kMaxFrame - kHeaderSize - kPageHeadSize) / item_size);
                 for (size_t i = 0; i < n; ++i) rows.push_back(sub[reference + i]);
                 if (reference + n < sub.size()) last = false;
                 for (size_t j = size_t(index) + 1; j < t.sub_tables.size() && j < 16; ++j)
@@ -1121,8 +1123,14 @@ std::vector<Bytes> StandInCounter::answer_rebuild(const std::shared_ptr<Session>
     out.push_back(frame(1925, b, s->id));
     std::lock_guard<std::mutex> lock(mu_);
     if (account == 0) account = s->trade_account_index;
+    const uint64_t mask = get_u64(body.data(), 57);
     for (const auto& h : history_) {
         if (h.account != account || h.sequence <= start || h.sequence > end) continue;
+        // The replay mask selects reports (0x3), raw reports (0xc) and
+        // order-book messages (0x270); other pushes are always replayed.
+        if (h.code >= 2307 && h.code <= 2313 && (mask & 0x3) == 0) continue;
+        if (h.code == 2339 && (mask & 0xc) == 0) continue;
+        if (h.code >= 2371 && h.code <= 2373 && (mask & 0x270) == 0) continue;
         Bytes copy = h.body;
         if (copy.size() > 16) copy[16] = 1;
         out.push_back(frame(h.code, copy, s->id));

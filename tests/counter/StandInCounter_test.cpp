@@ -274,6 +274,18 @@ TEST_F(CounterPagingTest, PagesCrossSubTablesWithPositionsAndTheLastFlag) {
     for (uint64_t i = 0; i < 6; ++i) EXPECT_EQ(get_u64(pos[i].data(), 0), i + 1);
 }
 
+TEST_F(CounterTest, PagesStayWithinTheLargestFrame) {
+    counter.set_table(1475, StandInCounter::make_table(450, 200));
+    int pages = 0;
+    std::vector<uint8_t> last;
+    const auto rows = walk(*this, 1475, 104, 0, &pages, &last);
+    ASSERT_EQ(rows.size(), 200u);
+    EXPECT_EQ(pages, 2);  // 145 rows fit into one 65,536-byte frame
+    EXPECT_EQ(last, (std::vector<uint8_t>{0, 1}));
+    for (const auto& f : counter.frames()) EXPECT_LE(f.length, kMaxFrame);
+    EXPECT_EQ(get_u64(rows[199].data(), 0), 200u);
+}
+
 TEST_F(CounterTest, ScriptedErrorsWithholdDuplicateDelayAndClose) {
     // Error with a text of 300 characters: 256 bytes, no terminator.
     const std::string text(300, 'e');
@@ -430,6 +442,11 @@ TEST_F(CounterTest, PushesKeepSequencesAndReplayAsRebuildCopies) {
     EXPECT_EQ(c1, expect);
     EXPECT_EQ(code_of(c2), 2310u);
     EXPECT_EQ(u8(c2, 16), 1u);
+
+    // The replay mask selects the kinds: raw reports only -> no report copy.
+    put_u64(replay, 57, 0xc);
+    EXPECT_EQ(code_of(ask(1413, replay)), 1925u);
+    EXPECT_TRUE(client.quiet(200));
 
     // Raw report with a lying size field; arbitrary frames as they are.
     const Bytes raw = raw_report_body(22, 9, false, 1, "X", 7, 1, 2, 3, Bytes(10, 0x5a), 1000);

@@ -6,7 +6,7 @@
 //               [--rows N] [--sub-tables N] [--page-rows N] [--first-token N]
 //               [--orders now|later:MS|never] [--no-trades]
 //               [--channel TYPE:PORT | TYPE:GROUP:PORT]... [--feed-ms N]
-//               [--time-limit SECONDS] [--verbose]
+//               [--time-limit SECONDS] [--port-file PATH] [--verbose]
 #include <arpa/inet.h>
 #include <signal.h>
 #include <unistd.h>
@@ -38,7 +38,7 @@ int usage(const char* what) {
                  "  [--rows N] [--sub-tables N] [--page-rows N] [--first-token N]\n"
                  "  [--orders now|later:MS|never] [--no-trades]\n"
                  "  [--channel TYPE:PORT | TYPE:GROUP:PORT]... [--feed-ms N]\n"
-                 "  [--time-limit SECONDS] [--verbose]\n",
+                 "  [--time-limit SECONDS] [--port-file PATH] [--verbose]\n",
                  what);
     return 2;
 }
@@ -95,6 +95,7 @@ int main(int argc, char** argv) {
     double time_limit = 0;
     int feed_ms = 0;
     bool verbose = false;
+    std::string port_file;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         auto value = [&](const char* name) -> const char* {
@@ -115,6 +116,7 @@ int main(int argc, char** argv) {
         else if (arg == "--time-limit") time_limit = std::strtod(value("--time-limit"), nullptr);
         else if (arg == "--feed-ms") feed_ms = std::atoi(value("--feed-ms"));
         else if (arg == "--verbose") verbose = true;
+        else if (arg == "--port-file") port_file = value("--port-file");
         else if (arg == "--no-trades") replies.trade = false;
         else if (arg == "--orders") {
             const std::string v = value("--orders");
@@ -148,6 +150,16 @@ int main(int argc, char** argv) {
     std::printf("trv_counter listening on 127.0.0.1:%u\n", unsigned(counter.port()));
     std::printf("trv_counter order node 127.0.0.1:%u\n", unsigned(ntohs(node.sin_port)));
     std::fflush(stdout);
+    if (!port_file.empty()) {
+        // Written whole under another name first, so a reader never sees half a port.
+        const std::string tmp = port_file + ".tmp";
+        FILE* f = std::fopen(tmp.c_str(), "w");
+        if (f == nullptr || std::fprintf(f, "%u\n", unsigned(counter.port())) < 0 || std::fclose(f) != 0 ||
+            std::rename(tmp.c_str(), port_file.c_str()) != 0) {
+            std::fprintf(stderr, "trv_counter: cannot write %s\n", port_file.c_str());
+            return 1;
+        }
+    }
 
     signal(SIGINT, on_signal);
     signal(SIGTERM, on_signal);
