@@ -57,7 +57,12 @@ void KApiUdpReceiver::work_proc() {
 }
 
 bool KApiUdpReceiver::initialize(const udp_receiver_config_t& config) {
-    cleanup();
+    // A receiver can be initialized again; a running one is stopped first so
+    // that its runtime is never released under its thread.
+    if (is_alive())
+        finalize();
+    else
+        cleanup();
     if (sink_ == nullptr) {
         set_last_error(310, 0, "udp receiver init failed: sink is null.");
         return false;

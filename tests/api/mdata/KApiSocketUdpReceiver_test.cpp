@@ -282,6 +282,23 @@ TEST(SocketUdpReceiver, StopAndRestartOnOtherStreams) {
     r.finalize();
 }
 
+TEST(SocketUdpReceiver, InitializingARunningReceiverStopsItFirst) {
+    RecordingSink sink;
+    const sockaddr_in a = make_addr("127.0.0.1", free_port());
+    const sockaddr_in b = make_addr("127.0.0.1", free_port());
+    KApiSocketUdpReceiver r("rx", &sink);
+    ASSERT_TRUE(r.initialize(socket_config({stream(1, a)})));
+    ASSERT_TRUE(r.start());
+    ASSERT_TRUE(r.initialize(socket_config({stream(2, b)})));
+    EXPECT_FALSE(r.is_alive());
+    ASSERT_TRUE(r.start());
+    LoopbackSender tx;
+    tx.send(b, "b");
+    ASSERT_TRUE(wait_until([&] { return sink.count() == 1; }));
+    EXPECT_EQ(sink.got()[0].msg_type, 2);
+    r.finalize();
+}
+
 // A sink that is inside its call while the receiver is being destroyed.
 class SlowSink : public nq::api::IUdpDataSink {
 public:
