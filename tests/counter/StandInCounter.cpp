@@ -407,8 +407,8 @@ CounterAccount StandInCounter::account_for(const std::string& name) const {
 // ---------------------------------------------------------------- sending
 
 // Whole frames only: the socket is non-blocking, so a full send buffer is
-// waited out (up to 10 s) instead of cutting a frame; a peer that reads
-// nothing for that long gets its session shut down.
+// waited out (up to 10 s, or until the counter stops) instead of cutting a
+// frame; a peer that reads nothing for that long gets its session shut down.
 bool StandInCounter::write(const std::shared_ptr<Session>& s, const Bytes& frame) {
     std::lock_guard<std::mutex> send_lock(s->send_mu);
     if (s->fd < 0) return false;
@@ -423,8 +423,12 @@ bool StandInCounter::write(const std::shared_ptr<Session>& s, const Bytes& frame
         }
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            pollfd pfd{s->fd, POLLOUT, 0};
-            if (poll(&pfd, 1, 10000) > 0) continue;
+            bool writable = false;
+            for (int waited = 0; waited < 10000 && !stop_ && !writable; waited += 100) {
+                pollfd pfd{s->fd, POLLOUT, 0};
+                writable = poll(&pfd, 1, 100) > 0;
+            }
+            if (writable) continue;
         }
         shutdown(s->fd, SHUT_RDWR);
         return false;
@@ -761,7 +765,7 @@ void StandInCounter::handle(const std::shared_ptr<Session>& s, const ReceivedFra
     const uint32_t table_code = f.code == 1041 ? uint32_t(get_u64(padded(body, 65).data(), 57) & 0x3fff) : 0;
     Reply reply;
     const bool scripted = take_rule(f.code, table_code, s->id, &reply);
-    std::vector<Bytes> frames = build_answer(s, f, nullptr);
+    std::vector<Bytes> frames = build_answer(s, f);
     for (auto& fr : frames) put_u64(fr.data(), 16, s->id);
     if (scripted) {
         switch (reply.kind) {
@@ -800,8 +804,7 @@ void StandInCounter::handle(const std::shared_ptr<Session>& s, const ReceivedFra
     for (const auto& fr : frames) write(s, fr);
 }
 
-std::vector<Bytes> StandInCounter::build_answer(const std::shared_ptr<Session>& s, const ReceivedFrame& f,
-                                                bool* /*close_after*/) {
+std::vector<Bytes> StandInCounter::build_answer(const std::shared_ptr<Session>& s, const ReceivedFrame& f) {
     const Bytes body = f.body();
     const uint64_t sid = s->id;
     std::vector<Bytes> out;

@@ -318,8 +318,7 @@ private:
     void read_session(const std::shared_ptr<Session>& s);
     void read_order_node();
     void handle(const std::shared_ptr<Session>& s, const ReceivedFrame& f);
-    std::vector<Bytes> build_answer(const std::shared_ptr<Session>& s, const ReceivedFrame& f, bool* close_after);
-    void deliver(const std::shared_ptr<Session>& s, const ReceivedFrame& f, std::vector<Bytes> frames);
+    std::vector<Bytes> build_answer(const std::shared_ptr<Session>& s, const ReceivedFrame& f);
     bool take_rule(uint32_t code, uint32_t table_code, uint64_t session, Reply* out);
     void add_transfer_pushes(const std::shared_ptr<Session>& s, uint32_t code, const Bytes& body,
                              std::vector<Bytes>* out);

@@ -661,6 +661,10 @@ TEST(QuoteFeederTest, SendsLevelOneAndLevelTwoDatagramsToLoopbackChannels) {
     QuoteChannel c;
     c.mc_type = 1;
     c.group = a;
+    const QuoteChannel free_channel = QuoteFeeder::loopback_channel(2);
+    EXPECT_EQ(free_channel.mc_type, 2u);
+    EXPECT_NE(free_channel.group.sin_port, 0u);
+    EXPECT_EQ(free_channel.group.sin_addr.s_addr, htonl(INADDR_LOOPBACK));
     const Bytes l1 = QuoteFeeder::level1_entry(1, QuoteFeeder::sse_l1_snapshot("600000", 20240102, 123));
     EXPECT_EQ(l1.size(), 346u);
     EXPECT_EQ(get_u64(l1.data(), 16 + 74), 123u);
