@@ -466,6 +466,28 @@ uint64_t StandInCounter::push(uint64_t session, uint32_t code, const Bytes& reco
     return write(s, frame(code, body, session)) ? seq : 0;
 }
 
+uint64_t StandInCounter::push_batch(uint64_t session, uint32_t code, const std::vector<Bytes>& records,
+                                    const PushOptions& options) {
+    auto s = find(session);
+    if (!s) return 0;
+    Bytes stream;
+    uint64_t seq = 0;
+    {
+        std::lock_guard<std::mutex> lock(mu_);
+        const uint64_t account = options.account_index ? options.account_index : s->trade_account_index;
+        uint64_t& last = account_sequences_[account];
+        seq = options.sequence ? options.sequence - 1 : last;
+        for (const auto& record : records) {
+            const Bytes body = pushed_body(code, account, ++seq, options.rebuild, record);
+            if (options.keep_for_replay) history_.push_back(Pushed{account, seq, code, body});
+            const Bytes f = frame(code, body, session);
+            stream.insert(stream.end(), f.begin(), f.end());
+        }
+        if (seq > last) last = seq;
+    }
+    return write(s, stream) ? seq : 0;
+}
+
 uint64_t StandInCounter::push_report(uint64_t session, uint32_t code, const std::string& report_id, uint64_t xid,
                                      bool rebuild) {
     PushOptions o;

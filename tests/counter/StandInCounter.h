@@ -269,6 +269,12 @@ public:
     };
     uint64_t push(uint64_t session, uint32_t code, const Bytes& record);
     uint64_t push(uint64_t session, uint32_t code, const Bytes& record, const PushOptions& options);
+    // Many pushes of one code written with as few sends as possible (for
+    // throughput runs); sequences as for push. Returns the last sequence used
+    // (0 on failure). Set keep_for_replay false for long runs: kept pushes
+    // stay in memory.
+    uint64_t push_batch(uint64_t session, uint32_t code, const std::vector<Bytes>& records,
+                        const PushOptions& options);
     // Pushes an order report (2307-2313) with the given report id and xid.
     uint64_t push_report(uint64_t session, uint32_t code, const std::string& report_id, uint64_t xid,
                          bool rebuild = false);

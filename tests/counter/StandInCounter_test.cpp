@@ -743,7 +743,10 @@ TEST(StandInCounterSessions, SeveralSessionsAreNumberedAndRecordedApart) {
     // A burst larger than the socket buffers arrives whole and in order.
     const Bytes record = order_report_record(2308, "B", 1);
     std::thread pusher([&] {
-        for (int i = 0; i < 20000; ++i) counter.push(1, 2308, record);
+        for (int i = 0; i < 10000; ++i) counter.push(1, 2308, record);
+        StandInCounter::PushOptions no_replay;
+        no_replay.keep_for_replay = false;
+        counter.push_batch(1, 2308, std::vector<Bytes>(10000, record), no_replay);
     });
     for (uint64_t i = 1; i <= 20000; ++i) {
         Bytes f;
@@ -756,6 +759,7 @@ TEST(StandInCounterSessions, SeveralSessionsAreNumberedAndRecordedApart) {
         ASSERT_EQ(u64(f, 8), i);
     }
     pusher.join();
+    EXPECT_EQ(counter.last_sequence(1), 20000u);
     counter.close_session(2);
     EXPECT_TRUE(c2.eof(3000));
     EXPECT_TRUE(counter.wait_closed(2, 3000));
