@@ -1180,7 +1180,7 @@ std::vector<Bytes> StandInCounter::answer_rebuild_ticks(const Bytes& raw) {
         Bytes b = answer_body(raw, 129);
         b[57] = rebuild_exchange_;
         b[58] = rebuild_msg_type_;
-        std::memcpy(b.data() + 59, r.data(), std::min<size_t>(70, r.size()));
+        if (!r.empty()) std::memcpy(b.data() + 59, r.data(), std::min<size_t>(70, r.size()));
         out.push_back(frame(1054, b, sid));
     }
     return out;

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <iterator>
 #include <thread>
 
 #include "counter/CounterClient.h"
@@ -655,6 +656,39 @@ TEST_F(CounterTest, QuoteAnswersAndFundTransfers) {
                   }()),
                   57),
               4242u);
+}
+
+TEST_F(CounterTest, ShortAndGarbledRequestsAreSurvived) {
+    const uint32_t codes[] = {1030, 1035, 1037, 1039, 1041, 1043, 1046, 1048, 1050, 1052, 1055, 1283, 1289,
+                              1347, 1348, 1411, 1412, 1413, 1475, 1476, 1477, 1478, 1479, 1480, 1539, 1540,
+                              1541, 1542, 1543, 1544, 1545, 1546, 1547, 3000};
+    const size_t sizes[] = {0, 1, 56, 57, 70, 200};
+    uint32_t seed = 7;
+    for (uint32_t code : codes)
+        for (size_t size : sizes) {
+            Bytes body(size);
+            for (auto& b : body) b = uint8_t((seed = seed * 1103515245u + 12345u) >> 16);
+            ASSERT_TRUE(client.send(code, body)) << code << " " << size;
+        }
+    // Garbled datagrams at the order node.
+    ASSERT_TRUE(send_datagram(counter.order_node(), Bytes(3, 0x27)));
+    ASSERT_TRUE(send_datagram(counter.order_node(), Bytes(200, 0xff)));
+    ASSERT_TRUE(counter.wait_until([&] { return counter.codes(1).size() == std::size(codes) * std::size(sizes); },
+                                   5000));
+    ASSERT_TRUE(counter.wait_datagrams(2, 3000));
+    // Still answering.
+    EXPECT_TRUE(counter.is_open(1));
+    CounterClient fresh;
+    ASSERT_TRUE(fresh.connect_to(counter.address()));
+    ASSERT_TRUE(fresh.send(1539, request_body(head, 57)));
+    Bytes f;
+    ASSERT_TRUE(fresh.next(&f));
+    EXPECT_EQ(code_of(f), 2051u);
+    // A frame whose length field is below the header size ends only its session.
+    const Bytes bad = testpeer::make_raw_header(uint64_t(1030) | uint64_t(10) << 14);
+    ASSERT_TRUE(testpeer::send_all(client.fd(), bad.data(), bad.size()));
+    EXPECT_TRUE(counter.wait_closed(1, 3000));
+    EXPECT_TRUE(counter.is_open(2));
 }
 
 TEST(QuoteFeederTest, SendsLevelOneAndLevelTwoDatagramsToLoopbackChannels) {
