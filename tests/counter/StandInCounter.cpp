@@ -461,6 +461,7 @@ uint64_t StandInCounter::push(uint64_t session, uint32_t code, const Bytes& reco
         seq = options.sequence ? options.sequence : last + 1;
         if (seq > last) last = seq;
         body = pushed_body(code, account, seq, options.rebuild, record);
+        if (options.body_size != 0) body.resize(options.body_size, 0);
         if (options.keep_for_replay) history_.push_back(Pushed{account, seq, code, body});
     }
     return write(s, frame(code, body, session)) ? seq : 0;
@@ -478,7 +479,8 @@ uint64_t StandInCounter::push_batch(uint64_t session, uint32_t code, const std::
         uint64_t& last = account_sequences_[account];
         seq = options.sequence ? options.sequence - 1 : last;
         for (const auto& record : records) {
-            const Bytes body = pushed_body(code, account, ++seq, options.rebuild, record);
+            Bytes body = pushed_body(code, account, ++seq, options.rebuild, record);
+            if (options.body_size != 0) body.resize(options.body_size, 0);
             if (options.keep_for_replay) history_.push_back(Pushed{account, seq, code, body});
             const Bytes f = frame(code, body, session);
             stream.insert(stream.end(), f.begin(), f.end());

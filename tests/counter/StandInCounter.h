@@ -280,6 +280,7 @@ public:
         uint64_t sequence = 0;       // 0: next of the session
         uint64_t account_index = 0;  // 0: the session's trade account index
         bool keep_for_replay = true;
+        size_t body_size = 0;        // 0: the code's full size; else cut or padded to this
     };
     uint64_t push(uint64_t session, uint32_t code, const Bytes& record);
     uint64_t push(uint64_t session, uint32_t code, const Bytes& record, const PushOptions& options);

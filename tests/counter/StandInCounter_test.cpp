@@ -468,6 +468,15 @@ TEST_F(CounterTest, PushesKeepSequencesAndReplayAsRebuildCopies) {
     ASSERT_TRUE(counter.send_frame(1, testpeer::make_raw_header(uint64_t(2403) | uint64_t(64) << 14)));
     ASSERT_TRUE(client.next(&r));
     EXPECT_EQ(r.size(), 64u);
+    // A truncated push keeps its place in the sequence.
+    StandInCounter::PushOptions cut;
+    cut.body_size = 30;
+    EXPECT_EQ(counter.push(1, 2310, Bytes(108, 0x41), cut), 3u);
+    ASSERT_TRUE(client.next(&r));
+    EXPECT_EQ(r.size(), 64u + 30u);
+    EXPECT_EQ(length_of(r), 94u);
+    EXPECT_EQ(u64(r, 8), 3u);
+    EXPECT_EQ(r.back(), 0x41);
 }
 
 TEST_F(CounterTest, OrdersAreAnsweredOncePerXidOnTheTokensSession) {
