@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "api/AllocMemFault.h"
-#include "api/LastApiError.h"
+#include "framework/LastApiError.h"
+#include "support/AllocMemFault.h"
 #include "framework/ApiDelaySender.h"
 #include "framework/ApiServiceThread.h"
 #include "framework/ApiTimerManager.h"
