@@ -14,10 +14,6 @@ bool KApi::unsubscribe_quote(uint64_t) {
     report_unavailable("unsubscribe_quote");
     return false;
 }
-bool KApi::query_static_quote_info(uint64_t, uint64_t) {
-    report_unavailable("query_static_quote_info");
-    return false;
-}
 bool KApi::query_level1_quote(uint64_t, uint64_t, nq::ExchangeIndex, const char*) {
     report_unavailable("query_level1_quote");
     return false;
