@@ -15,7 +15,7 @@
 #include "api/provider/KApiFramework.h"
 #include "api/provider/KApiSession.h"
 #include "api/provider/KApiTradeContext.h"
-#include "api/provider/SessionRef.h"
+#include "api/provider/KApiSessionRef.h"
 #include "api/security/SecurityCode.h"
 #include "framework/ApiTimerManager.h"
 #include "framework/LastApiError.h"
@@ -417,7 +417,7 @@ bool KApi::resend_order_request(uint64_t session_id, uint64_t xid) {
                        session_id, xid);
         return false;
     }
-    SessionRef session(framework_, session_id);
+    KApiSessionRef session(framework_, session_id);
     if (!session || session->api_type != static_cast<uint8_t>(nq::ApiType::TRADE)) {
         set_last_error(307, 0, "resend order error: get session failed: { session_id = %lu, xid: %lu }", session_id,
                        xid);

@@ -13,7 +13,7 @@
 #include "api/provider/KApi.h"
 #include "api/provider/KApiFramework.h"
 #include "api/provider/KApiSession.h"
-#include "api/provider/SessionRef.h"
+#include "api/provider/KApiSessionRef.h"
 #include "api/requests/KApiRequestManager.h"
 #include "framework/LastApiError.h"
 #include "log/Log.h"
@@ -106,7 +106,7 @@ void sleep_ms(long ms) {
 }  // namespace
 
 bool KApi::query_security_info(uint64_t session_id, uint64_t request_id) {
-    SessionRef s(framework_, session_id);
+    KApiSessionRef s(framework_, session_id);
     if (!s) {
         set_last_error(307, 0, "query security info error, get session failed: { session_id = %lu, request_id = %lu }",
                        session_id, request_id);
@@ -124,7 +124,7 @@ bool KApi::query_security_info(uint64_t session_id, uint64_t request_id) {
 }
 
 bool KApi::query_static_quote_info(uint64_t session_id, uint64_t request_id) {
-    SessionRef s(framework_, session_id);
+    KApiSessionRef s(framework_, session_id);
     if (!s) {
         set_last_error(307, 0,
                        "query static quote info error, get session failed: { session_id = %lu, request_id = %lu }",
@@ -144,7 +144,7 @@ bool KApi::query_static_quote_info(uint64_t session_id, uint64_t request_id) {
 }
 
 bool KApi::query_trade_account_info(uint64_t session_id, uint64_t request_id, uint64_t account_index) {
-    SessionRef s(framework_, session_id);
+    KApiSessionRef s(framework_, session_id);
     if (!s) {
         set_last_error(307, 0,
                        "query trade account info error, get session failed: { session_id = %lu, request_id = %lu }",
@@ -167,7 +167,7 @@ bool KApi::query_trade_account_info(uint64_t session_id, uint64_t request_id, ui
 
 bool KApi::query_orders(uint64_t session_id, uint64_t request_id, const nq::trv_order_query_param_t* param,
                         uint64_t account_index) {
-    SessionRef s(framework_, session_id);
+    KApiSessionRef s(framework_, session_id);
     if (!s) {
         set_last_error(307, 0, "query orders error, get session failed: { session_id = %lu, request_id = %lu }",
                        session_id, request_id);
@@ -197,7 +197,7 @@ bool KApi::query_orders(uint64_t session_id, uint64_t request_id, const nq::trv_
 
 bool KApi::query_orders_by_page(uint64_t session_id, uint64_t request_id, uint32_t request_count,
                                 const nq::trv_page_query_reference_t* reference, uint64_t account_index) {
-    SessionRef s(framework_, session_id);
+    KApiSessionRef s(framework_, session_id);
     if (!s) {
         set_last_error(307, 0,
                        "query orders by page error, get session failed: { session_id = %lu, request_id = %lu }",
@@ -236,7 +236,7 @@ bool KApi::query_orders_by_page(uint64_t session_id, uint64_t request_id, uint32
 
 bool KApi::query_positions(uint64_t session_id, uint64_t request_id, const char* security_code,
                            nq::ExchangeIndex exchange_index, uint64_t account_index) {
-    SessionRef s(framework_, session_id);
+    KApiSessionRef s(framework_, session_id);
     if (!s) {
         set_last_error(307, 0, "query positions error, get session failed: { session_id = %lu, request_id = %lu }",
                        session_id, request_id);
@@ -256,7 +256,7 @@ bool KApi::query_positions(uint64_t session_id, uint64_t request_id, const char*
 }
 
 bool KApi::query_assets(uint64_t session_id, uint64_t request_id, uint64_t account_index) {
-    SessionRef s(framework_, session_id);
+    KApiSessionRef s(framework_, session_id);
     if (!s) {
         set_last_error(307, 0, "query assets error, get session failed: { session_id = %lu, request_id = %lu }",
                        session_id, request_id);
@@ -274,7 +274,7 @@ bool KApi::query_assets(uint64_t session_id, uint64_t request_id, uint64_t accou
 }
 
 bool KApi::query_trades(uint64_t session_id, uint64_t request_id, uint64_t xid, uint64_t account_index) {
-    SessionRef s(framework_, session_id);
+    KApiSessionRef s(framework_, session_id);
     if (!s) {
         set_last_error(307, 0, "query trades error, get session failed: { session_id = %lu, request_id = %lu }",
                        session_id, request_id);
@@ -293,7 +293,7 @@ bool KApi::query_trades(uint64_t session_id, uint64_t request_id, uint64_t xid, 
 }
 
 bool KApi::query_init_assets(uint64_t session_id, uint64_t request_id, uint64_t account_index) {
-    SessionRef s(framework_, session_id);
+    KApiSessionRef s(framework_, session_id);
     if (!s) {
         set_last_error(307, 0, "query init assets error, get session failed: { session_id = %lu, request_id = %lu }",
                        session_id, request_id);
@@ -312,7 +312,7 @@ bool KApi::query_init_assets(uint64_t session_id, uint64_t request_id, uint64_t 
 
 bool KApi::query_init_positions(uint64_t session_id, uint64_t request_id, const char* security_code,
                                 nq::ExchangeIndex exchange_index, uint64_t account_index) {
-    SessionRef s(framework_, session_id);
+    KApiSessionRef s(framework_, session_id);
     if (!s) {
         set_last_error(307, 0,
                        "query init positions error, get session failed: { session_id = %lu, request_id = %lu }",
@@ -335,7 +335,7 @@ bool KApi::query_init_positions(uint64_t session_id, uint64_t request_id, const 
 
 bool KApi::query_brief_positions(uint64_t session_id, uint64_t request_id, const char* security_code,
                                  nq::ExchangeIndex exchange_index, uint64_t account_index) {
-    SessionRef s(framework_, session_id);
+    KApiSessionRef s(framework_, session_id);
     if (!s) {
         set_last_error(307, 0,
                        "query brief positions error, get session failed: { session_id = %lu, request_id = %lu }",
@@ -357,7 +357,7 @@ bool KApi::query_brief_positions(uint64_t session_id, uint64_t request_id, const
 }
 
 bool KApi::query_brief_assets(uint64_t session_id, uint64_t request_id, uint64_t account_index) {
-    SessionRef s(framework_, session_id);
+    KApiSessionRef s(framework_, session_id);
     if (!s) {
         set_last_error(307, 0, "query brief assets error, get session failed: { session_id = %lu, request_id = %lu }",
                        session_id, request_id);
@@ -376,7 +376,7 @@ bool KApi::query_brief_assets(uint64_t session_id, uint64_t request_id, uint64_t
 
 bool KApi::subscribe_trade_message(uint64_t session_id, uint64_t request_id, nq::trade_message_type_t type,
                                    nq::TradeResumeType resume_type, uint64_t start_sequence) {
-    SessionRef s(framework_, session_id);
+    KApiSessionRef s(framework_, session_id);
     if (!s) {
         set_last_error(307, 0, "subscribe error, get session failed: { session_id = %lu }", session_id);
         return false;
@@ -393,7 +393,7 @@ bool KApi::subscribe_trade_message(uint64_t session_id, uint64_t request_id, nq:
         return false;
     }
     // The session's close gives the account back.
-    __atomic_store_n(&s->subscribe_account, account, __ATOMIC_RELEASE);
+    s->subscribe_account.store(account, std::memory_order_release);
 
     const uint64_t mask = subscription_mask(type, s->api_type);
     TRequest<1050, 1051> r;
@@ -405,8 +405,7 @@ bool KApi::subscribe_trade_message(uint64_t session_id, uint64_t request_id, nq:
         // Nothing was asked for: the account is free again and the session
         // no longer holds it.
         KApiLoginAccount* held = account;
-        __atomic_compare_exchange_n(&s->subscribe_account, &held, static_cast<KApiLoginAccount*>(nullptr), false,
-                                    __ATOMIC_ACQ_REL, __ATOMIC_ACQUIRE);
+        s->subscribe_account.compare_exchange_strong(held, nullptr, std::memory_order_acq_rel);
         accounts->on_subscribe_trade_failed(account, session_id);
         set_last_error(309, 0, "subscribe trade message error, request too fast: { session_id = %lu }", session_id);
         return false;
@@ -420,7 +419,7 @@ bool KApi::subscribe_trade_message(uint64_t session_id, uint64_t request_id, nq:
 
 bool KApi::rebuild_trade_message(uint64_t session_id, uint64_t request_id, nq::trade_message_type_t type,
                                  uint64_t start_sequence, uint64_t end_sequence, uint64_t account_index) {
-    SessionRef s(framework_, session_id);
+    KApiSessionRef s(framework_, session_id);
     if (!s) {
         set_last_error(307, 0, "rebuild trade message error, get session failed: { session_id = %lu }", session_id);
         return false;
@@ -442,7 +441,7 @@ bool KApi::rebuild_trade_message(uint64_t session_id, uint64_t request_id, nq::t
 }
 
 bool KApi::query_fund_trade_account_index(uint64_t session_id, uint64_t request_id, const char* fund_account) {
-    SessionRef s(framework_, session_id);
+    KApiSessionRef s(framework_, session_id);
     if (!s) {
         set_last_error(307, 0, "query account index error, get session failed: { session_id = %lu, request_id = %lu }",
                        session_id, request_id);
