@@ -4,6 +4,8 @@
 
 #include "api/messages/ApiErrorBody.h"
 #include "api/provider/KApiFramework.h"
+#include "api/requests/KApiRequestManager.h"
+#include "framework/MutexGuard.h"
 #include "framework/TcpMessageIO.h"
 #include "log/Log.h"
 
@@ -57,6 +59,11 @@ ApiSession<2ul>* KApiServiceFuncBase::acquire_session(const nq::Message* message
 
 KApiRequestManager* KApiServiceFuncBase::request_manager() const {
     return framework_ != nullptr ? framework_->request_manager_ : nullptr;
+}
+
+bool KApiServiceFuncBase::request_open(KApiRequestManager* ring, uint64_t seq) {
+    MutexGuard lock(&ring->mutex);
+    return !ring->is_timeout_or_finished_no_lock(seq);
 }
 
 }}  // namespace nq::api

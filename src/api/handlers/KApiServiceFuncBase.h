@@ -47,6 +47,10 @@ protected:
     // (ApiSessionGuard).
     ApiSession<2ul>* acquire_session(const nq::Message* message) const;
     KApiRequestManager* request_manager() const;
+    // True while request `seq` still awaits its answer: neither finished by
+    // an earlier answer or error reply nor timed out. A repeated answer must
+    // not reach the user a second time.
+    static bool request_open(KApiRequestManager* ring, uint64_t seq);
 };
 
 }}  // namespace nq::api
