@@ -409,6 +409,15 @@ TEST_F(Orders, CancelRefusalsCarryTheirTypeAndText) {
     EXPECT_EQ(api_->cancel_order(broker.id, &c, 0), 0u);
     EXPECT_EQ(last_message(), "send cancel order error, not trade account, can't send cancel order: { session_id = " +
                                   std::to_string(broker.id) + ", trade_token: 0 }");
+    const uint64_t brokers_client = add_auth(broker.id, 9, 0x99, 3);
+    EXPECT_EQ(api_->cancel_order(t.id, &c, brokers_client), 0u);
+    EXPECT_EQ(last_type(), 308u);
+    EXPECT_EQ(last_message(), "send cancel order error, trade token belongs to another session: { session_id = " + sid +
+                                  ", trade_token: " + std::to_string(brokers_client) + " }");
+    EXPECT_NE(api_->cancel_order(broker.id, &c, brokers_client), 0u) << "on its own session it is used";
+    Bytes sent;
+    ASSERT_TRUE(recv_datagram(&sent));
+    ASSERT_TRUE(read_frame(broker.peer, &sent));
     EXPECT_EQ(t.token->order_sequence_.load(), 1u);
     t.token->order_sequence_.store(0x100000);
     EXPECT_EQ(api_->cancel_order(t.id, &c, 0), 0u);
