@@ -287,7 +287,10 @@ bool KApi::login(uint64_t request_id, uint16_t client_id, const char* account_na
         KApiLoginState::end(session_id);
         std::memset(s->password, 0, sizeof s->password);
         std::memset(s->pub_key, 0, sizeof s->pub_key);
-        if (KApiLoginAccount* a = s->login_account.exchange(nullptr)) accounts->on_login_failed(a, session_id);
+        if (KApiLoginAccount* a = s->login_account.exchange(nullptr)) {
+            accounts->on_login_failed(a, session_id);
+            accounts->discard(a);
+        }
         framework_->close_session(session_id, false);
         set_last_error(305, 0,
                        "login request error, request too fast: { request_id = %lu, account_name = %s, client_id = %u }",
@@ -311,7 +314,10 @@ bool KApi::logout(uint64_t session_id) {
         }
         KApiLoginAccountManager* accounts = business_ != nullptr ? business_->login_account_mgr_ : nullptr;
         if (KApiLoginAccount* a = session->login_account.exchange(nullptr)) {
-            if (accounts != nullptr) accounts->on_logout(a, session_id);
+            if (accounts != nullptr) {
+                accounts->on_logout(a, session_id);
+                accounts->discard(a);
+            }
         }
         // The session's own authorisation ends with it.
         const uint64_t own = session->trade_token.exchange(0);

@@ -45,7 +45,10 @@ void KApiMessageIO::on_close_session(TcpSession* tcp_session) {
     KApiLoginAccountManager* accounts = api->business_->login_account_mgr_;
     if (accounts == nullptr) return;
     // Each account is given back by the session that holds it, and once.
-    if (KApiLoginAccount* a = session->login_account.exchange(nullptr)) accounts->on_logout(a, id);
+    if (KApiLoginAccount* a = session->login_account.exchange(nullptr)) {
+        accounts->on_logout(a, id);
+        accounts->discard(a);
+    }
     if (KApiLoginAccount* a = session->subscribe_account.exchange(nullptr)) accounts->on_unsubscribe_trade(a, id);
 }
 

@@ -112,8 +112,10 @@ void KApi::on_login(uint64_t session_id, const nq::trv_error_info_t* error) {
                 if (KApiLoginAccount* sub = session->subscribe_account.exchange(nullptr))
                     accounts->on_unsubscribe_trade(sub, session_id);
                 if (error != nullptr) {
-                    if (KApiLoginAccount* a = session->login_account.exchange(nullptr))
+                    if (KApiLoginAccount* a = session->login_account.exchange(nullptr)) {
                         accounts->on_login_failed(a, session_id);
+                        accounts->discard(a);
+                    }
                 } else if (KApiLoginAccount* a = session->login_account.load()) {
                     accounts->on_login_success(a, session_id);
                 }
