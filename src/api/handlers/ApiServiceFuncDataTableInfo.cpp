@@ -16,7 +16,7 @@ void ApiServiceFunc<DATA_TABLE_INFO_RSP>::service_func(nq::Message* message) {
         return;
     const auto* body = reinterpret_cast<const MessageBody<DATA_TABLE_INFO_RSP>*>(message->body_);
     const uint64_t seq = load_le<uint64_t>(message->body_, 16);
-    if (!request_open(ring, seq)) return;  // ended, or a repeat
+    if (!request_open(ring, seq, session->session_id())) return;  // ended, or a repeat
     request_info_t info = ring->on_query_data_table_info(seq, framework_, &body->info);
     // A query that this table information finished at once, with nothing to
     // ask for, reports here: its one empty page. Any other query's rows come

@@ -26,7 +26,7 @@ public:
         KApiRequestManager* ring = request_manager();
         if (session == nullptr || ring == nullptr || !check_body(message, sizeof(nq::MessageBody<N>))) return;
         const uint64_t seq = load_le<uint64_t>(message->body_, 16);
-        if (!request_open(ring, seq)) return;
+        if (!request_open(ring, seq, session->session_id())) return;
         request_info_t info = ring->on_request_response(seq);
         if (info.timed_out == 0) request_call_back(session, reinterpret_cast<nq::MessageBody<N>*>(message->body_));
         KApiRequestManager::release(info);

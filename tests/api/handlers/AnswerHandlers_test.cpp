@@ -428,6 +428,23 @@ TEST_F(Answers, RepeatedAnswersReachTheUserOnce) {
     EXPECT_EQ(events[1].rows.size(), 1u);
 }
 
+TEST_F(Answers, AnswersOnAnotherSessionDoNotCompleteTheRequest) {
+    const uint64_t seq = send_request<1050, 1051>(trade_, 47);
+    deliver(1051, privileged_, answer_body(73, privileged_, 47, seq).bytes);
+    const uint64_t seq2 = send_query<1477, 1989>(trade_, 48);
+    deliver(1042, privileged_, table_info(privileged_, 48, seq2, {}));
+    deliver(1989, privileged_, page(privileged_, 48, seq2, 0, 1, 1, sizeof(nq::trv_asset_info_t), 1));
+    EXPECT_EQ(log_.size(), 0u);
+    EXPECT_TRUE(harness_.log_contains("answer dropped, its request was sent on another session"));
+    deliver(1051, trade_, answer_body(73, trade_, 47, seq).bytes);
+    deliver(1042, trade_, table_info(trade_, 48, seq2, {}));
+    auto events = log_.events();
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].session_id, trade_);
+    EXPECT_EQ(events[1].name, "on_query_assets");
+    EXPECT_EQ(events[1].session_id, trade_);
+}
+
 TEST_F(Answers, ShortSingleAnswersAreDroppedAndLeaveTheRequestOpen) {
     const uint64_t seq = send_request<1050, 1051>(trade_, 50);
     deliver(1051, trade_, answer_body(72, trade_, 50, seq).bytes);

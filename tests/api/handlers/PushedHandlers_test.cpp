@@ -47,11 +47,12 @@ Bytes pushed(size_t size, uint64_t sequence, bool rebuild, unsigned char id = 0,
 // gateway 69, report size 71, the report from 75.
 Bytes raw_report(uint64_t sequence, bool rebuild, unsigned char id, const std::string& report,
                  uint32_t announced_size, size_t body_size = 0) {
-    Body b(body_size != 0 ? body_size : 75 + report.size());
+    Body b(std::max<size_t>(body_size, 75 + report.size()));
     b.put<uint64_t>(8, sequence).put<uint8_t>(16, rebuild ? 1 : 0).put<uint8_t>(17, 9).put<uint8_t>(18, id);
     b.put<uint64_t>(50, 0x1234).put<uint8_t>(66, 2).put<uint16_t>(67, 0x0506).put<uint16_t>(69, 0x0708);
     b.put<uint32_t>(71, announced_size);
-    if (!report.empty()) b.copy(75, report.data(), std::min(report.size(), b.bytes.size() - 75));
+    if (!report.empty()) b.copy(75, report.data(), report.size());
+    if (body_size != 0) b.bytes.resize(body_size);
     return b.bytes;
 }
 
