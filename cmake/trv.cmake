@@ -57,6 +57,8 @@ function(trv_cc_fuzz)
   target_compile_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
   target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
   target_link_libraries(${F_NAME} PRIVATE ${F_DEPS})
+  # scripts/run_fuzzers.sh finds every target at the top of the tree.
+  set_target_properties(${F_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
   set_property(GLOBAL APPEND PROPERTY TRV_FUZZERS "${F_NAME}|${F_CORPUS}")
 endfunction()
 

@@ -87,7 +87,8 @@ uint32_t request_code_of(uint32_t answer) {
 
 Bytes answer_body(const Bytes& request_body, size_t size) {
     Bytes b(size < kHeadSize ? kHeadSize : size, 0);
-    std::memcpy(b.data(), request_body.data(), request_body.size() < kHeadSize ? request_body.size() : kHeadSize);
+    if (!request_body.empty())
+        std::memcpy(b.data(), request_body.data(), request_body.size() < kHeadSize ? request_body.size() : kHeadSize);
     return b;
 }
 

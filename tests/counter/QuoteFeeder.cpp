@@ -32,6 +32,25 @@ bool QuoteFeeder::open() {
     return true;
 }
 
+QuoteChannel QuoteFeeder::loopback_channel(uint16_t mc_type, const char* group) {
+    QuoteChannel c;
+    c.group.sin_family = AF_INET;
+    if (inet_pton(AF_INET, group ? group : "127.0.0.1", &c.group.sin_addr) != 1) return QuoteChannel();
+    // The kernel picks a free port on loopback; the receiver binds it later.
+    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    const bool ok = fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+                    getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) == 0;
+    if (fd >= 0) ::close(fd);
+    if (!ok) return QuoteChannel();
+    c.group.sin_port = a.sin_port;
+    c.mc_type = mc_type;
+    return c;
+}
+
 bool QuoteFeeder::send(const QuoteChannel& channel, const Bytes& payload) {
     if (fd_ < 0) return false;
     const uint32_t host = ntohl(channel.group.sin_addr.s_addr);

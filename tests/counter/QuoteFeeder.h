@@ -16,6 +16,10 @@ public:
     QuoteFeeder& operator=(const QuoteFeeder&) = delete;
 
     bool open();
+    // A channel of `mc_type` on a UDP port that is free at the time of the
+    // call: unicast 127.0.0.1 when `group` is null, else that multicast group
+    // (dotted text). mc_type 0 marks a failure.
+    static QuoteChannel loopback_channel(uint16_t mc_type, const char* group = nullptr);
     // One datagram with `payload` to the channel's group address.
     bool send(const QuoteChannel& channel, const Bytes& payload);
 

@@ -407,8 +407,8 @@ CounterAccount StandInCounter::account_for(const std::string& name) const {
 // ---------------------------------------------------------------- sending
 
 // Whole frames only: the socket is non-blocking, so a full send buffer is
-// waited out (up to 10 s) instead of cutting a frame; a peer that reads
-// nothing for that long gets its session shut down.
+// waited out (up to 10 s, or until the counter stops) instead of cutting a
+// frame; a peer that reads nothing for that long gets its session shut down.
 bool StandInCounter::write(const std::shared_ptr<Session>& s, const Bytes& frame) {
     std::lock_guard<std::mutex> send_lock(s->send_mu);
     if (s->fd < 0) return false;
@@ -423,8 +423,12 @@ bool StandInCounter::write(const std::shared_ptr<Session>& s, const Bytes& frame
         }
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            pollfd pfd{s->fd, POLLOUT, 0};
-            if (poll(&pfd, 1, 10000) > 0) continue;
+            bool writable = false;
+            for (int waited = 0; waited < 10000 && !stop_ && !writable; waited += 100) {
+                pollfd pfd{s->fd, POLLOUT, 0};
+                writable = poll(&pfd, 1, 100) > 0;
+            }
+            if (writable) continue;
         }
         shutdown(s->fd, SHUT_RDWR);
         return false;
@@ -457,9 +461,33 @@ uint64_t StandInCounter::push(uint64_t session, uint32_t code, const Bytes& reco
         seq = options.sequence ? options.sequence : last + 1;
         if (seq > last) last = seq;
         body = pushed_body(code, account, seq, options.rebuild, record);
+        if (options.body_size != 0) body.resize(options.body_size, 0);
         if (options.keep_for_replay) history_.push_back(Pushed{account, seq, code, body});
     }
     return write(s, frame(code, body, session)) ? seq : 0;
+}
+
+uint64_t StandInCounter::push_batch(uint64_t session, uint32_t code, const std::vector<Bytes>& records,
+                                    const PushOptions& options) {
+    auto s = find(session);
+    if (!s) return 0;
+    Bytes stream;
+    uint64_t seq = 0;
+    {
+        std::lock_guard<std::mutex> lock(mu_);
+        const uint64_t account = options.account_index ? options.account_index : s->trade_account_index;
+        uint64_t& last = account_sequences_[account];
+        seq = options.sequence ? options.sequence - 1 : last;
+        for (const auto& record : records) {
+            Bytes body = pushed_body(code, account, ++seq, options.rebuild, record);
+            if (options.body_size != 0) body.resize(options.body_size, 0);
+            if (options.keep_for_replay) history_.push_back(Pushed{account, seq, code, body});
+            const Bytes f = frame(code, body, session);
+            stream.insert(stream.end(), f.begin(), f.end());
+        }
+        if (seq > last) last = seq;
+    }
+    return write(s, stream) ? seq : 0;
 }
 
 uint64_t StandInCounter::push_report(uint64_t session, uint32_t code, const std::string& report_id, uint64_t xid,
@@ -761,7 +789,7 @@ void StandInCounter::handle(const std::shared_ptr<Session>& s, const ReceivedFra
     const uint32_t table_code = f.code == 1041 ? uint32_t(get_u64(padded(body, 65).data(), 57) & 0x3fff) : 0;
     Reply reply;
     const bool scripted = take_rule(f.code, table_code, s->id, &reply);
-    std::vector<Bytes> frames = build_answer(s, f, nullptr);
+    std::vector<Bytes> frames = build_answer(s, f);
     for (auto& fr : frames) put_u64(fr.data(), 16, s->id);
     if (scripted) {
         switch (reply.kind) {
@@ -800,8 +828,7 @@ void StandInCounter::handle(const std::shared_ptr<Session>& s, const ReceivedFra
     for (const auto& fr : frames) write(s, fr);
 }
 
-std::vector<Bytes> StandInCounter::build_answer(const std::shared_ptr<Session>& s, const ReceivedFrame& f,
-                                                bool* /*close_after*/) {
+std::vector<Bytes> StandInCounter::build_answer(const std::shared_ptr<Session>& s, const ReceivedFrame& f) {
     const Bytes body = f.body();
     const uint64_t sid = s->id;
     std::vector<Bytes> out;
@@ -1155,7 +1182,7 @@ std::vector<Bytes> StandInCounter::answer_rebuild_ticks(const Bytes& raw) {
         Bytes b = answer_body(raw, 129);
         b[57] = rebuild_exchange_;
         b[58] = rebuild_msg_type_;
-        std::memcpy(b.data() + 59, r.data(), std::min<size_t>(70, r.size()));
+        if (!r.empty()) std::memcpy(b.data() + 59, r.data(), std::min<size_t>(70, r.size()));
         out.push_back(frame(1054, b, sid));
     }
     return out;

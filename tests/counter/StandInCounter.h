@@ -61,6 +61,9 @@ struct CounterAccount {
     uint64_t trade_account_index = 0;  // answered in 1047/1923; 0: chosen by the counter
     std::string password;              // empty: any password is accepted
 };
+// Refusals of login (1030) and authorisation (1046), as 1029 answers naming
+// 1031 or 1047: a wrong password {305, 2, "invalid password"}; an unknown name
+// when unknown accounts may not log in {305, 1, "unknown account"}.
 
 // One market-data channel announced in 1045 at every market-data login.
 struct QuoteChannel {
@@ -99,7 +102,7 @@ struct CounterOptions {
 // One frame the counter received, in arrival order.
 struct ReceivedFrame {
     size_t index = 0;         // position in the record of all frames
-    uint64_t session = 0;     // the counter's session number (1, 2, ...)
+    uint64_t session = 0;     // the counter's session number: 1, 2, ... in accept order
     uint32_t code = 0;        // header bits 0-13
     uint32_t length = 0;      // header bits 14-33
     Bytes bytes;              // the whole frame, header included
@@ -197,7 +200,11 @@ public:
     // ---- accounts, tables, channels (set before the step that uses them)
     void add_account(const CounterAccount& account);
     // Replaces the table of a query code (1035 security table, 1037, 1048,
-    // 1055, 1475-1480, 1546, 1547).
+    // 1055, 1475-1480, 1546, 1547). Tables not set are made at their first
+    // query: the security table holds SH 600000 and 600036 and SZ 000001 and
+    // 300750 (indices 1-4), the others make_table(default_item_size(code),
+    // default_rows, default_sub_tables). A page holds the rows asked for,
+    // at most max_page_rows and never more than fit into a 65,536-byte frame.
     void set_table(uint32_t query_code, const CounterTable& table);
     CounterTable table(uint32_t query_code) const;
     // A table of `sub_tables` sub-tables of `rows` generated rows each; row r
@@ -226,7 +233,8 @@ public:
     // The next `times` requests of `code` (-1: all) get `reply` instead of the
     // normal answer. For 1041 (data-table information), `table_code` limits the
     // rule to one query code (0: any); `session` limits it to one session (0:
-    // any). Rules of one code apply in the order given.
+    // any). Rules of one code apply in the order given. Orders and cancels
+    // (1283-1289) follow set_order_replies instead.
     void script(uint32_t code, const Reply& reply, int times = 1, uint32_t table_code = 0, uint64_t session = 0);
     void clear_scripts();
     // Silent: no answer, no heartbeat, no order report; frames are still
@@ -254,25 +262,38 @@ public:
     // Notice 1034: the token of the library's record `trade_token` is no longer valid.
     bool invalidate_token(uint64_t session, uint64_t trade_token);
 
-    // ---- sending (ignores silence; false when the session is not open)
+    // ---- sending (ignores silence; false when the session is not open).
+    // Frames carry the counter's session number at header offset 16.
     bool send_frame(uint64_t session, const Bytes& frame);        // bytes as they are
     bool send(uint64_t session, uint32_t code, const Bytes& body); // header built here
     // Pushes a trade message: descriptor (the session's trade account index
-    // unless given, the session's next sequence unless given, rebuild flag)
-    // followed by `record`, padded to the code's size. The push is kept for
-    // replay by 1413. Returns the sequence used (0 on failure).
+    // unless given, that account's next sequence unless given, rebuild flag)
+    // followed by `record`, padded to the code's size. Sequences count per
+    // trade account, across sessions. The push is kept for replay: a 1413 of
+    // that account is answered by 1925 and then by the kept pushes in
+    // (start, end] with the rebuild flag set, reports only with mask 0x3,
+    // raw reports only with 0xc, order-book messages only with 0x270. A 1050
+    // is answered with the requested start and the account's last sequence.
+    // Returns the sequence used (0 on failure).
     struct PushOptions {
         bool rebuild = false;
         uint64_t sequence = 0;       // 0: next of the session
         uint64_t account_index = 0;  // 0: the session's trade account index
         bool keep_for_replay = true;
+        size_t body_size = 0;        // 0: the code's full size; else cut or padded to this
     };
     uint64_t push(uint64_t session, uint32_t code, const Bytes& record);
     uint64_t push(uint64_t session, uint32_t code, const Bytes& record, const PushOptions& options);
+    // Many pushes of one code written with as few sends as possible (for
+    // throughput runs); sequences as for push. Returns the last sequence used
+    // (0 on failure). Set keep_for_replay false for long runs: kept pushes
+    // stay in memory.
+    uint64_t push_batch(uint64_t session, uint32_t code, const std::vector<Bytes>& records,
+                        const PushOptions& options);
     // Pushes an order report (2307-2313) with the given report id and xid.
     uint64_t push_report(uint64_t session, uint32_t code, const std::string& report_id, uint64_t xid,
                          bool rebuild = false);
-    // Last pushed sequence of a session.
+    // Last pushed sequence of the session's trade account.
     uint64_t last_sequence(uint64_t session) const;
 
     // ---- what was received
@@ -318,8 +339,7 @@ private:
     void read_session(const std::shared_ptr<Session>& s);
     void read_order_node();
     void handle(const std::shared_ptr<Session>& s, const ReceivedFrame& f);
-    std::vector<Bytes> build_answer(const std::shared_ptr<Session>& s, const ReceivedFrame& f, bool* close_after);
-    void deliver(const std::shared_ptr<Session>& s, const ReceivedFrame& f, std::vector<Bytes> frames);
+    std::vector<Bytes> build_answer(const std::shared_ptr<Session>& s, const ReceivedFrame& f);
     bool take_rule(uint32_t code, uint32_t table_code, uint64_t session, Reply* out);
     void add_transfer_pushes(const std::shared_ptr<Session>& s, uint32_t code, const Bytes& body,
                              std::vector<Bytes>* out);

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <iterator>
 #include <thread>
 
 #include "counter/CounterClient.h"
@@ -24,6 +25,13 @@ uint16_t u16(const Bytes& f, size_t body_off) { return get_u16(f.data(), kHeader
 uint8_t u8(const Bytes& f, size_t body_off) { return f[kHeaderSize + body_off]; }
 
 constexpr uint64_t kTime = 0x0123456789abcdefULL;
+
+// A heartbeat already on its way when the counter fell silent is read and
+// dropped; anything else would be a fault.
+void drain_heartbeats(CounterClient& client) {
+    Bytes f;
+    while (client.next(&f, 300, false)) EXPECT_EQ(code_of(f), 2u);
+}
 
 struct CounterTest : ::testing::Test {
     StandInCounter counter;
@@ -369,6 +377,7 @@ TEST_F(CounterTest, HeartbeatsUntilSilentAndOwnHandlers) {
     ASSERT_TRUE(client.send(2, Bytes(8, 0)));
     ASSERT_TRUE(counter.wait_frame(2, 3000));
     counter.set_silent(true);
+    drain_heartbeats(client);
     ASSERT_TRUE(client.send(1030, login_body(head, 1, "alice", "pw", kTime)));
     ASSERT_TRUE(counter.wait_frame(1030, 3000));
     Bytes f;
@@ -379,6 +388,7 @@ TEST_F(CounterTest, HeartbeatsUntilSilentAndOwnHandlers) {
     ASSERT_TRUE(other.connect_to(counter.address()));
     ASSERT_TRUE(counter.wait_sessions(2, 3000));
     counter.set_silent(1, true);
+    drain_heartbeats(client);
     ASSERT_TRUE(client.send(1539, request_body(head, 57)));
     ASSERT_TRUE(other.send(1539, request_body(head, 57)));
     ASSERT_TRUE(other.next(&f));
@@ -458,6 +468,15 @@ TEST_F(CounterTest, PushesKeepSequencesAndReplayAsRebuildCopies) {
     ASSERT_TRUE(counter.send_frame(1, testpeer::make_raw_header(uint64_t(2403) | uint64_t(64) << 14)));
     ASSERT_TRUE(client.next(&r));
     EXPECT_EQ(r.size(), 64u);
+    // A truncated push keeps its place in the sequence.
+    StandInCounter::PushOptions cut;
+    cut.body_size = 30;
+    EXPECT_EQ(counter.push(1, 2310, Bytes(108, 0x41), cut), 3u);
+    ASSERT_TRUE(client.next(&r));
+    EXPECT_EQ(r.size(), 64u + 30u);
+    EXPECT_EQ(length_of(r), 94u);
+    EXPECT_EQ(u64(r, 8), 3u);
+    EXPECT_EQ(r.back(), 0x41);
 }
 
 TEST_F(CounterTest, OrdersAreAnsweredOncePerXidOnTheTokensSession) {
@@ -648,6 +667,39 @@ TEST_F(CounterTest, QuoteAnswersAndFundTransfers) {
               4242u);
 }
 
+TEST_F(CounterTest, ShortAndGarbledRequestsAreSurvived) {
+    const uint32_t codes[] = {1030, 1035, 1037, 1039, 1041, 1043, 1046, 1048, 1050, 1052, 1055, 1283, 1289,
+                              1347, 1348, 1411, 1412, 1413, 1475, 1476, 1477, 1478, 1479, 1480, 1539, 1540,
+                              1541, 1542, 1543, 1544, 1545, 1546, 1547, 3000};
+    const size_t sizes[] = {0, 1, 56, 57, 70, 200};
+    uint32_t seed = 7;
+    for (uint32_t code : codes)
+        for (size_t size : sizes) {
+            Bytes body(size);
+            for (auto& b : body) b = uint8_t((seed = seed * 1103515245u + 12345u) >> 16);
+            ASSERT_TRUE(client.send(code, body)) << code << " " << size;
+        }
+    // Garbled datagrams at the order node.
+    ASSERT_TRUE(send_datagram(counter.order_node(), Bytes(3, 0x27)));
+    ASSERT_TRUE(send_datagram(counter.order_node(), Bytes(200, 0xff)));
+    ASSERT_TRUE(counter.wait_until([&] { return counter.codes(1).size() == std::size(codes) * std::size(sizes); },
+                                   5000));
+    ASSERT_TRUE(counter.wait_datagrams(2, 3000));
+    // Still answering.
+    EXPECT_TRUE(counter.is_open(1));
+    CounterClient fresh;
+    ASSERT_TRUE(fresh.connect_to(counter.address()));
+    ASSERT_TRUE(fresh.send(1539, request_body(head, 57)));
+    Bytes f;
+    ASSERT_TRUE(fresh.next(&f));
+    EXPECT_EQ(code_of(f), 2051u);
+    // A frame whose length field is below the header size ends only its session.
+    const Bytes bad = testpeer::make_raw_header(uint64_t(1030) | uint64_t(10) << 14);
+    ASSERT_TRUE(testpeer::send_all(client.fd(), bad.data(), bad.size()));
+    EXPECT_TRUE(counter.wait_closed(1, 3000));
+    EXPECT_TRUE(counter.is_open(2));
+}
+
 TEST(QuoteFeederTest, SendsLevelOneAndLevelTwoDatagramsToLoopbackChannels) {
     const int rx = socket(AF_INET, SOCK_DGRAM, 0);
     sockaddr_in a{};
@@ -661,6 +713,10 @@ TEST(QuoteFeederTest, SendsLevelOneAndLevelTwoDatagramsToLoopbackChannels) {
     QuoteChannel c;
     c.mc_type = 1;
     c.group = a;
+    const QuoteChannel free_channel = QuoteFeeder::loopback_channel(2);
+    EXPECT_EQ(free_channel.mc_type, 2u);
+    EXPECT_NE(free_channel.group.sin_port, 0u);
+    EXPECT_EQ(free_channel.group.sin_addr.s_addr, htonl(INADDR_LOOPBACK));
     const Bytes l1 = QuoteFeeder::level1_entry(1, QuoteFeeder::sse_l1_snapshot("600000", 20240102, 123));
     EXPECT_EQ(l1.size(), 346u);
     EXPECT_EQ(get_u64(l1.data(), 16 + 74), 123u);
@@ -739,7 +795,10 @@ TEST(StandInCounterSessions, SeveralSessionsAreNumberedAndRecordedApart) {
     // A burst larger than the socket buffers arrives whole and in order.
     const Bytes record = order_report_record(2308, "B", 1);
     std::thread pusher([&] {
-        for (int i = 0; i < 20000; ++i) counter.push(1, 2308, record);
+        for (int i = 0; i < 10000; ++i) counter.push(1, 2308, record);
+        StandInCounter::PushOptions no_replay;
+        no_replay.keep_for_replay = false;
+        counter.push_batch(1, 2308, std::vector<Bytes>(10000, record), no_replay);
     });
     for (uint64_t i = 1; i <= 20000; ++i) {
         Bytes f;
@@ -752,6 +811,7 @@ TEST(StandInCounterSessions, SeveralSessionsAreNumberedAndRecordedApart) {
         ASSERT_EQ(u64(f, 8), i);
     }
     pusher.join();
+    EXPECT_EQ(counter.last_sequence(1), 20000u);
     counter.close_session(2);
     EXPECT_TRUE(c2.eof(3000));
     EXPECT_TRUE(counter.wait_closed(2, 3000));

@@ -5,7 +5,7 @@
 //   trv_counter [--port N] [--account NAME:normal|proxy|privileged[:PASSWORD]]...
 //               [--rows N] [--sub-tables N] [--page-rows N] [--first-token N]
 //               [--orders now|later:MS|never] [--no-trades]
-//               [--channel TYPE:PORT | TYPE:GROUP:PORT]... [--feed-ms N]
+//               [--channel TYPE:PORT | TYPE:GROUP:PORT]... [--feed-ms N]   (port 0: a free one)
 //               [--time-limit SECONDS] [--port-file PATH] [--verbose]
 #include <arpa/inet.h>
 #include <signal.h>
@@ -71,7 +71,14 @@ bool parse_channel(const std::string& text, QuoteChannel* c) {
     if (inet_pton(AF_INET, host.c_str(), &c->group.sin_addr) != 1) return false;
     const uint32_t h = ntohl(c->group.sin_addr.s_addr);
     if ((h >> 24) != 127 && (h >> 28) != 0xe) return false;  // loopback or multicast only
-    c->group.sin_port = htons(uint16_t(std::strtoul(port.c_str(), nullptr, 10)));
+    const uint16_t mc_type = c->mc_type;
+    const uint16_t port_number = uint16_t(std::strtoul(port.c_str(), nullptr, 10));
+    if (port_number == 0) {
+        // Port 0: a free one, printed at start.
+        *c = QuoteFeeder::loopback_channel(mc_type, host.c_str());
+        return c->mc_type != 0;
+    }
+    c->group.sin_port = htons(port_number);
     return c->mc_type != 0;
 }
 
@@ -149,6 +156,11 @@ int main(int argc, char** argv) {
     const sockaddr_in node = counter.order_node();
     std::printf("trv_counter listening on 127.0.0.1:%u\n", unsigned(counter.port()));
     std::printf("trv_counter order node 127.0.0.1:%u\n", unsigned(ntohs(node.sin_port)));
+    for (const auto& c : channels) {
+        char text[INET_ADDRSTRLEN] = "";
+        inet_ntop(AF_INET, &c.group.sin_addr, text, sizeof text);
+        std::printf("trv_counter channel %u at %s:%u\n", unsigned(c.mc_type), text, unsigned(ntohs(c.group.sin_port)));
+    }
     std::fflush(stdout);
     if (!port_file.empty()) {
         // Written whole under another name first, so a reader never sees half a port.

@@ -10,6 +10,7 @@
 #include <new>
 
 #include "api/business/KApiBusiness.h"
+#include "api/monitor/KApiMon.h"
 #include "api/provider/KApiCrontab.h"
 #include "api/provider/KApiFramework.h"
 #include "api/provider/KApiMessageIO.h"
@@ -376,10 +377,13 @@ nq::trv_error_info_t KApi::get_last_error() { return LastApiError::get_last_erro
 
 uint32_t KApi::get_trading_day() const { return business_ != nullptr ? business_->trading_day() : 0; }
 
-// No order-latency monitor is built into this library.
+// The library itself creates no monitor: only a build that does can dump.
 bool KApi::dump_api_performance_info() {
-    set_last_error(301, 0, "no mon instance, please use mon mode api version and initialize api first");
-    return false;
+    if (KApiMon::instance_ == nullptr) {
+        set_last_error(301, 0, "no mon instance, please use mon mode api version and initialize api first");
+        return false;
+    }
+    return KApiMon::instance_->dump();
 }
 
 }}  // namespace nq::api

@@ -32,7 +32,7 @@ KApiQuoteContext::KApiQuoteContext(nq::TRVQuoteConfig* config, nq::TRVQuoteSpi* 
 KApiQuoteContext::~KApiQuoteContext() {}
 
 bool KApiQuoteContext::initialize() {
-    receivers_ = alloc_mem(kReceiverSetSize, 8);
+    receivers_ = make_object<KApiQuoteReceiver>();
     return receivers_ != nullptr;
 }
 

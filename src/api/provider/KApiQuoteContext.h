@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "api/mdata/KApiQuoteReceiver.h"
 #include "trv_api.h"
 
 namespace nq { namespace api {
@@ -23,16 +24,14 @@ class KApiQuoteContext {
 public:
     static constexpr unsigned long kChannelTableSize = 65536;
 
-    static constexpr unsigned long kReceiverSetSize = 64;
-
     KApiQuoteContext(nq::TRVQuoteConfig* config, nq::TRVQuoteSpi* spi);
     virtual ~KApiQuoteContext();
-    // Allocates the zero-filled receiver set; false without memory.
+    // Builds the empty receiver set; false without memory.
     virtual bool initialize();
 
     nq::TRVQuoteConfig* config_;
     std::atomic<nq::TRVQuoteSpi*> spi_;  // cleared when the API stops
-    void* receivers_;
+    KApiQuoteReceiver* receivers_;  // lives as long as the process
 
     // The channel table by multicast type: written by the 1045 handler
     // (worker 2) and cleared by a market-data login; read by quote

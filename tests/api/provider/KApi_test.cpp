@@ -20,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "api/monitor/KApiMon.h"
 #include "api/provider/KApi.h"
 #include "api/business/KApiBusiness.h"
 #include "api/provider/KApiFramework.h"
@@ -383,6 +384,23 @@ TEST_F(Provider, StaticOperations) {
     EXPECT_STREQ(e.error_msg, "no mon instance, please use mon mode api version and initialize api first");
     const uint64_t xid = (uint64_t(0x123) << 28) | (uint64_t(0x4567) << 8) | ((0x123 + 0x4567) & 0xff);
     EXPECT_EQ(KApi::xid_to_token_id(xid), 0x123u);
+}
+
+// A build that creates a monitor dumps through it.
+TEST_F(Provider, PerformanceDumpGoesThroughAMonitorOnceOneIsSet) {
+    char tmpl[] = "/tmp/trv_dump_XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    ASSERT_EQ(chdir(tmpl), 0);
+    nq::api::KApiMon mon("stats", 1, 1, 0);
+    nq::api::KApiMon::instance_ = &mon;
+    EXPECT_TRUE(KApi::dump_api_performance_info());
+    EXPECT_EQ(access("trv_api_order_perf.csv", F_OK), 0);
+    nq::api::KApiMon::instance_ = nullptr;
+    unlink("trv_api_order_perf.csv");
+    ASSERT_EQ(chdir(cwd), 0);
+    rmdir(tmpl);
 }
 
 TEST_F(Provider, StoppingTheOnlyApiStopsTheService) {
