@@ -5,7 +5,8 @@
 //
 // Given a gateway port (trv_example PORT, e.g. of the stand-in counter
 // trv_counter), it also logs in on the trading API, which authorises the
-// account and receives its trade token, queries assets and positions, prints
+// account and receives its trade token, queries assets and positions, sends
+// an order and a cancel of it, queries the orders and trades back, prints
 // each callback as it arrives, and logs out.
 //
 // The log directory comes from TRV_FILE_PATH (default: the working
@@ -59,8 +60,43 @@ public:
         if (is_last || error != nullptr) end_query("on_query_positions", request_id, error);
     }
 
-    // Waits until `count` callbacks ended something (login, queries), at
-    // most `seconds`.
+    void on_order_response(uint64_t, const nq::trv_msg_desc_t* desc, const nq::trv_order_response_t* r) override {
+        std::printf("on_order_response: xid %" PRIu64 ", sequence %" PRIu64 ", price %" PRId64 ", quantity %" PRId64
+                    "\n",
+                    r->xid, desc->sequence, static_cast<int64_t>(r->price), static_cast<int64_t>(r->quantity));
+        count_event();
+    }
+    void on_trade_report(uint64_t, const nq::trv_msg_desc_t* desc, const nq::trv_trade_report_t* r) override {
+        std::printf("on_trade_report: xid %" PRIu64 ", sequence %" PRIu64 "\n", r->xid, desc->sequence);
+        count_event();
+    }
+    void on_cancel_response(uint64_t, const nq::trv_msg_desc_t* desc, const nq::trv_cancel_response_t* r) override {
+        std::printf("on_cancel_response: xid %" PRIu64 ", sequence %" PRIu64 "\n", r->xid, desc->sequence);
+        count_event();
+    }
+    void on_order_error_response(uint64_t, const nq::trv_msg_desc_t*,
+                                 const nq::trv_order_error_response_t* r) override {
+        std::printf("on_order_error_response: xid %" PRIu64 "\n", r->xid);
+        count_event();
+    }
+    void on_order_timeout(uint64_t session_id, uint64_t xid) override {
+        std::printf("on_order_timeout: session %" PRIu64 ", xid %" PRIu64 "\n", session_id, xid);
+    }
+    void on_query_orders(uint64_t, uint64_t request_id, const nq::TRVOrderList* orders, bool is_last,
+                         const nq::trv_error_info_t* error) override {
+        const size_t rows = orders != nullptr ? orders->data_count() : 0;
+        std::printf("on_query_orders: request %" PRIu64 ", %zu rows\n", request_id, rows);
+        if (is_last || error != nullptr) end_query("on_query_orders", request_id, error);
+    }
+    void on_query_trades(uint64_t, uint64_t request_id, const nq::TRVTradeReportList* trades, bool is_last,
+                         const nq::trv_error_info_t* error) override {
+        const size_t rows = trades != nullptr ? trades->data_count() : 0;
+        std::printf("on_query_trades: request %" PRIu64 ", %zu rows\n", request_id, rows);
+        if (is_last || error != nullptr) end_query("on_query_trades", request_id, error);
+    }
+
+    // Waits until `count` callbacks ended something (login, queries,
+    // reports), at most `seconds`.
     bool wait_events(int count, int seconds) {
         std::unique_lock<std::mutex> lock(mutex_);
         return changed_.wait_for(lock, std::chrono::seconds(seconds), [&] { return events_ >= count; });
@@ -73,6 +109,9 @@ public:
 private:
     void end_query(const char* what, uint64_t request_id, const nq::trv_error_info_t* error) {
         std::printf("%s: request %" PRIu64 " done, error: %s\n", what, request_id, error_text(error));
+        count_event();
+    }
+    void count_event() {
         std::lock_guard<std::mutex> lock(mutex_);
         ++events_;
         changed_.notify_all();
@@ -134,6 +173,47 @@ bool trade_session(nq::TRVTradeApi* trade, ExampleTradeSpi& spi) {
         ++expected;
     else
         fail("query_positions");
+    spi.wait_events(expected, 10);
+
+    // An order (answered by the counter with an order response and a trade
+    // report) and a cancel of it (answered with a cancel response).
+    nq::trv_order_insert_info_t order{};
+    order.price = 105000;  // 10.50
+    order.quantity = 100;
+    std::snprintf(order.security_code, sizeof order.security_code, "%s", "600000");
+    order.exchange_index = nq::ExchangeIndex::SH;
+    order.order_type = nq::OrderType::LIMIT_PRICE;
+    order.side = nq::Side::BUY;
+    order.business_type = nq::BusinessType::CASH;
+    const uint64_t xid = trade->insert_order(session, &order);
+    if (xid != 0) {
+        std::printf("insert_order: xid %" PRIu64 ", order sequence %" PRIu64 "\n", xid,
+                    nq::TRVTradeApi::get_order_sequence(xid));
+        expected += 2;
+        spi.wait_events(expected, 10);
+        nq::trv_cancel_order_info_t cancel{};
+        cancel.origin_xid = xid;
+        const uint64_t cancel_xid = trade->cancel_order(session, &cancel);
+        if (cancel_xid != 0) {
+            std::printf("cancel_order: xid %" PRIu64 " cancels %" PRIu64 "\n", cancel_xid, xid);
+            ++expected;
+        } else {
+            fail("cancel_order");
+        }
+        spi.wait_events(expected, 10);
+    } else {
+        fail("insert_order");
+    }
+
+    nq::trv_order_query_param_t orders{};  // every order of the day
+    if (trade->query_orders(session, 5, &orders))
+        ++expected;
+    else
+        fail("query_orders");
+    if (trade->query_trades(session, 6, 0))
+        ++expected;
+    else
+        fail("query_trades");
     spi.wait_events(expected, 10);
 
     if (!trade->logout(session)) {
