@@ -1,8 +1,9 @@
-// Pushed order reports (2308) from a loopback peer to on_order_response
+// Pushed order reports (2308) from the stand-in counter to on_order_response
 // through the provider (receiver thread, one handler worker, duplicate
-// filter, callback), beside a plain recv loop reading the same stream from
-// a socket of its own. Per run: throughput, latency from the peer's send to
-// the callback (p50, p99), and the reports lost or delivered twice.
+// filter, callback), beside a plain recv loop reading the same stream from a
+// socket of its own connected to the same counter. Per run: throughput,
+// latency from the counter's send to the callback (p50, p99), and the
+// reports lost or delivered twice.
 #include <benchmark/benchmark.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -23,7 +24,8 @@
 #include "api/provider/KApiMessageIO.h"
 #include "api/provider/KApiSession.h"
 #include "framework/Message.h"
-#include "support/TestPeer.h"
+#include "counter/CounterWire.h"
+#include "counter/StandInCounter.h"
 
 namespace {
 
@@ -49,11 +51,11 @@ struct Tally {
         std::fill(seen.begin(), seen.end(), 0);
         received.store(0);
     }
-    // The descriptor carries the send time (account index, 0) and the
-    // sequence within the iteration (8).
+    // The record carries the report's place in the iteration (body offset
+    // 58) and its send time (66).
     void on_report(const unsigned char* body) {
-        const uint64_t t = nq::load_le<uint64_t>(body, 0);
-        const uint64_t seq = nq::load_le<uint64_t>(body, 8);
+        const uint64_t seq = nq::load_le<uint64_t>(body, 58);
+        const uint64_t t = nq::load_le<uint64_t>(body, 66);
         if (seq < kReports) {
             if (seen[seq]++ == 0) latency[seq] = now_ns() - t;
         }
@@ -92,45 +94,43 @@ struct ReportSpi : nq::TRVTradeSpi {
 // filter.
 std::atomic<uint64_t> g_report_id{1};
 
-// The peer: writes kReports frames of 2308 to fd, stamping each batch as it
-// goes out.
-void send_reports(int fd, uint64_t session_id) {
-    std::vector<unsigned char> batch(kBatch * kFrame, 0);
-    for (uint64_t i = 0; i < kBatch; ++i) {
-        unsigned char* f = batch.data() + i * kFrame;
-        nq::set_frame_code_length(f, 2308, kFrame);
-        nq::set_header_word(f, 16, session_id);
-    }
+counter::StandInCounter& the_counter() {
+    static counter::StandInCounter* c = [] {
+        auto* made = new counter::StandInCounter(counter::CounterOptions());
+        if (!made->start()) std::abort();
+        return made;
+    }();
+    return *c;
+}
+
+// The counter pushes kReports reports of 2308 on its session `peer`, in
+// batches stamped as they go out.
+void send_reports(uint64_t peer) {
+    counter::StandInCounter::PushOptions options;
+    options.keep_for_replay = false;
+    std::vector<counter::Bytes> batch;
     for (uint64_t seq = 0; seq < kReports;) {
         const uint64_t n = std::min(kBatch, kReports - seq);
+        batch.clear();
         const uint64_t t = now_ns();
         for (uint64_t i = 0; i < n; ++i) {
-            unsigned char* body = batch.data() + i * kFrame + 64;
-            nq::store_le<uint64_t>(body, 0, t);
-            nq::store_le<uint64_t>(body, 8, seq + i);
-            nq::store_le<uint64_t>(body, 18, g_report_id.fetch_add(1));
-            nq::store_le<uint64_t>(body, 50, seq + i);
+            counter::Bytes record =
+                counter::wire::order_report_record(2308, std::to_string(g_report_id.fetch_add(1)), seq + i);
+            counter::wire::put_u64(record, 58 - 17, seq + i);
+            counter::wire::put_u64(record, 66 - 17, t);
+            batch.push_back(std::move(record));
         }
-        if (!testpeer::send_all(fd, batch.data(), n * kFrame)) std::abort();
+        if (the_counter().push_batch(peer, 2308, batch, options) == 0) std::abort();
         seq += n;
     }
 }
 
-// A connected loopback TCP pair: {our end, the peer's end}.
-bool tcp_pair(int* ours, int* peer) {
-    testpeer::Listener l;
-    if (!l.open()) return false;
-    const int c = socket(AF_INET, SOCK_STREAM, 0);
-    if (connect(c, reinterpret_cast<sockaddr*>(&l.addr), sizeof l.addr) != 0) return false;
-    const int a = l.accept_one(5000);
-    l.close_fd();
-    if (a < 0) return false;
-    int one = 1;
-    setsockopt(c, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    setsockopt(a, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    *ours = c;
-    *peer = a;
-    return true;
+// The counter's number of the session it accepts next: sessions are
+// numbered 1, 2, ... in accept order.
+uint64_t accepted_session() {
+    static size_t accepted = 0;
+    if (!the_counter().wait_sessions(accepted + 1, 20000)) return 0;
+    return ++accepted;
 }
 
 // Waits until every report arrived or nothing moved for a second.
@@ -163,19 +163,20 @@ void BM_PushedReportsToCallback(benchmark::State& state) {
         state.SkipWithError("no provider");
         return;
     }
-    int ours = -1, peer = -1;
-    if (!tcp_pair(&ours, &peer)) {
-        state.SkipWithError("no loopback connection");
+    const sockaddr_in addr = the_counter().address();
+    const uint64_t session = api->framework_->open_session(1, reinterpret_cast<const sockaddr*>(&addr), nullptr, 1);
+    const uint64_t peer = session != 0 ? accepted_session() : 0;
+    if (session == 0 || peer == 0) {
+        state.SkipWithError("no session to the counter");
         return;
     }
-    const uint64_t session = api->framework_->message_io_->open_session(ours, 1);
     nq::api::TcpSession* tcp = api->framework_->message_io_->acquire_session(session);
     nq::api::KApiSession::from(tcp)->trade_spi.store(&spi);
     tcp->release();
     for (auto _ : state) {
         tally().reset();
         const auto start = std::chrono::steady_clock::now();
-        std::thread writer(send_reports, peer, session);
+        std::thread writer(send_reports, peer);
         await(kReports);
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         writer.join();
@@ -183,15 +184,19 @@ void BM_PushedReportsToCallback(benchmark::State& state) {
         tally().report(state, seconds);
     }
     api->framework_->close_session(session, true);
-    close(peer);
 }
 
 // Baseline: the same stream read with recv on a thread of its own, framed
 // by the length in each header.
 void BM_PlainRecvLoop(benchmark::State& state) {
-    int ours = -1, peer = -1;
-    if (!tcp_pair(&ours, &peer)) {
-        state.SkipWithError("no loopback connection");
+    const sockaddr_in addr = the_counter().address();
+    const int ours = socket(AF_INET, SOCK_STREAM, 0);
+    int one = 1;
+    setsockopt(ours, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    const uint64_t peer =
+        connect(ours, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0 ? accepted_session() : 0;
+    if (peer == 0) {
+        state.SkipWithError("no connection to the counter");
         return;
     }
     std::atomic<bool> stop{false};
@@ -216,7 +221,7 @@ void BM_PlainRecvLoop(benchmark::State& state) {
     for (auto _ : state) {
         tally().reset();
         const auto start = std::chrono::steady_clock::now();
-        std::thread writer(send_reports, peer, 0);
+        std::thread writer(send_reports, peer);
         await(kReports);
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         writer.join();
@@ -225,7 +230,6 @@ void BM_PlainRecvLoop(benchmark::State& state) {
     }
     stop.store(true);
     shutdown(ours, SHUT_RDWR);
-    close(peer);
     reader.join();
     close(ours);
 }

@@ -124,6 +124,26 @@ public:
         return cv_.wait_for(lock, std::chrono::seconds(seconds), [&] { return events_.size() >= n; });
     }
 
+    // Waits for a call the predicate accepts (a failure bound only).
+    template <class Pred>
+    bool wait_event(Pred pred, int seconds = 20) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return cv_.wait_for(lock, std::chrono::seconds(seconds), [&] {
+            for (const Event& e : events_)
+                if (pred(e)) return true;
+            return false;
+        });
+    }
+    // Waits for a call with is_last set (a failure bound only).
+    bool wait_until_last(int seconds = 20) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return cv_.wait_for(lock, std::chrono::seconds(seconds), [&] {
+            for (const Event& e : events_)
+                if (e.is_last) return true;
+            return false;
+        });
+    }
+
 private:
     std::mutex mutex_;
     std::condition_variable cv_;
