@@ -164,4 +164,22 @@ TEST_F(ThroughCounter, PagesWithOversizedCountsOrShortRowsAreDropped) {
     EXPECT_TRUE(harness_.log_contains("query page dropped, rows do not fit"));
 }
 
+TEST_F(ThroughCounter, AnErrorReplyReachesTheQueryCallbackWithItsTextTerminated) {
+    nq::api::TQueryRequest<1476, 1988> query;
+    nq::store_le<uint64_t>(query.body(), 8, 5);
+    // The error answers the data-table request that starts the query; with
+    // 300 characters the counter's 256-byte text field has no terminator.
+    counter_->script(1041, counter::Reply::error(309, 4, std::string(300, 'e'), 1988), 1, 1476);
+    ASSERT_TRUE(harness_.api()->framework_->request_manager_->send_query_request(session_, &query));
+    ASSERT_TRUE(log_.wait_until_last());
+    auto events = log_.events();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].name, "on_query_positions");
+    EXPECT_EQ(events[0].request_id, 5u);
+    EXPECT_FALSE(events[0].has_list);
+    ASSERT_TRUE(events[0].has_error);
+    EXPECT_EQ(events[0].error.error_code_type, 309u);
+    EXPECT_EQ(std::string(events[0].error.error_msg), std::string(255, 'e'));
+}
+
 }  // namespace
