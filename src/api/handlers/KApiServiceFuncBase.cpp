@@ -4,6 +4,8 @@
 
 #include "api/messages/ApiErrorBody.h"
 #include "api/provider/KApiFramework.h"
+#include "api/requests/KApiRequestManager.h"
+#include "framework/MutexGuard.h"
 #include "framework/TcpMessageIO.h"
 #include "log/Log.h"
 
@@ -57,6 +59,16 @@ ApiSession<2ul>* KApiServiceFuncBase::acquire_session(const nq::Message* message
 
 KApiRequestManager* KApiServiceFuncBase::request_manager() const {
     return framework_ != nullptr ? framework_->request_manager_ : nullptr;
+}
+
+bool KApiServiceFuncBase::request_open(KApiRequestManager* ring, uint64_t seq, uint64_t session_id) {
+    MutexGuard lock(&ring->mutex);
+    if (ring->is_timeout_or_finished_no_lock(seq)) return false;
+    const request_info_t* entry = ring->slots[seq & ring->mask];
+    if (entry->session_id == session_id) return true;
+    LOG_WARN("answer dropped, its request was sent on another session: { session_id = %lu, request_seq = %lu }",
+             session_id, seq);
+    return false;
 }
 
 }}  // namespace nq::api

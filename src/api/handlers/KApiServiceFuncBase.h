@@ -47,6 +47,11 @@ protected:
     // (ApiSessionGuard).
     ApiSession<2ul>* acquire_session(const nq::Message* message) const;
     KApiRequestManager* request_manager() const;
+    // True while request `seq`, sent on `session_id`, still awaits its
+    // answer: neither finished by an earlier answer or error reply nor timed
+    // out. A repeated answer must not reach the user a second time, nor an
+    // answer on another session complete this one's request.
+    static bool request_open(KApiRequestManager* ring, uint64_t seq, uint64_t session_id);
 };
 
 }}  // namespace nq::api

@@ -134,6 +134,10 @@ public:
     bool query_brief_assets(uint64_t session_id, uint64_t request_id, uint64_t account_index);
     bool query_brief_positions(uint64_t session_id, uint64_t request_id, const char* security_code,
                                nq::ExchangeIndex exchange_index, uint64_t account_index);
+    // fund_account: at most 14 characters. No facade sends it.
+    __attribute__((visibility("default"))) bool query_fund_trade_account_index(uint64_t session_id,
+                                                                              uint64_t request_id,
+                                                                              const char* fund_account);
     void init_local_send();
     uint64_t insert_order(uint64_t session_id, nq::trv_order_insert_info_t* order, uint64_t trade_token);
     uint64_t cancel_order(uint64_t session_id, nq::trv_cancel_order_info_t* cancel_order, uint64_t trade_token);

@@ -67,7 +67,6 @@ typedef TRequest<LOGIN_REQ, LOGIN_RSP> LoginRequest;
 typedef TRequest<AUTH_REQ, AUTH_RSP> AuthRequest;
 typedef TRequest<TRADE_TOKEN_REQ, TRADE_TOKEN_RSP> TokenRequest;
 typedef TRequest<DEAUTH_REQ, DEAUTH_RSP> DeauthRequest;
-typedef TQueryRequest<SECURITY_INFO_QUERY_REQ, SECURITY_INFO_QUERY_RSP> SecurityQuery;
 
 static_assert(LoginRequest::kBodyLength == 919, "login body");
 static_assert(AuthRequest::kBodyLength == 841, "auth body");
@@ -573,36 +572,6 @@ bool KApi::delay_request_token(uint64_t session_id, uint64_t request_id, uint64_
               "auth_id = %lu }",
               session_id, request_id, (uint64_t)head->login_account_index, (uint64_t)head->trade_token,
               (uint64_t)head->auth_id);
-    return true;
-}
-
-bool KApi::query_security_info(uint64_t session_id, uint64_t request_id) {
-    KApiSessionRef session(framework_, session_id);
-    if (!session) {
-        set_last_error(307, 0, "query security info error, get session failed: { session_id = %lu, request_id = %lu }",
-                       session_id, request_id);
-        return false;
-    }
-    SecurityQuery query;
-    api_body_head_t* head = query.head();
-    head->session_id = session_id;
-    head->request_id = request_id;
-    head->login_account_index = session->login_account_index.load();
-    head->login_account_type = session->login_account_type.load();
-    head->auth_id = session->auth_id.load();
-    const uint64_t own = session->trade_token.load();
-    head->trade_token = own;
-    uint64_t account_index = session->login_account_index.load();
-    if (account_index == 0 && own != 0 && business_ != nullptr && business_->auth_mgr_ != nullptr) {
-        if (KApiAuth* a = business_->auth_mgr_->get_auth(own)) account_index = a->trade_account_index.load();
-    }
-    head->trade_account_index = account_index;
-    if (!framework_->request_manager_->send_query_request(session_id, &query)) {
-        set_last_error(309, 0, "query security info error, request too fast: { session_id = %lu, request_id = %lu }",
-                       session_id, request_id);
-        return false;
-    }
-    LOG_TRACE("query security info request: { session_id = %lu, request_id = %lu }", session_id, request_id);
     return true;
 }
 

@@ -10,7 +10,6 @@
 #include "api/messages/ServiceCode.h"
 #include "api/messages/TQueryRequest.h"
 #include "api/messages/TRequest.h"
-#include "api/provider/ApiUnavailable.h"
 #include "api/provider/KApi.h"
 #include "api/provider/KApiFramework.h"
 #include "api/provider/KApiQuoteContext.h"
@@ -162,11 +161,6 @@ bool KApi::unsubscribe_quote(uint64_t) {
     }
     context->receivers_->stop();
     return true;
-}
-
-bool KApi::query_static_quote_info(uint64_t, uint64_t) {
-    report_unavailable("query_static_quote_info");
-    return false;
 }
 
 bool KApi::query_level1_quote(uint64_t session_id, uint64_t request_id, nq::ExchangeIndex exchange_index,

@@ -278,7 +278,7 @@ TEST(FacadePrivilege, InitializeBringsUpTheProviderForTradingToo) {
     // Trading operations of the same object reach the provider now.
     EXPECT_EQ(privilege->get_trading_day(), 0u);
     EXPECT_FALSE(privilege->query_brief_assets(1, 2));
-    expect_error(301, "operation not available in this library build: { operation = query_brief_assets }");
+    expect_error(307, "query brief assets error, get session failed: { session_id = 1, request_id = 2 }");
     uint64_t session = 5, token = 6;
     privilege->get_xid_sender(make_xid(3, 4), session, token);
     EXPECT_EQ(session, 0u);

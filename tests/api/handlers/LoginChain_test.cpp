@@ -89,6 +89,18 @@ private:
     std::vector<AuthEvent> auths;
 };
 
+class QuoteSpi : public nq::TRVQuoteSpi {
+public:
+    void on_login(uint64_t session_id, uint64_t, const nq::trv_error_info_t* error) override {
+        if (error != nullptr) failed = true;
+        session = session_id;
+        ++logins;
+    }
+    std::atomic<int> logins{0};
+    std::atomic<bool> failed{false};
+    std::atomic<uint64_t> session{0};
+};
+
 // One counter and the trading (or privileged) API logged in to it.
 class LoginChain : public ::testing::Test {
 protected:
@@ -416,6 +428,24 @@ TEST_F(LoginChain, InvalidatedTokenIsRequestedAgain) {
     EXPECT_EQ(counter.tokens_of(cs).size(), 2u);
 }
 
+TEST_F(LoginChain, TokenRequestIsNotRepeatedWhileOneIsOutstanding) {
+    init_trade();
+    const LoginEvent e = login_and_wait("alice", 15);
+    ASSERT_FALSE(e.failed) << e.error.error_msg;
+    const uint64_t cs = counter_session();
+    ASSERT_TRUE(wait_for([&] { return counter.tokens_of(cs).size() == 1; }));
+    counter.script(1411, Reply::withhold(), -1);
+    ASSERT_TRUE(counter.invalidate_token(cs, counter.trade_tokens_of(cs)[0]));
+    auto token_requests = [&] {
+        const std::vector<uint32_t> codes = counter.codes(cs);
+        return std::count(codes.begin(), codes.end(), 1411u);
+    };
+    ASSERT_TRUE(wait_for([&] { return token_requests() == 2; }, 5000));
+    // Unanswered, it is not sent again within the request timeout.
+    std::this_thread::sleep_for(std::chrono::milliseconds(3500));
+    EXPECT_EQ(token_requests(), 2);
+}
+
 TEST_F(LoginChain, SenderLookupsOfOrderIdsAndBusinessNumbers) {
     init_trade();
     const LoginEvent e = login_and_wait("alice", 11);
@@ -489,6 +519,48 @@ TEST_F(LoginChain, PositionNoticeWithTooManyItemsIsDropped) {
     const nq::TRVInitPositionList* list = trade->get_init_positions(e.session_id);
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->data_count(), 0u);
+}
+
+TEST_F(LoginChain, UnterminatedErrorTextReachesTheUserTerminated) {
+    Reply refusal = Reply::error(305, 3, "x");
+    // The 256 bytes of the text all 'y', no terminator.
+    refusal.edit = [](counter::Bytes& frame) {
+        if (counter::wire::code_of(frame) == 1029 && frame.size() >= 64 + 333) std::memset(&frame[64 + 77], 'y', 256);
+    };
+    counter.script(1030, refusal);
+    init_trade();
+    const LoginEvent e = login_and_wait("alice", 14);
+    ASSERT_TRUE(e.failed);
+    EXPECT_EQ(e.error.error_code_type, 305u);
+    EXPECT_EQ(std::string(e.error.error_msg), std::string(255, 'y'));
+}
+
+TEST_F(LoginChain, QuoteLoginTakesTheChannelTableAndSurvivesABadOne) {
+    counter::QuoteChannel a, b;
+    a.mc_type = 3;
+    b.mc_type = 3;
+    b.mc_provider = 1;
+    counter.set_channels({a, b});
+    nq::TRVQuoteApi* quote = nq::TRVQuoteApi::create();
+    ASSERT_NE(quote, nullptr);
+    nq::TRVQuoteConfig qconfig;
+    ASSERT_TRUE(qconfig.set_local_addr("127.0.0.1", "127.0.0.1"));
+    ASSERT_TRUE(qconfig.add_agw_addr("127.0.0.1", counter.port()));
+    QuoteSpi qspi;
+    ASSERT_TRUE(quote->initialize(&qconfig, &qspi));
+    ASSERT_TRUE(quote->login(1, 2, "alice", "pw", "key", nullptr));
+    ASSERT_TRUE(wait_for([&] { return qspi.logins.load() == 1; }));
+    EXPECT_FALSE(qspi.failed.load());
+    // A second market-data login while the first is done is refused.
+    EXPECT_FALSE(quote->login(2, 2, "alice", "pw", "key", nullptr));
+    EXPECT_EQ(nq::TRVQuoteApi::get_last_error().error_code_type, 305u);
+    quote->logout(qspi.session.load());
+
+    // A table whose count does not fit its body is dropped; the login goes on.
+    counter.script(1030, Reply::with_u32(61, 0x10000000, 1045));
+    ASSERT_TRUE(wait_for([&] { return quote->login(3, 2, "alice", "pw", "key", nullptr); }));
+    ASSERT_TRUE(wait_for([&] { return qspi.logins.load() == 2; }));
+    EXPECT_FALSE(qspi.failed.load());
 }
 
 }  // namespace
