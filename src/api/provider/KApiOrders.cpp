@@ -157,6 +157,65 @@ bool custom_sequence(const KApiTradeContext* context) {
     return context->config_ != nullptr && context->config_->is_order_seq_self_define();
 }
 
+// Refusal texts of the token choice, worded per operation; each takes
+// (session_id, trade_token).
+struct TokenRefusalTexts {
+    const char* no_auth;
+    const char* other_session;
+    const char* not_trade_account;
+    const char* invalid_token;
+};
+
+// The trade token an order or cancel goes out under, with its authorisation
+// id in `choice`; nullptr, with the last error set, when refused.
+ApiTradeToken* token_for_send(KApiBusiness* business, KApiSession* session, uint64_t session_id,
+                              uint64_t trade_token, const TokenRefusalTexts& texts, TokenChoice* choice) {
+    switch (choose_token(business, session, session_id, trade_token, choice)) {
+        case TokenRefusal::NONE:
+            break;
+        case TokenRefusal::NO_AUTH:
+            set_last_error(308, 0, texts.no_auth, session_id, trade_token);
+            return nullptr;
+        case TokenRefusal::OTHER_SESSION:
+            set_last_error(308, 0, texts.other_session, session_id, trade_token);
+            return nullptr;
+        case TokenRefusal::NOT_TRADE_ACCOUNT:
+            set_last_error(308, 0, texts.not_trade_account, session_id, uint64_t(0));
+            return nullptr;
+    }
+    ApiTradeToken* token = choice->token;
+    if (token == nullptr || token->token_id == 0) {
+        set_last_error(308, 0, texts.invalid_token, session_id, trade_token);
+        return nullptr;
+    }
+    return token;
+}
+
+// A built order or cancel from here on: stored before it leaves (a report
+// that overtakes the rest of the call finds it, and its timer then stays
+// silent), sent by UDP to the token's order node, posted on the TCP session,
+// armed with an order timer; then the thread's next record and the buffer.
+template <typename OnUdpFailed>
+void store_send_and_arm(KApiBusiness* business, KApiFramework* framework, ApiTimerManager* timers,
+                        KApiUdpSender* sender, const ApiTradeToken* token, uint64_t session_id, uint64_t xid,
+                        uint32_t code, uint64_t time_stamp, unsigned char* body, uint32_t length,
+                        OnUdpFailed on_udp_failed) {
+    KApiOrder* record = spare_record();
+    if (record != nullptr && record->fill(code, time_stamp, length, body) && business->publish_order(record))
+        t_send_state.spare = nullptr;
+
+    if (!sender->send_order(body, static_cast<uint16_t>(length), reinterpret_cast<const sockaddr*>(&token->fon_address),
+                            reinterpret_cast<const char*>(token->fon_mac)))
+        on_udp_failed();
+
+    TcpCopy copy;
+    copy.post(framework, session_id, code, time_stamp, body, length);
+    OrderTimerData timer{xid, session_id};
+    timers->create_timer(KApiTradeContext::kOrderTimerQueue, &timer, sizeof timer);
+    refill_spare_record();
+    sender->release_send_buffer(body);
+}
+
 }  // namespace
 
 void KApi::init_local_send() {
@@ -184,33 +243,15 @@ uint64_t KApi::insert_order(uint64_t session_id, nq::trv_order_insert_info_t* or
                        session_id, trade_token);
         return 0;
     }
+    static const TokenRefusalTexts kRefusals = {
+        "send order error, get auth failed: { session_id = %lu, trade_token: %lu }",
+        "send order error, trade token belongs to another session: { session_id = %lu, trade_token: %lu }",
+        "send order error, not trade account, can't send order: { session_id = %lu, trade_token: %lu }",
+        "send order error, invalid token: { session_id = %lu, trade_token: %lu }",
+    };
     TokenChoice choice;
-    switch (choose_token(business_, session, session_id, trade_token, &choice)) {
-        case TokenRefusal::NONE:
-            break;
-        case TokenRefusal::NO_AUTH:
-            set_last_error(308, 0, "send order error, get auth failed: { session_id = %lu, trade_token: %lu }",
-                           session_id, trade_token);
-            return 0;
-        case TokenRefusal::OTHER_SESSION:
-            set_last_error(308, 0,
-                           "send order error, trade token belongs to another session: { session_id = %lu, "
-                           "trade_token: %lu }",
-                           session_id, trade_token);
-            return 0;
-        case TokenRefusal::NOT_TRADE_ACCOUNT:
-            set_last_error(308, 0,
-                           "send order error, not trade account, can't send order: { session_id = %lu, "
-                           "trade_token: %lu }",
-                           session_id, uint64_t(0));
-            return 0;
-    }
-    ApiTradeToken* token = choice.token;
-    if (token == nullptr || token->token_id == 0) {
-        set_last_error(308, 0, "send order error, invalid token: { session_id = %lu, trade_token: %lu }", session_id,
-                       trade_token);
-        return 0;
-    }
+    ApiTradeToken* token = token_for_send(business_, session, session_id, trade_token, kRefusals, &choice);
+    if (token == nullptr) return 0;
     const uint8_t exchange = static_cast<uint8_t>(order->exchange_index);
     if (exchange != 1 && exchange != 2) {
         set_last_error(308, 0,
@@ -266,24 +307,11 @@ uint64_t KApi::insert_order(uint64_t session_id, nq::trv_order_insert_info_t* or
     body[kOrderTypeAt] = static_cast<unsigned char>(order->order_type);
     std::memset(body + kReservedAt, 0, kOrderBodyLength - kReservedAt);
 
-    // Stored before it leaves: a report that overtakes the rest of this call
-    // finds the order, and its timer then stays silent.
-    const uint64_t send_time = realtime_ns();
-    KApiOrder* record = spare_record();
-    if (record != nullptr && record->fill(code, send_time, length, body) && business_->publish_order(record))
-        t_send_state.spare = nullptr;
-
-    if (!sender->send_order(body, static_cast<uint16_t>(length), reinterpret_cast<const sockaddr*>(&token->fon_address),
-                            reinterpret_cast<const char*>(token->fon_mac)))
-        LOG_WARN("send order to fon failed: { session_id = %lu, trade_token = %lu, xid = %lu }", session_id,
-                 trade_token, xid);
-
-    TcpCopy copy;
-    copy.post(framework_, session_id, code, send_time, body, length);
-    OrderTimerData timer{xid, session_id};
-    timer_manager_->create_timer(KApiTradeContext::kOrderTimerQueue, &timer, sizeof timer);
-    refill_spare_record();
-    sender->release_send_buffer(body);
+    store_send_and_arm(business_, framework_, timer_manager_, sender, token, session_id, xid, code, realtime_ns(), body,
+                       length, [&] {
+                           LOG_WARN("send order to fon failed: { session_id = %lu, trade_token = %lu, xid = %lu }",
+                                    session_id, trade_token, xid);
+                       });
 
     if (nq::log::Log::log_level_ >= nq::log::TRACE) {
         char code_text[CONST_STR_SECURITY_CODE_LEN + 1];
@@ -324,33 +352,15 @@ uint64_t KApi::cancel_order(uint64_t session_id, nq::trv_cancel_order_info_t* ca
                        session_id, trade_token);
         return 0;
     }
+    static const TokenRefusalTexts kRefusals = {
+        "send cancel order error, get auth failed: { session_id = %lu, trade_token: %lu }",
+        "send cancel order error, trade token belongs to another session: { session_id = %lu, trade_token: %lu }",
+        "send cancel order error, not trade account, can't send cancel order: { session_id = %lu, trade_token: %lu }",
+        "send cancel order error, invalid token: { session_id = %lu, trade_token: %lu }",
+    };
     TokenChoice choice;
-    switch (choose_token(business_, session, session_id, trade_token, &choice)) {
-        case TokenRefusal::NONE:
-            break;
-        case TokenRefusal::NO_AUTH:
-            set_last_error(308, 0, "send cancel order error, get auth failed: { session_id = %lu, trade_token: %lu }",
-                           session_id, trade_token);
-            return 0;
-        case TokenRefusal::OTHER_SESSION:
-            set_last_error(308, 0,
-                           "send cancel order error, trade token belongs to another session: { session_id = %lu, "
-                           "trade_token: %lu }",
-                           session_id, trade_token);
-            return 0;
-        case TokenRefusal::NOT_TRADE_ACCOUNT:
-            set_last_error(308, 0,
-                           "send cancel order error, not trade account, can't send cancel order: { session_id = "
-                           "%lu, trade_token: %lu }",
-                           session_id, uint64_t(0));
-            return 0;
-    }
-    ApiTradeToken* token = choice.token;
-    if (token == nullptr || token->token_id == 0) {
-        set_last_error(308, 0, "send cancel order error, invalid token: { session_id = %lu, trade_token: %lu }",
-                       session_id, trade_token);
-        return 0;
-    }
+    ApiTradeToken* token = token_for_send(business_, session, session_id, trade_token, kRefusals, &choice);
+    if (token == nullptr) return 0;
     if (origin_xid == 0) {
         set_last_error(308, 0,
                        "send cancel order error, invalid origin_xid, please set origin_xid: { session_id = %lu, "
@@ -390,23 +400,15 @@ uint64_t KApi::cancel_order(uint64_t session_id, nq::trv_cancel_order_info_t* ca
     store_le<uint64_t>(body, kAuthIdAt, choice.auth_id);
     store_le<uint64_t>(body, kOriginXidAt, origin_xid);
 
-    KApiOrder* record = spare_record();
-    if (record != nullptr && record->fill(kCancelCode, 0, kCancelBodyLength, body) && business_->publish_order(record))
-        t_send_state.spare = nullptr;
-
-    if (!sender->send_order(body, kCancelBodyLength, reinterpret_cast<const sockaddr*>(&token->fon_address),
-                            reinterpret_cast<const char*>(token->fon_mac)))
-        LOG_WARN("send cancel order to fon failed: { session_id = %lu, trade_token = %lu, xid = %lu, origin_xid = %lu }",
-                 session_id, trade_token, xid, origin_xid);
-
-    TcpCopy copy;
-    copy.post(framework_, session_id, kCancelCode, 0, body, kCancelBodyLength);
+    // A cancel carries no time stamp.
+    store_send_and_arm(business_, framework_, timer_manager_, sender, token, session_id, xid, kCancelCode, 0, body,
+                       kCancelBodyLength, [&] {
+                           LOG_WARN("send cancel order to fon failed: { session_id = %lu, trade_token = %lu, "
+                                    "xid = %lu, origin_xid = %lu }",
+                                    session_id, trade_token, xid, origin_xid);
+                       });
     LOG_TRACE("insert cancel order: { session_id = %lu, trade_token = %lu, xid = %lu, origin_xid = %lu }", session_id,
               trade_token, xid, origin_xid);
-    OrderTimerData timer{xid, session_id};
-    timer_manager_->create_timer(KApiTradeContext::kOrderTimerQueue, &timer, sizeof timer);
-    refill_spare_record();
-    sender->release_send_buffer(body);
     return xid;
 }
 
