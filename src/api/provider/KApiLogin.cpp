@@ -509,24 +509,38 @@ void store_token_sequence(void* context, uint64_t seq) {
     static_cast<KApiAuth*>(context)->token_request_pending.store(seq + 1, std::memory_order_release);
 }
 
-}  // namespace
-
-bool KApi::request_token(uint64_t session_id, uint64_t request_id, uint64_t trade_token) {
-    KApiSessionRef session(framework_, session_id);
+// A token request, sent at once or through the ring's delayed sender; the
+// two ways differ only in how the ring takes the request and in their logs.
+bool send_token_request(KApiFramework* framework, KApiBusiness* business, uint64_t session_id, uint64_t request_id,
+                        uint64_t trade_token, bool delayed) {
+    KApiSessionRef session(framework, session_id);
     if (!session) {
         LOG_ERROR("request token error, get session failed: { session_id = %lu, request_id = %lu, trade_token = %lu }",
                   session_id, request_id, trade_token);
         return false;
     }
-    KApiRequestManager* ring = framework_->request_manager_;
+    KApiRequestManager* ring = framework->request_manager_;
     TokenRequest request;
     KApiAuth* record = nullptr;
-    build_token_request(request, session.get(), business_ != nullptr ? business_->auth_mgr_ : nullptr, request_id,
+    build_token_request(request, session.get(), business != nullptr ? business->auth_mgr_ : nullptr, request_id,
                         trade_token, &record);
     const api_body_head_t* head = request.head();
     if (record != nullptr && token_request_outstanding(ring, record, session_id)) {
         LOG_TRACE("request token skipped, one is outstanding: { session_id = %lu, trade_token = %lu }", session_id,
                   head->trade_token);
+        return true;
+    }
+    if (delayed) {
+        if (!ring->delay_send_request(session_id, &request)) {
+            LOG_ERROR("request token error, request too fast: { session_id = %lu, request_id = %lu, trade_token = %lu }",
+                      session_id, request_id, (uint64_t)head->trade_token);
+            return false;
+        }
+        if (record != nullptr) record->token_request_pending.store(load_le<uint64_t>(request.body(), 16) + 1);
+        LOG_TRACE("delay request token: { session_id = %lu, request_id = %lu, login_account_index = %lu, "
+                  "trade_token = %lu, auth_id = %lu }",
+                  session_id, request_id, (uint64_t)head->login_account_index, (uint64_t)head->trade_token,
+                  (uint64_t)head->auth_id);
         return true;
     }
     bool sent = record != nullptr ? ring->send_request(session_id, &request, &store_token_sequence, record)
@@ -544,35 +558,14 @@ bool KApi::request_token(uint64_t session_id, uint64_t request_id, uint64_t trad
     return true;
 }
 
+}  // namespace
+
+bool KApi::request_token(uint64_t session_id, uint64_t request_id, uint64_t trade_token) {
+    return send_token_request(framework_, business_, session_id, request_id, trade_token, false);
+}
+
 bool KApi::delay_request_token(uint64_t session_id, uint64_t request_id, uint64_t trade_token) {
-    KApiSessionRef session(framework_, session_id);
-    if (!session) {
-        LOG_ERROR("request token error, get session failed: { session_id = %lu, request_id = %lu, trade_token = %lu }",
-                  session_id, request_id, trade_token);
-        return false;
-    }
-    KApiRequestManager* ring = framework_->request_manager_;
-    TokenRequest request;
-    KApiAuth* record = nullptr;
-    build_token_request(request, session.get(), business_ != nullptr ? business_->auth_mgr_ : nullptr, request_id,
-                        trade_token, &record);
-    const api_body_head_t* head = request.head();
-    if (record != nullptr && token_request_outstanding(ring, record, session_id)) {
-        LOG_TRACE("request token skipped, one is outstanding: { session_id = %lu, trade_token = %lu }", session_id,
-                  head->trade_token);
-        return true;
-    }
-    if (!ring->delay_send_request(session_id, &request)) {
-        LOG_ERROR("request token error, request too fast: { session_id = %lu, request_id = %lu, trade_token = %lu }",
-                  session_id, request_id, (uint64_t)head->trade_token);
-        return false;
-    }
-    if (record != nullptr) record->token_request_pending.store(load_le<uint64_t>(request.body(), 16) + 1);
-    LOG_TRACE("delay request token: { session_id = %lu, request_id = %lu, login_account_index = %lu, trade_token = %lu, "
-              "auth_id = %lu }",
-              session_id, request_id, (uint64_t)head->login_account_index, (uint64_t)head->trade_token,
-              (uint64_t)head->auth_id);
-    return true;
+    return send_token_request(framework_, business_, session_id, request_id, trade_token, true);
 }
 
 }}  // namespace nq::api
