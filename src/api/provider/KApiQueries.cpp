@@ -97,6 +97,38 @@ bool send_plain(const KApiFramework* framework, uint64_t session_id, Request* re
     return r != nullptr && r->send_request(session_id, request);
 }
 
+// Refusal texts of a query, each taking (session_id, request_id).
+struct QueryRefusalTexts {
+    const char* no_session;
+    const char* too_fast;
+};
+
+// A query of type Query on the caller's session: `build(query, session)`
+// writes its fields, the ring takes it. False, with the last error set, when
+// the session is gone or the ring refuses.
+template <typename Query, typename Build>
+bool send_session_query(KApiFramework* framework, uint64_t session_id, uint64_t request_id,
+                        const QueryRefusalTexts& texts, Build build) {
+    KApiSessionRef s(framework, session_id);
+    if (!s) {
+        set_last_error(307, 0, texts.no_session, session_id, request_id);
+        return false;
+    }
+    Query q;
+    build(q, *s.get());
+    if (!send_query(framework, session_id, &q)) {
+        set_last_error(309, 0, texts.too_fast, session_id, request_id);
+        return false;
+    }
+    return true;
+}
+
+// The own fields of a position query: exchange, then the code field.
+void put_position_filter(unsigned char* body, nq::ExchangeIndex exchange_index, const char* security_code) {
+    body[kOwnFieldsAt] = static_cast<unsigned char>(exchange_index);
+    put_code_field(body + kOwnFieldsAt + 1, security_code);
+}
+
 void sleep_ms(long ms) {
     timespec ts{ms / 1000, (ms % 1000) * 1000000L};
     while (nanosleep(&ts, &ts) != 0) {
@@ -106,39 +138,29 @@ void sleep_ms(long ms) {
 }  // namespace
 
 bool KApi::query_security_info(uint64_t session_id, uint64_t request_id) {
-    KApiSessionRef s(framework_, session_id);
-    if (!s) {
-        set_last_error(307, 0, "query security info error, get session failed: { session_id = %lu, request_id = %lu }",
-                       session_id, request_id);
-        return false;
-    }
-    TQueryRequest<1035, 1036> q;
-    fill_head(business_, q.head(), s.get(), session_id, request_id, s->login_account_index);
-    if (!send_query(framework_, session_id, &q)) {
-        set_last_error(309, 0, "query security info error, request too fast: { session_id = %lu, request_id = %lu }",
-                       session_id, request_id);
-        return false;
-    }
+    using Query = TQueryRequest<1035, 1036>;
+    auto build = [&](Query& q, const KApiSession& s) {
+        fill_head(business_, q.head(), &s, session_id, request_id, s.login_account_index);
+    };
+    static const QueryRefusalTexts kRefusals = {
+        "query security info error, get session failed: { session_id = %lu, request_id = %lu }",
+        "query security info error, request too fast: { session_id = %lu, request_id = %lu }",
+    };
+    if (!send_session_query<Query>(framework_, session_id, request_id, kRefusals, build)) return false;
     LOG_TRACE("query security info request: { session_id = %lu, request_id = %lu }", session_id, request_id);
     return true;
 }
 
 bool KApi::query_static_quote_info(uint64_t session_id, uint64_t request_id) {
-    KApiSessionRef s(framework_, session_id);
-    if (!s) {
-        set_last_error(307, 0,
-                       "query static quote info error, get session failed: { session_id = %lu, request_id = %lu }",
-                       session_id, request_id);
-        return false;
-    }
-    TQueryRequest<1037, 1038> q;
-    fill_head(business_, q.head(), s.get(), session_id, request_id, 0);
-    if (!send_query(framework_, session_id, &q)) {
-        set_last_error(309, 0,
-                       "query static quote info error, request too fast: { session_id = %lu, request_id = %lu }",
-                       session_id, request_id);
-        return false;
-    }
+    using Query = TQueryRequest<1037, 1038>;
+    auto build = [&](Query& q, const KApiSession& s) {
+        fill_head(business_, q.head(), &s, session_id, request_id, 0);
+    };
+    static const QueryRefusalTexts kRefusals = {
+        "query static quote info error, get session failed: { session_id = %lu, request_id = %lu }",
+        "query static quote info error, request too fast: { session_id = %lu, request_id = %lu }",
+    };
+    if (!send_session_query<Query>(framework_, session_id, request_id, kRefusals, build)) return false;
     LOG_TRACE("query static quote info request: { session_id = %lu, request_id = %lu }", session_id, request_id);
     return true;
 }
@@ -236,140 +258,105 @@ bool KApi::query_orders_by_page(uint64_t session_id, uint64_t request_id, uint32
 
 bool KApi::query_positions(uint64_t session_id, uint64_t request_id, const char* security_code,
                            nq::ExchangeIndex exchange_index, uint64_t account_index) {
-    KApiSessionRef s(framework_, session_id);
-    if (!s) {
-        set_last_error(307, 0, "query positions error, get session failed: { session_id = %lu, request_id = %lu }",
-                       session_id, request_id);
-        return false;
-    }
-    TQueryRequest<1476, 1988> q;
-    fill_head(business_, q.head(), s.get(), session_id, request_id, account_index);
-    q.body()[kOwnFieldsAt] = static_cast<unsigned char>(exchange_index);
-    put_code_field(q.body() + kOwnFieldsAt + 1, security_code);
-    if (!send_query(framework_, session_id, &q)) {
-        set_last_error(309, 0, "query positions error, request too fast: { session_id = %lu, request_id = %lu }",
-                       session_id, request_id);
-        return false;
-    }
+    using Query = TQueryRequest<1476, 1988>;
+    auto build = [&](Query& q, const KApiSession& s) {
+        fill_head(business_, q.head(), &s, session_id, request_id, account_index);
+        put_position_filter(q.body(), exchange_index, security_code);
+    };
+    static const QueryRefusalTexts kRefusals = {
+        "query positions error, get session failed: { session_id = %lu, request_id = %lu }",
+        "query positions error, request too fast: { session_id = %lu, request_id = %lu }",
+    };
+    if (!send_session_query<Query>(framework_, session_id, request_id, kRefusals, build)) return false;
     LOG_TRACE("query positions request: { session_id = %lu, request_id = %lu }", session_id, request_id);
     return true;
 }
 
 bool KApi::query_assets(uint64_t session_id, uint64_t request_id, uint64_t account_index) {
-    KApiSessionRef s(framework_, session_id);
-    if (!s) {
-        set_last_error(307, 0, "query assets error, get session failed: { session_id = %lu, request_id = %lu }",
-                       session_id, request_id);
-        return false;
-    }
-    TQueryRequest<1477, 1989> q;
-    fill_head(business_, q.head(), s.get(), session_id, request_id, account_index);
-    if (!send_query(framework_, session_id, &q)) {
-        set_last_error(309, 0, "query assets error, request too fast: { session_id = %lu, request_id = %lu }",
-                       session_id, request_id);
-        return false;
-    }
+    using Query = TQueryRequest<1477, 1989>;
+    auto build = [&](Query& q, const KApiSession& s) {
+        fill_head(business_, q.head(), &s, session_id, request_id, account_index);
+    };
+    static const QueryRefusalTexts kRefusals = {
+        "query assets error, get session failed: { session_id = %lu, request_id = %lu }",
+        "query assets error, request too fast: { session_id = %lu, request_id = %lu }",
+    };
+    if (!send_session_query<Query>(framework_, session_id, request_id, kRefusals, build)) return false;
     LOG_TRACE("query asset request: { session_id = %lu, request_id = %lu }", session_id, request_id);
     return true;
 }
 
 bool KApi::query_trades(uint64_t session_id, uint64_t request_id, uint64_t xid, uint64_t account_index) {
-    KApiSessionRef s(framework_, session_id);
-    if (!s) {
-        set_last_error(307, 0, "query trades error, get session failed: { session_id = %lu, request_id = %lu }",
-                       session_id, request_id);
-        return false;
-    }
-    TQueryRequest<1478, 1990> q;
-    fill_head(business_, q.head(), s.get(), session_id, request_id, account_index);
-    store_le<uint64_t>(q.body(), kOwnFieldsAt, xid);
-    if (!send_query(framework_, session_id, &q)) {
-        set_last_error(309, 0, "query trades error, request too fast: { session_id = %lu, request_id = %lu }",
-                       session_id, request_id);
-        return false;
-    }
+    using Query = TQueryRequest<1478, 1990>;
+    auto build = [&](Query& q, const KApiSession& s) {
+        fill_head(business_, q.head(), &s, session_id, request_id, account_index);
+        store_le<uint64_t>(q.body(), kOwnFieldsAt, xid);
+    };
+    static const QueryRefusalTexts kRefusals = {
+        "query trades error, get session failed: { session_id = %lu, request_id = %lu }",
+        "query trades error, request too fast: { session_id = %lu, request_id = %lu }",
+    };
+    if (!send_session_query<Query>(framework_, session_id, request_id, kRefusals, build)) return false;
     LOG_TRACE("query trades request: { session_id = %lu, request_id = %lu, xid = %lu }", session_id, request_id, xid);
     return true;
 }
 
 bool KApi::query_init_assets(uint64_t session_id, uint64_t request_id, uint64_t account_index) {
-    KApiSessionRef s(framework_, session_id);
-    if (!s) {
-        set_last_error(307, 0, "query init assets error, get session failed: { session_id = %lu, request_id = %lu }",
-                       session_id, request_id);
-        return false;
-    }
-    TQueryRequest<1479, 1991> q;
-    fill_head(business_, q.head(), s.get(), session_id, request_id, account_index);
-    if (!send_query(framework_, session_id, &q)) {
-        set_last_error(309, 0, "query init assets error, request too fast: { session_id = %lu, request_id = %lu }",
-                       session_id, request_id);
-        return false;
-    }
+    using Query = TQueryRequest<1479, 1991>;
+    auto build = [&](Query& q, const KApiSession& s) {
+        fill_head(business_, q.head(), &s, session_id, request_id, account_index);
+    };
+    static const QueryRefusalTexts kRefusals = {
+        "query init assets error, get session failed: { session_id = %lu, request_id = %lu }",
+        "query init assets error, request too fast: { session_id = %lu, request_id = %lu }",
+    };
+    if (!send_session_query<Query>(framework_, session_id, request_id, kRefusals, build)) return false;
     LOG_TRACE("query init asset request: { session_id = %lu, request_id = %lu}", session_id, request_id);
     return true;
 }
 
 bool KApi::query_init_positions(uint64_t session_id, uint64_t request_id, const char* security_code,
                                 nq::ExchangeIndex exchange_index, uint64_t account_index) {
-    KApiSessionRef s(framework_, session_id);
-    if (!s) {
-        set_last_error(307, 0,
-                       "query init positions error, get session failed: { session_id = %lu, request_id = %lu }",
-                       session_id, request_id);
-        return false;
-    }
-    TQueryRequest<1480, 1992> q;
-    fill_head(business_, q.head(), s.get(), session_id, request_id, account_index);
-    q.body()[kOwnFieldsAt] = static_cast<unsigned char>(exchange_index);
-    put_code_field(q.body() + kOwnFieldsAt + 1, security_code);
-    if (!send_query(framework_, session_id, &q)) {
-        set_last_error(309, 0,
-                       "query init positions error, request too fast: { session_id = %lu, request_id = %lu }",
-                       session_id, request_id);
-        return false;
-    }
+    using Query = TQueryRequest<1480, 1992>;
+    auto build = [&](Query& q, const KApiSession& s) {
+        fill_head(business_, q.head(), &s, session_id, request_id, account_index);
+        put_position_filter(q.body(), exchange_index, security_code);
+    };
+    static const QueryRefusalTexts kRefusals = {
+        "query init positions error, get session failed: { session_id = %lu, request_id = %lu }",
+        "query init positions error, request too fast: { session_id = %lu, request_id = %lu }",
+    };
+    if (!send_session_query<Query>(framework_, session_id, request_id, kRefusals, build)) return false;
     LOG_TRACE("query init positions request: { session_id = %lu, request_id = %lu}", session_id, request_id);
     return true;
 }
 
 bool KApi::query_brief_positions(uint64_t session_id, uint64_t request_id, const char* security_code,
                                  nq::ExchangeIndex exchange_index, uint64_t account_index) {
-    KApiSessionRef s(framework_, session_id);
-    if (!s) {
-        set_last_error(307, 0,
-                       "query brief positions error, get session failed: { session_id = %lu, request_id = %lu }",
-                       session_id, request_id);
-        return false;
-    }
-    TQueryRequest<1546, 2058> q;
-    fill_head(business_, q.head(), s.get(), session_id, request_id, account_index);
-    q.body()[kOwnFieldsAt] = static_cast<unsigned char>(exchange_index);
-    put_code_field(q.body() + kOwnFieldsAt + 1, security_code);
-    if (!send_query(framework_, session_id, &q)) {
-        set_last_error(309, 0,
-                       "query brief positions error, request too fast: { session_id = %lu, request_id = %lu }",
-                       session_id, request_id);
-        return false;
-    }
+    using Query = TQueryRequest<1546, 2058>;
+    auto build = [&](Query& q, const KApiSession& s) {
+        fill_head(business_, q.head(), &s, session_id, request_id, account_index);
+        put_position_filter(q.body(), exchange_index, security_code);
+    };
+    static const QueryRefusalTexts kRefusals = {
+        "query brief positions error, get session failed: { session_id = %lu, request_id = %lu }",
+        "query brief positions error, request too fast: { session_id = %lu, request_id = %lu }",
+    };
+    if (!send_session_query<Query>(framework_, session_id, request_id, kRefusals, build)) return false;
     LOG_TRACE("query brief positions request: { session_id = %lu, request_id = %lu }", session_id, request_id);
     return true;
 }
 
 bool KApi::query_brief_assets(uint64_t session_id, uint64_t request_id, uint64_t account_index) {
-    KApiSessionRef s(framework_, session_id);
-    if (!s) {
-        set_last_error(307, 0, "query brief assets error, get session failed: { session_id = %lu, request_id = %lu }",
-                       session_id, request_id);
-        return false;
-    }
-    TQueryRequest<1547, 2059> q;
-    fill_head(business_, q.head(), s.get(), session_id, request_id, account_index);
-    if (!send_query(framework_, session_id, &q)) {
-        set_last_error(309, 0, "query brief assets error, request too fast: { session_id = %lu, request_id = %lu }",
-                       session_id, request_id);
-        return false;
-    }
+    using Query = TQueryRequest<1547, 2059>;
+    auto build = [&](Query& q, const KApiSession& s) {
+        fill_head(business_, q.head(), &s, session_id, request_id, account_index);
+    };
+    static const QueryRefusalTexts kRefusals = {
+        "query brief assets error, get session failed: { session_id = %lu, request_id = %lu }",
+        "query brief assets error, request too fast: { session_id = %lu, request_id = %lu }",
+    };
+    if (!send_session_query<Query>(framework_, session_id, request_id, kRefusals, build)) return false;
     LOG_TRACE("query brief asset request: { session_id = %lu, request_id = %lu }", session_id, request_id);
     return true;
 }
