@@ -13,6 +13,7 @@
 #include "api/provider/KApiFramework.h"
 #include "api/provider/KApiSession.h"
 #include "api/provider/KApiSessionRef.h"
+#include "api/provider/SessionRequestHead.h"
 #include "api/requests/KApiRequestManager.h"
 #include "api/security/ApiTradeToken.h"
 #include "framework/LastApiError.h"
@@ -69,26 +70,6 @@ const UserTransferTexts kClusterTexts = {
     "submit cluster fund transfer request error, request too fast: { session_id = %lu }",
     "submit cluster fund transfer request error, request is null: { session_id = %lu }",
 };
-
-// Head of a privileged request: the session's own authorisation, and the
-// account named by the request or else that of the session's own record.
-template <class Req>
-void fill_privileged_head(Req& req, const KApiSession* session, const KApiBusiness* business, uint64_t request_id,
-                          uint64_t account_index) {
-    api_body_head_t* head = req.head();
-    head->session_id = session->session_id();
-    head->request_id = request_id;
-    head->login_account_index = session->login_account_index;
-    head->login_account_type = session->login_account_type;
-    head->auth_id = session->auth_id;
-    head->trade_token = session->trade_token;
-    uint64_t trade_account_index = account_index;
-    if (trade_account_index == 0 && business != nullptr && business->auth_mgr_ != nullptr) {
-        const KApiAuth* own = business->auth_mgr_->get_auth(session->trade_token);
-        if (own != nullptr) trade_account_index = own->trade_account_index;
-    }
-    head->trade_account_index = trade_account_index;
-}
 
 }  // namespace
 
@@ -207,7 +188,8 @@ static bool privileged_request(KApi* api, uint64_t session_id, uint64_t request_
     }
     TRequest<REQ, paired_response_code(REQ)> req;
     static_assert(decltype(req)::kBodyLength >= sizeof(api_body_head_t), "head fits");
-    fill_privileged_head(req, session, api->business_, request_id, account_index);
+    // The account named by the request, else that of the session's own record.
+    fill_session_head(req.head(), api->business_, session, session->session_id(), request_id, account_index);
     if (payload_size != 0) std::memcpy(req.body() + sizeof(api_body_head_t), payload, payload_size);
     if (!api->framework_->request_manager_->send_request(session->session_id(), &req)) {
         if (with_request_id)

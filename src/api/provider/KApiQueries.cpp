@@ -14,6 +14,7 @@
 #include "api/provider/KApiFramework.h"
 #include "api/provider/KApiSession.h"
 #include "api/provider/KApiSessionRef.h"
+#include "api/provider/SessionRequestHead.h"
 #include "api/requests/KApiRequestManager.h"
 #include "framework/LastApiError.h"
 #include "log/Log.h"
@@ -62,25 +63,6 @@ void put_code_field(unsigned char* field, const char* code) {
     std::memset(field, ' ', kCodeFieldSize);
     if (code == nullptr) return;
     for (unsigned i = 0; i < kCodeFieldSize && code[i] != '\0'; ++i) field[i] = static_cast<unsigned char>(code[i]);
-}
-
-// The common head as the session fills it: account_index when it is not 0,
-// else the trade account of the session's own authorisation, else 0.
-void fill_head(const KApiBusiness* business, api_body_head_t* head, const KApiSession* session, uint64_t session_id,
-               uint64_t request_id, uint64_t account_index) {
-    uint64_t trade_account = account_index;
-    if (trade_account == 0 && business != nullptr && business->auth_mgr_ != nullptr) {
-        if (const KApiAuth* own = business->auth_mgr_->get_auth(session->trade_token))
-            trade_account = own->trade_account_index;
-    }
-    head->session_id = session_id;
-    head->request_id = request_id;
-    head->request_seq = 0;
-    head->login_account_index = session->login_account_index;
-    head->login_account_type = session->login_account_type;
-    head->trade_account_index = trade_account;
-    head->auth_id = session->auth_id;
-    head->trade_token = session->trade_token;
 }
 
 KApiRequestManager* ring(const KApiFramework* framework) {
@@ -140,7 +122,7 @@ void sleep_ms(long ms) {
 bool KApi::query_security_info(uint64_t session_id, uint64_t request_id) {
     using Query = TQueryRequest<1035, 1036>;
     auto build = [&](Query& q, const KApiSession& s) {
-        fill_head(business_, q.head(), &s, session_id, request_id, s.login_account_index);
+        fill_session_head(q.head(), business_, &s, session_id, request_id, s.login_account_index);
     };
     static const QueryRefusalTexts kRefusals = {
         "query security info error, get session failed: { session_id = %lu, request_id = %lu }",
@@ -154,7 +136,7 @@ bool KApi::query_security_info(uint64_t session_id, uint64_t request_id) {
 bool KApi::query_static_quote_info(uint64_t session_id, uint64_t request_id) {
     using Query = TQueryRequest<1037, 1038>;
     auto build = [&](Query& q, const KApiSession& s) {
-        fill_head(business_, q.head(), &s, session_id, request_id, 0);
+        fill_session_head(q.head(), business_, &s, session_id, request_id, 0);
     };
     static const QueryRefusalTexts kRefusals = {
         "query static quote info error, get session failed: { session_id = %lu, request_id = %lu }",
@@ -174,7 +156,7 @@ bool KApi::query_trade_account_info(uint64_t session_id, uint64_t request_id, ui
         return false;
     }
     TQueryRequest<1048, 1049> q;
-    fill_head(business_, q.head(), s.get(), session_id, request_id, account_index);
+    fill_session_head(q.head(), business_, s.get(), session_id, request_id, account_index);
     if (!send_query(framework_, session_id, &q)) {
         set_last_error(309, 0,
                        "query trade account info error, request too fast: { session_id = %lu, request_id = %lu, "
@@ -201,7 +183,7 @@ bool KApi::query_orders(uint64_t session_id, uint64_t request_id, const nq::trv_
         return false;
     }
     TQueryRequest<1475, 1987> q;
-    fill_head(business_, q.head(), s.get(), session_id, request_id, account_index);
+    fill_session_head(q.head(), business_, s.get(), session_id, request_id, account_index);
     unsigned char* own = q.body() + kOwnFieldsAt;
     store_le<uint64_t>(own, 0, param->xid);
     put_code_field(own + 8, param->security_code);
@@ -241,7 +223,7 @@ bool KApi::query_orders_by_page(uint64_t session_id, uint64_t request_id, uint32
         return false;
     }
     TQueryRequest<1475, 1987> q(request_count, reference);
-    fill_head(business_, q.head(), s.get(), session_id, request_id, account_index);
+    fill_session_head(q.head(), business_, s.get(), session_id, request_id, account_index);
     put_code_field(q.body() + kOwnFieldsAt + 8, nullptr);
     if (!send_query(framework_, session_id, &q)) {
         set_last_error(309, 0,
@@ -260,7 +242,7 @@ bool KApi::query_positions(uint64_t session_id, uint64_t request_id, const char*
                            nq::ExchangeIndex exchange_index, uint64_t account_index) {
     using Query = TQueryRequest<1476, 1988>;
     auto build = [&](Query& q, const KApiSession& s) {
-        fill_head(business_, q.head(), &s, session_id, request_id, account_index);
+        fill_session_head(q.head(), business_, &s, session_id, request_id, account_index);
         put_position_filter(q.body(), exchange_index, security_code);
     };
     static const QueryRefusalTexts kRefusals = {
@@ -275,7 +257,7 @@ bool KApi::query_positions(uint64_t session_id, uint64_t request_id, const char*
 bool KApi::query_assets(uint64_t session_id, uint64_t request_id, uint64_t account_index) {
     using Query = TQueryRequest<1477, 1989>;
     auto build = [&](Query& q, const KApiSession& s) {
-        fill_head(business_, q.head(), &s, session_id, request_id, account_index);
+        fill_session_head(q.head(), business_, &s, session_id, request_id, account_index);
     };
     static const QueryRefusalTexts kRefusals = {
         "query assets error, get session failed: { session_id = %lu, request_id = %lu }",
@@ -289,7 +271,7 @@ bool KApi::query_assets(uint64_t session_id, uint64_t request_id, uint64_t accou
 bool KApi::query_trades(uint64_t session_id, uint64_t request_id, uint64_t xid, uint64_t account_index) {
     using Query = TQueryRequest<1478, 1990>;
     auto build = [&](Query& q, const KApiSession& s) {
-        fill_head(business_, q.head(), &s, session_id, request_id, account_index);
+        fill_session_head(q.head(), business_, &s, session_id, request_id, account_index);
         store_le<uint64_t>(q.body(), kOwnFieldsAt, xid);
     };
     static const QueryRefusalTexts kRefusals = {
@@ -304,7 +286,7 @@ bool KApi::query_trades(uint64_t session_id, uint64_t request_id, uint64_t xid, 
 bool KApi::query_init_assets(uint64_t session_id, uint64_t request_id, uint64_t account_index) {
     using Query = TQueryRequest<1479, 1991>;
     auto build = [&](Query& q, const KApiSession& s) {
-        fill_head(business_, q.head(), &s, session_id, request_id, account_index);
+        fill_session_head(q.head(), business_, &s, session_id, request_id, account_index);
     };
     static const QueryRefusalTexts kRefusals = {
         "query init assets error, get session failed: { session_id = %lu, request_id = %lu }",
@@ -319,7 +301,7 @@ bool KApi::query_init_positions(uint64_t session_id, uint64_t request_id, const 
                                 nq::ExchangeIndex exchange_index, uint64_t account_index) {
     using Query = TQueryRequest<1480, 1992>;
     auto build = [&](Query& q, const KApiSession& s) {
-        fill_head(business_, q.head(), &s, session_id, request_id, account_index);
+        fill_session_head(q.head(), business_, &s, session_id, request_id, account_index);
         put_position_filter(q.body(), exchange_index, security_code);
     };
     static const QueryRefusalTexts kRefusals = {
@@ -335,7 +317,7 @@ bool KApi::query_brief_positions(uint64_t session_id, uint64_t request_id, const
                                  nq::ExchangeIndex exchange_index, uint64_t account_index) {
     using Query = TQueryRequest<1546, 2058>;
     auto build = [&](Query& q, const KApiSession& s) {
-        fill_head(business_, q.head(), &s, session_id, request_id, account_index);
+        fill_session_head(q.head(), business_, &s, session_id, request_id, account_index);
         put_position_filter(q.body(), exchange_index, security_code);
     };
     static const QueryRefusalTexts kRefusals = {
@@ -350,7 +332,7 @@ bool KApi::query_brief_positions(uint64_t session_id, uint64_t request_id, const
 bool KApi::query_brief_assets(uint64_t session_id, uint64_t request_id, uint64_t account_index) {
     using Query = TQueryRequest<1547, 2059>;
     auto build = [&](Query& q, const KApiSession& s) {
-        fill_head(business_, q.head(), &s, session_id, request_id, account_index);
+        fill_session_head(q.head(), business_, &s, session_id, request_id, account_index);
     };
     static const QueryRefusalTexts kRefusals = {
         "query brief assets error, get session failed: { session_id = %lu, request_id = %lu }",
@@ -384,7 +366,7 @@ bool KApi::subscribe_trade_message(uint64_t session_id, uint64_t request_id, nq:
 
     const uint64_t mask = subscription_mask(type, s->api_type);
     TRequest<1050, 1051> r;
-    fill_head(business_, r.head(), s.get(), session_id, request_id, 0);
+    fill_session_head(r.head(), business_, s.get(), session_id, request_id, 0);
     store_le<uint64_t>(r.body(), 57, mask);
     r.body()[65] = static_cast<unsigned char>(resume_type);
     store_le<uint64_t>(r.body(), 66, start_sequence);
@@ -413,7 +395,7 @@ bool KApi::rebuild_trade_message(uint64_t session_id, uint64_t request_id, nq::t
     }
     const uint64_t mask = replay_mask(type);
     TRequest<1413, 1925> r;
-    fill_head(business_, r.head(), s.get(), session_id, request_id, account_index);
+    fill_session_head(r.head(), business_, s.get(), session_id, request_id, account_index);
     store_le<uint64_t>(r.body(), 57, mask);
     store_le<uint64_t>(r.body(), 65, start_sequence);
     store_le<uint64_t>(r.body(), 73, end_sequence);
@@ -445,7 +427,7 @@ bool KApi::query_fund_trade_account_index(uint64_t session_id, uint64_t request_
         return false;
     }
     TRequest<1043, 1044> r;
-    fill_head(business_, r.head(), s.get(), session_id, request_id, 0);
+    fill_session_head(r.head(), business_, s.get(), session_id, request_id, 0);
     std::memcpy(r.body() + 57, fund_account, name_length);
     if (!send_plain(framework_, session_id, &r)) {
         set_last_error(309, 0,
