@@ -1,7 +1,7 @@
 #include "api/handlers/ApiServiceFuncAuth.h"
 
 #include "api/business/KApiBusiness.h"
-#include "api/handlers/ApiSessionGuard.h"
+#include "api/provider/ApiSessionGuard.h"
 #include "api/provider/KApi.h"
 #include "log/Log.h"
 

@@ -1,6 +1,6 @@
 #include "api/handlers/ApiServiceFuncDataTableInfo.h"
 
-#include "api/handlers/ApiSessionGuard.h"
+#include "api/provider/ApiSessionGuard.h"
 #include "api/handlers/KApiDataList.h"
 #include "api/messages/MessageBody.h"
 #include "api/provider/KApiFramework.h"

@@ -1,6 +1,6 @@
 #include "api/handlers/ApiServiceFuncError.h"
 
-#include "api/handlers/ApiSessionGuard.h"
+#include "api/provider/ApiSessionGuard.h"
 #include "api/messages/ApiErrorBody.h"
 #include "api/requests/KApiRequestManager.h"
 #include "log/Log.h"

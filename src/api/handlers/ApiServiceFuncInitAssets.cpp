@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "api/business/KApiBusiness.h"
-#include "api/handlers/ApiSessionGuard.h"
+#include "api/provider/ApiSessionGuard.h"
 
 namespace nq { namespace api {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "api/business/KApiBusiness.h"
-#include "api/handlers/ApiSessionGuard.h"
+#include "api/provider/ApiSessionGuard.h"
 #include "api/provider/KApi.h"
 #include "api/requests/KApiRequestManager.h"
 #include "framework/LastApiError.h"

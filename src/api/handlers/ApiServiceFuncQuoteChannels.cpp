@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "api/handlers/ApiSessionGuard.h"
+#include "api/provider/ApiSessionGuard.h"
 #include "api/provider/KApi.h"
 #include "api/provider/KApiQuoteContext.h"
 #include "log/Log.h"

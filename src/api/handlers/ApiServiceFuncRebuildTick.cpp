@@ -1,6 +1,6 @@
 #include "api/handlers/ApiServiceFuncRebuildTick.h"
 
-#include "api/handlers/ApiSessionGuard.h"
+#include "api/provider/ApiSessionGuard.h"
 
 namespace nq { namespace api {
 

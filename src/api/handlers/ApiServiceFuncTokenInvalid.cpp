@@ -1,7 +1,7 @@
 #include "api/handlers/ApiServiceFuncTokenInvalid.h"
 
 #include "api/business/KApiBusiness.h"
-#include "api/handlers/ApiSessionGuard.h"
+#include "api/provider/ApiSessionGuard.h"
 #include "log/Log.h"
 
 namespace nq { namespace api {

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "api/handlers/ApiSessionGuard.h"
+#include "api/provider/ApiSessionGuard.h"
 #include "api/handlers/KApiServiceFuncBase.h"
 #include "api/handlers/PushedBody.h"
 #include "api/messages/ServiceCode.h"

@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "api/handlers/ApiSessionGuard.h"
+#include "api/provider/ApiSessionGuard.h"
 #include "api/handlers/KApiDataList.h"
 #include "api/handlers/KApiServiceFuncBase.h"
 #include "api/messages/ApiQueryResponseHead.h"

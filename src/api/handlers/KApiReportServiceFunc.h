@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "api/business/KApiBusiness.h"
-#include "api/handlers/ApiSessionGuard.h"
+#include "api/provider/ApiSessionGuard.h"
 #include "api/handlers/KApiServiceFuncBase.h"
 #include "api/handlers/PushedBody.h"
 #include "api/messages/ServiceCode.h"

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "api/handlers/ApiSessionGuard.h"
+#include "api/provider/ApiSessionGuard.h"
 #include "api/handlers/KApiServiceFuncBase.h"
 #include "api/messages/MessageBody.h"
 #include "api/provider/KApiFramework.h"

@@ -3,37 +3,31 @@
 #pragma once
 #include <cstdint>
 
+#include "api/provider/ApiSessionGuard.h"
 #include "api/provider/KApiFramework.h"
 #include "api/provider/KApiMessageIO.h"
 #include "api/provider/KApiSession.h"
 
 namespace nq { namespace api {
 
-class KApiSessionRef {
+class KApiSessionRef : public ApiSessionGuard<2ul> {
 public:
-    KApiSessionRef(KApiFramework* framework, uint64_t session_id) : tcp_(nullptr), session_(nullptr) {
-        if (framework == nullptr || framework->api_message_io_ == nullptr) return;
-        tcp_ = framework->api_message_io_->acquire_session(session_id);
-        if (tcp_ == nullptr) return;
-        session_ = KApiSession::from(tcp_);
-        if (session_ == nullptr) {
-            tcp_->release();
-            tcp_ = nullptr;
-        }
-    }
-    ~KApiSessionRef() {
-        if (tcp_ != nullptr) tcp_->release();
-    }
-    KApiSessionRef(const KApiSessionRef&) = delete;
-    KApiSessionRef& operator=(const KApiSessionRef&) = delete;
+    KApiSessionRef(KApiFramework* framework, uint64_t session_id) : ApiSessionGuard<2ul>(acquire(framework, session_id)) {}
 
-    KApiSession* get() const { return session_; }
-    KApiSession* operator->() const { return session_; }
-    explicit operator bool() const { return session_ != nullptr; }
+    ApiSession<2ul>* operator->() const { return get(); }
+    explicit operator bool() const { return get() != nullptr; }
 
 private:
-    TcpSession* tcp_;
-    KApiSession* session_;
+    // The session of the id with a reference taken, or null when there is
+    // none or it is not one of ours.
+    static ApiSession<2ul>* acquire(KApiFramework* framework, uint64_t session_id) {
+        if (framework == nullptr || framework->api_message_io_ == nullptr) return nullptr;
+        TcpSession* tcp = framework->api_message_io_->acquire_session(session_id);
+        if (tcp == nullptr) return nullptr;
+        auto* session = dynamic_cast<ApiSession<2ul>*>(tcp);
+        if (session == nullptr) tcp->release();
+        return session;
+    }
 };
 
 }}  // namespace nq::api

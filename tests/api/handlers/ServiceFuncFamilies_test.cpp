@@ -9,7 +9,7 @@
 #include <type_traits>
 
 #include "api/handlers/ApiServiceFunc.h"
-#include "api/handlers/ApiSessionGuard.h"
+#include "api/provider/ApiSessionGuard.h"
 #include "api/handlers/KApiPublishServiceFuncBase.h"
 #include "api/handlers/KApiQueryRspServiceFunc.h"
 #include "api/handlers/KApiRawReportServiceFunc.h"
