@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "counter/StandInCounter.h"
+#include "support/WaitUntil.h"
 #include "trv_api.h"
 
 namespace {
@@ -27,12 +28,7 @@ using counter::StandInCounter;
 constexpr int kWaitMs = 15000;
 
 bool wait_for(const std::function<bool()>& done, int ms = kWaitMs) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (std::chrono::steady_clock::now() < end) {
-        if (done()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return done();
+    return trv_test::wait_until(done, ms / 1000.0);
 }
 
 void use_scratch_log_directory() {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "api/mdata/IUdpDataSink.h"
+#include "support/WaitUntil.h"
 
 namespace udp_test {
 
@@ -97,14 +98,7 @@ private:
     std::vector<Received> got_;
 };
 
-inline bool wait_until(const std::function<bool()>& done, double seconds = 20.0) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return done();
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-}
+using trv_test::wait_until;
 
 // Threads of this process whose system name is `name`.
 inline int threads_named(const std::string& name) {

@@ -34,6 +34,7 @@
 #include "api/efvi/EfViEmulated.h"
 #include "api/order/KApiUdpSender.h"
 #include "support/TestLogFile.h"
+#include "support/WaitUntil.h"
 #include "log/Log.h"
 
 using nq::api::KApiUdpSender;
@@ -62,12 +63,7 @@ uint16_t fold_sum(const unsigned char* hdr, size_t len) {
 }
 
 bool wait_until(const std::function<bool()>& pred, double seconds = 10.0) {
-    auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (!pred()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
+    return trv_test::wait_until(pred, seconds);
 }
 
 bool get_mac(const char* ifname, unsigned char* mac) {

@@ -37,6 +37,7 @@
 #include "framework/ApiTimerManager.h"
 #include "support/RunTogether.h"
 #include "support/TestPeer.h"
+#include "support/WaitUntil.h"
 
 namespace {
 
@@ -57,14 +58,7 @@ ProbeHandler g_probe_low(1);
 ProbeHandler g_probe_high(16382);
 ForeignHandler g_foreign(9002);
 
-bool wait_until(const std::function<bool()>& done, double seconds = 20.0) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (std::chrono::steady_clock::now() < end) {
-        if (done()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return done();
-}
+using trv_test::wait_until;
 
 std::string read_file(const std::string& path) {
     std::ifstream in(path);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "counter/StandInCounter.h"
+#include "support/WaitUntil.h"
 #include "trv_api.h"
 
 namespace {
@@ -24,12 +25,7 @@ using counter::StandInCounter;
 constexpr int kWaitMs = 15000;
 
 bool wait_for(const std::function<bool()>& done, int ms = kWaitMs) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (std::chrono::steady_clock::now() < end) {
-        if (done()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return done();
+    return trv_test::wait_until(done, ms / 1000.0);
 }
 
 uint64_t u64(const counter::Bytes& b, size_t off) {

@@ -32,6 +32,7 @@
 #include "framework/ApiLocalTime.h"
 #include "framework/TcpMessageIO.h"
 #include "support/TestPeer.h"
+#include "support/WaitUntil.h"
 
 namespace trv_test {
 
@@ -39,15 +40,6 @@ using nq::api::ApiTradeToken;
 using nq::api::KApi;
 using nq::api::KApiSession;
 using testpeer::Bytes;
-
-inline bool wait_until(const std::function<bool()>& done, double seconds = 20.0) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (std::chrono::steady_clock::now() < end) {
-        if (done()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return done();
-}
 
 // One trading session of the fixture.
 struct TradeSession {
