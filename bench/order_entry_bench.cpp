@@ -34,6 +34,7 @@
 #include "framework/AllocMem.h"
 #include "framework/TcpMessageIO.h"
 #include "support/TestPeer.h"
+#include "support/LoopbackUdp.h"
 
 // ---- per-thread heap allocation count and datagram send time ----------------
 
@@ -93,14 +94,7 @@ namespace {
 using nq::api::KApi;
 using nq::api::KApiSession;
 
-sockaddr_in make_addr(const char* ip, uint16_t port) {
-    sockaddr_in a;
-    std::memset(&a, 0, sizeof a);
-    a.sin_family = AF_INET;
-    a.sin_port = htons(port);
-    inet_pton(AF_INET, ip, &a.sin_addr);
-    return a;
-}
+using udp_test::make_addr;
 
 // The order node (a bound socket nobody reads; the kernel drops what does
 // not fit) and the gateway (reads and discards the TCP copies, and keeps the

@@ -23,6 +23,7 @@
 
 #include "api/mdata/QuoteUdpWorker.h"
 #include "api/mdata/UdpReceiverConfig.h"
+#include "support/LoopbackUdp.h"
 
 namespace {
 
@@ -34,14 +35,7 @@ int64_t now_ns() {
         .count();
 }
 
-sockaddr_in make_addr(const char* ip, uint16_t port) {
-    sockaddr_in a;
-    std::memset(&a, 0, sizeof a);
-    a.sin_family = AF_INET;
-    a.sin_port = htons(port);
-    inet_pton(AF_INET, ip, &a.sin_addr);
-    return a;
-}
+using udp_test::make_addr;
 
 sockaddr_in stream_group() {
     static const sockaddr_in group = [] {

@@ -16,6 +16,7 @@
 #include <cstring>
 
 #include "api/order/KApiUdpSender.h"
+#include "support/LoopbackUdp.h"
 
 // ---- heap allocation count of the calling thread ----------------------------
 
@@ -58,14 +59,7 @@ namespace {
 
 using nq::api::KApiUdpSender;
 
-sockaddr_in make_addr(const char* ip, uint16_t port) {
-    sockaddr_in a;
-    std::memset(&a, 0, sizeof a);
-    a.sin_family = AF_INET;
-    a.sin_port = htons(port);
-    inet_pton(AF_INET, ip, &a.sin_addr);
-    return a;
-}
+using udp_test::make_addr;
 
 // Where both paths send: a bound socket nobody reads (the kernel drops what
 // does not fit; sendto is unaffected).

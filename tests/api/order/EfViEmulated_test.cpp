@@ -34,6 +34,7 @@
 #include "api/efvi/EfViEmulated.h"
 #include "api/order/KApiUdpSender.h"
 #include "support/TestLogFile.h"
+#include "support/LoopbackUdp.h"
 #include "support/WaitUntil.h"
 #include "log/Log.h"
 
@@ -43,14 +44,7 @@ namespace {
 
 constexpr int kSkipCode = 77;
 
-sockaddr_in make_addr(const char* ip, uint16_t port) {
-    sockaddr_in a;
-    std::memset(&a, 0, sizeof a);
-    a.sin_family = AF_INET;
-    a.sin_port = htons(port);
-    inet_pton(AF_INET, ip, &a.sin_addr);
-    return a;
-}
+using udp_test::make_addr;
 const sockaddr* sa(const sockaddr_in& a) { return reinterpret_cast<const sockaddr*>(&a); }
 uint16_t be16(const unsigned char* p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
 uint16_t le16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }

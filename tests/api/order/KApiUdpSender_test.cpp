@@ -22,20 +22,14 @@
 
 #include "api/order/KApiUdpSender.h"
 #include "support/TestLogFile.h"
+#include "support/LoopbackUdp.h"
 #include "log/Log.h"
 
 using nq::api::KApiUdpSender;
 
 namespace {
 
-sockaddr_in make_addr(const char* ip, uint16_t port) {
-    sockaddr_in a;
-    std::memset(&a, 0, sizeof a);
-    a.sin_family = AF_INET;
-    a.sin_port = htons(port);
-    inet_pton(AF_INET, ip, &a.sin_addr);
-    return a;
-}
+using udp_test::make_addr;
 
 const sockaddr* sa(const sockaddr_in& a) { return reinterpret_cast<const sockaddr*>(&a); }
 
