@@ -25,7 +25,7 @@ void ApiServiceFunc<QUOTE_CHANNEL_NOTICE>::service_func(nq::Message* message) {
     const uint64_t size = body_size(message);
     LOG_TRACE("receive quote mc info notify: { session_id = %lu, data_count = %u, size_per_item = %u }",
               session->session_id(), (uint32_t)count, (uint32_t)item_size);
-    if (count != 0 && (item_size < kItemSize || count * item_size > size - kHeadSize)) {
+    if (!items_fit(count, item_size, kItemSize, kHeadSize, size)) {
         LOG_WARN("quote mc info notify dropped, items do not fit: { session_id = %lu, body_size = %lu, data_count = "
                  "%lu, size_per_item = %lu }",
                  session->session_id(), size, count, item_size);

@@ -53,7 +53,7 @@ public:
         const uint64_t count = load_le<uint32_t>(body, 71);
         const uint64_t item_size = load_le<uint32_t>(body, 79);
         const uint64_t size = body_size(message);
-        if (count != 0 && (item_size < row_size || kHeadSize + count * item_size > size)) {
+        if (!items_fit(count, item_size, row_size, kHeadSize, size)) {
             LOG_WARN("query page dropped, rows do not fit: { service_code = %u, session_id = %lu, body_size = %lu, "
                      "result_count = %lu, size_per_item = %lu, row_size = %lu }",
                      frame_service_code(message->header_), frame_session_id(message->header_), size, count,

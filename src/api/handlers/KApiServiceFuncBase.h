@@ -34,6 +34,14 @@ public:
     // True when the body holds at least `need` bytes; otherwise logs the drop
     // at WARN and returns false.
     static bool check_body(const nq::Message* message, uint64_t need);
+    // True when `count` items of `item_size` bytes, each at least `min_item`
+    // bytes, lie inside a body of `body_size` bytes after its head of
+    // `head_size`; no items always fit.
+    static bool items_fit(uint64_t count, uint64_t item_size, uint64_t min_item, uint64_t head_size,
+                          uint64_t body_size) {
+        return count == 0 ||
+               (item_size >= min_item && head_size <= body_size && count * item_size <= body_size - head_size);
+    }
     // The error record of an error reply (1029 body offset 61) copied with its
     // text terminated; false (and `out` zeroed) when the body is too short.
     static bool error_of(const nq::Message* message, nq::trv_error_info_t* out);
