@@ -30,6 +30,7 @@
 #include "api/mdata/KApiEfviUdpReceiver.h"
 #include "api/mdata/QuoteUdpWorker.h"
 #include "api/mdata/UdpTestSupport.h"
+#include "support/ForkedScenario.h"
 #include "framework/LastApiError.h"
 #include "hostinfo/HostRoot.h"
 #include "support/TestLogFile.h"
@@ -42,7 +43,6 @@ using namespace udp_test;
 
 namespace {
 
-constexpr int kSkipCode = 77;
 constexpr const char* kLocalIp = "198.18.0.1";
 constexpr const char* kGroupA = "239.18.0.1";
 constexpr const char* kGroupB = "239.18.0.2";
@@ -113,41 +113,20 @@ void fake_adapter_root() {
 trv_test::TestLogFile* g_log = nullptr;
 
 void run_in_namespaces(const std::function<void(const Net&)>& scenario) {
-    std::fflush(nullptr);
-    pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        std::setvbuf(stdout, nullptr, _IONBF, 0);
-        Net net;
-        if (!make_net(&net)) _exit(kSkipCode);
-        fake_adapter_root();
-        g_log = new trv_test::TestLogFile(nq::log::DEBUG);
-        efemu::reset();
-        scenario(net);
-        std::fflush(nullptr);
-        _exit(::testing::Test::HasFailure() ? 1 : 0);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    if (WIFEXITED(status) && WEXITSTATUS(status) == kSkipCode)
-        GTEST_SKIP() << "no private network namespace here (needs unshare, mount and ip)";
-    ASSERT_TRUE(WIFEXITED(status)) << "scenario child died with signal " << WTERMSIG(status);
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "scenario failed in the child (see its output above)";
+    trv_test::run_forked_scenario(
+        [&] {
+            Net net;
+            if (!make_net(&net)) return false;
+            fake_adapter_root();
+            g_log = new trv_test::TestLogFile(nq::log::DEBUG);
+            efemu::reset();
+            scenario(net);
+            return true;
+        },
+        "no private network namespace here (needs unshare, mount and ip)");
 }
 
-bool aborts(const std::function<void()>& fn) {
-    std::fflush(nullptr);
-    pid_t pid = fork();
-    if (pid == 0) {
-        int devnull = open("/dev/null", O_WRONLY);
-        if (devnull >= 0) dup2(devnull, 2);
-        fn();
-        _exit(0);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFSIGNALED(status) && WTERMSIG(status) == SIGABRT;
-}
+using trv_test::aborts;
 
 udp_receiver_config_t bypass_config(std::vector<udp_mcast_stream_t> streams, uint64_t buffer_count = 8) {
     udp_receiver_config_t c;

@@ -34,6 +34,7 @@
 #include "api/efvi/EfViEmulated.h"
 #include "api/order/KApiUdpSender.h"
 #include "support/TestLogFile.h"
+#include "support/ForkedScenario.h"
 #include "support/LoopbackUdp.h"
 #include "support/WaitUntil.h"
 #include "log/Log.h"
@@ -42,7 +43,6 @@ using nq::api::KApiUdpSender;
 
 namespace {
 
-constexpr int kSkipCode = 77;
 
 using udp_test::make_addr;
 const sockaddr* sa(const sockaddr_in& a) { return reinterpret_cast<const sockaddr*>(&a); }
@@ -132,43 +132,17 @@ bool make_net_pair(NetPair* net) {
 // when the child reports a failure, and is skipped when the namespaces
 // cannot be made.
 void run_in_namespaces(const std::function<void(const NetPair&)>& scenario) {
-    std::fflush(nullptr);
-    pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        // Unbuffered, so that nothing is lost if a sanitizer ends the child.
-        std::setvbuf(stdout, nullptr, _IONBF, 0);
-        NetPair net;
-        if (!make_net_pair(&net)) {
-            std::fflush(nullptr);
-            _exit(kSkipCode);
-        }
-        scenario(net);
-        std::fflush(nullptr);
-        _exit(::testing::Test::HasFailure() ? 1 : 0);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    if (WIFEXITED(status) && WEXITSTATUS(status) == kSkipCode)
-        GTEST_SKIP() << "no private network namespace here (needs unshare, mount and ip)";
-    ASSERT_TRUE(WIFEXITED(status)) << "scenario child died with signal " << WTERMSIG(status);
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "scenario failed in the child (see its output above)";
+    trv_test::run_forked_scenario(
+        [&] {
+            NetPair net;
+            if (!make_net_pair(&net)) return false;
+            scenario(net);
+            return true;
+        },
+        "no private network namespace here (needs unshare, mount and ip)");
 }
 
-// True when fn, run in a forked process, ends by abort().
-bool aborts(const std::function<void()>& fn) {
-    std::fflush(nullptr);
-    pid_t pid = fork();
-    if (pid == 0) {
-        int devnull = open("/dev/null", O_WRONLY);
-        if (devnull >= 0) dup2(devnull, 2);
-        fn();
-        _exit(0);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFSIGNALED(status) && WTERMSIG(status) == SIGABRT;
-}
+using trv_test::aborts;
 
 // Sockets on the peer side: the UDP socket the order node would read, and a
 // capture of every frame that reaches veth1.
