@@ -8,7 +8,9 @@
 
 %{
 #include "trv_api.h"
+#include <cstdio>
 #include <cstring>
+#include <vector>
 #include <string>
 #include <unordered_set>
 %}

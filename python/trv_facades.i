@@ -24,3 +24,32 @@ void delete_TRVQuoteApi(nq::TRVQuoteApi *self) { (void)self; }
 TRV_INITIALIZE(TRVTradeApi, TRADE)
 TRV_INITIALIZE(TRVPrivilege, PRIVILEGE)
 TRV_INITIALIZE(TRVQuoteApi, QUOTE)
+
+// Fund-transfer submissions: the business-number buffer is the module's own
+// and its text comes back beside the library's result.
+%typemap(in) (nq::amount_t amount, char *biz_no) (long long amount_val, int amount_res, char biz_buf[64]) %{
+  amount_res = SWIG_AsVal_long_SS_long($input, &amount_val);
+  if (!SWIG_IsOK(amount_res)) {
+    SWIG_exception_fail(SWIG_ArgError(amount_res), "in method '" "$symname" "', argument " "$argnum" " of type '" "nq::amount_t" "'");
+  }
+  $1 = (nq::amount_t)amount_val;
+  std::memset(biz_buf, 0, sizeof(biz_buf));
+  $2 = biz_buf;
+%}
+%typemap(typecheck, precedence=SWIG_TYPECHECK_INT64) (nq::amount_t amount, char *biz_no) %{
+  {
+    long long v;
+    $1 = SWIG_IsOK(SWIG_AsVal_long_SS_long($input, &v)) ? 1 : 0;
+  }
+%}
+%typemap(argout) (nq::amount_t amount, char *biz_no) %{
+  {
+    PyObject *biz = PyUnicode_DecodeUTF8($2, (Py_ssize_t)std::strlen($2), "strict");
+    if (!biz) SWIG_fail;
+    PyObject *pair = PyTuple_Pack(2, $result, biz);
+    Py_DECREF(biz);
+    if (!pair) SWIG_fail;
+    Py_DECREF($result);
+    $result = pair;
+  }
+%}

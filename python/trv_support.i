@@ -120,6 +120,14 @@ static PyObject* take_list_result() {
     return r;
 }
 
+// Bytes of a fixed field up to its first NUL, never past its width.
+static std::string field_text(const void* field, size_t width) {
+    const char* p = static_cast<const char*>(field);
+    size_t n = 0;
+    while (n < width && p[n]) ++n;
+    return std::string(p, n);
+}
+
 // Raw report size of the current up-call of on_raw_report.
 static thread_local uint32_t raw_report_size = 0;
 
