@@ -12,9 +12,6 @@
 TRV_ARRAY_INDEX(__getitem__)
 TRV_ARRAY_INDEX(__setitem__)
 
-%include <carrays.i>
-%array_class(nq::QuoteMCType, QuoteMCTypeArray64);
-
 %typemap(ret) QuoteMCTypeArray64 * %{
   if (std::strcmp("$symname", "new_QuoteMCTypeArray64") == 0) {
     trv_py::keep($result, nullptr, (Py_ssize_t)arg1);
@@ -27,3 +24,6 @@ TRV_ARRAY_INDEX(__setitem__)
     trv_py::keep($result, swig_obj[0], trv_py::extent_of(swig_obj[0]));
   }
 %}
+
+%include <carrays.i>
+%array_class(nq::QuoteMCType, QuoteMCTypeArray64);

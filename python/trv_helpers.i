@@ -226,3 +226,12 @@ TRVTradeApi.__swig_destroy__ = _py_trv_api.delete_TRVTradeApi
 TRVPrivilege.__swig_destroy__ = _py_trv_api.delete_TRVPrivilege
 TRVQuoteApi.__swig_destroy__ = _py_trv_api.delete_TRVQuoteApi
 %}
+
+// A new subscription-plan entry pins to no core.
+%extend nq::quote_thread_t {
+  quote_thread_t() {
+    nq::quote_thread_t *t = new nq::quote_thread_t();
+    t->cpu_affinity = -1;
+    return t;
+  }
+}

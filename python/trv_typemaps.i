@@ -8,6 +8,7 @@
     SWIG_exception_fail(SWIG_TypeError, "in method '" "$symname" "', argument 1 of type '" "$1_type" "'");
   }
 %}
+%typemap(check) SWIGTYPE const *self = SWIGTYPE *self;
 // The constructors of the callback and list classes take None or the instance.
 %typemap(check) PyObject *self ""
 
