@@ -132,7 +132,7 @@ TRV_CALLBACK_DIRECTOR_ONLY(TRVPrivilegeSpi, on_position)
 // A base method handing its arguments to another object's up-call: the
 // up-call copies report_size bytes, which must lie within the text given.
 %typemap(check) char *raw_report %{
-  if ($1 && (size_t)arg9 > std::strlen($1) + 1) {
-    SWIG_exception_fail(SWIG_ValueError, "in method '" "$symname" "', argument 9: report_size exceeds the length of raw_report");
+  if ($1 && (size_t)arg10 > std::strlen($1) + 1) {
+    SWIG_exception_fail(SWIG_ValueError, "in method '" "$symname" "', argument 10: report_size exceeds the length of raw_report");
   }
 %}
