@@ -2,15 +2,16 @@
 
 // The destructors of the facades are not public: their delete functions
 // release the Python object's claim and leave the library's facade alone.
-%apply SWIGTYPE *DISOWN { nq::TRVTradeApi *self, nq::TRVPrivilege *self, nq::TRVQuoteApi *self };
+%apply SWIGTYPE *DISOWN { nq::TRVTradeApi *facade, nq::TRVPrivilege *facade, nq::TRVQuoteApi *facade };
 %inline %{
-void delete_TRVTradeApi(nq::TRVTradeApi *self) { (void)self; }
-void delete_TRVPrivilege(nq::TRVPrivilege *self) { (void)self; }
-void delete_TRVQuoteApi(nq::TRVQuoteApi *self) { (void)self; }
+void delete_TRVTradeApi(nq::TRVTradeApi *facade) { (void)facade; }
+void delete_TRVPrivilege(nq::TRVPrivilege *facade) { (void)facade; }
+void delete_TRVQuoteApi(nq::TRVQuoteApi *facade) { (void)facade; }
 %}
-%clear nq::TRVTradeApi *self, nq::TRVPrivilege *self, nq::TRVQuoteApi *self;
 
-// The callback object given to a successful initialize is held until stop.
+// The callback object given to a successful initialize is held until stop;
+// a market-data one for the life of the process, since the receiver threads
+// of its subscriptions keep calling it after stop.
 %define TRV_INITIALIZE(Cls, Kind)
 %exception nq::Cls::initialize %{
   $action
@@ -18,7 +19,7 @@ void delete_TRVQuoteApi(nq::TRVQuoteApi *self) { (void)self; }
 %}
 %exception nq::Cls::stop %{
   $action
-  trv_py::release_spi(trv_py::Kind);
+  trv_py::stopped(trv_py::Kind);
 %}
 %enddef
 TRV_INITIALIZE(TRVTradeApi, TRADE)

@@ -69,8 +69,9 @@ static void hold_spi(int kind, PyObject* spi) {
     Py_XDECREF(old);
 }
 
-static void release_spi(int kind) {
+static void stopped(int kind) {
     initialised[kind] = false;
+    if (kind == QUOTE) return;
     PyObject* old = held_spi[kind];
     held_spi[kind] = nullptr;
     Py_XDECREF(old);
@@ -85,8 +86,10 @@ static PyObject* at_exit(PyObject*, PyObject*) {
     if (stop[PRIVILEGE]) nq::TRVPrivilege::create()->stop();
     if (stop[TRADE]) nq::TRVTradeApi::create()->stop();
     Py_END_ALLOW_THREADS
+    // The callback objects stay referenced: a library thread may still hold
+    // one (quote receivers run until unsubscribe_quote) and must not reach
+    // a freed bridge.
     SWIG_Python_exiting = 1;
-    for (int k = 0; k < 3; ++k) release_spi(k);
     Py_RETURN_NONE;
 }
 

@@ -14,6 +14,7 @@
 
 // The facades all act on the one service provider: None stands for the one
 // facade object.
+namespace nq { class TRVTradeApi; class TRVPrivilege; class TRVQuoteApi; }
 %define TRV_FACADE_SELF(Cls)
 %typemap(check) nq::Cls *self %{
   if (!$1) {
@@ -22,6 +23,7 @@
     Py_END_ALLOW_THREADS
   }
 %}
+%typemap(check) nq::Cls const *self = nq::Cls *self;
 %enddef
 TRV_FACADE_SELF(TRVTradeApi)
 TRV_FACADE_SELF(TRVPrivilege)
