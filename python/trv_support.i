@@ -21,9 +21,12 @@ static void report_callback_error(const char* where) {
     Py_XDECREF(ctx);
 }
 
+// Only this module's wrapped objects carry the keep and extent fields
+// (another module sharing the type table has its own, shorter ones).
 static SwigPyObject* swig_this(PyObject* obj) {
     if (!obj || obj == Py_None) return nullptr;
-    return (SwigPyObject*)SWIG_Python_GetSwigThis(obj);
+    SwigPyObject* s = (SwigPyObject*)SWIG_Python_GetSwigThis(obj);
+    return (s && Py_TYPE(s) == SwigPyObject_type()) ? s : nullptr;
 }
 
 // True for the getter of a member variable: "<struct>_<name>_get".
