@@ -54,3 +54,42 @@ TRV_INITIALIZE(TRVQuoteApi, QUOTE)
     $result = pair;
   }
 %}
+
+// Records that the library reads: None is refused rather than handed over as
+// a null pointer (the callback classes' base methods take None as before).
+%{
+namespace trv_py {
+static bool facade_wrapper(const char* sym) {
+    return std::strncmp(sym, "TRVTradeApi_", 12) == 0 || std::strncmp(sym, "TRVPrivilege_", 13) == 0 ||
+           std::strncmp(sym, "TRVQuoteApi_", 12) == 0;
+}
+}  // namespace trv_py
+%}
+%define TRV_RECORD_REQUIRED(Decl)
+%typemap(check) Decl %{
+  if (!$1 && trv_py::facade_wrapper("$symname")) {
+    SWIG_exception_fail(SWIG_TypeError, "in method '" "$symname" "', argument " "$argnum" " of type '" "$1_type" "'");
+  }
+%}
+%enddef
+TRV_RECORD_REQUIRED(nq::trv_order_insert_info_t *order)
+TRV_RECORD_REQUIRED(nq::trv_cancel_order_info_t *cancel_order)
+TRV_RECORD_REQUIRED(nq::trv_order_query_param_t const *order_query_param)
+TRV_RECORD_REQUIRED(nq::trv_page_query_reference_t const *query_reference)
+TRV_RECORD_REQUIRED(nq::trv_fund_transfer_exec_request_t const *fund_transfer_exec_req)
+TRV_RECORD_REQUIRED(nq::trv_counter_fund_transfer_request_t const *fund_transfer_request)
+TRV_RECORD_REQUIRED(nq::trv_counter_fund_transfer_result_t const *fund_transfer_result)
+TRV_RECORD_REQUIRED(nq::trv_cluster_fund_transfer_request_t const *cluster_fund_transfer_request)
+TRV_RECORD_REQUIRED(nq::trv_cluster_fund_transfer_result_t const *cluster_fund_transfer_result)
+TRV_RECORD_REQUIRED(nq::trv_rebuild_tick_quote_req_t const *request)
+
+// The plain subscribe_quote reads thread_count records from quote_threads:
+// no more than the object given holds.
+%typemap(check) nq::quote_thread_t *quote_threads %{
+  if (!$1) {
+    SWIG_exception_fail(SWIG_TypeError, "in method '" "$symname" "', argument " "$argnum" " of type '" "$1_type" "'");
+  }
+  if ((Py_ssize_t)arg3 > trv_py::extent_of(swig_obj[$argnum - 1])) {
+    SWIG_exception_fail(SWIG_ValueError, "in method '" "$symname" "': thread_count exceeds the records given in quote_threads");
+  }
+%}

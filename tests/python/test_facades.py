@@ -124,3 +124,39 @@ def test_quote_helpers(run_script):
         "True", "True",
         "self->subscribe_quote", "False",
     ]
+
+
+def test_records_the_library_reads_are_required(run_script):
+    out = check(run_script, """
+        import py_trv_api as p, _py_trv_api as m
+        api, quote, priv = p.TRVTradeApi.create(), p.TRVQuoteApi.create(), p.TRVPrivilege.create()
+        calls = [
+            lambda: api.insert_order(1, None),
+            lambda: api.cancel_order(1, None, 5),
+            lambda: api.query_orders(1, 2, None),
+            lambda: api.query_orders_by_page(1, 2, 10, None),
+            lambda: priv.submit_counter_fund_transfer_result(1, 2, None),
+            lambda: quote.request_rebuild_tick_quote(1, 2, None),
+            lambda: quote.subscribe_quote(1, 1, None),
+            lambda: quote.subscribe_quote(1, 2, p.quote_thread_t()),
+        ]
+        for call in calls:
+            try:
+                call()
+                print("accepted")
+            except (TypeError, ValueError) as e:
+                print(type(e).__name__, e)
+        # the callback base methods still take None for their records
+        print(m.TRVTradeSpi_on_query_orders_by_page(p.TRVTradeSpi(), 1, 2, None, 0, 0, None, True, None))
+    """)
+    assert out.splitlines() == [
+        "TypeError in method 'TRVTradeApi_insert_order', argument 3 of type 'nq::trv_order_insert_info_t *'",
+        "TypeError in method 'TRVTradeApi_cancel_order', argument 3 of type 'nq::trv_cancel_order_info_t *'",
+        "TypeError in method 'TRVTradeApi_query_orders', argument 4 of type 'nq::trv_order_query_param_t const *'",
+        "TypeError in method 'TRVTradeApi_query_orders_by_page', argument 5 of type 'nq::trv_page_query_reference_t const *'",
+        "TypeError in method 'TRVPrivilege_submit_counter_fund_transfer_result', argument 4 of type 'nq::trv_counter_fund_transfer_result_t const *'",
+        "TypeError in method 'TRVQuoteApi_request_rebuild_tick_quote', argument 4 of type 'nq::trv_rebuild_tick_quote_req_t const *'",
+        "TypeError in method 'TRVQuoteApi_subscribe_quote', argument 4 of type 'nq::quote_thread_t *'",
+        "ValueError in method 'TRVQuoteApi_subscribe_quote': thread_count exceeds the records given in quote_threads",
+        "None",
+    ]
