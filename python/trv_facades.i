@@ -45,7 +45,9 @@ TRV_INITIALIZE(TRVQuoteApi, QUOTE)
 %}
 %typemap(argout) (nq::amount_t amount, char *biz_no) %{
   {
-    PyObject *biz = PyUnicode_DecodeUTF8($2, (Py_ssize_t)std::strlen($2), "strict");
+    // The transfer was submitted whatever bytes the number holds: they are
+    // kept (as lone surrogates) rather than turned into an exception.
+    PyObject *biz = PyUnicode_DecodeUTF8($2, (Py_ssize_t)std::strlen($2), "surrogateescape");
     if (!biz) SWIG_fail;
     PyObject *pair = PyTuple_Pack(2, $result, biz);
     Py_DECREF(biz);

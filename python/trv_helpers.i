@@ -138,6 +138,11 @@ static void say(const char* text) {
 %nothread TRVQuoteApi_initialize_friendly;
 %nothread TRVQuoteApi_get_trading_day_safe;
 %nothread TRVQuoteApi_subscribe_quote_plan;
+// An error met while reading the plan is raised, not left beside a result.
+%exception TRVQuoteApi_subscribe_quote_plan %{
+  $action
+  if (PyErr_Occurred()) SWIG_fail;
+%}
 %inline %{
 bool TRVQuoteApi_initialize_friendly(nq::TRVQuoteApi *api, nq::TRVQuoteConfig *config, nq::TRVQuoteSpi *spi) {
     if (!api) return false;
@@ -192,14 +197,14 @@ bool TRVQuoteApi_subscribe_quote_plan(nq::TRVQuoteApi *api, uint64_t session_id,
         if (ntypes > 64) { Py_DECREF(types); Py_DECREF(entry); refused = "10"; break; }
         nq::quote_thread_t &t = threads[(size_t)i];
         long c = PyLong_Check(cpu) ? PyLong_AsLong(cpu) : 0;
-        if (PyErr_Occurred()) { PyErr_Clear(); c = 0; }
+        if (PyErr_Occurred()) { Py_DECREF(types); Py_DECREF(entry); Py_DECREF(entries); return false; }
         t.cpu_affinity = (int32_t)c;
         t.busy_poll = false;
         t.mc_count = (uint16_t)ntypes;
         for (Py_ssize_t j = 0; j < ntypes; ++j) {
             PyObject *v = PySequence_Fast_GET_ITEM(types, j);
             long mc = PyLong_Check(v) ? PyLong_AsLong(v) : 0;
-            if (PyErr_Occurred()) { PyErr_Clear(); mc = 0; }
+            if (PyErr_Occurred()) { Py_DECREF(types); Py_DECREF(entry); Py_DECREF(entries); return false; }
             t.mc_types[j] = (nq::QuoteMCType)(uint16_t)mc;
         }
         Py_DECREF(types);

@@ -108,6 +108,11 @@ def test_quote_helpers(run_script):
             api.subscribe_quote_plan(1, [], 2 ** 31)
         except OverflowError as e:
             print(e, flush=True)
+        for plan in ([[2 ** 70, [1]]], [[0, [1, 2 ** 70]]]):
+            try:
+                api.subscribe_quote_plan(1, plan, 0)
+            except OverflowError:
+                print("overflow", flush=True)
         cfg = p.TRVQuoteConfig()
         cfg.set_trading_day(20261210)
         assert cfg.set_local_addr("127.0.0.1", "127.0.0.1") and cfg.add_agw_addr("127.0.0.1", 6001)
@@ -121,6 +126,7 @@ def test_quote_helpers(run_script):
         "0", "False",
         "5", "False", "4", "False", "8", "False", "9", "False", "10", "False", "7", "False",
         "in method 'TRVQuoteApi_subscribe_quote_plan', argument 4 of type 'int'",
+        "overflow", "overflow",
         "True", "True",
         "self->subscribe_quote", "False",
     ]
