@@ -9,9 +9,8 @@ void delete_TRVPrivilege(nq::TRVPrivilege *facade) { (void)facade; }
 void delete_TRVQuoteApi(nq::TRVQuoteApi *facade) { (void)facade; }
 %}
 
-// The callback object given to a successful initialize is held until stop;
-// a market-data one for the life of the process, since the receiver threads
-// of its subscriptions keep calling it after stop.
+// The callback object given to a successful initialize is held by the module
+// (see trv_support.i), so a program need not keep it referenced itself.
 %define TRV_INITIALIZE(Cls, Kind)
 %exception nq::Cls::initialize %{
   $action

@@ -58,27 +58,22 @@ static Py_ssize_t extent_of(PyObject* obj) {
 }
 
 // The facades that this module initialised, with the callback object given
-// to each; the object is held until the facade is stopped.
+// to each. The object stays referenced after stop as well: stop does not wait
+// for a callback that a library thread has already begun (and quote receivers
+// run on until unsubscribe_quote), so the bridge must outlive it. A stopped
+// facade cannot be initialised again, so at most one object per facade is kept.
 enum { TRADE = 0, PRIVILEGE = 1, QUOTE = 2 };
 static PyObject* held_spi[3] = {nullptr, nullptr, nullptr};
 static bool initialised[3] = {false, false, false};
 
 static void hold_spi(int kind, PyObject* spi) {
     initialised[kind] = true;
-    if (spi == Py_None) spi = nullptr;
-    Py_XINCREF(spi);
-    PyObject* old = held_spi[kind];
+    if (spi == Py_None || held_spi[kind]) return;
+    Py_INCREF(spi);
     held_spi[kind] = spi;
-    Py_XDECREF(old);
 }
 
-static void stopped(int kind) {
-    initialised[kind] = false;
-    if (kind == QUOTE) return;
-    PyObject* old = held_spi[kind];
-    held_spi[kind] = nullptr;
-    Py_XDECREF(old);
-}
+static void stopped(int kind) { initialised[kind] = false; }
 
 // Interpreter exit: stop every facade still initialised (so no callback is
 // pending), then keep library threads out of the finalising interpreter.

@@ -51,7 +51,8 @@ def test_facade_objects_and_arguments(run_script):
     """)
 
 
-def test_callback_object_is_held_from_initialize_until_stop(run_script):
+def test_callback_object_is_held_by_the_module(run_script):
+    # Kept past stop too: stop does not wait for a callback already under way.
     out = check(run_script, """
         import gc, weakref, py_trv_api as p
         cfg = p.TRVTradeConfig()
@@ -61,15 +62,18 @@ def test_callback_object_is_held_from_initialize_until_stop(run_script):
         api = p.TRVTradeApi.create()
         spi = Spi()
         alive = weakref.ref(spi)
+        refused = Spi()
+        refused_alive = weakref.ref(refused)
         assert api.initialize(cfg, spi)
-        del spi
+        assert not api.initialize(cfg, refused)  # a second initialisation is refused: not held
+        del spi, refused
         gc.collect()
-        print("held", alive() is not None)
+        print("held", alive() is not None, refused_alive() is None)
         api.stop()
         gc.collect()
-        print("released", alive() is None)
+        print("after stop", alive() is not None)
     """)
-    assert out.splitlines() == ["held True", "released True"]
+    assert out.splitlines() == ["held True True", "after stop True"]
 
 
 def test_interpreter_exit_stops_facades_and_keeps_late_callbacks_out(run_script):
