@@ -166,6 +166,10 @@ def test_argument_count_and_overload_errors():
         "  Possible C/C++ prototypes are:\n"
         "    nq::TRVTradeApi::insert_order(uint64_t,nq::trv_order_insert_info_t *,uint64_t)\n"
         "    nq::TRVTradeApi::insert_order(uint64_t,nq::trv_order_insert_info_t *)\n")
+    with pytest.raises(TypeError) as info:
+        m.TRVTradeApi_insert_order(None, 1, p.trv_order_insert_info_t(), 1.5)
+    assert str(info.value).startswith(
+        "Wrong number or type of arguments for overloaded function 'TRVTradeApi_insert_order'.\n")
     with pytest.raises(TypeError, match="^TRVTradeApi_subscribe_trade_message expected 6 arguments, got 5$"):
         m.TRVTradeApi_subscribe_trade_message(None, 1, 2, 3, 4)
     with pytest.raises(TypeError) as info:
