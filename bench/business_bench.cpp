@@ -14,10 +14,10 @@
 #include <unordered_set>
 #include <vector>
 
-#include "api/KApiBusiness.h"
-#include "api/SecurityCode.h"
-#include "api/SecurityFilter.h"
-#include "api/SecurityMap.h"
+#include "api/business/KApiBusiness.h"
+#include "api/security/SecurityCode.h"
+#include "api/security/SecurityFilter.h"
+#include "api/security/SecurityMap.h"
 
 using nq::api::KApiBusiness;
 

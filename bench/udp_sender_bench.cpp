@@ -15,7 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "api/KApiUdpSender.h"
+#include "api/order/KApiUdpSender.h"
 
 // ---- heap allocation count of the calling thread ----------------------------
 

@@ -1,73 +1,83 @@
-# Helpers shared by the component fragments under cmake/parts/.
+# Build helpers for the components. Each component folder declares its
+# library, tests, fuzz targets and benchmarks with the functions below.
+#
+# A component is an object library (compiled once) plus a static library
+# made of the same objects that links the components it depends on, so a
+# test links just the component it tests and gets the rest transitively.
+# libtrv_api is assembled from the object libraries alone.
 set_property(GLOBAL PROPERTY TRV_COMPONENTS "")
+set_property(GLOBAL PROPERTY TRV_FUZZERS "")
+find_package(Threads REQUIRED)
+include(GoogleTest)
 
-# trv_component(NAME SOURCES... [DEPS dep...])
-# A position-independent static library that becomes part of libtrv_api.
-function(trv_component name)
-  cmake_parse_arguments(C "" "" "SOURCES;DEPS" ${ARGN})
-  add_library(${name} STATIC ${C_SOURCES})
-  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/include ${CMAKE_SOURCE_DIR}/src)
-  target_compile_definitions(${name} PRIVATE TRV_BUILDING_LIBRARY)
-  target_link_libraries(${name} PUBLIC ${C_DEPS} Threads::Threads)
-  set_property(GLOBAL APPEND PROPERTY TRV_COMPONENTS ${name})
+# trv_cc_library(NAME x SRCS ... [DEPS trv_y ...]): targets trv_x_obj, trv_x.
+function(trv_cc_library)
+  cmake_parse_arguments(L "" "NAME" "SRCS;DEPS" ${ARGN})
+  set(obj trv_${L_NAME}_obj)
+  add_library(${obj} OBJECT ${L_SRCS})
+  target_include_directories(${obj} PUBLIC ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR}/src)
+  target_compile_definitions(${obj} PRIVATE TRV_BUILDING_LIBRARY)
+  # Dependencies give their include paths and flags; their objects are
+  # linked through the static libraries.
+  target_link_libraries(${obj} PUBLIC ${L_DEPS} Threads::Threads)
+  if(TRV_FUZZ)
+    # The code under test carries the coverage counters, not only the harness.
+    target_compile_options(${obj} PRIVATE -fsanitize=fuzzer-no-link)
+  endif()
+  add_library(trv_${L_NAME} STATIC $<TARGET_OBJECTS:${obj}>)
+  target_include_directories(trv_${L_NAME} PUBLIC ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(trv_${L_NAME} PUBLIC ${L_DEPS} Threads::Threads)
+  set_property(GLOBAL APPEND PROPERTY TRV_COMPONENTS ${obj})
 endfunction()
 
-# trv_test(NAME SOURCES... LIBS... [LABELS l...])
-# One GoogleTest executable; each TEST runs in its own process under CTest,
-# so scenarios that create process-wide singletons never share a process.
-function(trv_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+# trv_cc_test(NAME t SRCS ... DEPS ... [LABELS l ...]): one GoogleTest
+# executable; each TEST runs in its own process under CTest, so scenarios
+# that create process-wide singletons never share a process.
+function(trv_cc_test)
+  cmake_parse_arguments(T "" "NAME" "SRCS;DEPS;LABELS" ${ARGN})
   if(TRV_FUZZ)
     return()
   endif()
-  add_executable(${name} ${T_SOURCES})
-  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/include ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
-  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300 LABELS "${T_LABELS}")
+  add_executable(${T_NAME} ${T_SRCS})
+  target_include_directories(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR}/src
+    ${PROJECT_SOURCE_DIR}/tests)
+  target_link_libraries(${T_NAME} PRIVATE ${T_DEPS} GTest::gtest GTest::gtest_main Threads::Threads)
+  gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300 LABELS "${T_LABELS}")
 endfunction()
 
-# trv_fuzz(NAME SOURCES... LIBS... CORPUS dir)
-function(trv_fuzz name)
-  cmake_parse_arguments(F "" "CORPUS" "SOURCES;LIBS" ${ARGN})
+# trv_cc_fuzz(NAME f SRCS ... DEPS ... CORPUS dir): built only in the fuzz tree.
+function(trv_cc_fuzz)
+  cmake_parse_arguments(F "" "NAME;CORPUS" "SRCS;DEPS" ${ARGN})
   if(NOT TRV_FUZZ)
     return()
   endif()
-  add_executable(${name} ${F_SOURCES})
-  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/include ${CMAKE_SOURCE_DIR}/src)
-  target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
-  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
-  target_link_libraries(${name} PRIVATE ${F_LIBS})
-  set_property(GLOBAL APPEND PROPERTY TRV_FUZZERS "${name}|${F_CORPUS}")
+  add_executable(${F_NAME} ${F_SRCS})
+  target_include_directories(${F_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR}/src
+    ${PROJECT_SOURCE_DIR}/tests)
+  target_compile_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${F_NAME} PRIVATE -fsanitize=fuzzer)
+  target_link_libraries(${F_NAME} PRIVATE ${F_DEPS})
+  # scripts/run_fuzzers.sh finds every target at the top of the tree.
+  set_target_properties(${F_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+  set_property(GLOBAL APPEND PROPERTY TRV_FUZZERS "${F_NAME}|${F_CORPUS}")
 endfunction()
 
-# trv_bench(NAME SOURCES... LIBS...)
-function(trv_bench name)
-  cmake_parse_arguments(B "" "" "SOURCES;LIBS" ${ARGN})
+# trv_cc_bench(NAME b SRCS ... DEPS ...)
+function(trv_cc_bench)
+  cmake_parse_arguments(B "" "NAME" "SRCS;DEPS" ${ARGN})
   if(TRV_FUZZ OR NOT TRV_BENCH)
     return()
   endif()
-  add_executable(${name} ${B_SOURCES})
-  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/include ${CMAKE_SOURCE_DIR}/src)
-  target_link_libraries(${name} PRIVATE ${B_LIBS} benchmark::benchmark Threads::Threads)
+  add_executable(${B_NAME} ${B_SRCS})
+  target_include_directories(${B_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR}/src
+    ${PROJECT_SOURCE_DIR}/tests)
+  target_link_libraries(${B_NAME} PRIVATE ${B_DEPS} benchmark::benchmark Threads::Threads)
+  set_target_properties(${B_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
 endfunction()
 
-function(trv_finish_shared_library)
-  get_property(components GLOBAL PROPERTY TRV_COMPONENTS)
+# Writes the fuzzer list for scripts/run_fuzzers.sh: "binary|corpus" per line.
+function(trv_write_fuzzer_list)
   get_property(fuzzers GLOBAL PROPERTY TRV_FUZZERS)
-  # Fuzzer list for scripts/run_fuzzers.sh: "binary|corpus" per line.
   string(REPLACE ";" "\n" fuzz_lines "${fuzzers}")
   file(WRITE ${CMAKE_BINARY_DIR}/fuzzers.txt "${fuzz_lines}\n")
-  add_library(trv_api SHARED ${CMAKE_SOURCE_DIR}/src/api/library_anchor.cpp)
-  target_include_directories(trv_api PUBLIC ${CMAKE_SOURCE_DIR}/include)
-  target_link_libraries(trv_api PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${components}>" Threads::Threads)
-  target_link_options(trv_api PRIVATE -Wl,--as-needed)
-  if(NOT TRV_SANITIZE)
-    # clang leaves the sanitizer runtimes to the executable, so only plain
-    # builds can insist that the library resolves every symbol itself.
-    target_link_options(trv_api PRIVATE -Wl,--no-undefined)
-  endif()
-  set_target_properties(trv_api PROPERTIES OUTPUT_NAME trv_api)
 endfunction()
-
-find_package(Threads REQUIRED)
-include(GoogleTest OPTIONAL RESULT_VARIABLE _gtest_mod)

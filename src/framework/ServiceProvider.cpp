@@ -4,7 +4,7 @@
 
 #include <new>
 
-#include "api/LastApiError.h"
+#include "framework/LastApiError.h"
 #include "framework/AllocMem.h"
 #include "framework/ApiLocalTime.h"
 #include "framework/ApiServiceThread.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "api/LastApiError.h"
+#include "framework/LastApiError.h"
 #include "framework/ApiDelaySender.h"
 #include "framework/ApiTimerManager.h"
 #include "framework/MessageHandler.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "api/KApiTerminalInfo.h"
+#include "api/terminal/KApiTerminalInfo.h"
 #include "hostinfo/CpuList.h"
 #include "hostinfo/HostCommand.h"
 #include "hostinfo/HostText.h"

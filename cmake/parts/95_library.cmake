@@ -1,5 +1,0 @@
-trv_test(library_test SOURCES ${CMAKE_SOURCE_DIR}/tests/library_test.cpp)
-if(TARGET library_test)
-  target_compile_definitions(library_test PRIVATE TRV_LIBRARY_PATH="$<TARGET_FILE:trv_api>")
-  add_dependencies(library_test trv_api)
-endif()

@@ -1,0 +1,36 @@
+#include "api/business/KApiOrder.h"
+
+#include <cstdlib>
+#include <new>
+
+#include "framework/AllocMem.h"
+
+namespace nq { namespace api {
+
+KApiOrder* KApiOrder::create(uint32_t service_code, uint64_t send_time, uint32_t length, const void* payload) {
+    // A shorter body has no xid to be found by, a longer one would be stored
+    // cut and resent corrupted.
+    if (!payload || length < kMinBodySize || length > kMaxBodySize) return nullptr;
+    KApiOrder* o = make_object<KApiOrder>();
+    if (!o) return nullptr;
+    o->got_report.store(0, std::memory_order_relaxed);
+    o->resend_count = 1;
+    o->next = nullptr;
+    o->message_.header_ = reinterpret_cast<MessageHeader*>(o->storage_);
+    o->message_.body_ = o->storage_ + kFrameHeaderSize;
+    o->message_.frame_ = o->storage_;
+    const uint32_t total = length + kFrameHeaderSize;
+    // A code or length that does not fit its bits leaves the whole word zero.
+    if (service_code <= 16382 && total <= 0xfffe) set_frame_code_length(o->storage_, service_code, total);
+    set_header_word(o->storage_, 32, send_time);
+    std::memcpy(o->message_.body_, payload, length);
+    return o;
+}
+
+void KApiOrder::destroy(KApiOrder* order) {
+    if (!order) return;
+    order->~KApiOrder();
+    std::free(order);
+}
+
+}}  // namespace nq::api

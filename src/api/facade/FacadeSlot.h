@@ -1,0 +1,77 @@
+// What each public facade keeps in its own source file: its one-time
+// creation, and the forwarding of its operations to the service provider,
+// refused with 304 while the provider is not ready.
+#pragma once
+#include <atomic>
+#include <utility>
+
+#include "api/provider/KApi.h"
+#include "framework/LastApiError.h"
+
+namespace nq { namespace api {
+
+template <class T>
+class FacadeSlot {
+public:
+    enum : int { kNone = 0, kCreating = 1, kCreated = 2 };
+
+    // Constant-initialised, so that creation works from any static
+    // initialiser of the user program.
+    constexpr explicit FacadeSlot(const char* not_initialized)
+        : flag_(kNone), instance_(nullptr), not_initialized_(not_initialized) {}
+
+    // The facade, made on the first call. The caller that moves the flag from
+    // kNone to kCreating runs `make` (allocation, plus any start-up of its
+    // own) and publishes the result; every other caller waits until the flag
+    // reads kCreated. A failed `make` puts the flag back, so that a waiter
+    // takes over instead of waiting for ever.
+    template <class Make>
+    T* create(Make make) {
+        for (;;) {
+            if (flag_.load(std::memory_order_acquire) == kCreated) return instance_.load(std::memory_order_acquire);
+            int expected = kNone;
+            if (flag_.compare_exchange_strong(expected, kCreating, std::memory_order_acq_rel)) {
+                T* object = make();
+                if (object == nullptr) {
+                    flag_.store(kNone, std::memory_order_release);
+                    return nullptr;
+                }
+                instance_.store(object, std::memory_order_release);
+                std::atomic_thread_fence(std::memory_order_seq_cst);
+                flag_.store(kCreated, std::memory_order_release);
+                return object;
+            }
+            std::atomic_thread_fence(std::memory_order_seq_cst);
+            __builtin_ia32_pause();
+        }
+    }
+
+    // `object` as the facade allocated it (only the facade may call its own
+    // constructor); a null one sets last error 301 with `failure`.
+    static T* checked(T* object, const char* failure) {
+        if (object == nullptr) set_last_error(301, 0, failure);
+        return object;
+    }
+
+    // The ready provider, or null with last error 304 when there is none yet.
+    KApi* provider() const {
+        KApi* api = KApi::ready_instance();
+        if (api == nullptr) set_last_error(304, 0, not_initialized_);
+        return api;
+    }
+
+    // (provider->*op)(args...), or the zero of its result (false, 0, null)
+    // when the provider is not ready.
+    template <class R, class... Params, class... Args>
+    R call(R (KApi::*op)(Params...), Args&&... args) const {
+        KApi* api = provider();
+        return api != nullptr ? (api->*op)(std::forward<Args>(args)...) : R();
+    }
+
+private:
+    std::atomic<int> flag_;
+    std::atomic<T*> instance_;
+    const char* not_initialized_;  // static lifetime
+};
+
+}}  // namespace nq::api

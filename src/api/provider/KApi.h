@@ -1,0 +1,163 @@
+// The one service provider of the process, behind all three facades. It is
+// created once, from the environment, and lives until the process ends: it
+// owns the business state, the framework and the three API contexts.
+#pragma once
+#include <pthread.h>
+
+#include <atomic>
+#include <cstdint>
+
+#include "api/provider/TRVApiConfig.h"
+#include "framework/ServiceProvider.h"
+#include "trv_api.h"
+
+namespace nq { namespace api {
+
+class KApi;
+class KApiBusiness;
+class KApiFramework;
+class KApiCrontab;
+class KApiPrivilegeContext;
+class KApiTradeContext;
+class KApiQuoteContext;
+
+template <unsigned long N>
+class TApiServiceProvider : public ServiceProvider {
+public:
+    // Set as soon as the provider object exists (before its initialisation)
+    // and cleared again when that initialisation fails.
+    static std::atomic<KApi*> instance_;
+};
+template <>
+std::atomic<KApi*> TApiServiceProvider<2ul>::instance_;
+
+class KApi : public TApiServiceProvider<2ul> {
+public:
+    static constexpr const char* kApiVersion = "v1.6.0.23";
+    static constexpr unsigned long kRequestTimerQueue = 1;
+    static constexpr unsigned long kLogRegionMb = 128;
+
+    KApi();
+    ~KApi() override;
+
+    // The provider, created on the first call (the caller's thread then runs
+    // at SCHED_FIFO 21); null when it could not be built. A failed creation
+    // is final: every later call returns null with the first failure as the
+    // calling thread's last error.
+    static KApi* create_singleton_or_get();
+    // The provider once it is ready, else null; never builds it.
+    static KApi* ready_instance();
+
+    bool initialize() override;
+    bool init_log() override;
+
+    bool initialize_trade(nq::TRVTradeConfig* config, nq::TRVTradeSpi* spi);
+    bool initialize_quote(nq::TRVQuoteConfig* config, nq::TRVQuoteSpi* spi);
+    bool initialize_privilege(nq::TRVPrivilegeConfig* config, nq::TRVPrivilegeSpi* spi);
+
+    void stop_trade();
+    void stop_quote();
+    void stop_privilege();
+    // Clears, in every open session, the callback slots that hold own_spi
+    // (the stopped API's callback object), and closes the sessions of that
+    // API type without waiting.
+    void stop_sessions_by_type(nq::ApiType type, const void* own_spi);
+    void check_and_stop_service();
+
+    static nq::trv_error_info_t get_last_error();
+    static const char* get_api_version() { return kApiVersion; }
+    uint32_t get_trading_day() const;
+    static uint64_t xid_to_token_id(uint64_t xid) { return xid >> 28; }
+    static bool dump_api_performance_info();
+
+    // Operations whose behaviour is added by the login, order, query, quote
+    // and fund-transfer layers.
+    bool login(uint64_t request_id, uint16_t client_id, const char* account_name, const char* password,
+               const char* pub_key, nq::ApiType type, const nq::trv_user_terminal_info_t* info);
+    bool logout(uint64_t session_id);
+    bool auth(uint64_t session_id, uint64_t request_id, const char* account_name, const char* password,
+              const char* pub_key, const nq::trv_user_terminal_info_t* info, bool on_behalf);
+    bool deauth(uint64_t session_id, uint64_t request_id, uint64_t trade_token);
+    uint64_t get_account_index(uint64_t session_id, uint64_t trade_token);
+    const nq::trv_init_asset_info_t* get_init_asset_info(uint64_t session_id, uint64_t trade_token);
+    const nq::TRVInitPositionList* get_init_position_list(uint64_t session_id, uint64_t trade_token);
+    void get_xid_sender(uint64_t xid, uint64_t& session_id, uint64_t& trade_token);
+    void get_biz_sender(char* biz_no, uint64_t& session_id, uint64_t& trade_token);
+    bool subscribe_trade_message(uint64_t session_id, uint64_t request_id, nq::trade_message_type_t type,
+                                 nq::TradeResumeType resume_type, uint64_t start_sequence);
+    bool rebuild_trade_message(uint64_t session_id, uint64_t request_id, nq::trade_message_type_t type,
+                               uint64_t start_sequence, uint64_t end_sequence, uint64_t account_index);
+    bool query_assets(uint64_t session_id, uint64_t request_id, uint64_t account_index);
+    bool query_positions(uint64_t session_id, uint64_t request_id, const char* security_code,
+                         nq::ExchangeIndex exchange_index, uint64_t account_index);
+    bool query_orders(uint64_t session_id, uint64_t request_id, const nq::trv_order_query_param_t* param,
+                      uint64_t account_index);
+    bool query_orders_by_page(uint64_t session_id, uint64_t request_id, uint32_t request_count,
+                              const nq::trv_page_query_reference_t* reference, uint64_t account_index);
+    bool query_trades(uint64_t session_id, uint64_t request_id, uint64_t xid, uint64_t account_index);
+    bool query_init_assets(uint64_t session_id, uint64_t request_id, uint64_t account_index);
+    bool query_init_positions(uint64_t session_id, uint64_t request_id, const char* security_code,
+                              nq::ExchangeIndex exchange_index, uint64_t account_index);
+    bool query_trade_account_info(uint64_t session_id, uint64_t request_id, uint64_t account_index);
+    bool query_brief_assets(uint64_t session_id, uint64_t request_id, uint64_t account_index);
+    bool query_brief_positions(uint64_t session_id, uint64_t request_id, const char* security_code,
+                               nq::ExchangeIndex exchange_index, uint64_t account_index);
+    void init_local_send();
+    uint64_t insert_order(uint64_t session_id, nq::trv_order_insert_info_t* order, uint64_t trade_token);
+    uint64_t cancel_order(uint64_t session_id, nq::trv_cancel_order_info_t* cancel_order, uint64_t trade_token);
+    bool resend_order_request(uint64_t session_id, uint64_t xid);
+    bool user_submit_counter_fund_transfer_request(uint64_t session_id, uint64_t request_id,
+                                                   const nq::trv_counter_fund_transfer_request_t* request,
+                                                   char* biz_no, uint64_t trade_token);
+    bool user_submit_cluster_fund_transfer_request(uint64_t session_id, uint64_t request_id,
+                                                   const nq::trv_cluster_fund_transfer_request_t* request,
+                                                   char* biz_no, uint64_t trade_token);
+    bool dump_final_file(uint64_t session_id, uint64_t request_id);
+    bool unbind_user_tgw(uint64_t session_id, uint64_t request_id, uint64_t account_index);
+    bool pri_insert_fund_transfer_exec(uint64_t session_id, uint64_t request_id,
+                                       const nq::trv_fund_transfer_exec_request_t* request);
+    bool pri_submit_counter_fund_transfer_request(uint64_t session_id, uint64_t request_id,
+                                                  const nq::trv_counter_fund_transfer_request_t* request);
+    bool pri_submit_counter_fund_transfer_result(uint64_t session_id, uint64_t request_id,
+                                                 const nq::trv_counter_fund_transfer_result_t* result);
+    bool pri_submit_cluster_fund_transfer_request(uint64_t session_id, uint64_t request_id,
+                                                  const nq::trv_cluster_fund_transfer_request_t* request);
+    bool pri_submit_cluster_fund_transfer_result(uint64_t session_id, uint64_t request_id,
+                                                 const nq::trv_cluster_fund_transfer_result_t* result);
+    bool subscribe_quote(uint64_t session_id, uint16_t thread_count, nq::quote_thread_t* quote_threads,
+                         nq::QuoteRxMode rx_mode);
+    bool unsubscribe_quote(uint64_t session_id);
+    bool query_static_quote_info(uint64_t session_id, uint64_t request_id);
+    bool query_level1_quote(uint64_t session_id, uint64_t request_id, nq::ExchangeIndex exchange_index,
+                            const char* security_code);
+    bool query_all_level1_quote(uint64_t session_id, uint64_t request_id);
+    bool request_rebuild_tick_quote(uint64_t session_id, uint64_t request_id,
+                                    const nq::trv_rebuild_tick_quote_req_t* request);
+
+    ApiConfig<2ul>* config_;
+    KApiBusiness* business_;
+    KApiFramework* framework_;
+    pthread_mutex_t api_mutex_;
+    std::atomic<KApiPrivilegeContext*> privilege_context_;
+    std::atomic<KApiTradeContext*> trade_context_;
+    std::atomic<KApiQuoteContext*> quote_context_;
+    std::atomic<unsigned char> trade_stopped_;
+    std::atomic<unsigned char> quote_stopped_;
+    std::atomic<unsigned char> privilege_stopped_;
+    // Set once every service thread has been told to stop: nothing can be
+    // initialised on a dead service.
+    std::atomic<unsigned char> service_stopped_;
+    KApiCrontab* crontab_;
+
+    static std::atomic<int> singleton_init_flag_;  // 0 none, 1 being built, 2 ready, 3 failed
+    static std::atomic<KApi*> singleton_ptr_;
+
+private:
+    // The calling thread's last error after a failed creation: the first
+    // failure, as it was reported to the thread that saw it.
+    static void report_creation_failure();
+
+    static nq::trv_error_info_t creation_error_;
+};
+
+}}  // namespace nq::api

@@ -1,0 +1,17 @@
+#include "api/provider/KApiCrontab.h"
+
+#include <time.h>
+
+namespace nq { namespace api {
+
+KApiCrontab::KApiCrontab(const char* name, KApi* api) : ApiServiceThread(name), api_(api) {}
+
+void KApiCrontab::work_proc() {
+    while (continue_work()) {
+        // Each pass is where the login layer's token refresh belongs.
+        timespec ts{kPeriodMs / 1000, (kPeriodMs % 1000) * 1000000L};
+        nanosleep(&ts, nullptr);
+    }
+}
+
+}}  // namespace nq::api

@@ -1,0 +1,57 @@
+#include "api/provider/KApiMessageIO.h"
+
+#include "api/provider/KApi.h"
+#include "api/business/KApiBusiness.h"
+#include "api/provider/KApiFramework.h"
+#include "api/provider/KApiSession.h"
+#include "framework/AllocMem.h"
+#include "log/Log.h"
+
+namespace nq { namespace api {
+
+TcpSession* TApiMessageIO<2ul>::create_session_object() {
+    auto* session = make_object<ApiSession<2ul>>(static_cast<TcpMessageIO*>(this));
+    if (session != nullptr && !session->initialize()) {
+        free_object(session);
+        return nullptr;
+    }
+    return session;
+}
+
+KApiMessageIO::KApiMessageIO(KApiFramework* framework) : TApiMessageIO<2ul>(framework), open_session_count_(0) {
+    for (auto& id : open_session_ids_) id.store(0, std::memory_order_relaxed);
+}
+
+void KApiMessageIO::on_open_session(unsigned long session_id) {
+    open_session_ids_[session_id & 0xffff].store(session_id, std::memory_order_release);
+    open_session_count_.fetch_add(1, std::memory_order_relaxed);
+}
+
+void KApiMessageIO::on_close_session(TcpSession* tcp_session) {
+    const uint64_t id = tcp_session->session_id();
+    auto& entry = open_session_ids_[id & 0xffff];
+    if (entry.load(std::memory_order_relaxed) == id) {
+        entry.store(0, std::memory_order_release);
+        open_session_count_.fetch_sub(1, std::memory_order_relaxed);
+    }
+    KApiSession* session = KApiSession::from(tcp_session);
+    KApi* api = KApi::instance_.load(std::memory_order_acquire);
+    if (session == nullptr || api == nullptr || api->business_ == nullptr) return;
+    KApiLoginAccountManager* accounts = api->business_->login_account_mgr_;
+    if (accounts == nullptr) return;
+    if (session->login_account != nullptr) {
+        accounts->on_logout(session->login_account, id);
+        session->login_account = nullptr;
+    }
+    if (session->subscribe_account != nullptr) {
+        accounts->on_unsubscribe_trade(session->subscribe_account, id);
+        session->subscribe_account = nullptr;
+    }
+}
+
+void KApiMessageIO::on_disconnect(unsigned long session_id, unsigned char type) {
+    LOG_DEBUG("on_disconnect: { session_id = %lu, session_type = %d }", session_id, (int)type);
+    static_cast<KApiFramework*>(framework_)->on_disconnect(session_id, type);
+}
+
+}}  // namespace nq::api
