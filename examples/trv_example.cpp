@@ -3,25 +3,124 @@
 // library version and the trading day, stops the three APIs and shows the
 // log the library wrote.
 //
+// Given a gateway port (trv_example PORT, e.g. of the stand-in counter
+// trv_counter), it also logs in on the trading API, which authorises the
+// account and receives its trade token, queries assets and positions, sends
+// an order and a cancel of it, queries the orders and trades back, prints
+// each callback as it arrives, and logs out.
+//
 // The log directory comes from TRV_FILE_PATH (default: the working
 // directory); the log level from TRV_LOG_LEVEL.
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cinttypes>
+#include <condition_variable>
 #include <cstdio>
 #include <ctime>
+#include <mutex>
 #include <string>
 
 #include "trv_api.h"
 
 namespace {
 
+const char* error_text(const nq::trv_error_info_t* e) { return e != nullptr ? e->error_msg : "none"; }
+
 class ExampleTradeSpi : public nq::TRVTradeSpi {
 public:
     void on_disconnect(uint64_t session_id) override {
         std::printf("trade session %" PRIu64 " lost\n", session_id);
     }
+    void on_login(uint64_t session_id, uint64_t request_id, const nq::trv_error_info_t* error) override {
+        std::printf("on_login: session %" PRIu64 ", request %" PRIu64 ", error: %s\n", session_id, request_id,
+                    error_text(error));
+        std::lock_guard<std::mutex> lock(mutex_);
+        session_ = error == nullptr ? session_id : 0;
+        ++events_;
+        changed_.notify_all();
+    }
+    void on_query_assets(uint64_t, uint64_t request_id, const nq::TRVAssetList* assets, bool is_last,
+                         const nq::trv_error_info_t* error) override {
+        const size_t rows = assets != nullptr ? assets->data_count() : 0;
+        for (size_t i = 0; i < rows; ++i)
+            std::printf("on_query_assets: request %" PRIu64 ", account %" PRIu64 ", available %" PRId64 "\n",
+                        request_id, assets->get(static_cast<int>(i))->account_index,
+                        static_cast<int64_t>(assets->get(static_cast<int>(i))->available_amount));
+        if (is_last || error != nullptr) end_query("on_query_assets", request_id, error);
+    }
+    void on_query_positions(uint64_t, uint64_t request_id, const nq::TRVPositionList* positions, bool is_last,
+                            const nq::trv_error_info_t* error) override {
+        const size_t rows = positions != nullptr ? positions->data_count() : 0;
+        for (size_t i = 0; i < rows; ++i)
+            std::printf("on_query_positions: request %" PRIu64 ", account %" PRIu64 ", code %.8s\n", request_id,
+                        positions->get(static_cast<int>(i))->account_index,
+                        positions->get(static_cast<int>(i))->security_code);
+        if (is_last || error != nullptr) end_query("on_query_positions", request_id, error);
+    }
+
+    void on_order_response(uint64_t, const nq::trv_msg_desc_t* desc, const nq::trv_order_response_t* r) override {
+        std::printf("on_order_response: xid %" PRIu64 ", sequence %" PRIu64 ", price %" PRId64 ", quantity %" PRId64
+                    "\n",
+                    r->xid, desc->sequence, static_cast<int64_t>(r->price), static_cast<int64_t>(r->quantity));
+        count_event();
+    }
+    void on_trade_report(uint64_t, const nq::trv_msg_desc_t* desc, const nq::trv_trade_report_t* r) override {
+        std::printf("on_trade_report: xid %" PRIu64 ", sequence %" PRIu64 "\n", r->xid, desc->sequence);
+        count_event();
+    }
+    void on_cancel_response(uint64_t, const nq::trv_msg_desc_t* desc, const nq::trv_cancel_response_t* r) override {
+        std::printf("on_cancel_response: xid %" PRIu64 ", sequence %" PRIu64 "\n", r->xid, desc->sequence);
+        count_event();
+    }
+    void on_order_error_response(uint64_t, const nq::trv_msg_desc_t*,
+                                 const nq::trv_order_error_response_t* r) override {
+        std::printf("on_order_error_response: xid %" PRIu64 "\n", r->xid);
+        count_event();
+    }
+    void on_order_timeout(uint64_t session_id, uint64_t xid) override {
+        std::printf("on_order_timeout: session %" PRIu64 ", xid %" PRIu64 "\n", session_id, xid);
+    }
+    void on_query_orders(uint64_t, uint64_t request_id, const nq::TRVOrderList* orders, bool is_last,
+                         const nq::trv_error_info_t* error) override {
+        const size_t rows = orders != nullptr ? orders->data_count() : 0;
+        std::printf("on_query_orders: request %" PRIu64 ", %zu rows\n", request_id, rows);
+        if (is_last || error != nullptr) end_query("on_query_orders", request_id, error);
+    }
+    void on_query_trades(uint64_t, uint64_t request_id, const nq::TRVTradeReportList* trades, bool is_last,
+                         const nq::trv_error_info_t* error) override {
+        const size_t rows = trades != nullptr ? trades->data_count() : 0;
+        std::printf("on_query_trades: request %" PRIu64 ", %zu rows\n", request_id, rows);
+        if (is_last || error != nullptr) end_query("on_query_trades", request_id, error);
+    }
+
+    // Waits until `count` callbacks ended something (login, queries,
+    // reports), at most `seconds`.
+    bool wait_events(int count, int seconds) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(seconds), [&] { return events_ >= count; });
+    }
+    uint64_t session() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return session_;
+    }
+
+private:
+    void end_query(const char* what, uint64_t request_id, const nq::trv_error_info_t* error) {
+        std::printf("%s: request %" PRIu64 " done, error: %s\n", what, request_id, error_text(error));
+        count_event();
+    }
+    void count_event() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++events_;
+        changed_.notify_all();
+    }
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    int events_ = 0;
+    uint64_t session_ = 0;
 };
 
 class ExampleQuoteSpi : public nq::TRVQuoteSpi {
@@ -47,26 +146,106 @@ int fail(const char* what) {
 // The counter's gateways would listen here; nothing is contacted before a login.
 constexpr uint16_t kGatewayPort = 6001;
 
+// Log in, let the library authorise the account and fetch its trade token,
+// query, log out. False when the login does not succeed.
+bool trade_session(nq::TRVTradeApi* trade, ExampleTradeSpi& spi) {
+    if (!trade->login(1, 1, "demo", "demo-password", "demo-key")) {
+        fail("login");
+        return false;
+    }
+    if (!spi.wait_events(1, 15) || spi.session() == 0) {
+        std::fprintf(stderr, "login did not succeed\n");
+        return false;
+    }
+    const uint64_t session = spi.session();
+    // A normal account's login ends once its own trade token has arrived.
+    std::printf("logged in: session %" PRIu64 ", trading day %u, trade account %" PRIu64 "\n", session,
+                trade->get_trading_day(), trade->get_account_index(session));
+    const nq::TRVInitPositionList* init_positions = trade->get_init_positions(session);
+    std::printf("start-of-day positions: %zu\n", init_positions != nullptr ? init_positions->data_count() : 0);
+
+    int expected = 1;
+    if (trade->query_assets(session, 2))
+        ++expected;
+    else
+        fail("query_assets");
+    if (trade->query_positions(session, 3, ""))
+        ++expected;
+    else
+        fail("query_positions");
+    spi.wait_events(expected, 10);
+
+    // An order (answered by the counter with an order response and a trade
+    // report) and a cancel of it (answered with a cancel response).
+    nq::trv_order_insert_info_t order{};
+    order.price = 105000;  // 10.50
+    order.quantity = 100;
+    std::snprintf(order.security_code, sizeof order.security_code, "%s", "600000");
+    order.exchange_index = nq::ExchangeIndex::SH;
+    order.order_type = nq::OrderType::LIMIT_PRICE;
+    order.side = nq::Side::BUY;
+    order.business_type = nq::BusinessType::CASH;
+    const uint64_t xid = trade->insert_order(session, &order);
+    if (xid != 0) {
+        std::printf("insert_order: xid %" PRIu64 ", order sequence %" PRIu64 "\n", xid,
+                    nq::TRVTradeApi::get_order_sequence(xid));
+        expected += 2;
+        spi.wait_events(expected, 10);
+        nq::trv_cancel_order_info_t cancel{};
+        cancel.origin_xid = xid;
+        const uint64_t cancel_xid = trade->cancel_order(session, &cancel);
+        if (cancel_xid != 0) {
+            std::printf("cancel_order: xid %" PRIu64 " cancels %" PRIu64 "\n", cancel_xid, xid);
+            ++expected;
+        } else {
+            fail("cancel_order");
+        }
+        spi.wait_events(expected, 10);
+    } else {
+        fail("insert_order");
+    }
+
+    nq::trv_order_query_param_t orders{};  // every order of the day
+    if (trade->query_orders(session, 5, &orders))
+        ++expected;
+    else
+        fail("query_orders");
+    if (trade->query_trades(session, 6, 0))
+        ++expected;
+    else
+        fail("query_trades");
+    spi.wait_events(expected, 10);
+
+    if (!trade->logout(session)) {
+        fail("logout");
+        return false;
+    }
+    std::printf("logged out: session %" PRIu64 "\n", session);
+    return true;
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    const uint16_t gateway_port = argc > 1 ? static_cast<uint16_t>(std::strtoul(argv[1], nullptr, 10)) : 0;
+    const uint16_t port = gateway_port != 0 ? gateway_port : kGatewayPort;
     nq::TRVTradeApi* trade = nq::TRVTradeApi::create();
     nq::TRVQuoteApi* quote = nq::TRVQuoteApi::create();
     nq::TRVPrivilege* privilege = nq::TRVPrivilege::create();
     if (trade == nullptr || quote == nullptr || privilege == nullptr) return fail("create");
 
     nq::TRVTradeConfig trade_config;
-    if (!trade_config.set_local_addr("127.0.0.1", "127.0.0.1") || !trade_config.add_agw_addr("127.0.0.1", kGatewayPort))
+    if (!trade_config.set_local_addr("127.0.0.1", "127.0.0.1") || !trade_config.add_agw_addr("127.0.0.1", port))
         return fail("trade configuration");
     trade_config.set_order_timeout(10);
 
     nq::TRVQuoteConfig quote_config;
-    if (!quote_config.set_local_addr("127.0.0.1", "127.0.0.1") || !quote_config.add_agw_addr("127.0.0.1", kGatewayPort))
+    if (!quote_config.set_local_addr("127.0.0.1", "127.0.0.1") || !quote_config.add_agw_addr("127.0.0.1", port))
         return fail("quote configuration");
 
     nq::TRVPrivilegeConfig privilege_config;
     if (!privilege_config.set_local_addr("127.0.0.1", "127.0.0.1") ||
-        !privilege_config.add_agw_addr("127.0.0.1", kGatewayPort))
+        !privilege_config.add_agw_addr("127.0.0.1", port))
         return fail("privilege configuration");
 
     // The callback objects must outlive the APIs that use them.
@@ -80,6 +259,7 @@ int main() {
     std::printf("api version: %s\n", nq::TRVTradeApi::get_api_version());
     // Set by the counter at login; 0 until then.
     std::printf("trading day: %u\n", trade->get_trading_day());
+    const bool session_ok = gateway_port == 0 || trade_session(trade, trade_spi);
 
     privilege->stop();
     quote->stop();
@@ -101,5 +281,5 @@ int main() {
         while (std::fgets(line, sizeof line, f)) std::fputs(line, stdout);
         std::fclose(f);
     }
-    return 0;
+    return session_ok ? 0 : 1;
 }

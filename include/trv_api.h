@@ -2492,7 +2492,8 @@ public:
     virtual void on_order_timeout(uint64_t session_id, uint64_t xid);
     /**
      * End of a login.
-     * @param session_id the session made by this login, 0 when the login failed
+     * @param session_id the session of this login; after a failure (error_info set) it is closed right after
+     *        this call and its id is not usable any more
      * @param request_id the request id of the login
      * @param error_info the error, or null on success
      */
@@ -2835,7 +2836,8 @@ public:
     virtual void on_disconnect(uint64_t session_id);
     /**
      * End of a login.
-     * @param session_id the session made by this login, 0 when the login failed
+     * @param session_id the session of this login; after a failure (error_info set) it is closed right after
+     *        this call and its id is not usable any more
      * @param request_id the request id of the login
      * @param error_info the error, or null on success
      */

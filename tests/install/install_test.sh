@@ -22,8 +22,10 @@ export PKG_CONFIG_PATH="$libdir/pkgconfig"
 c++ -std=c++11 -o "$scratch/pc-example" "$src/examples/trv_example.cpp" $(pkg-config --cflags --libs trv_api)
 
 for exe in "$scratch/cmake-user/trv_example" "$scratch/pc-example"; do
-  readelf -d "$exe" | grep -q "Shared library: \[$soname\]" || { echo "$exe does not need $soname"; exit 1; }
+  # grep reads to the end: with -q it could quit early and fail the pipe
+  # (pipefail) by the writer's SIGPIPE.
+  readelf -d "$exe" | grep "Shared library: \[$soname\]" >/dev/null || { echo "$exe does not need $soname"; exit 1; }
   # The dynamic loader must resolve the library from the installed prefix.
-  LD_LIBRARY_PATH="$libdir" ldd "$exe" | grep -q "$libdir/$soname" || { echo "$exe does not load $libdir/$soname"; exit 1; }
+  LD_LIBRARY_PATH="$libdir" ldd "$exe" | grep "$libdir/$soname" >/dev/null || { echo "$exe does not load $libdir/$soname"; exit 1; }
 done
 echo "example built against the installed copy through the CMake package and pkg-config"

@@ -42,6 +42,7 @@ void KApiAuthManager::clear_record(KApiAuth* a, bool keep_request_seq) {
     a->auth_id = 0;
     a->trade_account_index = 0;
     a->token_request_no = 1;
+    a->token_request_pending.store(0, std::memory_order_relaxed);
     a->token.store(nullptr, std::memory_order_relaxed);
     a->init_assets = nq::trv_init_asset_info_t();
     a->init_positions.clear();
@@ -76,6 +77,17 @@ KApiAuth* KApiAuthManager::get_auth(uint64_t id) const {
     if (!a || a->free.load(std::memory_order_acquire) != 0) return nullptr;
     if (a->id.load(std::memory_order_acquire) != id) return nullptr;
     return a;
+}
+
+uint64_t KApiAuthManager::find_by_request(uint64_t session_id, uint64_t request_seq) const {
+    if (!slots_) return 0;
+    for (uint64_t slot = 1; slot < kSlots; ++slot) {
+        KApiAuth* a = slots_[slot].load(std::memory_order_acquire);
+        if (!a || !a->in_use()) continue;
+        if (a->session_id == session_id && a->request_seq.load(std::memory_order_acquire) == request_seq)
+            return a->id.load(std::memory_order_acquire);
+    }
+    return 0;
 }
 
 void KApiAuthManager::close_auth(uint64_t id) {

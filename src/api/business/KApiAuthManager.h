@@ -29,6 +29,29 @@ public:
     KApiAuth* get_auth(uint64_t id) const;
     void close_auth(uint64_t id);
 
+    // Runs f(record) under the claim lock when id still names a record in
+    // use, so a change never lands in a slot that was closed and reused
+    // meanwhile. f must be short and must not call back into the manager.
+    // False (f not run) for a stale or unknown id.
+    template <class F>
+    bool with_auth(uint64_t id, F f) {
+        std::lock_guard<std::mutex> lock(claim_mutex_);
+        KApiAuth* a = get_auth(id);
+        if (a == nullptr) return false;
+        f(a);
+        return true;
+    }
+    // Id of the record in use opened by session_id whose authorisation
+    // request has ring sequence request_seq; 0 when there is none.
+    uint64_t find_by_request(uint64_t session_id, uint64_t request_seq) const;
+
+    // The record object of a slot (in use or not), for walks over all
+    // records; null for a slot never used.
+    KApiAuth* record_at(uint64_t slot) const {
+        return (slots_ != nullptr && slot != 0 && slot < kSlots) ? slots_[slot].load(std::memory_order_acquire)
+                                                                 : nullptr;
+    }
+
     uint64_t open_counter() const { return open_counter_.load(std::memory_order_relaxed); }
 
 private:

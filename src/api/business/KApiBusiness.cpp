@@ -84,20 +84,24 @@ bool KApiBusiness::add_order(uint32_t service_code, uint64_t send_time, uint32_t
             LOG_ERROR("order store: refused a payload of %u bytes, code %u", length, service_code);
         return false;
     }
+    if (publish_order(order)) return true;
+    KApiOrder::destroy(order);
+    return false;
+}
+
+bool KApiBusiness::publish_order(KApiOrder* order) {
+    if (!order_store_ || !order) return false;
     const uint64_t xid = order->xid();
     KApiOrder** head = chain_of(order_store_, xid);
     KApiOrder* seen = __atomic_load_n(head, __ATOMIC_ACQUIRE);
-    if (chain_has(seen, nullptr, xid)) {
-        KApiOrder::destroy(order);
-        return false;
-    }
+    if (chain_has(seen, nullptr, xid)) return false;
     // Lock-free push: a thread that loses the race re-checks only the records
     // pushed in between, so one xid is stored once however many threads try.
     for (;;) {
         order->next = seen;
         if (__atomic_compare_exchange_n(head, &seen, order, false, __ATOMIC_RELEASE, __ATOMIC_ACQUIRE)) return true;
         if (chain_has(seen, order->next, xid)) {
-            KApiOrder::destroy(order);
+            order->next = nullptr;
             return false;
         }
     }

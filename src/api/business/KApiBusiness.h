@@ -33,6 +33,10 @@ public:
     // even by another thread at the same moment, and when the copy cannot be
     // made.
     bool add_order(uint32_t service_code, uint64_t send_time, uint32_t length, const void* payload);
+    // Publishes a record the caller built (KApiOrder::create_blank, fill):
+    // true when it is now in the store and belongs to it; false when its xid
+    // is already stored, and the record stays the caller's. Allocates nothing.
+    bool publish_order(KApiOrder* order);
     KApiOrder* get_api_order(uint64_t xid) const;
 
     // True when the 32-byte report id at `report` is new: it is remembered and

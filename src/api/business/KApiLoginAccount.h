@@ -13,6 +13,7 @@ struct KApiLoginAccount {
     std::atomic<uint8_t> state;
     std::atomic<uint64_t> session_id;  // the session that began the login or subscription
     uint8_t in_use;                    // meaningful only in the manager's table
+    KApiLoginAccount* next_free;       // the manager's list of records to reuse
 
     // Copies at most 64 characters of name (null leaves it empty); idle, no session.
     void reset(const char* account_name);

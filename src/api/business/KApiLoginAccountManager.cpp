@@ -9,18 +9,29 @@
 
 namespace nq { namespace api {
 
-KApiLoginAccountManager::KApiLoginAccountManager() : accounts_(), quote_account_(nullptr) {
+KApiLoginAccountManager::KApiLoginAccountManager() : accounts_(), quote_account_(nullptr), free_records_(nullptr) {
     pthread_mutex_init(&mutex_, nullptr);
 }
 
 KApiLoginAccountManager::~KApiLoginAccountManager() {
     std::free(quote_account_);
+    while (KApiLoginAccount* a = free_records_) {
+        free_records_ = a->next_free;
+        std::free(a);
+    }
     pthread_mutex_destroy(&mutex_);
 }
 
 KApiLoginAccount* KApiLoginAccountManager::try_begin_login(const char* name, uint64_t session_id) {
-    KApiLoginAccount* a = make_object<KApiLoginAccount>();
+    KApiLoginAccount* a = nullptr;
+    {
+        MutexGuard lock(&mutex_);
+        a = free_records_;
+        if (a) free_records_ = a->next_free;
+    }
+    if (!a) a = make_object<KApiLoginAccount>();
     if (!a) return nullptr;
+    a->next_free = nullptr;
     a->reset(name);
     a->try_begin_login(session_id);
     return a;
@@ -55,6 +66,17 @@ KApiLoginAccount* KApiLoginAccountManager::try_begin_subscribe_trade(const char*
     unused->in_use = 1;
     unused->reset(name);
     return unused->try_begin_subscribe_trade(session_id) ? unused : nullptr;
+}
+
+void KApiLoginAccountManager::discard(KApiLoginAccount* account) {
+    if (account == nullptr) return;
+    MutexGuard lock(&mutex_);
+    if (account == quote_account_) return;
+    if (account >= &accounts_[0] && account < &accounts_[kSubscribeSlots]) return;
+    for (KApiLoginAccount* a = free_records_; a; a = a->next_free)
+        if (a == account) return;
+    account->next_free = free_records_;
+    free_records_ = account;
 }
 
 template <class F>

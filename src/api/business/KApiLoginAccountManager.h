@@ -17,9 +17,9 @@ public:
     ~KApiLoginAccountManager();
     bool initialize() { return true; }
 
-    // A fresh account record begun for session_id (trade logins are not
-    // de-duplicated by name); null when it cannot be allocated. The record
-    // lives for the rest of the process.
+    // A fresh (or reused) account record begun for session_id (trade logins
+    // are not de-duplicated by name); null when it cannot be allocated. The
+    // record's memory lives for the rest of the process.
     KApiLoginAccount* try_begin_login(const char* name, uint64_t session_id);
     // The subscription slot of name begun for session_id; null when that
     // account's subscription is in progress or done, or all slots are taken.
@@ -37,6 +37,12 @@ public:
     bool on_subscribe_trade_failed(KApiLoginAccount* account, uint64_t session_id);
     bool on_unsubscribe_trade(KApiLoginAccount* account, uint64_t session_id);
 
+    // Takes back a trade login record that its session has let go of (after
+    // its logout or failure) for reuse by a later login, so records are not
+    // made anew for every login; the record stays valid memory. The shared
+    // quote account and the subscription slots are not taken. Null is ignored.
+    void discard(KApiLoginAccount* account);
+
     const KApiLoginAccount* subscribe_slot(unsigned i) const { return i < kSubscribeSlots ? &accounts_[i] : nullptr; }
     const KApiLoginAccount* quote_account() const { return quote_account_; }
 
@@ -47,6 +53,7 @@ private:
     pthread_mutex_t mutex_;
     KApiLoginAccount accounts_[kSubscribeSlots];
     KApiLoginAccount* quote_account_;
+    KApiLoginAccount* free_records_;
 };
 
 }}  // namespace nq::api

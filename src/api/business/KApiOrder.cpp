@@ -11,6 +11,13 @@ KApiOrder* KApiOrder::create(uint32_t service_code, uint64_t send_time, uint32_t
     // A shorter body has no xid to be found by, a longer one would be stored
     // cut and resent corrupted.
     if (!payload || length < kMinBodySize || length > kMaxBodySize) return nullptr;
+    KApiOrder* o = create_blank();
+    if (!o) return nullptr;
+    o->fill(service_code, send_time, length, payload);
+    return o;
+}
+
+KApiOrder* KApiOrder::create_blank() {
     KApiOrder* o = make_object<KApiOrder>();
     if (!o) return nullptr;
     o->got_report.store(0, std::memory_order_relaxed);
@@ -19,12 +26,21 @@ KApiOrder* KApiOrder::create(uint32_t service_code, uint64_t send_time, uint32_t
     o->message_.header_ = reinterpret_cast<MessageHeader*>(o->storage_);
     o->message_.body_ = o->storage_ + kFrameHeaderSize;
     o->message_.frame_ = o->storage_;
+    return o;
+}
+
+bool KApiOrder::fill(uint32_t service_code, uint64_t send_time, uint32_t length, const void* payload) {
+    if (!payload || length < kMinBodySize || length > kMaxBodySize) return false;
+    std::memset(storage_, 0, sizeof storage_);
+    got_report.store(0, std::memory_order_relaxed);
+    resend_count = 1;
+    next = nullptr;
     const uint32_t total = length + kFrameHeaderSize;
     // A code or length that does not fit its bits leaves the whole word zero.
-    if (service_code <= 16382 && total <= 0xfffe) set_frame_code_length(o->storage_, service_code, total);
-    set_header_word(o->storage_, 32, send_time);
-    std::memcpy(o->message_.body_, payload, length);
-    return o;
+    if (service_code <= 16382 && total <= 0xfffe) set_frame_code_length(storage_, service_code, total);
+    set_header_word(storage_, 32, send_time);
+    std::memcpy(message_.body_, payload, length);
+    return true;
 }
 
 void KApiOrder::destroy(KApiOrder* order) {

@@ -24,7 +24,24 @@ struct KApiOrder {
     // A zero-filled record framing `payload`; null when the allocation fails
     // or the payload cannot hold an xid or does not fit the storage.
     static KApiOrder* create(uint32_t service_code, uint64_t send_time, uint32_t length, const void* payload);
+    // An empty record, filled later by fill(); a sending thread keeps one in
+    // hand so that storing its next order allocates nothing.
+    static KApiOrder* create_blank();
     static void destroy(KApiOrder* order);
+
+    // Frames `payload` into this unpublished record, as create() does; false
+    // (record unchanged) when the payload cannot hold an xid or does not fit.
+    bool fill(uint32_t service_code, uint64_t send_time, uint32_t length, const void* payload);
+
+    // The flags word (body bytes 0-7) as resends write it: once, whole.
+    void store_flags(uint64_t flags) {
+        __atomic_store_n(reinterpret_cast<uint64_t*>(storage_ + kFrameHeaderSize), flags, __ATOMIC_RELAXED);
+    }
+    uint64_t flags() const {
+        return __atomic_load_n(reinterpret_cast<const uint64_t*>(storage_ + kFrameHeaderSize), __ATOMIC_RELAXED);
+    }
+    // Next resend number: 1 for the first resend.
+    uint64_t take_resend_number() { return __atomic_fetch_add(&resend_count, 1, __ATOMIC_RELAXED); }
 
     uint64_t xid() const {
         uint64_t x;

@@ -20,6 +20,9 @@ class KApiCrontab;
 class KApiPrivilegeContext;
 class KApiTradeContext;
 class KApiQuoteContext;
+class ApiTradeToken;
+class KApiSession;
+struct request_info_t;
 
 template <unsigned long N>
 class TApiServiceProvider : public ServiceProvider {
@@ -50,6 +53,10 @@ public:
 
     bool initialize() override;
     bool init_log() override;
+    // "timer": queue 1 request timeouts, queue 2 order timeouts.
+    void on_timer(unsigned long queue_id, void* data) override;
+    void on_request_timer(void* data);
+    void on_order_timer(void* data);
 
     bool initialize_trade(nq::TRVTradeConfig* config, nq::TRVTradeSpi* spi);
     bool initialize_quote(nq::TRVQuoteConfig* config, nq::TRVQuoteSpi* spi);
@@ -78,6 +85,31 @@ public:
     bool auth(uint64_t session_id, uint64_t request_id, const char* account_name, const char* password,
               const char* pub_key, const nq::trv_user_terminal_info_t* info, bool on_behalf);
     bool deauth(uint64_t session_id, uint64_t request_id, uint64_t trade_token);
+    // Token requests (1411) the library makes by itself: they only log.
+    bool request_token(uint64_t session_id, uint64_t request_id, uint64_t trade_token);
+    bool delay_request_token(uint64_t session_id, uint64_t request_id, uint64_t trade_token);
+    // The security table (1035), asked for during the first login.
+    bool query_security_info(uint64_t session_id, uint64_t request_id);
+
+    // The one place where a login ends. Runs once per login: a second call
+    // for the same session finds the login done and does nothing. With an
+    // error the login account is released and the session closed after the
+    // user's on_login, which gets the id of that (closing) session.
+    void on_login(uint64_t session_id, const nq::trv_error_info_t* error);
+    // Completes the login request and reports success, unless the login
+    // request already timed out.
+    void on_login_end(uint64_t session_id);
+    // One UDP heartbeat (1286) for the token at its order node.
+    void heart_beat_trade(ApiTradeToken* token);
+    // One "crontab" pass: missing tokens are asked for, live ones kept alive.
+    void refresh_token();
+    // Closes the session's own authorisation record and forgets its token.
+    void release_own_auth(uint64_t session_id);
+
+    // Runs the timeout operation of the handler of the request's awaited
+    // answer; set by the handler component when it is loaded.
+    typedef void (*request_timeout_func_t)(KApiSession* session, request_info_t* info, nq::trv_error_info_t* error);
+    static request_timeout_func_t request_timeout_func_;
     uint64_t get_account_index(uint64_t session_id, uint64_t trade_token);
     const nq::trv_init_asset_info_t* get_init_asset_info(uint64_t session_id, uint64_t trade_token);
     const nq::TRVInitPositionList* get_init_position_list(uint64_t session_id, uint64_t trade_token);
@@ -102,6 +134,10 @@ public:
     bool query_brief_assets(uint64_t session_id, uint64_t request_id, uint64_t account_index);
     bool query_brief_positions(uint64_t session_id, uint64_t request_id, const char* security_code,
                                nq::ExchangeIndex exchange_index, uint64_t account_index);
+    // fund_account: at most 14 characters. No facade sends it.
+    __attribute__((visibility("default"))) bool query_fund_trade_account_index(uint64_t session_id,
+                                                                              uint64_t request_id,
+                                                                              const char* fund_account);
     void init_local_send();
     uint64_t insert_order(uint64_t session_id, nq::trv_order_insert_info_t* order, uint64_t trade_token);
     uint64_t cancel_order(uint64_t session_id, nq::trv_cancel_order_info_t* cancel_order, uint64_t trade_token);

@@ -160,7 +160,7 @@ static bool user_fund_transfer(KApi* api, uint64_t session_id, uint64_t request_
     make_biz_no(body->biz_no, api->business_->trading_day(), token, n);
     if (biz_no != nullptr) std::memcpy(biz_no, body->biz_no, 20);
 
-    const uint64_t auth_token = trade_token != 0 ? trade_token : session->trade_token;
+    const uint64_t auth_token = trade_token != 0 ? trade_token : session->trade_token.load();
     const KApiAuth* auth = auths->get_auth(auth_token);
     if (auth == nullptr || auth->session_id != session->session_id()) {
         set_last_error(309, 0, texts.invalid_token, session_id, trade_token);

@@ -37,16 +37,19 @@ void KApiMessageIO::on_close_session(TcpSession* tcp_session) {
     KApiSession* session = KApiSession::from(tcp_session);
     KApi* api = KApi::instance_.load(std::memory_order_acquire);
     if (session == nullptr || api == nullptr || api->business_ == nullptr) return;
+    // The session's own authorisation ends with it: no token refresh or
+    // heartbeat is made for it any more.
+    session->token.store(nullptr);
+    const uint64_t own = session->trade_token.exchange(0);
+    if (own != 0 && api->business_->auth_mgr_ != nullptr) api->business_->auth_mgr_->close_auth(own);
     KApiLoginAccountManager* accounts = api->business_->login_account_mgr_;
     if (accounts == nullptr) return;
-    if (session->login_account != nullptr) {
-        accounts->on_logout(session->login_account, id);
-        session->login_account = nullptr;
+    // Each account is given back by the session that holds it, and once.
+    if (KApiLoginAccount* a = session->login_account.exchange(nullptr)) {
+        accounts->on_logout(a, id);
+        accounts->discard(a);
     }
-    if (session->subscribe_account != nullptr) {
-        accounts->on_unsubscribe_trade(session->subscribe_account, id);
-        session->subscribe_account = nullptr;
-    }
+    if (KApiLoginAccount* a = session->subscribe_account.exchange(nullptr)) accounts->on_unsubscribe_trade(a, id);
 }
 
 void KApiMessageIO::on_disconnect(unsigned long session_id, unsigned char type) {

@@ -1,23 +1,492 @@
-// KApi: Order entry: orders, cancels and resends.
-// Until this family is part of the build its operations refuse with a
-// last error.
-#include "api/provider/ApiUnavailable.h"
+// KApi: order entry. A new order or cancel is checked, numbered from its trade
+// token, built in place in the calling thread's packet buffer, stored, sent
+// by UDP to the token's order node, posted once more on the TCP session and
+// armed with an order timer. Everything up to the datagram is table lookups,
+// one atomic increment and copies into memory the thread already owns.
+#include <time.h>
+
+#include <cstring>
+
+#include "api/business/KApiBusiness.h"
+#include "api/messages/BusinessTypeMap.h"
+#include "api/order/KApiUdpSender.h"
+#include "api/order/OrderXid.h"
 #include "api/provider/KApi.h"
+#include "api/provider/KApiFramework.h"
+#include "api/provider/KApiSession.h"
+#include "api/provider/KApiTradeContext.h"
+#include "api/provider/KApiSessionRef.h"
+#include "api/security/SecurityCode.h"
+#include "framework/ApiTimerManager.h"
+#include "framework/LastApiError.h"
+#include "framework/TcpMessageIO.h"
+#include "log/Log.h"
 
 namespace nq { namespace api {
 
-void KApi::init_local_send() { report_unavailable("init_local_send"); }
-uint64_t KApi::insert_order(uint64_t, nq::trv_order_insert_info_t*, uint64_t) {
-    report_unavailable("insert_order");
-    return 0;
+namespace {
+
+constexpr uint32_t kOrderBodyLength = 56;
+constexpr uint32_t kCancelBodyLength = 32;
+constexpr uint32_t kCancelCode = 1289;
+constexpr uint64_t kResendFlag = 1ull << 2;
+constexpr unsigned kResendCountShift = 54;
+constexpr uint64_t kMaxResends = 1023;
+
+// Order body (codes 1283-1288) and cancel body (1289) offsets.
+constexpr unsigned kFlagsAt = 0;
+constexpr unsigned kXidAt = 8;
+constexpr unsigned kAuthIdAt = 16;
+constexpr unsigned kCodeDigitsAt = 24;
+constexpr unsigned kSecurityIndexAt = 28;
+constexpr unsigned kQuantityAt = 32;
+constexpr unsigned kPriceAt = 40;
+constexpr unsigned kSideAt = 48;
+constexpr unsigned kOrderTypeAt = 49;
+constexpr unsigned kReservedAt = 50;
+constexpr unsigned kOriginXidAt = 24;
+
+constexpr unsigned kTimeStampAt = 32;  // frame header
+
+// What a sending thread keeps beyond its packet buffer: the record its next
+// order or cancel is stored in. It is taken before the datagram leaves (so
+// that a report racing the send finds the order) and replaced only after.
+struct SendThreadState {
+    KApiOrder* spare = nullptr;
+    ~SendThreadState() { KApiOrder::destroy(spare); }
+};
+thread_local SendThreadState t_send_state;
+
+KApiOrder* spare_record() {
+    KApiOrder*& spare = t_send_state.spare;
+    if (spare == nullptr) spare = KApiOrder::create_blank();
+    return spare;
 }
-uint64_t KApi::cancel_order(uint64_t, nq::trv_cancel_order_info_t*, uint64_t) {
-    report_unavailable("cancel_order");
-    return 0;
+
+// Once the message is out: the next record for this thread.
+void refill_spare_record() {
+    if (t_send_state.spare == nullptr) t_send_state.spare = KApiOrder::create_blank();
 }
-bool KApi::resend_order_request(uint64_t, uint64_t) {
-    report_unavailable("resend_order_request");
-    return false;
+
+uint64_t realtime_ns() {
+    timespec ts;
+    if (clock_gettime(CLOCK_REALTIME, &ts) != 0) return ~0ull;
+    return static_cast<uint64_t>(ts.tv_sec) * 1000000000ull + static_cast<uint64_t>(ts.tv_nsec);
+}
+
+// The TCP copy: a frame header with code, total length and time stamp in
+// front of the payload; the transport writes the session id and copies the
+// frame before post returns.
+struct alignas(8) TcpCopy {
+    unsigned char frame[kFrameHeaderSize + KApiOrder::kMaxBodySize];
+
+    void post(KApiFramework* framework, uint64_t session_id, uint32_t code, uint64_t time_stamp,
+              const unsigned char* body, uint32_t length) {
+        std::memset(frame, 0, kFrameHeaderSize);
+        set_frame_code_length(frame, code, kFrameHeaderSize + length);
+        set_header_word(frame, kTimeStampAt, time_stamp);
+        std::memcpy(frame + kFrameHeaderSize, body, length);
+        Message m{reinterpret_cast<MessageHeader*>(frame), frame + kFrameHeaderSize, frame};
+        framework->post_message(session_id, &m);
+    }
+};
+
+// Data of an order timer on queue 2.
+struct OrderTimerData {
+    uint64_t xid;
+    uint64_t session_id;
+};
+
+// The trading session of a full id, read from its slot without a reference:
+// session objects are never freed, and a stale id (its slot reused by a
+// newer connection), a closed session or one of another API is refused.
+KApiSession* live_trade_session(const KApiFramework* framework, uint64_t session_id) {
+    if (framework == nullptr || framework->message_io_ == nullptr) return nullptr;
+    const uint64_t slot = session_id & 0xffff;
+    if (slot == 0) return nullptr;
+    TcpSession* tcp = framework->message_io_->sessions_[slot].load(std::memory_order_acquire);
+    if (tcp == nullptr || tcp->session_id() != session_id || !tcp->is_alive()) return nullptr;
+    // The API's transport makes nothing but KApiSession objects.
+    KApiSession* session = static_cast<KApiSession*>(tcp);
+    if (session->api_type != static_cast<uint8_t>(nq::ApiType::TRADE)) return nullptr;
+    return session;
+}
+
+// Trade token and authorisation id of an order or cancel.
+struct TokenChoice {
+    ApiTradeToken* token = nullptr;
+    uint64_t auth_id = 0;
+};
+
+enum class TokenRefusal { NONE, NO_AUTH, OTHER_SESSION, NOT_TRADE_ACCOUNT };
+
+TokenRefusal choose_token(KApiBusiness* business, KApiSession* session, uint64_t session_id, uint64_t trade_token,
+                          TokenChoice* out) {
+    if (trade_token != 0) {
+        KApiAuth* auth = business->auth_mgr_ != nullptr ? business->auth_mgr_->get_auth(trade_token) : nullptr;
+        if (auth == nullptr) return TokenRefusal::NO_AUTH;
+        // A token is used only on the session that authorised it.
+        if (auth->session_id != session_id) return TokenRefusal::OTHER_SESSION;
+        out->token = auth->current_token();
+        out->auth_id = auth->auth_id;
+        return TokenRefusal::NONE;
+    }
+    if (session->login_account_type != 0) return TokenRefusal::NOT_TRADE_ACCOUNT;
+    out->token = session->token.load(std::memory_order_acquire);
+    out->auth_id = session->auth_id;
+    return TokenRefusal::NONE;
+}
+
+// Sequence of a new order or cancel: the caller's own in custom-sequence
+// mode (0 lets the token choose), else the token's next one. 0 when out of
+// range; the token's number is then used up.
+uint64_t take_sequence(ApiTradeToken* token, bool custom, uint64_t own, bool* own_out_of_range) {
+    *own_out_of_range = false;
+    if (custom && own != 0) {
+        if (own > kMaxOrderSequence) {
+            *own_out_of_range = true;
+            return 0;
+        }
+        return own;
+    }
+    const uint64_t s = token->order_sequence_.fetch_add(1, std::memory_order_relaxed);
+    return (s == 0 || s > kMaxOrderSequence) ? 0 : s;
+}
+
+bool custom_sequence(const KApiTradeContext* context) {
+    return context->config_ != nullptr && context->config_->is_order_seq_self_define();
+}
+
+}  // namespace
+
+void KApi::init_local_send() {
+    KApiTradeContext* context = trade_context_.load(std::memory_order_acquire);
+    if (context == nullptr || context->udp_sender_ == nullptr) return;
+    context->udp_sender_->init_local_send();
+    refill_spare_record();
+}
+
+uint64_t KApi::insert_order(uint64_t session_id, nq::trv_order_insert_info_t* order, uint64_t trade_token) {
+    KApiTradeContext* context = trade_context_.load(std::memory_order_acquire);
+    if (context == nullptr || context->udp_sender_ == nullptr || business_ == nullptr) {
+        set_last_error(304, 0, "send order error, trade api not initialized: { session_id = %lu, trade_token: %lu }",
+                       session_id, trade_token);
+        return 0;
+    }
+    KApiSession* session = live_trade_session(framework_, session_id);
+    if (session == nullptr) {
+        set_last_error(307, 0, "send order error, get session failed: { session_id = %lu, trade_token: %lu }",
+                       session_id, trade_token);
+        return 0;
+    }
+    if (order == nullptr) {
+        set_last_error(308, 0, "send order error, order info is null: { session_id = %lu, trade_token: %lu }",
+                       session_id, trade_token);
+        return 0;
+    }
+    TokenChoice choice;
+    switch (choose_token(business_, session, session_id, trade_token, &choice)) {
+        case TokenRefusal::NONE:
+            break;
+        case TokenRefusal::NO_AUTH:
+            set_last_error(308, 0, "send order error, get auth failed: { session_id = %lu, trade_token: %lu }",
+                           session_id, trade_token);
+            return 0;
+        case TokenRefusal::OTHER_SESSION:
+            set_last_error(308, 0,
+                           "send order error, trade token belongs to another session: { session_id = %lu, "
+                           "trade_token: %lu }",
+                           session_id, trade_token);
+            return 0;
+        case TokenRefusal::NOT_TRADE_ACCOUNT:
+            set_last_error(308, 0,
+                           "send order error, not trade account, can't send order: { session_id = %lu, "
+                           "trade_token: %lu }",
+                           session_id, uint64_t(0));
+            return 0;
+    }
+    ApiTradeToken* token = choice.token;
+    if (token == nullptr || token->token_id == 0) {
+        set_last_error(308, 0, "send order error, invalid token: { session_id = %lu, trade_token: %lu }", session_id,
+                       trade_token);
+        return 0;
+    }
+    const uint8_t exchange = static_cast<uint8_t>(order->exchange_index);
+    if (exchange != 1 && exchange != 2) {
+        set_last_error(308, 0,
+                       "send order error, invalid exchange index: { session_id = %lu, trade_token: %lu, "
+                       "exchange_index = %d }",
+                       session_id, trade_token, static_cast<int>(exchange));
+        return 0;
+    }
+    const uint64_t key = pad_security_code(order->security_code);
+    const SecurityMap* map = business_->security_map(exchange);
+    const uint64_t security_index = map != nullptr ? map->get_security_index(key) : 0;
+
+    const bool custom = custom_sequence(context);
+    bool own_out_of_range = false;
+    const uint64_t sequence = take_sequence(token, custom, order->order_sequence, &own_out_of_range);
+    const uint64_t xid = sequence != 0 ? make_xid(token->token_id, sequence) : 0;
+    if (xid == 0) {
+        if (custom)
+            set_last_error(308, 0,
+                           "send order error, order_sequence out of range: { session_id = %lu, trade_token: %lu, "
+                           "order_sequence: %lu }",
+                           session_id, trade_token, own_out_of_range ? order->order_sequence : uint64_t(0));
+        else
+            set_last_error(308, 0, "send order error, get xid failed, out of range: { session_id = %lu, trade_token: %lu }",
+                           session_id, trade_token);
+        return 0;
+    }
+    const uint32_t code = static_cast<uint32_t>(BusinessTypeMap::msg_type(order->exchange_index, order->business_type));
+    const uint32_t length = static_cast<uint32_t>(BusinessTypeMap::msg_len(order->exchange_index, order->business_type));
+    if (code == 0 || length != kOrderBodyLength) {
+        set_last_error(308, 0, "send order error, invalid order info: { session_id = %lu, trade_token: %lu }",
+                       session_id, trade_token);
+        return 0;
+    }
+
+    KApiUdpSender* sender = context->udp_sender_;
+    unsigned char* body = sender->acquire_send_buffer(code, length);
+    if (body == nullptr) {
+        set_last_error(309, 0,
+                       "send order error, no send buffer for this thread: { session_id = %lu, trade_token: %lu, "
+                       "xid: %lu }",
+                       session_id, trade_token, xid);
+        return 0;
+    }
+    store_le<uint64_t>(body, kFlagsAt, 0);
+    store_le<uint64_t>(body, kXidAt, xid);
+    store_le<uint64_t>(body, kAuthIdAt, choice.auth_id);
+    store_le<uint32_t>(body, kCodeDigitsAt, pack_security_key(key));
+    store_le<uint32_t>(body, kSecurityIndexAt, static_cast<uint32_t>(security_index));
+    store_le<int64_t>(body, kQuantityAt, order->quantity);
+    store_le<int64_t>(body, kPriceAt, order->price);
+    body[kSideAt] = static_cast<unsigned char>(order->side);
+    body[kOrderTypeAt] = static_cast<unsigned char>(order->order_type);
+    std::memset(body + kReservedAt, 0, kOrderBodyLength - kReservedAt);
+
+    // Stored before it leaves: a report that overtakes the rest of this call
+    // finds the order, and its timer then stays silent.
+    const uint64_t send_time = realtime_ns();
+    KApiOrder* record = spare_record();
+    if (record != nullptr && record->fill(code, send_time, length, body) && business_->publish_order(record))
+        t_send_state.spare = nullptr;
+
+    if (!sender->send_order(body, static_cast<uint16_t>(length), reinterpret_cast<const sockaddr*>(&token->fon_address),
+                            reinterpret_cast<const char*>(token->fon_mac)))
+        LOG_WARN("send order to fon failed: { session_id = %lu, trade_token = %lu, xid = %lu }", session_id,
+                 trade_token, xid);
+
+    TcpCopy copy;
+    copy.post(framework_, session_id, code, send_time, body, length);
+    OrderTimerData timer{xid, session_id};
+    timer_manager_->create_timer(KApiTradeContext::kOrderTimerQueue, &timer, sizeof timer);
+    refill_spare_record();
+    sender->release_send_buffer(body);
+
+    if (nq::log::Log::log_level_ >= nq::log::TRACE) {
+        char code_text[CONST_STR_SECURITY_CODE_LEN + 1];
+        std::memcpy(code_text, order->security_code, CONST_STR_SECURITY_CODE_LEN);
+        code_text[CONST_STR_SECURITY_CODE_LEN] = '\0';
+        LOG_TRACE("insert order request: { session_id = %lu, trade_token: %lu, xid: %lu, security_index: %lu, "
+                  "security_code: %s, exchange_index: %d, sid: %d, order_type: %d, order_price: %lu, "
+                  "order_quantity: %lu, business_type: %d }",
+                  session_id, trade_token, xid, security_index, code_text, static_cast<int>(exchange),
+                  static_cast<int>(order->side), static_cast<int>(order->order_type),
+                  static_cast<uint64_t>(order->price), static_cast<uint64_t>(order->quantity),
+                  static_cast<int>(order->business_type));
+    }
+    return xid;
+}
+
+uint64_t KApi::cancel_order(uint64_t session_id, nq::trv_cancel_order_info_t* cancel, uint64_t trade_token) {
+    const uint64_t origin_xid = cancel != nullptr ? cancel->origin_xid : 0;
+    KApiTradeContext* context = trade_context_.load(std::memory_order_acquire);
+    if (context == nullptr || context->udp_sender_ == nullptr || business_ == nullptr) {
+        set_last_error(304, 0,
+                       "send cancel order error, trade api not initialized: { session_id = %lu, origin_xid: %lu, "
+                       "trade_token: %lu }",
+                       session_id, origin_xid, trade_token);
+        return 0;
+    }
+    KApiSession* session = live_trade_session(framework_, session_id);
+    if (session == nullptr) {
+        set_last_error(307, 0,
+                       "send cancel order error, get session failed: { session_id = %lu, origin_xid: %lu, "
+                       "trade_token: %lu }",
+                       session_id, origin_xid, trade_token);
+        return 0;
+    }
+    if (cancel == nullptr) {
+        set_last_error(308, 0,
+                       "send cancel order error, cancel order info is null: { session_id = %lu, trade_token: %lu }",
+                       session_id, trade_token);
+        return 0;
+    }
+    TokenChoice choice;
+    switch (choose_token(business_, session, session_id, trade_token, &choice)) {
+        case TokenRefusal::NONE:
+            break;
+        case TokenRefusal::NO_AUTH:
+            set_last_error(308, 0, "send cancel order error, get auth failed: { session_id = %lu, trade_token: %lu }",
+                           session_id, trade_token);
+            return 0;
+        case TokenRefusal::OTHER_SESSION:
+            set_last_error(308, 0,
+                           "send cancel order error, trade token belongs to another session: { session_id = %lu, "
+                           "trade_token: %lu }",
+                           session_id, trade_token);
+            return 0;
+        case TokenRefusal::NOT_TRADE_ACCOUNT:
+            set_last_error(308, 0,
+                           "send cancel order error, not trade account, can't send cancel order: { session_id = "
+                           "%lu, trade_token: %lu }",
+                           session_id, uint64_t(0));
+            return 0;
+    }
+    ApiTradeToken* token = choice.token;
+    if (token == nullptr || token->token_id == 0) {
+        set_last_error(308, 0, "send cancel order error, invalid token: { session_id = %lu, trade_token: %lu }",
+                       session_id, trade_token);
+        return 0;
+    }
+    if (origin_xid == 0) {
+        set_last_error(308, 0,
+                       "send cancel order error, invalid origin_xid, please set origin_xid: { session_id = %lu, "
+                       "origin_xid: %lu, trade_token: %lu }",
+                       session_id, origin_xid, trade_token);
+        return 0;
+    }
+    const bool custom = custom_sequence(context);
+    bool own_out_of_range = false;
+    const uint64_t sequence = take_sequence(token, custom, cancel->order_sequence, &own_out_of_range);
+    const uint64_t xid = sequence != 0 ? make_xid(token->token_id, sequence) : 0;
+    if (xid == 0) {
+        if (custom)
+            set_last_error(308, 0,
+                           "send cancel order error, order_sequence out of range: { session_id = %lu, origin_xid: "
+                           "%lu, trade_token: %lu }",
+                           session_id, origin_xid, trade_token);
+        else
+            set_last_error(308, 0,
+                           "send cancel order error, get xid failed: { session_id = %lu, origin_xid: %lu, "
+                           "trade_token: %lu }",
+                           session_id, origin_xid, trade_token);
+        return 0;
+    }
+
+    KApiUdpSender* sender = context->udp_sender_;
+    unsigned char* body = sender->acquire_send_buffer(kCancelCode, kCancelBodyLength);
+    if (body == nullptr) {
+        set_last_error(309, 0,
+                       "send cancel order error, no send buffer for this thread: { session_id = %lu, origin_xid: "
+                       "%lu, trade_token: %lu }",
+                       session_id, origin_xid, trade_token);
+        return 0;
+    }
+    store_le<uint64_t>(body, kFlagsAt, 0);
+    store_le<uint64_t>(body, kXidAt, xid);
+    store_le<uint64_t>(body, kAuthIdAt, choice.auth_id);
+    store_le<uint64_t>(body, kOriginXidAt, origin_xid);
+
+    KApiOrder* record = spare_record();
+    if (record != nullptr && record->fill(kCancelCode, 0, kCancelBodyLength, body) && business_->publish_order(record))
+        t_send_state.spare = nullptr;
+
+    if (!sender->send_order(body, kCancelBodyLength, reinterpret_cast<const sockaddr*>(&token->fon_address),
+                            reinterpret_cast<const char*>(token->fon_mac)))
+        LOG_WARN("send cancel order to fon failed: { session_id = %lu, trade_token = %lu, xid = %lu, origin_xid = %lu }",
+                 session_id, trade_token, xid, origin_xid);
+
+    TcpCopy copy;
+    copy.post(framework_, session_id, kCancelCode, 0, body, kCancelBodyLength);
+    LOG_TRACE("insert cancel order: { session_id = %lu, trade_token = %lu, xid = %lu, origin_xid = %lu }", session_id,
+              trade_token, xid, origin_xid);
+    OrderTimerData timer{xid, session_id};
+    timer_manager_->create_timer(KApiTradeContext::kOrderTimerQueue, &timer, sizeof timer);
+    refill_spare_record();
+    sender->release_send_buffer(body);
+    return xid;
+}
+
+bool KApi::resend_order_request(uint64_t session_id, uint64_t xid) {
+    KApiTradeContext* context = trade_context_.load(std::memory_order_acquire);
+    if (context == nullptr || context->udp_sender_ == nullptr || business_ == nullptr) {
+        set_last_error(304, 0, "resend order error: trade api not initialized: { session_id = %lu, xid: %lu }",
+                       session_id, xid);
+        return false;
+    }
+    KApiSessionRef session(framework_, session_id);
+    if (!session || session->api_type != static_cast<uint8_t>(nq::ApiType::TRADE)) {
+        set_last_error(307, 0, "resend order error: get session failed: { session_id = %lu, xid: %lu }", session_id,
+                       xid);
+        return false;
+    }
+    ApiTradeToken* token =
+        business_->token_mgr_ != nullptr ? business_->token_mgr_->get_trade_token(xid_token_id(xid)) : nullptr;
+    if (token == nullptr || token->token_id == 0) {
+        set_last_error(308, 0, "resend order error: no trade token: { session_id = %lu, xid: %lu }", session_id, xid);
+        return false;
+    }
+    if (token->session_id != session_id) {
+        set_last_error(308, 0,
+                       "resend order error: session_id not match: { session_id = %lu, token_session_id = %lu, "
+                       "xid: %lu }",
+                       session_id, token->session_id, xid);
+        return false;
+    }
+    KApiOrder* stored = business_->get_api_order(xid);
+    if (stored == nullptr) {
+        set_last_error(308, 0, "resend order error: order is not exist: { session_id = %lu, xid: %lu }", session_id,
+                       xid);
+        return false;
+    }
+    if (stored->reported()) {
+        set_last_error(308, 0,
+                       "resend order error, order can't resend, has got report: { session_id = %lu, xid: %lu }",
+                       session_id, xid);
+        return false;
+    }
+    const uint64_t n = stored->take_resend_number();
+    if (n > kMaxResends) {
+        set_last_error(308, 0,
+                       "resend order error, order resend too many times, no more than 1023: { session_id = %lu, "
+                       "xid: %lu, resend_num: %lu }",
+                       session_id, xid, n);
+        return false;
+    }
+    // Each resend writes its own flags word whole, into the stored copy and
+    // into what it sends; concurrent resends never mix their numbers.
+    const uint64_t flags = kResendFlag | (n << kResendCountShift);
+    stored->store_flags(flags);
+
+    const unsigned char* header = stored->storage_;
+    const uint32_t code = frame_service_code(header);
+    const uint32_t total = frame_length(header);
+    const uint32_t length = total > kFrameHeaderSize ? total - kFrameHeaderSize : 0;
+    KApiUdpSender* sender = context->udp_sender_;
+    unsigned char* body =
+        (length >= KApiOrder::kMinBodySize && length <= KApiOrder::kMaxBodySize) ? sender->acquire_send_buffer(code, length)
+                                                                                  : nullptr;
+    if (body == nullptr) {
+        set_last_error(309, 0, "resend order error: no send buffer for this thread: { session_id = %lu, xid: %lu }",
+                       session_id, xid);
+        return false;
+    }
+    // Everything but the flags word is fixed once the record is published.
+    store_le<uint64_t>(body, kFlagsAt, flags);
+    std::memcpy(body + 8, stored->storage_ + kFrameHeaderSize + 8, length - 8);
+    if (!sender->send_order(body, static_cast<uint16_t>(length), reinterpret_cast<const sockaddr*>(&token->fon_address),
+                            reinterpret_cast<const char*>(token->fon_mac)))
+        LOG_WARN("resend order request to fon failed: { session_id = %lu, xid = %lu }", session_id, xid);
+
+    TcpCopy copy;
+    copy.post(framework_, session_id, code, header_word(header, kTimeStampAt), body, length);
+    sender->release_send_buffer(body);
+    LOG_TRACE("resend order request: { session_id = %lu, xid = %lu, resend_num = %d }", session_id, xid,
+              static_cast<int>(n));
+    return true;
 }
 
 }}  // namespace nq::api

@@ -3,23 +3,48 @@
 // subscription starts them).
 #pragma once
 #include <atomic>
+#include <cstdint>
 
+#include "api/mdata/KApiQuoteReceiver.h"
 #include "trv_api.h"
 
 namespace nq { namespace api {
 
+// One quote multicast channel as the counter announces it in 1045 (22 bytes,
+// kept as received).
+struct __attribute__((packed)) quote_mc_info_t {
+    uint16_t mc_provider;
+    uint16_t mc_type;            // the key of the channel table
+    unsigned char mc_addr[16];   // sockaddr_in of the group, network byte order
+    uint16_t reserved;           // not read by the library
+};
+static_assert(sizeof(quote_mc_info_t) == 22, "quote_mc_info_t is 22 bytes");
+
 class KApiQuoteContext {
 public:
-    static constexpr unsigned long kReceiverSetSize = 64;
+    static constexpr unsigned long kChannelTableSize = 65536;
 
     KApiQuoteContext(nq::TRVQuoteConfig* config, nq::TRVQuoteSpi* spi);
     virtual ~KApiQuoteContext();
-    // Allocates the zero-filled receiver set; false without memory.
+    // Builds the empty receiver set; false without memory.
     virtual bool initialize();
 
     nq::TRVQuoteConfig* config_;
     std::atomic<nq::TRVQuoteSpi*> spi_;  // cleared when the API stops
-    void* receivers_;
+    KApiQuoteReceiver* receivers_;  // lives as long as the process
+
+    // The channel table by multicast type: written by the 1045 handler
+    // (worker 2) and cleared by a market-data login; read by quote
+    // subscription on a user thread. A published pointer always leads to a
+    // copy that stays allocated for the life of the process: clearing only
+    // unpublishes, and a later 1045 rewrites the copy of its type in place.
+    static std::atomic<quote_mc_info_t*> quote_mc_infos_[kChannelTableSize];
+    static void clear_quote_mc_infos();
+    // Stores a copy under its type and publishes it; false without memory.
+    static bool set_quote_mc_info(const quote_mc_info_t& info);
+
+private:
+    static std::atomic<quote_mc_info_t*> quote_mc_store_[kChannelTableSize];
 };
 
 }}  // namespace nq::api

@@ -32,12 +32,16 @@ public:
     // The session of a transport lookup, or null when it is not one of ours.
     static KApiSession* from(TcpSession* session) { return dynamic_cast<KApiSession*>(session); }
 
+    // Written by login (under the request ring's lock, before the request is
+    // posted) and by the login chain on handler worker 2; read by any thread.
     uint64_t client_id;
-    uint64_t login_account_index;
-    uint8_t api_type;  // nq::ApiType
-    uint8_t login_done;
-    uint64_t login_request_id;
-    uint64_t login_request_sequence;
+    std::atomic<uint64_t> login_account_index;
+    std::atomic<uint8_t> api_type;  // nq::ApiType
+    std::atomic<uint8_t> login_done;
+    std::atomic<uint64_t> login_request_id;
+    std::atomic<uint64_t> login_request_sequence;
+    // Set by the first login answer of this login; a repeated one is ignored.
+    std::atomic<uint8_t> login_answered;
     // Kept from the login for the authorisation step.
     char account_name[kAccountNameSize];
     char password[kPasswordSize];
@@ -46,12 +50,13 @@ public:
     std::atomic<nq::TRVPrivilegeSpi*> privilege_spi;
     std::atomic<nq::TRVTradeSpi*> trade_spi;
     std::atomic<nq::TRVQuoteSpi*> quote_spi;
-    uint8_t login_account_type;  // 0: a normal account that authorises itself
-    uint64_t auth_id;
+    std::atomic<uint8_t> login_account_type;  // 0: a normal account that authorises itself
+    std::atomic<uint64_t> auth_id;
     std::atomic<ApiTradeToken*> token;
-    uint64_t trade_token;
-    KApiLoginAccount* login_account;
-    KApiLoginAccount* subscribe_account;
+    std::atomic<uint64_t> trade_token;
+    // Taken back (exchange) by whoever releases them, so each is released once.
+    std::atomic<KApiLoginAccount*> login_account;
+    std::atomic<KApiLoginAccount*> subscribe_account;
 };
 
 template <unsigned long N>

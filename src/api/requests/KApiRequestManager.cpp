@@ -100,10 +100,16 @@ bool KApiRequestManager::admit_no_lock(unsigned long session_id, Request* reques
 }
 
 bool KApiRequestManager::send_request(unsigned long session_id, Request* request) {
+    return send_request(session_id, request, nullptr, nullptr);
+}
+
+bool KApiRequestManager::send_request(unsigned long session_id, Request* request, admitted_func_t on_admitted,
+                                      void* context) {
     MutexGuard lock(&mutex);
     if (request == nullptr || request->body_ == nullptr) return false;
     store_le<uint64_t>(request->body_, 0, session_id);
     if (!admit_no_lock(session_id, request, nullptr)) return false;
+    if (on_admitted != nullptr) on_admitted(context, head - 1);
     framework_->post_message(session_id, request);
     return true;
 }
@@ -151,6 +157,14 @@ request_info_t KApiRequestManager::on_request_response(uint64_t seq) {
     if (is_timeout_no_lock(seq)) return stale();
     set_finished_no_lock(seq);
     return copy_out_no_lock(entry_no_lock(seq));
+}
+
+request_info_t KApiRequestManager::peek(uint64_t seq) {
+    MutexGuard lock(&mutex);
+    if (is_timeout_no_lock(seq)) return stale();
+    request_info_t r = *entry_no_lock(seq);
+    r.request = nullptr;
+    return r;
 }
 
 request_info_t KApiRequestManager::on_error(uint64_t seq) { return on_request_response(seq); }

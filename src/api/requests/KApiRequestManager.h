@@ -36,7 +36,13 @@ public:
     // Zero-filled, 64-byte aligned block, never freed; null without memory.
     static KApiRequestManager* create(Framework* framework, ApiTimerManager* timers, delay_post_func_t delay_post);
 
+    // Called under the ring's lock once a request is admitted and before it
+    // is posted, with its sequence number: lets the caller store what an
+    // answer will look for before the answer can arrive.
+    typedef void (*admitted_func_t)(void* context, uint64_t seq);
+
     bool send_request(unsigned long session_id, Request* request);
+    bool send_request(unsigned long session_id, Request* request, admitted_func_t on_admitted, void* context);
     bool delay_send_request(unsigned long session_id, Request* request);
     bool send_query_request(unsigned long session_id, QueryRequest* query);
     QueryRequest* alloc_query_request(QueryRequest* query);
@@ -45,6 +51,9 @@ public:
     // query copy: the caller hands it back with release() once it no longer
     // reads the query (timeouts included).
     request_info_t on_request_response(uint64_t seq);
+    // A copy of the entry (without its query), or the stale result; changes
+    // nothing.
+    request_info_t peek(uint64_t seq);
     request_info_t on_error(uint64_t seq);
     request_info_t on_query_data_table_info(uint64_t seq, Framework* framework, const nq::api_data_table_info_t* info);
     request_info_t on_query_response(uint64_t seq, Framework* framework, const nq::api_query_response_head_t* head);

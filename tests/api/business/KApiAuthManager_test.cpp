@@ -166,3 +166,32 @@ TEST_F(KApiAuthManagerT, ConcurrentOpenAndCloseNeverShareASlot) {
 }
 
 }  // namespace
+
+// A change made through the claim reaches only the record the id still
+// names: after a close and reuse of the slot the old id changes nothing.
+TEST_F(KApiAuthManagerT, ChangesThroughAStaleIdNeverReachTheReusedSlot) {
+    const uint64_t old_id = m.open_auth();
+    KApiAuth* rec = m.get_auth(old_id);
+    ASSERT_NE(rec, nullptr);
+    bool ran = false;
+    EXPECT_TRUE(m.with_auth(old_id, [&](KApiAuth* a) {
+        ran = true;
+        a->auth_id = 5;
+    }));
+    EXPECT_TRUE(ran);
+    m.close_auth(old_id);
+    const uint64_t new_id = m.open_auth();
+    ASSERT_EQ(m.get_auth(new_id), rec);  // the same slot, reused
+    ran = false;
+    EXPECT_FALSE(m.with_auth(old_id, [&](KApiAuth* a) {
+        ran = true;
+        a->auth_id = 99;
+    }));
+    EXPECT_FALSE(ran);
+    EXPECT_EQ(rec->auth_id.load(), 0u);
+    rec->session_id = 7;
+    rec->request_seq = 12;
+    EXPECT_EQ(m.find_by_request(7, 12), new_id);
+    EXPECT_EQ(m.find_by_request(7, 13), 0u);
+    EXPECT_EQ(m.find_by_request(8, 12), 0u);
+}

@@ -166,6 +166,36 @@ TEST_F(KApiBusinessStore, DuplicateXidKeepsTheFirstRecord) {
     EXPECT_EQ(b.get_api_order(0xabc00), o);
 }
 
+// A record built ahead (the sending thread's spare) is published without an
+// allocation; a duplicate leaves it with its builder, ready to be refilled.
+TEST_F(KApiBusinessStore, PreparedRecordIsPublishedOrLeftWithItsBuilder) {
+    ASSERT_TRUE(add(0xdd00, 0x10));
+    KApiOrder* spare = KApiOrder::create_blank();
+    ASSERT_NE(spare, nullptr);
+    auto dup = payload(0xdd00, 0x40);
+    ASSERT_TRUE(spare->fill(1289, 7, 32, dup.data()));
+    alloc_fault::fail_nth(1);  // publishing must not need memory
+    EXPECT_FALSE(b.publish_order(spare));
+    EXPECT_EQ(alloc_fault::calls, 0);
+    EXPECT_EQ(spare->next, nullptr);
+    EXPECT_EQ(b.get_api_order(0xdd00)->message_.body_[16], 0x10 + 16);
+
+    auto fresh = payload(0xee00, 0x50);
+    EXPECT_FALSE(spare->fill(1289, 7, 15, fresh.data())) << "no whole xid";
+    ASSERT_TRUE(spare->fill(1283, 99, 56, fresh.data()));
+    EXPECT_TRUE(b.publish_order(spare));
+    EXPECT_EQ(alloc_fault::calls, 0);
+    alloc_fault::off();
+    KApiOrder* o = b.get_api_order(0xee00);
+    ASSERT_EQ(o, spare);
+    EXPECT_EQ(nq::frame_service_code(o->storage_), 1283u);
+    EXPECT_EQ(nq::frame_length(o->storage_), 120u);
+    EXPECT_EQ(rd64(o->storage_, 32), 99u);
+    EXPECT_EQ(o->resend_count, 1u);
+    EXPECT_FALSE(o->reported());
+    EXPECT_EQ(0, std::memcmp(o->message_.body_, fresh.data(), 56));
+}
+
 TEST_F(KApiBusinessStore, FailedCopyAllocationStoresNothing) {
     alloc_fault::fail_nth(1);
     EXPECT_FALSE(add(0x7700));

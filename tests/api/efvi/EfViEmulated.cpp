@@ -21,6 +21,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <initializer_list>
 #include <mutex>
 #include <vector>
 
@@ -64,6 +65,7 @@ std::vector<Registration> g_regs;  // slot = index + 1
 Faults g_faults;
 std::atomic<int> g_refuse_fallback{0};
 std::atomic<int> g_fail_transmit{0};
+std::atomic<int> g_discard{0};
 std::atomic<bool> g_hold{false};
 std::atomic<unsigned long> g_frames_sent{0};
 std::atomic<int> g_open{0};
@@ -192,7 +194,7 @@ void receive_frames(ViState* s, int room) {
         ev.rq_id = d.id;
         ev.len = static_cast<uint32_t>(len);
         size_t to_page_end = kPage - (d.addr & (kPage - 1));
-        if (len > EF_VI_RX_BUFFER_BYTES || len > to_page_end) {
+        if (len > EF_VI_RX_BUFFER_BYTES || len > to_page_end || take_one(g_discard)) {
             ev.type = EF_EVENT_TYPE_RX_DISCARD;
         } else {
             std::memcpy(translate(d.addr, len), frame, len);
@@ -215,12 +217,14 @@ void fail_next(Call call, int rc, int count) {
 void refuse_fallback(int count) { g_refuse_fallback.store(count); }
 void hold_completions(bool hold) { g_hold.store(hold); }
 void fail_transmit(int count) { g_fail_transmit.store(count); }
+void discard_next(int count) { g_discard.store(count); }
 unsigned long frames_sent() { return g_frames_sent.load(); }
 int open_objects() { return g_open.load(); }
 void reset() {
     for (int i = 0; i < 6; ++i) g_faults.count[i].store(0);
     g_refuse_fallback.store(0);
     g_fail_transmit.store(0);
+    g_discard.store(0);
     g_hold.store(false);
 }
 
@@ -373,6 +377,14 @@ int ef_memreg_free(ef_memreg* mr, ef_driver_handle) {
     size_t slot = reinterpret_cast<uintptr_t>(mr->state);
     {
         std::lock_guard<std::mutex> lock(g_mutex);
+        for (const ViState* v : g_vis) {
+            for (const std::deque<RxDesc>* q : {&v->rx_queued, &v->rx_posted}) {
+                for (const RxDesc& d : *q) {
+                    if (((d.addr >> kSlotShift) & kSlotMask) == slot)
+                        die("registration freed while a VI still holds receive buffers in it");
+                }
+            }
+        }
         if (g_regs[slot - 1].live) --g_open;
         g_regs[slot - 1].live = false;
     }

@@ -4,7 +4,9 @@
 // What it checks loudly (message on stderr, then abort): an ef_addr that did
 // not come from ef_memreg_dma_addr of a live registration (a virtual address
 // passed as a DMA address, say), a DMA access that crosses a page, and a
-// fallback descriptor whose bytes differ from the cut-through frame it backs.
+// fallback descriptor whose bytes differ from the cut-through frame it backs,
+// and a memory registration freed while a VI still holds receive buffers in
+// it (the adapter could still write there).
 // DMA pages are laid out in reverse order of the virtual pages, so a DMA
 // address computed by adding a byte offset across pages lands elsewhere.
 #pragma once
@@ -24,6 +26,9 @@ void hold_completions(bool hold);
 // The next `count` accepted descriptors complete with a transmit error and
 // their frames are not sent.
 void fail_transmit(int count);
+// The next `count` frames that match a VI's filters consume their receive
+// buffer with an EF_EVENT_TYPE_RX_DISCARD event instead of being written.
+void discard_next(int count);
 // Frames put on the wire by all VIs so far.
 unsigned long frames_sent();
 // Driver handles, domains, VIs and registrations currently open.

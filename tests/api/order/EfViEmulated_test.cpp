@@ -281,8 +281,9 @@ struct Adapter {
              ef_memreg_alloc(&mr, dh, &pd, dh, region, region_len) == 0;
     }
     ~Adapter() {
-        if (mr.state) ef_memreg_free(&mr, dh);
+        // The VI first: the adapter may write into registered buffers it holds.
         if (vi.state) ef_vi_free(&vi, dh);
+        if (mr.state) ef_memreg_free(&mr, dh);
         if (pd.state) ef_pd_free(&pd, dh);
         if (dh >= 0) ef_driver_close(dh);
         free(region);

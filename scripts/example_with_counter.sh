@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Starts the stand-in counter on loopback and runs the example program
+# against it: example_with_counter.sh TRV_COUNTER TRV_EXAMPLE LOG_DIR
+set -euo pipefail
+counter=$1
+example=$2
+mkdir -p "$3"
+port_file=$(mktemp)
+"$counter" --port-file "$port_file" --time-limit 60 --account demo:normal > /dev/null &
+counter_pid=$!
+trap 'kill $counter_pid 2>/dev/null || true; rm -f "$port_file" "$port_file.tmp"' EXIT
+for _ in $(seq 200); do
+  [ -s "$port_file" ] && break
+  sleep 0.1
+done
+TRV_FILE_PATH="$3" "$example" "$(cat "$port_file")"

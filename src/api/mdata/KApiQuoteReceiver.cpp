@@ -1,0 +1,44 @@
+#include "api/mdata/KApiQuoteReceiver.h"
+
+#include "framework/LastApiError.h"
+
+namespace nq { namespace api {
+
+bool KApiQuoteReceiver::start(const quote_receiver_config_t& config) {
+    if (started_) {
+        set_last_error(310, 0, "quote receiver already started");
+        return false;
+    }
+    if (config.spi == nullptr) {
+        set_last_error(310, 0, "quote receiver start failed, spi is null");
+        return false;
+    }
+    if (config.threads.empty()) {
+        set_last_error(310, 0, "quote receiver start failed, threads empty");
+        return false;
+    }
+    spi_ = config.spi;
+    threads_ = config.threads;
+    workers_.reserve(threads_.size());
+    for (const quote_receiver_thread_t& thread : threads_) {
+        auto* worker = new QuoteUdpWorker(thread.name, spi_);
+        if (!worker->start(thread.config)) {
+            // Keep the worker's error: stopping the others sets none.
+            stop();
+            delete worker;
+            return false;
+        }
+        workers_.push_back(worker);
+    }
+    started_ = true;
+    return true;
+}
+
+void KApiQuoteReceiver::stop() {
+    for (QuoteUdpWorker* worker : workers_) worker->stop();
+    for (QuoteUdpWorker* worker : workers_) delete worker;
+    workers_.clear();
+    started_ = false;
+}
+
+}}  // namespace nq::api

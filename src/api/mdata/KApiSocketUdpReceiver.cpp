@@ -1,0 +1,195 @@
+#include "api/mdata/KApiSocketUdpReceiver.h"
+
+#include <arpa/inet.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstring>
+
+#include "log/Log.h"
+
+namespace nq { namespace api {
+
+KApiSocketUdpReceiver::KApiSocketUdpReceiver(const char* name, IUdpDataSink* sink)
+    : KApiUdpReceiver(name, sink), runtime_(nullptr) {}
+
+KApiSocketUdpReceiver::~KApiSocketUdpReceiver() { finalize(); }
+
+bool KApiSocketUdpReceiver::do_initialize(const udp_receiver_config_t& config) {
+    auto* rt = new socket_runtime_t();
+    rt->local_addr = config.local_addr;
+    runtime_ = rt;
+
+    rt->epoll_fd = epoll_create1(EPOLL_CLOEXEC);
+    if (rt->epoll_fd < 0) {
+        LOG_ERROR("udp receiver epoll_create1 failed: { os_err_code = %d }", errno);
+        return false;
+    }
+    rt->wake_fd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (rt->wake_fd < 0) {
+        LOG_ERROR("udp receiver eventfd failed: { os_err_code = %d }", errno);
+        return false;
+    }
+    epoll_event ev;
+    std::memset(&ev, 0, sizeof ev);
+    ev.events = EPOLLIN;
+    ev.data.u32 = kWakeEventData;
+    if (epoll_ctl(rt->epoll_fd, EPOLL_CTL_ADD, rt->wake_fd, &ev) != 0) {
+        LOG_ERROR("udp receiver epoll_ctl add wake_fd failed: { os_err_code = %d }", errno);
+        return false;
+    }
+
+    char local[INET_ADDRSTRLEN] = "";
+    inet_ntop(AF_INET, &rt->local_addr.sin_addr, local, sizeof local);
+    rt->items.reserve(config.streams.size());
+    for (const udp_mcast_stream_t& stream : config.streams) {
+        const uint32_t index = static_cast<uint32_t>(rt->items.size());
+        int fd = socket(AF_INET, SOCK_DGRAM, 0);
+        if (fd < 0) {
+            LOG_ERROR("udp receiver socket() failed: { os_err_code = %d }", errno);
+            return false;
+        }
+        int one = 1;
+        setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+        const bool multicast = is_multicast_group(stream.group);
+        sockaddr_in bind_addr;
+        if (multicast) {
+            bind_addr = stream.group;
+        } else {
+            bind_addr = rt->local_addr;
+            bind_addr.sin_port = stream.group.sin_port;
+        }
+        bind_addr.sin_family = AF_INET;
+        if (bind(fd, reinterpret_cast<const sockaddr*>(&bind_addr), sizeof bind_addr) != 0) {
+            LOG_ERROR("udp receiver bind failed: { os_err_code = %d }", errno);
+            close(fd);
+            return false;
+        }
+        if (multicast) {
+            ip_mreq mreq;
+            mreq.imr_multiaddr = stream.group.sin_addr;
+            mreq.imr_interface = rt->local_addr.sin_addr;
+            if (setsockopt(fd, IPPROTO_IP, IP_ADD_MEMBERSHIP, &mreq, sizeof mreq) != 0) {
+                LOG_ERROR("udp receiver join multicast failed: { os_err_code = %d }", errno);
+                close(fd);
+                return false;
+            }
+        }
+        char group[INET_ADDRSTRLEN] = "";
+        inet_ntop(AF_INET, &stream.group.sin_addr, group, sizeof group);
+        LOG_INFO("udp receiver socket joined multicast group: { mcast = %s:%u, local = %s, msg_type = %u, fd = %d }",
+                 group, static_cast<unsigned>(ntohs(stream.group.sin_port)), local,
+                 static_cast<unsigned>(stream.msg_type), fd);
+        int flags = fcntl(fd, F_GETFL, 0);
+        if (flags >= 0) fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+        if (config.rcvbuf > 0 && setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &config.rcvbuf, sizeof config.rcvbuf) != 0)
+            LOG_WARN("udp receiver setsockopt(SO_RCVBUF) failed: { os_err_code = %d, rcvbuf = %d }", errno,
+                     config.rcvbuf);
+        void* buffer = nullptr;
+        const uint64_t size = (config.buffer_size + 63) & ~uint64_t(63);
+        if (size == 0 || posix_memalign(&buffer, 64, size) != 0) {
+            LOG_ERROR("udp receiver posix_memalign failed.");
+            close(fd);
+            return false;
+        }
+        socket_runtime_t::item_t item;
+        std::memset(&item, 0, sizeof item);
+        item.fd = fd;
+        item.msg_type = stream.msg_type;
+        item.group = stream.group;
+        item.buffer = static_cast<unsigned char*>(buffer);
+        item.buffer_size = config.buffer_size;
+        std::memset(&ev, 0, sizeof ev);
+        ev.events = EPOLLIN | EPOLLET;
+        ev.data.u32 = index;
+        if (epoll_ctl(rt->epoll_fd, EPOLL_CTL_ADD, fd, &ev) != 0) {
+            LOG_ERROR("udp receiver epoll_ctl add fd failed: { os_err_code = %d }", errno);
+            std::free(buffer);
+            close(fd);
+            return false;
+        }
+        rt->items.push_back(item);
+    }
+    return true;
+}
+
+void KApiSocketUdpReceiver::do_work() {
+    socket_runtime_t* rt = runtime_;
+    if (rt == nullptr) return;
+    epoll_event events[kMaxEvents];
+    while (continue_work()) {
+        int n = epoll_wait(rt->epoll_fd, events, kMaxEvents, kIdleWaitMs);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            LOG_ERROR("udp receiver epoll_wait failed: { os_err_code = %d }", errno);
+            return;
+        }
+        for (int i = 0; i < n; ++i) {
+            if ((events[i].events & EPOLLIN) == 0) continue;
+            const uint32_t data = events[i].data.u32;
+            if (data == kWakeEventData) {
+                uint64_t value;
+                while (read(rt->wake_fd, &value, sizeof value) > 0) {
+                }
+            } else if (data < rt->items.size()) {
+                drain(rt->items[data]);
+            }
+        }
+    }
+}
+
+void KApiSocketUdpReceiver::drain(socket_runtime_t::item_t& item) {
+    // Edge-triggered: read until the socket is empty, or the next datagram
+    // would not raise another event.
+    while (continue_work()) {
+        ssize_t len = recvfrom(item.fd, item.buffer, item.buffer_size, 0, nullptr, nullptr);
+        if (len > 0) {
+            sink_->on_data(item.msg_type, item.buffer, static_cast<size_t>(len));
+        } else if (len == 0) {
+            // An empty datagram carries nothing; those queued behind it still
+            // must be read now.
+            continue;
+        } else if (errno == EINTR) {
+            continue;
+        } else {
+            if (errno != EAGAIN && errno != EWOULDBLOCK)
+                LOG_WARN("udp receiver recvfrom failed: { os_err_code = %d }", errno);
+            return;
+        }
+    }
+}
+
+void KApiSocketUdpReceiver::do_cleanup() {
+    socket_runtime_t* rt = runtime_;
+    if (rt == nullptr) return;
+    for (socket_runtime_t::item_t& item : rt->items) {
+        if (item.fd >= 0) {
+            if (is_multicast_group(item.group)) {
+                ip_mreq mreq;
+                mreq.imr_multiaddr = item.group.sin_addr;
+                mreq.imr_interface = rt->local_addr.sin_addr;
+                setsockopt(item.fd, IPPROTO_IP, IP_DROP_MEMBERSHIP, &mreq, sizeof mreq);
+            }
+            close(item.fd);
+        }
+        std::free(item.buffer);
+    }
+    if (rt->wake_fd >= 0) close(rt->wake_fd);
+    if (rt->epoll_fd >= 0) close(rt->epoll_fd);
+    delete rt;
+    runtime_ = nullptr;
+}
+
+void KApiSocketUdpReceiver::wake() {
+    socket_runtime_t* rt = runtime_;
+    if (rt == nullptr || rt->wake_fd < 0) return;
+    uint64_t one = 1;
+    ssize_t rc = write(rt->wake_fd, &one, sizeof one);
+    (void)rc;
+}
+
+}}  // namespace nq::api
