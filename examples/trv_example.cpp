@@ -6,8 +6,11 @@
 // Given a gateway port (trv_example PORT, e.g. of the stand-in counter
 // trv_counter), it also logs in on the trading API, which authorises the
 // account and receives its trade token, queries assets and positions, sends
-// an order and a cancel of it, queries the orders and trades back, prints
-// each callback as it arrives, and logs out.
+// an order and a cancel of it, queries the orders and trades back, submits a
+// fund transfer and waits for its pushed outcome, prints each callback as it
+// arrives, and logs out. It then logs in on the market-data API, subscribes
+// to the channels the counter announces, decodes a few of the datagrams that
+// arrive, unsubscribes and logs out.
 //
 // The log directory comes from TRV_FILE_PATH (default: the working
 // directory); the log level from TRV_LOG_LEVEL.
@@ -79,6 +82,17 @@ public:
         std::printf("on_order_error_response: xid %" PRIu64 "\n", r->xid);
         count_event();
     }
+    void on_counter_fund_transfer_request(uint64_t, const nq::trv_msg_desc_t*,
+                                          const nq::trv_counter_fund_transfer_request_t* r) override {
+        std::printf("on_counter_fund_transfer_request: biz_no %.20s, amount %" PRId64 "\n", r->biz_no,
+                    static_cast<int64_t>(r->amount));
+    }
+    void on_counter_fund_transfer_result(uint64_t, const nq::trv_msg_desc_t*,
+                                         const nq::trv_counter_fund_transfer_result_t* r) override {
+        std::printf("on_counter_fund_transfer_result: biz_no %.20s, status %d\n", r->biz_no,
+                    static_cast<int>(r->status));
+        count_event();
+    }
     void on_order_timeout(uint64_t session_id, uint64_t xid) override {
         std::printf("on_order_timeout: session %" PRIu64 ", xid %" PRIu64 "\n", session_id, xid);
     }
@@ -128,6 +142,72 @@ public:
     void on_disconnect(uint64_t session_id) override {
         std::printf("quote session %" PRIu64 " lost\n", session_id);
     }
+    void on_login(uint64_t session_id, uint64_t request_id, const nq::trv_error_info_t* error) override {
+        std::printf("quote on_login: session %" PRIu64 ", request %" PRIu64 ", error: %s\n", session_id, request_id,
+                    error_text(error));
+        std::lock_guard<std::mutex> lock(mutex_);
+        session_ = error == nullptr ? session_id : 0;
+        login_done_ = true;
+        changed_.notify_all();
+    }
+    // Runs on the library's receiver threads: decode the payload and print
+    // the first few records.
+    void on_quote(nq::QuoteMCType mc_type, const void* data, uint32_t len) override {
+        char line[160];
+        line[0] = '\0';
+        if (mc_type == nq::TRV_SSE_L1 || mc_type == nq::TRV_SZSE_L1) {
+            nq::TRVQuoteDecoder decoder(mc_type, data, len);
+            while (nq::TRVQuoteItem* item = decoder.get_next()) {
+                if (item->data_type == nq::SSE_L1_SNAPSHOT)
+                    std::snprintf(line, sizeof line, "level 1 SSE snapshot %.9s, last %" PRIu64,
+                                  item->data.sse_l1_snapshot->security_code,
+                                  static_cast<uint64_t>(item->data.sse_l1_snapshot->last_px));
+                else if (item->data_type == nq::SZSE_L1_SNAPSHOT)
+                    std::snprintf(line, sizeof line, "level 1 SZSE snapshot %.9s, last %" PRIu64,
+                                  item->data.szse_l1_snapshot->security_code,
+                                  static_cast<uint64_t>(item->data.szse_l1_snapshot->last_px));
+            }
+        } else {
+            nq::mqr::MQRQuoteDecoder decoder(mc_type, data, len);
+            while (nq::mqr::MQRQuoteItem* item = decoder.get_next()) {
+                if (mc_type == nq::DVS_SSE_L2_STOCK_TICK)
+                    std::snprintf(line, sizeof line, "level 2 SSE tick %.8s, price %u, quantity %" PRIu64,
+                                  item->data.sse_lev2_tick_merge->m_symbol,
+                                  static_cast<unsigned>(item->data.sse_lev2_tick_merge->m_price),
+                                  static_cast<uint64_t>(item->data.sse_lev2_tick_merge->m_quantity));
+                else
+                    std::snprintf(line, sizeof line, "level 2 record of type %u", unsigned(item->data_type));
+            }
+        }
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (line[0] != '\0' && printed_[mc_type == nq::TRV_SSE_L1 ? 0 : 1] < 3) {
+            ++printed_[mc_type == nq::TRV_SSE_L1 ? 0 : 1];
+            std::printf("on_quote: channel %u, %u bytes: %s\n", unsigned(mc_type), len, line);
+        }
+        ++quotes_;
+        changed_.notify_all();
+    }
+
+    bool wait_login(int seconds) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(seconds), [&] { return login_done_; }) && session_ != 0;
+    }
+    bool wait_quotes(int count, int seconds) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(seconds), [&] { return quotes_ >= count; });
+    }
+    uint64_t session() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return session_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool login_done_ = false;
+    uint64_t session_ = 0;
+    int quotes_ = 0;
+    int printed_[2] = {0, 0};
 };
 
 class ExamplePrivilegeSpi : public nq::TRVPrivilegeSpi {
@@ -216,12 +296,66 @@ bool trade_session(nq::TRVTradeApi* trade, ExampleTradeSpi& spi) {
         fail("query_trades");
     spi.wait_events(expected, 10);
 
+    // A fund transfer into this counter; its outcome is pushed later.
+    char biz_no[20] = {};
+    if (trade->submit_counter_fund_transfer_request(session, 7, nq::FundTransSide::IN, 5000000, biz_no)) {
+        std::printf("fund transfer submitted: business number %.20s\n", biz_no);
+        ++expected;
+    } else {
+        fail("submit_counter_fund_transfer_request");
+    }
+    spi.wait_events(expected, 10);
+
     if (!trade->logout(session)) {
         fail("logout");
         return false;
     }
     std::printf("logged out: session %" PRIu64 "\n", session);
     return true;
+}
+
+// Log in for market data, receive the channels the counter announces on two
+// receiver threads (level 1 and a level-2 tick channel), decode a few
+// datagrams, unsubscribe and log out.
+bool quote_session(nq::TRVQuoteApi* quote, ExampleQuoteSpi& spi) {
+    if (!quote->login(11, 2, "demo", "demo-password", "demo-key")) {
+        fail("quote login");
+        return false;
+    }
+    if (!spi.wait_login(15)) {
+        std::fprintf(stderr, "quote login did not succeed\n");
+        return false;
+    }
+    const uint64_t session = spi.session();
+    nq::quote_thread_t threads[2] = {};
+    threads[0].cpu_affinity = -1;
+    threads[0].mc_count = 1;
+    threads[0].mc_types[0] = nq::TRV_SSE_L1;
+    threads[1].cpu_affinity = -1;
+    threads[1].mc_count = 1;
+    threads[1].mc_types[0] = nq::DVS_SSE_L2_STOCK_TICK;
+    // The channel table arrives with the login answer; give it a moment.
+    bool subscribed = false;
+    for (int i = 0; i < 50 && !subscribed; ++i) {
+        subscribed = quote->subscribe_quote(session, 2, threads);
+        if (!subscribed) usleep(100 * 1000);
+    }
+    if (!subscribed) {
+        fail("subscribe_quote");
+    } else {
+        std::printf("subscribed: session %" PRIu64 ", 2 receiver threads\n", session);
+        if (!spi.wait_quotes(6, 15)) std::fprintf(stderr, "fewer quotes than expected arrived\n");
+        if (quote->unsubscribe_quote(session))
+            std::printf("unsubscribed\n");
+        else
+            fail("unsubscribe_quote");
+    }
+    if (!quote->logout(session)) {
+        fail("quote logout");
+        return false;
+    }
+    std::printf("quote logged out: session %" PRIu64 "\n", session);
+    return subscribed;
 }
 
 }  // namespace
@@ -242,6 +376,7 @@ int main(int argc, char** argv) {
     nq::TRVQuoteConfig quote_config;
     if (!quote_config.set_local_addr("127.0.0.1", "127.0.0.1") || !quote_config.add_agw_addr("127.0.0.1", port))
         return fail("quote configuration");
+    quote_config.set_use_level2(true);
 
     nq::TRVPrivilegeConfig privilege_config;
     if (!privilege_config.set_local_addr("127.0.0.1", "127.0.0.1") ||
@@ -259,7 +394,8 @@ int main(int argc, char** argv) {
     std::printf("api version: %s\n", nq::TRVTradeApi::get_api_version());
     // Set by the counter at login; 0 until then.
     std::printf("trading day: %u\n", trade->get_trading_day());
-    const bool session_ok = gateway_port == 0 || trade_session(trade, trade_spi);
+    const bool session_ok =
+        gateway_port == 0 || (trade_session(trade, trade_spi) && quote_session(quote, quote_spi));
 
     privilege->stop();
     quote->stop();

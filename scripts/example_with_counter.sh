@@ -6,7 +6,8 @@ counter=$1
 example=$2
 mkdir -p "$3"
 port_file=$(mktemp)
-"$counter" --port-file "$port_file" --time-limit 60 --account demo:normal > /dev/null &
+"$counter" --port-file "$port_file" --time-limit 60 --account demo:normal \
+  --channel 1:0 --channel 102:0 --feed-ms 100 > /dev/null &
 counter_pid=$!
 trap 'kill $counter_pid 2>/dev/null || true; rm -f "$port_file" "$port_file.tmp"' EXIT
 for _ in $(seq 200); do

@@ -65,11 +65,13 @@ bool ApiServiceThread::start() {
         pthread_mutex_unlock(&g_life_mutex);
         return false;
     }
-    alive_.store(true);
+    // Cleared before the thread counts as alive: a stop() by anyone who saw it
+    // alive comes later and is kept.
+    stop_.store(0);
     // Cleared so that the wait below sees this run's tid, not the last one's.
     tid_.store(0);
+    alive_.store(true);
     pthread_mutex_unlock(&g_life_mutex);
-    stop_.store(0);
     pthread_attr_t attr;
     pthread_attr_init(&attr);
     pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
@@ -161,9 +163,15 @@ void ApiServiceThread::apply_binding() const {
 
 void ApiServiceThread::start_service() {
     // Walked under the mutex: service threads are created and destroyed while
-    // the process runs. start() does not need the mutex, so this cannot block.
+    // the process runs. start() does not need the mutex; a stopping thread
+    // ends without it.
     pthread_mutex_lock(&os_mutex_);
-    for (ApiServiceThread* t = head_; t != nullptr; t = t->next_) t->start();
+    for (ApiServiceThread* t = head_; t != nullptr; t = t->next_) {
+        // A thread asked to stop whose body has not returned yet would refuse
+        // the start: wait for its end so that it runs again.
+        while (t->alive_.load() && t->stop_.load() != 0) sleep_ns(100000);
+        t->start();
+    }
     pthread_mutex_unlock(&os_mutex_);
 }
 

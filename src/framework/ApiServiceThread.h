@@ -24,6 +24,7 @@ public:
     void bind_cpu_core() const;
     const char* name() const { return name_; }
 
+    // Starts every registered thread; one still stopping is awaited first.
     static void start_service();
     static void stop_service();
 

@@ -32,7 +32,14 @@ bool ApiTimerManager::initialize() {
     check_thread_ = make_object<TimerCheckThread>(this);
     if (!check_thread_) return false;
     recycle_thread_ = make_object<TimerRecycleThread>(this);
-    return recycle_thread_ != nullptr;
+    if (recycle_thread_ == nullptr) {
+        // Not started yet: out of the registry, so that starting the service
+        // threads never runs a timer thread of a manager nobody uses.
+        free_object(check_thread_);
+        check_thread_ = nullptr;
+        return false;
+    }
+    return true;
 }
 
 bool ApiTimerManager::create_timer_queue(unsigned long id, unsigned long interval_ms) {

@@ -27,8 +27,10 @@ bool ServiceProvider::initialize() {
     ApiTimerManager* timers = nullptr;
     if (void* mem = alloc_mem(sizeof(ApiTimerManager), 8)) {
         timers = new (mem) ApiTimerManager(this);
-        // A half-made manager is kept (never freed), but not used.
-        if (!timers->initialize()) timers = nullptr;
+        if (!timers->initialize()) {
+            free_object(timers);
+            timers = nullptr;
+        }
     }
     if (timers == nullptr) {
         timer_manager_ = nullptr;

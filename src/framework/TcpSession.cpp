@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/epoll.h>
 #include <unistd.h>
 
@@ -158,13 +159,28 @@ long TcpSession::send_data(const void* buffer, unsigned long size) { return tcp_
 long TcpSession::tcp_send(const void* buffer, unsigned long size) {
     const auto* p = static_cast<const unsigned char*>(buffer);
     unsigned long done = 0;
+    // The sender serves every session: a peer that stops reading must not hold
+    // it for longer than a silent peer would live.
+    uint64_t progress_time = ApiLocalTime::epoch_ms();
     while (done < size) {
-        const ssize_t n = send(socket_, p + done, size - done, MSG_NOSIGNAL);
+        const ssize_t n = send(socket_, p + done, size - done, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n > 0) {
             done += static_cast<unsigned long>(n);
+            progress_time = ApiLocalTime::epoch_ms();
             continue;
         }
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) continue;
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            if (!is_alive()) break;
+            if (ApiLocalTime::epoch_ms() > progress_time + heartbeat_timeout_) {
+                LOG_WARN("session send stalled: { session_id = %lu }", (unsigned long)session_id());
+                alive_.store(0, std::memory_order_seq_cst);
+                break;
+            }
+            pollfd pfd{socket_, POLLOUT, 0};
+            poll(&pfd, 1, kSendWaitMs);
+            continue;
+        }
         alive_.store(0, std::memory_order_seq_cst);
         break;
     }

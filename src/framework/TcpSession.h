@@ -18,6 +18,8 @@ public:
     static constexpr uint64_t kGuardSize = 64 * 1024;
     static constexpr uint64_t kMaxFrameLength = kGuardSize;
     static constexpr uint64_t kHeartbeatTimeoutMs = 5000;
+    // Longest single wait of the sender for room in a full socket buffer.
+    static constexpr int kSendWaitMs = 100;
 
     explicit TcpSession(TcpMessageIO* io);
     virtual ~TcpSession();
@@ -41,6 +43,8 @@ public:
     long tcp_recv(unsigned char* buffer, unsigned long size);
     unsigned char* get_message();
     long send_data(const void* buffer, unsigned long size);
+    // Writes all bytes; a peer that takes none of them for longer than the
+    // heartbeat time-out, or a session that dies meanwhile, ends the session.
     long tcp_send(const void* buffer, unsigned long size);
 
     static int tcp_connect(const sockaddr* remote, const sockaddr* local);

@@ -1,10 +1,18 @@
 // Runs the standard Linux tools (lsblk, blkid, hdparm, smartctl, udevadm)
-// through the shell, found by PATH, and reads their output.
+// through the shell and reads their output. The tools are looked up in the
+// system's own directories only, never through the caller's PATH.
 #pragma once
 #include <cstddef>
 
 namespace nq {
 namespace api {
+
+// The directories searched for the tools, ':'-separated. Tests point it at
+// stand-in tools; null or "" restores the system directories. A path with
+// characters outside letters, digits and "/._+-:" is refused (false). Not
+// thread-safe: call it before any host-information function runs.
+bool set_command_path(const char* path);
+const char* command_path();
 
 // True when the name may be placed on a command line: letters, digits and
 // "._+:/-" only, not beginning with '-' and without "..".

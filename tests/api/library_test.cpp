@@ -1,4 +1,5 @@
 // What the shared library needs at load time, read from its ELF dynamic section.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <cstdio>
 #include <set>
@@ -37,6 +38,17 @@ TEST(SharedLibrary, NeedsOnlyLibcLibmPthreadAndTheCxxRuntime) {
         if (lib.rfind("libasan", 0) == 0 || lib.rfind("libubsan", 0) == 0 || lib.rfind("libtsan", 0) == 0) continue;
         EXPECT_TRUE(allowed.count(lib)) << "unexpected load-time dependency " << lib;
     }
+}
+
+// Internal classes that the library exports for user programs.
+TEST(SharedLibrary, ExportsTheOrderMap) {
+    void* lib = dlopen(TRV_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(lib, nullptr) << dlerror();
+    for (const char* symbol : {"_ZN2nq3api12KApiOrderMapC1Ev", "_ZN2nq3api12KApiOrderMapD1Ev",
+                               "_ZN2nq3api12KApiOrderMap9set_orderEPNS0_9KApiOrderE",
+                               "_ZNK2nq3api12KApiOrderMap9get_orderEm"})
+        EXPECT_NE(dlsym(lib, symbol), nullptr) << symbol << " is not exported";
+    // Not dlclose'd: the library's threads and statics live with the process.
 }
 
 }  // namespace

@@ -89,7 +89,16 @@ Bytes feed_payload(uint16_t mc_type, uint64_t tick) {
     if (mc_type == 2)
         return QuoteFeeder::level1_entry(3, QuoteFeeder::szse_l1_snapshot("000001", 20240102093000000, 1200000 + tick));
     const uint8_t type_byte = mc_type == 107 ? 23 : mc_type == 110 ? 81 : 0;
-    return QuoteFeeder::level2_record(mc_type, type_byte, tick);
+    Bytes b = QuoteFeeder::level2_record(mc_type, type_byte, tick);
+    if (mc_type == 102) {
+        // A trade of 600000: symbol at 21, price at 51, quantity at 55.
+        std::memcpy(&b[21], "600000", 6);
+        const uint32_t price = uint32_t(10500 + tick % 10);
+        const uint64_t quantity = 100 * (1 + tick % 5);
+        std::memcpy(&b[51], &price, sizeof price);
+        std::memcpy(&b[55], &quantity, sizeof quantity);
+    }
+    return b;
 }
 
 }  // namespace

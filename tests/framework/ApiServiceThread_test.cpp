@@ -145,6 +145,57 @@ TEST(ApiServiceThread, RestartOfEndedThreadWaitsForTheNewThread) {
     }
 }
 
+// A stop() issued once the thread is seen alive must end it, even when it lands
+// while start() is still finishing.
+TEST(ApiServiceThread, StopAfterTheStartIsVisibleIsNeverLost) {
+    Probe t("probe_race", true);
+    // Contention on the thread's life lock widens the window inside start().
+    std::atomic<bool> done{false};
+    std::vector<std::thread> binders;
+    for (int i = 0; i < 3; ++i)
+        binders.emplace_back([&] {
+            while (!done.load()) t.bind_cpu_core();
+        });
+    int lost = 0;
+    for (int round = 0; round < 3000 && lost == 0; ++round) {
+        std::atomic<bool> started{false};
+        std::thread stopper([&] {
+            while (!t.is_alive() && !started.load()) {
+            }
+            t.stop();
+        });
+        ASSERT_TRUE(t.start()) << round;
+        started.store(true);
+        stopper.join();
+        if (t.continue_work()) ++lost;
+        ASSERT_TRUE(wait_until([&] { return !t.is_alive(); }));
+    }
+    done.store(true);
+    for (auto& b : binders) b.join();
+    EXPECT_EQ(lost, 0) << "a stop issued while start() ran was undone";
+}
+
+// start_service meets a thread whose stop was requested but whose body has not
+// returned yet: it waits for the end and starts it again instead of skipping it.
+TEST(ApiServiceThread, StartServiceRestartsAThreadThatIsStillStopping) {
+    Probe t("probe_stopping");
+    t.hold.store(true);
+    ASSERT_TRUE(t.start());
+    ASSERT_TRUE(wait_until([&] { return t.runs.load() == 1; }));
+    t.stop();
+    std::thread release([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        t.hold.store(false);
+    });
+    ApiServiceThread::start_service();
+    release.join();
+    ASSERT_TRUE(wait_until([&] { return t.runs.load() == 2; }));
+    EXPECT_TRUE(t.is_alive());
+    EXPECT_TRUE(t.continue_work());
+    t.stop();
+    ASSERT_TRUE(wait_until([&] { return !t.is_alive(); }));
+}
+
 // Once is_alive is false the thread no longer touches its object, so the owner
 // may destroy it at once (ASan/TSan report any later access).
 TEST(ApiServiceThread, OwnerMayDeleteOnceNotAlive) {

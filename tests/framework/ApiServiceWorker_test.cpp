@@ -1,6 +1,7 @@
 #include "framework/ApiServiceWorker.h"
 
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 #include <atomic>
 #include <chrono>
@@ -45,6 +46,28 @@ std::vector<unsigned char> make_frame(uint32_t code, uint32_t length, uint64_t i
     if (f.size() >= 72) std::memcpy(&f[64], &id, 8);
     return f;
 }
+
+// Frees of queued copies are counted: the test executable is linked with
+// --wrap=free, so every free() of the library's objects passes here. A copy
+// is known by its frame word and its owner field (bytes 48..55).
+constexpr uint32_t kCountedCode = 0x2bad;
+std::atomic<const void*> g_counted_owner{nullptr};
+std::atomic<int> g_copies_freed{0};
+
+}  // namespace
+
+extern "C" void __real_free(void* p);
+extern "C" void __wrap_free(void* p) {
+    const void* owner = g_counted_owner.load(std::memory_order_acquire);
+    if (p != nullptr && owner != nullptr && malloc_usable_size(p) >= 64) {
+        const auto* c = static_cast<const unsigned char*>(p);
+        const uint64_t word = (uint64_t(kCountedCode) & 0x3fff) | (uint64_t(128) << 14);
+        if (read_u64(c, 8) == word && read_u64(c, 48) == reinterpret_cast<uint64_t>(owner)) g_copies_freed.fetch_add(1);
+    }
+    __real_free(p);
+}
+
+namespace {
 
 Message contiguous(std::vector<unsigned char>& f) {
     return Message{reinterpret_cast<MessageHeader*>(f.data()), f.data() + 64, f.data()};
@@ -249,11 +272,14 @@ TEST(ApiServiceWorker, DestroyingAWorkerFreesQueuedCopies) {
     auto* w = new Recorder;
     ASSERT_TRUE(w->initialize());
     for (uint64_t i = 0; i < 100; ++i) {
-        std::vector<unsigned char> f = make_frame(10, 128, i);
+        std::vector<unsigned char> f = make_frame(kCountedCode, 128, i);
         Message m = contiguous(f);
         (i % 2 ? w->add_task(&m) : w->add_urgent_task(&m));
     }
-    delete w;  // LSan reports the copies if they leak
+    g_counted_owner.store(static_cast<ApiServiceWorker*>(w));
+    delete w;
+    g_counted_owner.store(nullptr);
+    EXPECT_EQ(g_copies_freed.load(), 100);
 }
 
 TEST(ApiServiceWorker, ManyProducersEachTaskRunsOnceInProducerOrder) {

@@ -2,13 +2,18 @@
 // and the service-provider start-up.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "framework/LastApiError.h"
+#include "support/AllocMemFault.h"
 #include "framework/ApiDelaySender.h"
+#include "framework/ApiServiceThread.h"
 #include "framework/ApiTimerManager.h"
 #include "framework/MessageHandler.h"
 #include "framework/ServiceFunc.h"
@@ -216,6 +221,39 @@ TEST(DelaySender, PostsNoEarlierThanStampPlusDelay) {
     }
 }
 
+// A stamp far ahead (a bad clock, a corrupt frame) must not park the worker:
+// a stop ends the wait and the message is not sent.
+TEST(DelaySender, StopEndsTheWaitForAStampFarAhead) {
+    ApiLocalTime::initialize();
+    // Tells when the worker has taken the message and is waiting inside it.
+    struct Watched : nq::api::ApiDelaySender {
+        using ApiDelaySender::ApiDelaySender;
+        void do_one_task(Message* m) override {
+            entered.store(true);
+            ApiDelaySender::do_one_task(m);
+        }
+        std::atomic<bool> entered{false};
+    };
+    auto& fw = *new PostRecorder();  // lives with the process, like its thread
+    auto* sender = new Watched("delay_sender", &fw, 500);
+    ASSERT_TRUE(sender->initialize());
+    Bytes f = make_frame(1400, 80, 1, 7);
+    put_u64(f.data(), 32, ApiLocalTime::epoch_ms() + 24ull * 3600 * 1000);
+    Message m{reinterpret_cast<nq::MessageHeader*>(f.data()), f.data() + 64, f.data()};
+    sender->add_task(&m);
+    ASSERT_TRUE(sender->start());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!sender->entered.load() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(sender->entered.load());
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    sender->stop();
+    while (sender->is_alive() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_FALSE(sender->is_alive()) << "the delay sender never noticed the stop";
+    EXPECT_TRUE(fw.posts.empty());
+}
+
 // ---- service provider ----------------------------------------------------
 
 class TestProvider : public nq::api::ServiceProvider {
@@ -247,6 +285,39 @@ TEST(ServiceProvider, StartUpBringsClockAndTimerManager) {
     ASSERT_NE(p->timer_manager_, nullptr);
     EXPECT_EQ(p->timer_manager_->provider_, p);
     EXPECT_GT(ApiLocalTime::epoch_ms(), 1'600'000'000'000ull) << "the clock was filled";
+}
+
+// Each allocation of the timer manager fails in turn: the start-up fails with
+// 301 "alloc timer manager failed" and no timer thread of the dropped manager
+// stays registered to be started with the service threads.
+TEST(ServiceProvider, TimerManagerAllocationFailureIs301AndLeavesNoTimerThread) {
+    auto registered = [](const char* name) {
+        int n = 0;
+        for (nq::api::ApiServiceThread* t = nq::api::ApiServiceThread::head_; t != nullptr; t = t->next_)
+            if (t->name() != nullptr && std::strcmp(t->name(), name) == 0) ++n;
+        return n;
+    };
+    const int timers = registered("timer"), recyclers = registered("timer_recycle");
+    // 1: the manager, 2: "timer", 3: "timer_recycle".
+    for (long nth : {1L, 2L, 3L}) {
+        SCOPED_TRACE(nth);
+        std::unique_ptr<TestProvider> p(new TestProvider(true));  // nothing keeps a failed one
+        alloc_fault::fail_nth(nth);
+        EXPECT_FALSE(p->initialize());
+        alloc_fault::off();
+        EXPECT_EQ(p->timer_manager_, nullptr);
+        EXPECT_EQ(p->init_log_calls, 0);
+        const nq::trv_error_info_t e = nq::api::LastApiError::get_last_error();
+        EXPECT_EQ(e.error_code_type, 301u);
+        EXPECT_EQ(e.error_code, 0u);
+        EXPECT_STREQ(e.error_msg, "alloc timer manager failed");
+        EXPECT_EQ(registered("timer"), timers);
+        EXPECT_EQ(registered("timer_recycle"), recyclers);
+    }
+    auto* p = new TestProvider(true);
+    EXPECT_TRUE(p->initialize());
+    EXPECT_EQ(registered("timer"), timers + 1);
+    EXPECT_EQ(registered("timer_recycle"), recyclers + 1);
 }
 
 }  // namespace

@@ -4,12 +4,14 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <arpa/inet.h>
+#include <sys/resource.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "framework/TransportFixture.h"
+#include "support/TestLogFile.h"
 
 namespace transport_test {
 namespace {
@@ -112,6 +114,25 @@ TEST_F(TransportTest, NoSessionObjectFailsTheOpenAndClosesTheSocket) {
     const int peer = open_pair(&id);
     EXPECT_EQ(id, 0u);
     EXPECT_TRUE(wait_eof(peer, 5000));
+    close(peer);
+}
+
+TEST_F(TransportTest, NoFreeSlotFailsTheOpenAndClosesTheSocket) {
+    // Every slot holds a live session: a stand-in object with an id.
+    TcpSession busy(io);
+    busy.session_id_.store(0xbeef0001);
+    std::vector<unsigned long> borrowed;
+    for (unsigned long slot = 1; slot < TcpMessageIO::kSlotCount; ++slot) {
+        if (io->sessions_[slot].load() != nullptr) continue;
+        io->sessions_[slot].store(&busy);
+        borrowed.push_back(slot);
+    }
+    uint64_t id = 1;
+    const int peer = open_pair(&id);
+    EXPECT_EQ(id, 0u);
+    EXPECT_TRUE(wait_eof(peer, 5000)) << "the library end of the socket is still open";
+    EXPECT_TRUE(io->events_of(SessionEvent::kOpen).empty());
+    for (unsigned long slot : borrowed) io->sessions_[slot].store(nullptr);
     close(peer);
 }
 
@@ -408,6 +429,39 @@ TEST_F(TransportTest, PostedFramesCarryTheSessionIdAndUnknownSessionsDropThem) {
 }
 
 // ---- connecting ----------------------------------------------------------
+
+// Each failed step logs its own line with the system's reason.
+TEST(TcpConnect, EachFailureLogsItsText) {
+    trv_test::TestLogFile log(nq::log::ERROR);
+    ASSERT_TRUE(log.ok());
+    sockaddr_in refused = refused_address();
+    EXPECT_EQ(TcpSession::tcp_connect(reinterpret_cast<sockaddr*>(&refused), nullptr), -1);
+    EXPECT_TRUE(log.wait_for(std::string("[ERROR] socket connect fail(") + strerror(ECONNREFUSED) + ")."))
+        << log.text();
+
+    Listener l;
+    ASSERT_TRUE(l.open());
+    sockaddr_in foreign{};  // not a local address
+    foreign.sin_family = AF_INET;
+    inet_pton(AF_INET, "192.0.2.1", &foreign.sin_addr);
+    EXPECT_EQ(TcpSession::tcp_connect(reinterpret_cast<sockaddr*>(&l.addr), reinterpret_cast<sockaddr*>(&foreign)),
+              -1);
+    EXPECT_TRUE(log.wait_for(std::string("[ERROR] socket bind fail(") + strerror(EADDRNOTAVAIL) + ")."))
+        << log.text();
+    l.close_fd();
+
+    // No descriptor left for the socket.
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    rlimit none = saved;
+    none.rlim_cur = 0;
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &none), 0);
+    const int fd = TcpSession::tcp_connect(reinterpret_cast<sockaddr*>(&refused), nullptr);
+    setrlimit(RLIMIT_NOFILE, &saved);
+    EXPECT_EQ(fd, -1);
+    EXPECT_TRUE(log.wait_for(std::string("[ERROR] create socket fail(") + strerror(EMFILE) + ")."))
+        << log.text();
+}
 
 TEST(TcpConnect, BlockingSocketWithReuseAddrOrMinusOne) {
     Listener l;

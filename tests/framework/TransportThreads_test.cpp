@@ -61,6 +61,83 @@ TEST_F(TransportTest, SenderBlockedOnAPeerThatStoppedReadingIsFreedWhenTheSessio
     close(peer_other);
 }
 
+// A gateway that keeps sending heartbeats but never reads: its session never
+// goes silent, yet the sender must not stay parked on it while the healthy
+// session beside it starves.
+TEST_F(TransportTest, PeerThatHeartbeatsButNeverReadsIsDroppedAndTheOtherSessionKeepsItsFrames) {
+    uint64_t now = t0;
+    set_now(now);
+    uint64_t stuck = 0, healthy = 0;
+    const int peer_stuck = open_pair(&stuck, 1);
+    const int peer_healthy = open_pair(&healthy, 2);
+    int small = 4096;
+    setsockopt(slot_object(stuck)->socket_, SOL_SOCKET, SO_SNDBUF, &small, sizeof small);
+    ASSERT_TRUE(io->sender_->start());
+
+    Bytes big = make_frame(1200, 65536, 1);
+    Message m{reinterpret_cast<nq::MessageHeader*>(big.data()), big.data() + 64, big.data()};
+    for (int i = 0; i < 16; ++i) io->post_message(stuck, &m);
+    char first;
+    ASSERT_TRUE(read_exact(peer_stuck, &first, 1, 10000)) << "the sender started writing";
+
+    // Simulated seconds: the stuck peer heartbeats every second, the healthy
+    // session is sent one frame a second.
+    const Bytes peer_hb = make_frame(2, 72);
+    Bytes order = make_frame(1300, 200, 7);
+    Message om{reinterpret_cast<nq::MessageHeader*>(order.data()), order.data() + 64, order.data()};
+    int posted = 0;
+    for (int sec = 1; sec <= 8 && slot_object(stuck)->is_alive(); ++sec) {
+        now += 1000;
+        set_now(now);
+        ASSERT_TRUE(send_all(peer_stuck, peer_hb.data(), peer_hb.size()));
+        ASSERT_TRUE(send_all(peer_healthy, peer_hb.data(), peer_hb.size()));
+        pump_until_idle();
+        // Never silent: the heartbeat time-out alone would keep it.
+        EXPECT_GE(slot_object(stuck)->check_heartbeat(), 0);
+        io->heartbeat_check_proc();
+        io->post_message(healthy, &om);
+        ++posted;
+        // Give the sender real time to look at the clock.
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    }
+    ASSERT_TRUE(eventually([&] { return !slot_object(stuck)->is_alive(); }))
+        << "a session that takes nothing for longer than the time-out stays alive";
+
+    // Every frame posted for the healthy session arrives, in order with its
+    // heartbeats.
+    int orders = 0, heartbeats = 0;
+    while (orders < posted) {
+        Bytes got;
+        ASSERT_TRUE(read_frame(peer_healthy, &got, 20000)) << "the healthy session starves";
+        if (code_of(got.data()) == 1300) {
+            EXPECT_TRUE(body_matches(got.data(), 200, 7));
+            ++orders;
+        } else {
+            EXPECT_EQ(code_of(got.data()), 2u);
+            ++heartbeats;
+        }
+    }
+    EXPECT_GT(heartbeats, 0);
+
+    // The stuck session is closed, freed and reported like a silent peer; the
+    // healthy one is left alone.
+    EXPECT_TRUE(wait_eof(peer_stuck, 10000));
+    for (int i = 0; i < 4 && slot_object(stuck)->session_id() == stuck; ++i) {
+        io->heartbeat_check_proc();
+        now += 1001;
+        set_now(now);
+        slot_object(healthy)->last_recv_time_.store(now);
+    }
+    const auto lost = io->events_of(SessionEvent::kDisconnect);
+    ASSERT_EQ(lost.size(), 1u);
+    EXPECT_EQ(lost[0].id, stuck);
+    EXPECT_EQ(lost[0].type, 1);
+    EXPECT_TRUE(slot_object(healthy)->is_alive());
+    stop_thread(io->sender_);
+    close(peer_stuck);
+    close(peer_healthy);
+}
+
 TEST_F(TransportTest, CloseSessionWithWaitReturnsOnceTheSweepFreedIt) {
     set_now(t0);
     uint64_t id = 0;

@@ -19,6 +19,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "hostinfo/HostCommand.h"
 #include "hostinfo/HostRoot.h"
 
 namespace trv_test {
@@ -80,16 +81,15 @@ HostRoot::HostRoot(const std::string& root) { nq::api::set_host_root(root.c_str(
 HostRoot::~HostRoot() { nq::api::set_host_root(""); }
 
 FakeTools::FakeTools(const std::string& answers) : answers_(answers.empty() ? dir_.path() + "/answers" : answers) {
-    const char* path = getenv("PATH");
-    old_path_ = path != nullptr ? path : "/usr/bin:/bin";
-    std::string fake = fixture_path("bin") + ":" + old_path_;
-    setenv("PATH", fake.c_str(), 1);
+    old_path_ = nq::api::command_path();
+    const std::string fake = fixture_path("bin") + ":" + old_path_;
+    EXPECT_TRUE(nq::api::set_command_path(fake.c_str())) << fake;
     setenv("TRV_FAKE_TOOL_DATA", answers_.c_str(), 1);
     setenv("TRV_FAKE_TOOL_LOG", (dir_.path() + "/calls.log").c_str(), 1);
 }
 
 FakeTools::~FakeTools() {
-    setenv("PATH", old_path_.c_str(), 1);
+    nq::api::set_command_path(old_path_.c_str());
     unsetenv("TRV_FAKE_TOOL_DATA");
     unsetenv("TRV_FAKE_TOOL_LOG");
 }
@@ -108,6 +108,13 @@ std::string FakeTools::calls() const {
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+void skip_in_child(const char* why) {
+    fprintf(stderr, "skipped: %s\n", why);
+    fflush(nullptr);
+    // A failure recorded before the skip still fails the test.
+    _exit(::testing::Test::HasFailure() ? 1 : kSkippedInChild);
 }
 
 int run_in_private_netns(void (*body)()) {

@@ -1,5 +1,5 @@
 // Test helpers for the host-information functions: temporary fixture trees,
-// the host root prefix, fake system tools in front of PATH and private
+// the host root prefix, fake system tools in front of the command path and private
 // network namespaces.
 #pragma once
 #include <gtest/gtest.h>
@@ -36,8 +36,9 @@ public:
     ~HostRoot();
 };
 
-// Puts the fake tools first on PATH, with answers prepared in a directory of
-// their own (or a given one), and records every call.
+// Puts the fake tools first on the library's command path, with answers
+// prepared in a directory of their own (or a given one), and records every
+// call.
 class FakeTools {
 public:
     explicit FakeTools(const std::string& answers = "");
@@ -54,15 +55,20 @@ private:
 };
 
 // Runs body in a forked child inside a network namespace of its own. Returns
-// the child's status: 0 passed, 77 no namespace could be made, else failed.
+// the child's status: 0 passed, 77 no namespace could be made, 78 the body
+// skipped itself (skip_in_child), else failed.
 int run_in_private_netns(void (*body)());
 constexpr int kNoNamespace = 77;
+constexpr int kSkippedInChild = 78;
+// Ends the child of run_in_private_netns as skipped, naming why on stderr.
+[[noreturn]] void skip_in_child(const char* why);
 
-#define TRV_RUN_IN_NETNS(...)                                                     \
-    do {                                                                           \
-        int status_ = trv_test::run_in_private_netns(__VA_ARGS__);                        \
-        if (status_ == trv_test::kNoNamespace) GTEST_SKIP() << "no network namespace"; \
-        EXPECT_EQ(0, status_) << "the test body failed inside the namespace";     \
+#define TRV_RUN_IN_NETNS(...)                                                          \
+    do {                                                                                \
+        int status_ = trv_test::run_in_private_netns(__VA_ARGS__);                      \
+        if (status_ == trv_test::kNoNamespace) GTEST_SKIP() << "no network namespace";  \
+        if (status_ == trv_test::kSkippedInChild) GTEST_SKIP() << "no TAP device here"; \
+        EXPECT_EQ(0, status_) << "the test body failed inside the namespace";          \
     } while (0)
 
 // A TAP interface (IFF_TAP) inside the current namespace, kept while the

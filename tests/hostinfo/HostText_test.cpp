@@ -1,3 +1,7 @@
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "hostinfo/HostCommand.h"
@@ -72,4 +76,55 @@ TEST(Command, UnsafeNameRunsNothing) {
     EXPECT_STREQ("", buffer);
     EXPECT_FALSE(dir.exists("pwned"));
     EXPECT_EQ("", tools.calls());
+}
+
+// A PATH of the caller's choosing must not decide which program runs under
+// the library's name.
+TEST(Command, ToolsAreNotLookedUpThroughTheCallersPath) {
+    trv_test::TempDir dir;
+    const std::string marker = dir.path() + "/ran";
+    dir.write("bin/lsblk", "#!/bin/sh\ntouch " + marker + "\necho planted\n");
+    ASSERT_EQ(0, chmod((dir.path() + "/bin/lsblk").c_str(), 0755));
+    const char* old = getenv("PATH");
+    const std::string saved = old != nullptr ? old : "";
+    setenv("PATH", (dir.path() + "/bin:" + saved).c_str(), 1);
+    char buffer[64];
+    run_named_command("lsblk -x %s 2>/dev/null", "/dev/sda", buffer, sizeof(buffer));
+    setenv("PATH", saved.c_str(), 1);
+    EXPECT_FALSE(dir.exists("ran"));
+    EXPECT_STRNE("planted", buffer);
+}
+
+TEST(Command, CommandPathTakesOnlyPlainDirectories) {
+    const std::string system = command_path();
+    EXPECT_EQ("/usr/sbin:/usr/bin:/sbin:/bin", system);
+    for (const char* bad : {"/bin;touch /tmp/x", "/bin /usr/bin", "$HOME/bin", "/bin`id`"}) {
+        EXPECT_FALSE(set_command_path(bad)) << bad;
+        EXPECT_EQ(system, command_path());
+    }
+    EXPECT_TRUE(set_command_path("/opt/tools:/usr/bin"));
+    EXPECT_STREQ("/opt/tools:/usr/bin", command_path());
+    EXPECT_TRUE(set_command_path(""));
+    EXPECT_EQ(system, command_path());
+}
+
+// Running a tool must not flush (and lock) every stream of the program.
+TEST(Command, CallersBufferedStreamsAreLeftAlone) {
+    trv_test::TempDir dir;
+    trv_test::FakeTools tools;
+    tools.answer("lsblk", "-x /dev/sda", "line\n");
+    const std::string path = dir.path() + "/out";
+    FILE* f = fopen(path.c_str(), "w");
+    ASSERT_NE(nullptr, f);
+    static char buf[4096];
+    setvbuf(f, buf, _IOFBF, sizeof(buf));
+    fputs("pending", f);
+    char buffer[64];
+    EXPECT_TRUE(run_named_command("lsblk -x %s 2>/dev/null", "/dev/sda", buffer, sizeof(buffer)));
+    struct stat st;
+    ASSERT_EQ(0, stat(path.c_str(), &st));
+    EXPECT_EQ(0, st.st_size) << "the program's buffered output was flushed";
+    fclose(f);
+    ASSERT_EQ(0, stat(path.c_str(), &st));
+    EXPECT_EQ(7, st.st_size);
 }

@@ -51,7 +51,7 @@ void KApiAuthManager::clear_record(KApiAuth* a, bool keep_request_seq) {
 uint64_t KApiAuthManager::alloc_auth(uint64_t n) {
     if (!slots_ || n >= kCounterLimit) return 0;
     std::lock_guard<std::mutex> lock(claim_mutex_);
-    for (uint64_t slot = 1; slot < kSlots; ++slot) {
+    for (uint64_t slot = first_maybe_free_; slot < kSlots; ++slot) {
         KApiAuth* a = slots_[slot].load(std::memory_order_relaxed);
         if (a && !a->free.load(std::memory_order_relaxed)) continue;
         if (!a) {
@@ -65,8 +65,10 @@ uint64_t KApiAuthManager::alloc_auth(uint64_t n) {
         // The record is complete before it reads as in use or is reachable.
         a->free.store(0, std::memory_order_release);
         slots_[slot].store(a, std::memory_order_release);
+        first_maybe_free_ = slot + 1;
         return id;
     }
+    first_maybe_free_ = kSlots;
     return 0;
 }
 
@@ -97,6 +99,8 @@ void KApiAuthManager::close_auth(uint64_t id) {
     a->free.store(1, std::memory_order_release);
     a->id.store(0, std::memory_order_release);
     clear_record(a, true);
+    const uint64_t slot = id & kSlotMask;
+    if (slot < first_maybe_free_) first_maybe_free_ = slot;
 }
 
 }}  // namespace nq::api

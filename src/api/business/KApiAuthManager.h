@@ -61,6 +61,9 @@ private:
     std::atomic<KApiAuth*>* slots_;
     // Claims and releases run on user threads and handler workers at once.
     std::mutex claim_mutex_;
+    // Under claim_mutex_: every slot below it is in use, so a claim scans
+    // from here instead of from slot 1.
+    uint64_t first_maybe_free_ = 1;
 };
 
 }}  // namespace nq::api

@@ -8,7 +8,8 @@
 
 namespace nq { namespace api {
 
-class KApiOrderMap {
+// Exported for the user program; the order path does not use it.
+class __attribute__((visibility("default"))) KApiOrderMap {
 public:
     static constexpr unsigned kLeaves = 1024;
     static constexpr unsigned kEntries = 1024;

@@ -36,12 +36,14 @@ public:
                     flag_.store(kNone, std::memory_order_release);
                     return nullptr;
                 }
+                // The release store of the flag publishes the instance to
+                // every caller that reads kCreated with acquire.
                 instance_.store(object, std::memory_order_release);
-                std::atomic_thread_fence(std::memory_order_seq_cst);
                 flag_.store(kCreated, std::memory_order_release);
                 return object;
             }
-            std::atomic_thread_fence(std::memory_order_seq_cst);
+            // The acquire load at the top of the loop is the only ordering
+            // a waiter needs.
             __builtin_ia32_pause();
         }
     }

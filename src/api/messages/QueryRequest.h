@@ -7,13 +7,7 @@
 #include "trv_api.h"
 
 namespace nq {
-
-struct api_data_table_info_t;
-struct api_query_response_head_t;
-
 namespace api {
-
-class Framework;
 
 struct query_request_status_t {
     uint64_t table_code;  // service code of the query itself (log lines only)
@@ -43,12 +37,7 @@ public:
     // Copies status and message storage; pointers stay on this object's storage.
     void reset(const QueryRequest& other);
 
-    // Paging steps, run under the request ring's lock.
-    void query(Framework* framework);
-    void request_data_table_info(Framework* framework);
-    void request_query(Framework* framework);
-    void on_data_table_info(Framework* framework, const nq::api_data_table_info_t* info);
-    void on_response(Framework* framework, const nq::api_query_response_head_t* head);
+    // The paging steps are KApiQueryPager's.
 
     query_request_status_t status;
 

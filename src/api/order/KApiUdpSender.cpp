@@ -88,9 +88,27 @@ bool KApiUdpSender::initialize() {
     return true;
 }
 
+void KApiUdpSender::release_unused() {
+    if (use_efvi_) {
+        ef_memreg_free(&memreg_, driver_handle_);
+        ef_pd_free(&pd_, driver_handle_);
+        ef_driver_close(driver_handle_);
+        driver_handle_ = -1;
+        use_efvi_ = false;
+    }
+    if (socket_ >= 0) {
+        close(socket_);
+        socket_ = -1;
+    }
+    if (bufs_[0] != nullptr) {
+        std::free(bufs_[0]);  // the region starts with the first buffer
+        for (auto& b : bufs_) b = nullptr;
+    }
+}
+
 bool KApiUdpSender::init_socket() {
     char text[128];
-    int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         LOG_ERROR("create socket fail: { os_err_msg = %s }", error_text(errno, text, sizeof text));
         return false;

@@ -95,6 +95,9 @@ public:
     virtual ~KApiUdpSender();
 
     bool initialize();
+    // Gives back the socket, the adapter resources and the region of a sender
+    // that no thread has sent through, so that its owner may free it.
+    void release_unused();
     bool init_socket();
     bool init_efvi();
     void init_frame_hdr(unsigned char* frame);

@@ -115,7 +115,8 @@ KApi* KApi::create_singleton_or_get() {
     int expected = kFlagNone;
     if (flag != kFlagNone || !singleton_init_flag_.compare_exchange_strong(expected, kFlagBuilding)) {
         for (;;) {
-            std::atomic_thread_fence(std::memory_order_seq_cst);
+            // Acquire: a waiter that reads ready or failed also sees the
+            // provider pointer or the creation error stored before it.
             flag = singleton_init_flag_.load(std::memory_order_acquire);
             if (flag == kFlagReady) return singleton_ptr_.load(std::memory_order_acquire);
             if (flag == kFlagFailed) {
@@ -154,7 +155,6 @@ KApi* KApi::create_singleton_or_get() {
         return nullptr;
     }
     singleton_ptr_.store(api, std::memory_order_release);
-    std::atomic_thread_fence(std::memory_order_seq_cst);
     singleton_init_flag_.store(kFlagReady, std::memory_order_release);
     return api;
 }

@@ -11,8 +11,8 @@
 #include "api/messages/TRequest.h"
 #include "api/provider/KApi.h"
 #include "api/provider/KApiFramework.h"
-#include "api/provider/KApiMessageIO.h"
 #include "api/provider/KApiSession.h"
+#include "api/provider/KApiSessionRef.h"
 #include "api/requests/KApiRequestManager.h"
 #include "api/security/ApiTradeToken.h"
 #include "framework/LastApiError.h"
@@ -24,27 +24,6 @@ namespace {
 
 // The business sequence takes 4 base-32 digits: 2^20 numbers per token.
 constexpr uint64_t kBizSequenceLimit = uint64_t(1) << 20;
-
-// A session held by reference for the length of one call.
-class HeldSession {
-public:
-    HeldSession(KApiFramework* framework, uint64_t session_id) : session_(nullptr) {
-        if (framework == nullptr || framework->api_message_io_ == nullptr) return;
-        TcpSession* s = framework->api_message_io_->acquire_session(session_id);
-        if (s == nullptr) return;
-        session_ = KApiSession::from(s);
-        if (session_ == nullptr) s->release();
-    }
-    ~HeldSession() {
-        if (session_ != nullptr) session_->release();
-    }
-    HeldSession(const HeldSession&) = delete;
-    HeldSession& operator=(const HeldSession&) = delete;
-    KApiSession* get() const { return session_; }
-
-private:
-    KApiSession* session_;
-};
 
 // "%08u" of the trading day, the token's 6-character code and 4 base-32
 // digits of n (bits 15-19 first); 18 characters and two zero bytes.
@@ -117,7 +96,7 @@ template <uint32_t REQ, class Record>
 static bool user_fund_transfer(KApi* api, uint64_t session_id, uint64_t request_id, const Record* record,
                                char* biz_no, uint64_t trade_token, const UserTransferTexts& texts,
                                uint64_t* sent_account_index, char* sent_biz_no) {
-    HeldSession held(api->framework_, session_id);
+    KApiSessionRef held(api->framework_, session_id);
     KApiSession* session = held.get();
     if (session == nullptr) {
         set_last_error(307, 0, texts.no_session, session_id);
@@ -217,7 +196,7 @@ template <uint32_t REQ>
 static bool privileged_request(KApi* api, uint64_t session_id, uint64_t request_id, const void* payload,
                                size_t payload_size, uint64_t account_index, const char* no_session,
                                const char* too_fast, bool with_request_id) {
-    HeldSession held(api->framework_, session_id);
+    KApiSessionRef held(api->framework_, session_id);
     KApiSession* session = held.get();
     if (session == nullptr) {
         if (with_request_id)

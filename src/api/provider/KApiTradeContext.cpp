@@ -4,6 +4,7 @@
 #include "framework/LastApiError.h"
 #include "framework/AllocMem.h"
 #include "framework/ApiTimerManager.h"
+#include "log/Log.h"
 
 namespace nq { namespace api {
 
@@ -13,6 +14,13 @@ KApiTradeContext::KApiTradeContext(nq::TRVTradeConfig* config, nq::TRVTradeSpi* 
 KApiTradeContext::~KApiTradeContext() {}
 
 bool KApiTradeContext::initialize() {
+    const unsigned long interval_ms = static_cast<unsigned long>(config_->order_timeout()) * 1000;
+    if (interval_ms == 0) {
+        // Every order would time out at once, before any report could come.
+        LOG_ERROR("order timeout must be at least 1 second: { order_timeout = 0 }");
+        set_last_error(301, 0, "timer initialization failed");
+        return false;
+    }
     const sockaddr local = config_->get_local_addr(1);
     auto* sender = make_object<KApiUdpSender>(&local);
     if (sender == nullptr) return false;
@@ -20,12 +28,14 @@ bool KApiTradeContext::initialize() {
         free_object(sender);
         return false;
     }
-    udp_sender_ = sender;
-    const unsigned long interval_ms = static_cast<unsigned long>(config_->order_timeout()) * 1000;
     if (timers_ == nullptr || !timers_->create_timer_queue(kOrderTimerQueue, interval_ms)) {
+        // A context that fails goes, and its sender with it.
+        sender->release_unused();
+        free_object(sender);
         set_last_error(301, 0, "timer initialization failed");
         return false;
     }
+    udp_sender_ = sender;
     return true;
 }
 

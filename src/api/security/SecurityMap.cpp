@@ -92,8 +92,14 @@ uint64_t SecurityMap::get_overflow_security_index(uint64_t key) const {
 }
 
 uint64_t SecurityMap::find_min_hash_bucket(const uint64_t* keys, uint64_t key_count, uint64_t limit) {
+    return find_min_hash_bucket(keys, key_count, limit, kMinHashBucket, kMaxHashBucket);
+}
+
+uint64_t SecurityMap::find_min_hash_bucket(const uint64_t* keys, uint64_t key_count, uint64_t limit, uint64_t first,
+                                           uint64_t last) {
+    if (last > kMaxHashBucket) last = kMaxHashBucket;  // the counter table's size
     std::vector<uint32_t> counters(1u << 20);
-    for (uint64_t b = 1024; b < 1048575; ++b) {
+    for (uint64_t b = first; b <= last; ++b) {
         std::fill(counters.begin(), counters.end(), 0);
         bool fits = true;
         for (uint64_t i = 0; i < key_count; ++i) {

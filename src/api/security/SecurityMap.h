@@ -32,7 +32,14 @@ public:
     uint64_t get_security_index(uint64_t key) const;
     bool set_overflow_security_index(uint64_t key, uint64_t index);
     uint64_t get_overflow_security_index(uint64_t key) const;
+    // Smallest bucket count in kMinHashBucket..kMaxHashBucket (both included)
+    // under which no bucket holds more than limit + 1 of the keys; 0 when none.
     static uint64_t find_min_hash_bucket(const uint64_t* keys, uint64_t key_count, uint64_t limit);
+    // The same search over first..last (last at most kMaxHashBucket).
+    static uint64_t find_min_hash_bucket(const uint64_t* keys, uint64_t key_count, uint64_t limit, uint64_t first,
+                                         uint64_t last);
+    static constexpr uint64_t kMinHashBucket = 1024;
+    static constexpr uint64_t kMaxHashBucket = 1048575;
 
     uint64_t capacity() const { return capacity_; }
     uint64_t overflow_count() const { return overflow_count_; }

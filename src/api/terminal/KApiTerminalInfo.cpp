@@ -56,15 +56,36 @@ private:
     bool full_ = false;
 };
 
-// A host value for a field of n characters: cut to the field first, then
-// escaped within the field, so the stored text is never cut after escaping.
-bool escape_host_value(const char* raw, size_t n, char* out, size_t out_size) {
-    if (empty(raw) || n + 1 > out_size) return false;
-    std::string cut(n + 1, '\0');
-    KApiTerminalInfo::normalize_info(raw, &cut[0], n);
-    return KApiTerminalInfo::escape_character(cut.c_str(), out, n + 1);
+// Escapes can double a value; room for any host value escaped whole.
+constexpr size_t kEscapeBound = 2048;
+
+// True when text ends in a backslash that escapes nothing: an odd run.
+bool ends_in_lone_backslash(const char* text, size_t len) {
+    size_t run = 0;
+    while (run < len && text[len - 1 - run] == '\\') ++run;
+    return run % 2 == 1;
 }
 
+}  // namespace
+
+bool KApiTerminalInfo::escape_host_value(const char* raw, size_t n, char* out, size_t out_size) {
+    if (empty(raw) || out == nullptr || n + 1 > out_size) return false;
+    std::string spaced(strlen(raw) + 1, '\0');
+    process_spaces(raw, &spaced[0], spaced.size());
+    std::string escaped(kEscapeBound, '\0');
+    if (!escape_character(spaced.c_str(), &escaped[0], escaped.size())) return false;
+    const size_t len = strlen(escaped.c_str());
+    // The end of the value is what identifies it best: keep the last n
+    // characters, but never the second half of a pair without its backslash.
+    const size_t want = len > n ? len - n : 0;
+    size_t start = 0;
+    while (start < want) start += escaped[start] == '\\' ? 2 : 1;
+    memcpy(out, escaped.c_str() + start, len - start);
+    out[len - start] = '\0';
+    return out[0] != '\0';
+}
+
+namespace {
 }  // namespace
 
 char KApiTerminalInfo::default_lip_[46] = "";
@@ -320,6 +341,9 @@ void KApiTerminalInfo::normalize_info(const char* in, char* field, size_t n) {
     size_t len = strlen(spaced.c_str());
     const char* start = spaced.c_str() + (len > n ? len - n : 0);
     size_t keep = len > n ? n : len;
+    // A lone backslash at the end would escape the separator that follows
+    // the field in the terminal string.
+    if (ends_in_lone_backslash(start, keep)) --keep;
     memmove(field, start, keep);
     field[keep] = '\0';
 }

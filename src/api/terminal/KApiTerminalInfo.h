@@ -53,8 +53,13 @@ public:
     // Drops leading and trailing white space and turns every inner run of
     // white space into one blank. out holds out_size bytes.
     static void process_spaces(const char* in, char* out, size_t out_size);
-    // process_spaces, then keeps the last n characters, into field (n + 1 bytes).
+    // process_spaces, then keeps the last n characters, into field (n + 1 bytes);
+    // a lone backslash at the end is dropped.
     static void normalize_info(const char* in, char* field, size_t n);
+    // A host value for a field of n characters: spaces folded, escaped whole,
+    // then its last n characters without a split escape pair, into out
+    // (out_size > n). False when nothing is left.
+    static bool escape_host_value(const char* raw, size_t n, char* out, size_t out_size);
     // Copies in with a backslash before , : ; @ \ and |, writing at most
     // n - 1 characters and the terminator; an escaped character whose pair
     // does not fit is dropped with its backslash. False for null or empty

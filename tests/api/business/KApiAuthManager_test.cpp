@@ -110,6 +110,22 @@ TEST_F(KApiAuthManagerT, ExhaustedCounterOrSlotsGiveZero) {
     EXPECT_EQ(m.open_auth() & 0xfffff, 1u);
 }
 
+// A claim takes the lowest slot that is empty or free, wherever slots were
+// released.
+TEST_F(KApiAuthManagerT, ClaimTakesTheLowestFreeSlot) {
+    std::vector<uint64_t> ids;
+    for (int i = 0; i < 10; ++i) ids.push_back(m.open_auth());
+    m.close_auth(ids[6]);  // slot 7
+    m.close_auth(ids[2]);  // slot 3
+    m.close_auth(ids[2]);  // a repeated close changes nothing
+    EXPECT_EQ(m.open_auth() & 0xfffff, 3u);
+    EXPECT_EQ(m.open_auth() & 0xfffff, 7u);
+    EXPECT_EQ(m.open_auth() & 0xfffff, 11u);
+    m.close_auth(ids[9]);  // slot 10, below the next new one
+    EXPECT_EQ(m.open_auth() & 0xfffff, 10u);
+    EXPECT_EQ(m.open_auth() & 0xfffff, 12u);
+}
+
 TEST_F(KApiAuthManagerT, FailedRecordAllocationClaimsNothing) {
     alloc_fault::fail_nth(1);
     EXPECT_EQ(m.open_auth(), 0u);

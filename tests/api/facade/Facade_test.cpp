@@ -252,7 +252,7 @@ TEST(FacadeQuote, CreateStartsNoThreadAndInitializeStartsTheService) {
     expect_error(301, "repeat quote api initialization");
     // Other operations now reach the provider, which answers for itself.
     EXPECT_FALSE(quote->query_all_level1_quote(1, 2));
-    EXPECT_STRNE(nq::TRVQuoteApi::get_last_error().error_msg, "quote api not initialized");
+    expect_error(307, "query all l1 quote error, get session failed: { session_id = 1, request_id = 2 }");
 
     // The only API stopped: the service ends, the logger keeps running.
     quote->stop();
@@ -278,7 +278,7 @@ TEST(FacadePrivilege, InitializeBringsUpTheProviderForTradingToo) {
     // Trading operations of the same object reach the provider now.
     EXPECT_EQ(privilege->get_trading_day(), 0u);
     EXPECT_FALSE(privilege->query_brief_assets(1, 2));
-    EXPECT_STRNE(nq::TRVTradeApi::get_last_error().error_msg, "privilege api not initialized");
+    expect_error(307, "query brief assets error, get session failed: { session_id = 1, request_id = 2 }");
     uint64_t session = 5, token = 6;
     privilege->get_xid_sender(make_xid(3, 4), session, token);
     EXPECT_EQ(session, 0u);

@@ -4,6 +4,7 @@
 // offsets of the wire format, not through the sender's structs.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/syscall.h>
@@ -330,7 +331,9 @@ TEST(UdpSender, NoAdapterWarnsAndUsesTheKernelSocket) {
     auto* sender = new_sender(local);
     ASSERT_TRUE(sender->initialize());
     EXPECT_FALSE(sender->use_efvi_);
-    EXPECT_GE(sender->socket_, 0);
+    ASSERT_GE(sender->socket_, 0);
+    // Commands the host-information code runs must not inherit it.
+    EXPECT_NE(fcntl(sender->socket_, F_GETFD) & FD_CLOEXEC, 0);
     EXPECT_TRUE(log.wait_for("[WARN] udp sender ef_driver_open failed: { rc = -19, ip = 127.0.0.2 }"))
         << log.text();
 }

@@ -248,10 +248,13 @@ TEST_F(Provider, StartUpBringsUpLogThreadsAndState) {
 TEST_F(Provider, DefaultTimeoutQueueAndNoApisBeforeInitialize) {
     KApi* api = create();
     ASSERT_NE(api, nullptr);
+    bool found = false;
     for (auto& q : api->timer_manager_->queues_) {
         if (q.id_.load() != 1) continue;
+        found = true;
         EXPECT_EQ(q.interval_ms_, 10000u);
     }
+    EXPECT_TRUE(found) << "no request-timeout queue";
     EXPECT_EQ(api->trade_context_.load(), nullptr);
     EXPECT_EQ(api->quote_context_.load(), nullptr);
     EXPECT_EQ(api->privilege_context_.load(), nullptr);
@@ -352,6 +355,60 @@ TEST_F(Provider, TradeContextRefusesAnUnusableLocalAddress) {
     // Nothing was kept, so a corrected configuration is accepted.
     ASSERT_TRUE(trade_config_.set_local_addr("127.0.0.1", "127.0.0.1"));
     EXPECT_TRUE(api->initialize_trade(&trade_config_, &trade_spi_));
+}
+
+int open_sockets() {
+    int n = 0;
+    if (DIR* d = opendir("/proc/self/fd")) {
+        while (dirent* e = readdir(d)) {
+            char target[64] = {};
+            const std::string link = std::string("/proc/self/fd/") + e->d_name;
+            if (readlink(link.c_str(), target, sizeof target - 1) > 0 && std::strncmp(target, "socket:", 7) == 0) ++n;
+        }
+        closedir(d);
+    }
+    return n;
+}
+
+bool has_queue(KApi* api, unsigned long id) {
+    for (auto& q : api->timer_manager_->queues_)
+        if (q.id_.load() == id) return true;
+    return false;
+}
+
+// The order-timeout queue cannot be made after the UDP sender was: the failed
+// context keeps nothing, its sender's socket included.
+TEST_F(Provider, TradeContextThatFailsAtItsTimerQueueLeavesNoSocket) {
+    KApi* api = create();
+    ASSERT_NE(api, nullptr);
+    unsigned long taken = 100;
+    while (api->timer_manager_->create_timer_queue(taken, 1000)) ++taken;
+    ASSERT_GT(taken, 100u) << "no free timer queue slot to take";
+    const int sockets = open_sockets();
+    EXPECT_FALSE(api->initialize_trade(&trade_config_, &trade_spi_));
+    EXPECT_EQ(KApi::get_last_error().error_code_type, 301u);
+    EXPECT_EQ(last_message(), "allocate trade context failed, likely local address error (or other errors)");
+    EXPECT_TRUE(log_has("timer initialization failed"));
+    EXPECT_EQ(api->trade_context_.load(), nullptr);
+    EXPECT_EQ(open_sockets(), sockets) << "the failed context's UDP socket is still open";
+}
+
+// A zero order timeout would report every order as timed out at once.
+TEST_F(Provider, ZeroOrderTimeoutIsRefused) {
+    KApi* api = create();
+    ASSERT_NE(api, nullptr);
+    const int sockets = open_sockets();
+    trade_config_.set_order_timeout(0);
+    EXPECT_FALSE(api->initialize_trade(&trade_config_, &trade_spi_));
+    EXPECT_EQ(KApi::get_last_error().error_code_type, 301u);
+    EXPECT_EQ(last_message(), "allocate trade context failed, likely local address error (or other errors)");
+    EXPECT_TRUE(log_has("timer initialization failed"));
+    EXPECT_FALSE(has_queue(api, nq::api::KApiTradeContext::kOrderTimerQueue));
+    EXPECT_EQ(open_sockets(), sockets);
+
+    trade_config_.set_order_timeout(1);
+    EXPECT_TRUE(api->initialize_trade(&trade_config_, &trade_spi_));
+    EXPECT_TRUE(has_queue(api, nq::api::KApiTradeContext::kOrderTimerQueue));
 }
 
 TEST_F(Provider, LastErrorIsPerThread) {

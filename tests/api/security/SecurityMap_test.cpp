@@ -102,4 +102,14 @@ TEST(SecurityMap, FindMinHashBucket) {
     EXPECT_EQ(SecurityMap::find_min_hash_bucket(keys, 2048, 0), 2048u);
 }
 
+// The last candidate counts: keys 0..1029 collide under every b below 1030.
+TEST(SecurityMap, FindMinHashBucketTriesTheLastCandidate) {
+    uint64_t keys[1030];
+    for (int i = 0; i < 1030; ++i) keys[i] = i;
+    EXPECT_EQ(SecurityMap::find_min_hash_bucket(keys, 1030, 0, 1024, 1030), 1030u);
+    EXPECT_EQ(SecurityMap::find_min_hash_bucket(keys, 1030, 0, 1024, 1029), 0u);
+    EXPECT_EQ(SecurityMap::kMinHashBucket, 1024u);
+    EXPECT_EQ(SecurityMap::kMaxHashBucket, 1048575u);
+}
+
 }  // namespace

@@ -1,9 +1,10 @@
-// Runs both quote decoders over arbitrary payloads and checks that every
-// record they return lies wholly inside the payload, after the previous one,
-// and carries the type byte found at its position.
+// Runs both quote decoders over arbitrary payloads next to a reference model
+// of the splitting rules, written from the channel tables alone, and compares
+// them after every call: whether a record came, its type and position, and
+// how far the decoder has read (cursor and `remaining`).
 //
-// Input: byte 0 picks the channel (below 12: one of the decoded channels,
-// otherwise the byte itself as the channel number); the rest is the payload.
+// Input: bytes 0-1 the channel (multicast type, little-endian, any 16-bit
+// value); the rest is the payload.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -14,24 +15,33 @@
 
 namespace {
 
-const uint16_t kChannels[] = {1, 2, 101, 102, 103, 104, 105, 106, 107, 108, 109, 110};
-
 void check(bool ok) {
     if (!ok) abort();
 }
 
-size_t l1_size(uint8_t type) {
-    switch (type) {
-        case nq::SSE_L1_INDEX: return sizeof(nq::trv_sse_l1_index_t);
-        case nq::SSE_L1_SNAPSHOT: return sizeof(nq::trv_sse_l1_snapshot_t);
-        case nq::SZSE_L1_INDEX: return sizeof(nq::trv_szse_l1_index_t);
-        case nq::SZSE_L1_SNAPSHOT: return sizeof(nq::trv_szse_l1_snapshot_t);
-        case nq::SZSE_L1_BOND_SNAPSHOT: return sizeof(nq::trv_szse_l1_snapshot_bond_t);
-        default: return 0;
+// ---- the rules ------------------------------------------------------------
+
+constexpr uint32_t kL1HeaderSize = 16;
+
+// Record size of a level-1 type on its channel; 0 when the channel does not
+// carry it.
+uint32_t l1_record_size(uint16_t mc, uint8_t type) {
+    if (mc == 1) {
+        if (type == 0) return 114;
+        if (type == 1) return 330;
     }
+    if (mc == 2) {
+        if (type == 2) return 117;
+        if (type == 3) return 413;
+        if (type == 4) return 427;
+    }
+    return 0;
 }
 
-size_t l2_size(uint16_t mc) {
+bool l1_channel(uint16_t mc) { return mc == 1 || mc == 2; }
+
+// Record size of a level-2 channel; 0 for any other multicast type.
+uint32_t l2_record_size(uint16_t mc) {
     switch (mc) {
         case 101: return 440;
         case 102: return 72;
@@ -47,54 +57,143 @@ size_t l2_size(uint16_t mc) {
     }
 }
 
-void level1(uint16_t mc, const uint8_t* p, size_t n) {
-    nq::TRVQuoteDecoder d(static_cast<nq::QuoteMCType>(mc), p, static_cast<uint32_t>(n));
-    const uint8_t* end_of_last = p;
-    // Each call consumes at least a header or nothing at all, so this bound
-    // covers every record the payload can hold, then a few extra calls.
-    for (size_t i = 0; i < n / 16 + 4; ++i) {
+bool l2_type_accepted(uint16_t mc, uint8_t type) {
+    if (mc == 107) return type == 23 || type == 24;
+    if (mc == 110) return type == 81 || type == 82;
+    return true;
+}
+
+// What a decoder should hold after each call.
+struct Model {
+    const uint8_t* base;
+    uint32_t offset;     // bytes read so far
+    uint32_t remaining;  // bytes left
+    bool has_item;       // a record was returned at some point
+    uint8_t item_type;   // of the last record returned
+    uint32_t item_offset;
+};
+
+// One get_next of the level-1 rules; true when a record is returned.
+bool l1_next(uint16_t mc, Model* m) {
+    if (!l1_channel(mc) || m->base == nullptr || m->remaining == 0) return false;
+    if (m->remaining < kL1HeaderSize) return false;
+    const uint8_t type = m->base[m->offset];
+    m->offset += kL1HeaderSize;
+    m->remaining -= kL1HeaderSize;
+    const uint32_t size = l1_record_size(mc, type);
+    if (size == 0 || m->remaining < size) return false;
+    m->has_item = true;
+    m->item_type = type;
+    m->item_offset = m->offset;
+    m->offset += size;
+    m->remaining -= size;
+    return true;
+}
+
+bool l2_next(uint16_t mc, Model* m) {
+    const uint32_t size = l2_record_size(mc);
+    if (size == 0 || m->base == nullptr || m->remaining == 0) return false;
+    if (m->remaining < size) return false;
+    const uint8_t type = m->base[m->offset + 8];
+    if (!l2_type_accepted(mc, type)) return false;
+    m->has_item = true;
+    m->item_type = type;
+    m->item_offset = m->offset;
+    m->offset += size;
+    m->remaining -= size;
+    return true;
+}
+
+// ---- the decoders' own state ------------------------------------------------
+
+// The decoders' fields, in their declared order; read through a copy so that
+// `remaining` can be compared without widening the public class.
+struct L1Fields {
+    void* splitter;
+    const uint8_t* cursor;
+    uint32_t remaining;
+    nq::TRVQuoteItem item;
+};
+static_assert(sizeof(L1Fields) == sizeof(nq::TRVQuoteDecoder), "level-1 decoder fields");
+
+struct L2Fields {
+    void* splitter;
+    const uint8_t* cursor;
+    uint32_t remaining;
+    nq::mqr::MQRQuoteItem item;
+};
+static_assert(sizeof(L2Fields) == sizeof(nq::mqr::MQRQuoteDecoder), "level-2 decoder fields");
+
+template <typename Fields, typename Decoder>
+Fields fields_of(const Decoder& d) {
+    Fields f;
+    std::memcpy(static_cast<void*>(&f), static_cast<const void*>(&d), sizeof f);
+    return f;
+}
+
+template <typename Fields>
+void compare_position(const Fields& f, const Model& m) {
+    check(f.remaining == m.remaining);
+    check(f.cursor == (m.base == nullptr ? nullptr : m.base + m.offset));
+}
+
+void level1(uint16_t mc, const uint8_t* p, uint32_t n) {
+    nq::TRVQuoteDecoder d(static_cast<nq::QuoteMCType>(mc), p, n);
+    Model m{p, 0, n, false, 0, 0};
+    // Every call that can move consumes at least a header; the extra calls
+    // check that an exhausted decoder stays where it is.
+    for (uint32_t i = 0; i < n / kL1HeaderSize + 4; ++i) {
         nq::TRVQuoteItem* it = d.get_next();
-        if (it == nullptr) continue;
-        check(mc == 1 || mc == 2);
-        const uint8_t* r = reinterpret_cast<const uint8_t*>(it->data.sse_l1_index);
-        const size_t size = l1_size(it->data_type);
-        check(size != 0);
-        const uintptr_t at = reinterpret_cast<uintptr_t>(r), end = reinterpret_cast<uintptr_t>(p + n);
-        check(at >= reinterpret_cast<uintptr_t>(end_of_last) + 16 && at <= end && size <= end - at);
-        check(r[-16] == it->data_type);
-        end_of_last = r + size;
+        const bool expected = l1_next(mc, &m);
+        const L1Fields f = fields_of<L1Fields>(d);
+        check((it != nullptr) == expected);
+        if (it != nullptr) {
+            // The decoder's own item, describing the record just found.
+            check(reinterpret_cast<const uint8_t*>(it) ==
+                  reinterpret_cast<const uint8_t*>(&d) + offsetof(L1Fields, item));
+            check(static_cast<uint8_t>(it->data_type) == m.item_type);
+        }
+        compare_position(f, m);
+        if (m.has_item) {
+            // After a null the item keeps the last record returned.
+            check(static_cast<uint8_t>(f.item.data_type) == m.item_type);
+            check(reinterpret_cast<const uint8_t*>(f.item.data.sse_l1_index) == p + m.item_offset);
+        }
     }
 }
 
-void level2(uint16_t mc, const uint8_t* p, size_t n) {
-    nq::mqr::MQRQuoteDecoder d(static_cast<nq::QuoteMCType>(mc), p, static_cast<uint32_t>(n));
-    const size_t size = l2_size(mc);
-    const uint8_t* end_of_last = p;
-    for (size_t i = 0; i < n / 72 + 4; ++i) {
+void level2(uint16_t mc, const uint8_t* p, uint32_t n) {
+    nq::mqr::MQRQuoteDecoder d(static_cast<nq::QuoteMCType>(mc), p, n);
+    Model m{p, 0, n, false, 0, 0};
+    for (uint32_t i = 0; i < n / 72 + 4; ++i) {
         nq::mqr::MQRQuoteItem* it = d.get_next();
-        if (it == nullptr) {
-            check(d.get_next() == nullptr);  // a refused record stays refused
-            break;
+        const bool expected = l2_next(mc, &m);
+        const L2Fields f = fields_of<L2Fields>(d);
+        check((it != nullptr) == expected);
+        compare_position(f, m);
+        if (m.has_item) {
+            check(f.item.data_type == m.item_type);
+            check(reinterpret_cast<const uint8_t*>(f.item.data.sse_lev2_snap) == p + m.item_offset);
         }
-        check(size != 0);
-        const uint8_t* r = reinterpret_cast<const uint8_t*>(it->data.sse_lev2_snap);
-        check(r == end_of_last && size <= static_cast<size_t>(p + n - r));  // back to back, inside
-        check(r[8] == it->data_type);
-        if (mc == 107) check(r[8] == 23 || r[8] == 24);
-        if (mc == 110) check(r[8] == 81 || r[8] == 82);
-        end_of_last = r + size;
+        if (it != nullptr) {
+            check(reinterpret_cast<const uint8_t*>(it) ==
+                  reinterpret_cast<const uint8_t*>(&d) + offsetof(L2Fields, item));
+            check(it->data_type == m.item_type);
+            check(reinterpret_cast<const uint8_t*>(it->data.sse_lev2_snap) == p + m.item_offset);
+        }
     }
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size == 0) return 0;
-    const uint16_t mc = data[0] < 12 ? kChannels[data[0]] : data[0];
+    if (size < 2) return 0;
+    const uint16_t mc = static_cast<uint16_t>(data[0] | data[1] << 8);
     // A copy of exactly the payload, so that any read past it is caught.
-    std::vector<uint8_t> payload(data + 1, data + size);
+    std::vector<uint8_t> payload(data + 2, data + size);
     const uint8_t* p = payload.empty() ? nullptr : payload.data();
-    level1(mc, p, payload.size());
-    level2(mc, p, payload.size());
+    const uint32_t n = static_cast<uint32_t>(payload.size());
+    level1(mc, p, n);
+    level2(mc, p, n);
     return 0;
 }
