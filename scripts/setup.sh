@@ -2,7 +2,7 @@
 # Installs what the build, the tests and the benchmarks need (idempotent).
 set -euo pipefail
 pkgs=(cmake ninja-build g++ binutils googletest libgtest-dev libgmock-dev
-      libbenchmark-dev clang-14 libclang-rt-14-dev swig python3-dev pkg-config
+      libbenchmark-dev clang-14 libclang-rt-14-dev swig python3-dev pkg-config python3-pytest
       libspdlog-dev libconcurrentqueue-dev libboost-dev iproute2 util-linux)
 missing=()
 for p in "${pkgs[@]}"; do
