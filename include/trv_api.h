@@ -3547,10 +3547,15 @@ struct TRV_PACKED trv_szse_l1_snapshot_bond_t {
 
 /** One level-1 record by value; the member is chosen by the record type. */
 union TRV_PACKED trv_l1_quote_union_t {
+    /** SSE_L1_INDEX. */
     trv_sse_l1_index_t sse_l1_index;
+    /** SSE_L1_SNAPSHOT. */
     trv_sse_l1_snapshot_t sse_l1_snapshot;
+    /** SZSE_L1_INDEX. */
     trv_szse_l1_index_t szse_l1_index;
+    /** SZSE_L1_SNAPSHOT. */
     trv_szse_l1_snapshot_t szse_l1_snapshot;
+    /** SZSE_L1_BOND_SNAPSHOT. */
     trv_szse_l1_snapshot_bond_t szse_l1_snapshot_bond;
 };
 

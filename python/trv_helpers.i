@@ -138,6 +138,12 @@ static void say(const char* text) {
 %nothread TRVQuoteApi_initialize_friendly;
 %nothread TRVQuoteApi_get_trading_day_safe;
 %nothread TRVQuoteApi_subscribe_quote_plan;
+// As with initialize: the callback object of a successful initialisation is
+// held by the module and the facade is stopped at interpreter exit.
+%exception TRVQuoteApi_initialize_friendly %{
+  $action
+  if (result) trv_py::hold_spi(trv_py::QUOTE, swig_obj[2]);
+%}
 // An error met while reading the plan is raised, not left beside a result.
 %exception TRVQuoteApi_subscribe_quote_plan %{
   $action

@@ -62,3 +62,21 @@ TRV_LIST(TRVClusterFundTransferResultList, nq::trv_cluster_fund_transfer_result_
 TRV_LIST(TRVAccountIndexList, uint64_t)
 TRV_LIST(TRVBriefAssetList, nq::trv_brief_asset_t)
 TRV_LIST(TRVBriefPositionList, nq::trv_brief_position_t)
+
+// The list protocol (data_count and get) and the lifecycle functions carry no
+// docstring in the method table, though the header documents the list
+// methods and the decoder constructors for C++ readers. The function objects
+// read their method entry when asked, so clearing it at initialisation is
+// enough.
+%init %{
+  for (PyMethodDef *def = SwigMethods; def->ml_name != NULL; ++def) {
+    const char *name = def->ml_name;
+    size_t len = strlen(name);
+    bool list_protocol = strncmp(name, "TRV", 3) == 0 &&
+        ((len > 8 && strcmp(name + len - 8, "List_get") == 0) ||
+         (len > 15 && strcmp(name + len - 15, "List_data_count") == 0));
+    bool lifecycle = strncmp(name, "new_", 4) == 0 || strncmp(name, "delete_", 7) == 0 ||
+        strncmp(name, "disown_", 7) == 0;
+    if (list_protocol || lifecycle) def->ml_doc = NULL;
+  }
+%}

@@ -1,6 +1,9 @@
 #include "framework/ApiServiceWorker.h"
 
+#include <linux/futex.h>
+#include <sys/syscall.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -35,10 +38,22 @@ void destroy_queue(ApiTaskQueue* q, const void* owner) {
     std::free(q);
 }
 
+inline void cpu_relax() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#endif
+}
+
+inline int64_t monotonic_ns() {
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
 }  // namespace
 
 ApiServiceWorker::ApiServiceWorker(const char* name)
-    : ApiServiceThread(name), normal_queue_(nullptr), urgent_queue_(nullptr) {}
+    : ApiServiceThread(name), normal_queue_(nullptr), urgent_queue_(nullptr), sleeping_(0) {}
 
 ApiServiceWorker::~ApiServiceWorker() {
     destroy_queue(normal_queue_, this);
@@ -118,12 +133,51 @@ unsigned char* ApiServiceWorker::get_first_task() {
     return static_cast<unsigned char*>(p);
 }
 
+bool ApiServiceWorker::queues_empty() const {
+    return (urgent_queue_ == nullptr || urgent_queue_->peek() == nullptr) &&
+           (normal_queue_ == nullptr || normal_queue_->peek() == nullptr);
+}
+
+void ApiServiceWorker::wake() {
+    // The exchange orders the caller's push before the read of the flag; the
+    // worker sets the flag before it looks at its queues a last time, so one
+    // of the two sees the other. Awake worker: the flag is 0, no system call.
+    if (sleeping_.exchange(0) == 0) return;
+    syscall(SYS_futex, reinterpret_cast<uint32_t*>(&sleeping_), FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr, 0);
+}
+
+void ApiServiceWorker::idle_sleep() {
+    sleeping_.store(1);
+    // A task queued before the flag was visible would not wake the worker.
+    // Subclasses that take tasks from elsewhere (get_first_task) still poll
+    // every kIdleSleepNs.
+    if (queues_empty()) {
+        timespec ts{0, kIdleSleepNs};
+        syscall(SYS_futex, reinterpret_cast<uint32_t*>(&sleeping_), FUTEX_WAIT_PRIVATE, 1u, &ts, nullptr, 0);
+    }
+    sleeping_.store(0, std::memory_order_relaxed);
+}
+
 void ApiServiceWorker::work_proc() {
+    // Deadline of the poll that follows a task; 0 once it has run out, so an
+    // idle worker goes from sleep to sleep without spinning in between.
+    int64_t spin_until = 0;
+    bool after_task = false;
     while (continue_work()) {
         unsigned char* copy = get_first_task();
         if (copy == nullptr) {
-            timespec ts{0, 100000};
-            nanosleep(&ts, nullptr);
+            if (after_task) {
+                after_task = false;
+                spin_until = monotonic_ns() + kSpinAfterTaskNs;
+            }
+            if (spin_until != 0) {
+                if (monotonic_ns() < spin_until) {
+                    cpu_relax();
+                    continue;
+                }
+                spin_until = 0;
+            }
+            idle_sleep();
             continue;
         }
         Message m;
@@ -132,6 +186,8 @@ void ApiServiceWorker::work_proc() {
         m.frame_ = copy;
         do_one_task(&m);
         if (copy_owner(copy) == this) free_message(copy);
+        after_task = true;
+        spin_until = 0;
     }
 }
 

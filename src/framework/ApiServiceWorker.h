@@ -1,5 +1,8 @@
 // Service thread fed by an urgent and a normal task queue of message copies.
 #pragma once
+#include <atomic>
+#include <cstdint>
+
 #include "framework/ApiServiceThread.h"
 #include "framework/ApiTaskQueue.h"
 #include "framework/Message.h"
@@ -31,11 +34,31 @@ public:
     static void* copy_owner(const unsigned char* copy);
     static void set_copy_owner(unsigned char* copy, const void* owner);
 
+    // Ends the worker's idle sleep early when it is asleep; costs one atomic
+    // exchange and no system call when it is awake. Called by producers that
+    // want the task they just queued handled at once (the receiver thread for
+    // the handler workers); others leave the worker to its next poll.
+    void wake();
+
+    // Idle behaviour: after a task the worker polls its queues for this long
+    // before it sleeps, so that a burst is handled without a sleep between
+    // frames; an idle worker sleeps at most kIdleSleepNs per poll.
+    static constexpr long kSpinAfterTaskNs = 50000;
+    static constexpr long kIdleSleepNs = 100000;
+
     ApiTaskQueue* normal_queue_;
     ApiTaskQueue* urgent_queue_;
 
 private:
     void queue_copy(ApiTaskQueue* queue, const Message* msg);
+    bool queues_empty() const;
+    void idle_sleep();
+
+    // 1 while the worker sleeps (futex word). On a cache line of its own:
+    // the producers that wake the worker write it once per task.
+    char pad_before_sleeping_[64];
+    std::atomic<uint32_t> sleeping_;
+    char pad_after_sleeping_[60];
 };
 
 }}

@@ -19,12 +19,9 @@ inline void store_turn(uint64_t* t, uint64_t v) { __atomic_store_n(t, v, __ATOMI
 }  // namespace
 
 ApiTaskQueue::ApiTaskQueue(unsigned long capacity)
-    : read_(0), write_(0), mask_(0), capacity_(capacity), slots_(nullptr), seq_(nullptr) {}
+    : read_(0), write_(0), mask_(0), capacity_(capacity), slots_(nullptr) {}
 
-ApiTaskQueue::~ApiTaskQueue() {
-    std::free(slots_);
-    std::free(seq_);
-}
+ApiTaskQueue::~ApiTaskQueue() { std::free(slots_); }
 
 bool ApiTaskQueue::initialize() {
     if (slots_ != nullptr) return true;
@@ -37,19 +34,12 @@ bool ApiTaskQueue::initialize() {
     }
     // Through calloc (alignment 16): large arrays then come as untouched zero
     // pages, and a 2^20-slot ring costs memory only as far as it is used.
-    void** slots = static_cast<void**>(alloc_mem(cap * sizeof(void*), 16));
-    auto* seq = static_cast<uint64_t*>(alloc_mem(cap * sizeof(uint64_t), 16));
-    if (slots == nullptr || seq == nullptr) {
-        std::free(slots);
-        std::free(seq);
-        return false;
-    }
-    // Zero-filled turns mean "free for lap 0", so no pass over the array.
+    auto* slots = static_cast<Cell*>(alloc_mem(cap * sizeof(Cell), alignof(Cell)));
+    if (slots == nullptr) return false;
     capacity_ = cap;
     mask_ = cap - 1;
     read_ = 0;
     write_.store(0, std::memory_order_relaxed);
-    seq_ = seq;
     slots_ = slots;
     return true;
 }
@@ -57,12 +47,12 @@ bool ApiTaskQueue::initialize() {
 void ApiTaskQueue::push(void* p) {
     if (p == nullptr || slots_ == nullptr) return;
     const uint64_t ticket = write_.fetch_add(1, std::memory_order_relaxed);
-    const uint64_t i = ticket & mask_;
+    Cell& c = slots_[ticket & mask_];
     const uint64_t lap = ticket & ~mask_;
     // Only a full ring makes a producer wait here; after a short spin it
     // yields so that the consumer (or an earlier producer) can get the core.
     unsigned spins = 0;
-    while (load_turn(&seq_[i]) != lap) {
+    while (load_turn(&c.turn) != lap) {
         if (++spins < 128) {
             cpu_relax();
         } else {
@@ -70,28 +60,28 @@ void ApiTaskQueue::push(void* p) {
             sched_yield();
         }
     }
-    slots_[i] = p;
-    store_turn(&seq_[i], lap + 1);
+    c.entry = p;
+    store_turn(&c.turn, lap + 1);
 }
 
 void* ApiTaskQueue::pop() {
     if (slots_ == nullptr) return nullptr;
-    const uint64_t i = read_ & mask_;
+    Cell& c = slots_[read_ & mask_];
     const uint64_t lap = read_ & ~mask_;
-    if (load_turn(&seq_[i]) != lap + 1) return nullptr;
-    void* p = slots_[i];
-    slots_[i] = nullptr;
+    if (load_turn(&c.turn) != lap + 1) return nullptr;
+    void* p = c.entry;
+    c.entry = nullptr;
     // Hand the slot to the producer of the next lap.
-    store_turn(&seq_[i], lap + capacity_);
+    store_turn(&c.turn, lap + capacity_);
     ++read_;
     return p;
 }
 
 void* ApiTaskQueue::peek() {
     if (slots_ == nullptr) return nullptr;
-    const uint64_t i = read_ & mask_;
-    if (load_turn(&seq_[i]) != (read_ & ~mask_) + 1) return nullptr;
-    return slots_[i];
+    const Cell& c = slots_[read_ & mask_];
+    if (load_turn(&c.turn) != (read_ & ~mask_) + 1) return nullptr;
+    return c.entry;
 }
 
 }}

@@ -60,6 +60,9 @@ void Framework::dispatch_message(Message* message) {
     const unsigned long index = get_message_handler(message);
     if (index == 0 || index > handler_count_ || handlers_[index] == nullptr) return;
     handlers_[index]->add_task(message);
+    // The handler worker may be in its idle sleep: the frame is handled now,
+    // not at the end of the sleep.
+    handlers_[index]->wake();
 }
 
 void Framework::process_message(Message* message) {

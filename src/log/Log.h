@@ -73,19 +73,47 @@ struct ArgWriter {
 inline void put_string(ArgWriter& w, const char* s) {
     if (!w.ok) return;
     if (s == nullptr) s = "(null)";
-    size_t len = ::strnlen(s, kMaxStringChars);
-    size_t n = len + 1;  // kept characters plus one more byte
     uintptr_t type_at = reinterpret_cast<uintptr_t>(w.p);
     uintptr_t data_at = (type_at + 1 + 7) & ~static_cast<uintptr_t>(7);
     uintptr_t end = reinterpret_cast<uintptr_t>(w.end);
-    if (type_at >= end || data_at > end || end - data_at < n) {
+    if (type_at >= end || data_at >= end) {
         w.ok = false;
         return;
     }
-    *w.p = static_cast<unsigned char>(16 + n);
+    const size_t room = end - data_at;
     unsigned char* data = reinterpret_cast<unsigned char*>(data_at);
-    std::memset(w.p + 1, 0, static_cast<size_t>(data - (w.p + 1)));
-    std::memcpy(data, s, n);
+    // Zero the alignment gap (at most 7 bytes), without a library call.
+    switch (data - (w.p + 1)) {
+        case 7: w.p[7] = 0; [[fallthrough]];
+        case 6: w.p[6] = 0; [[fallthrough]];
+        case 5: w.p[5] = 0; [[fallthrough]];
+        case 4: w.p[4] = 0; [[fallthrough]];
+        case 3: w.p[3] = 0; [[fallthrough]];
+        case 2: w.p[2] = 0; [[fallthrough]];
+        case 1: w.p[1] = 0; [[fallthrough]];
+        default: break;
+    }
+    // Short strings, the usual case, are measured and copied in one pass
+    // without a library call; longer ones go through strnlen and memcpy.
+    size_t n = 0;  // characters kept plus one more byte
+    const size_t quick = room < 16 ? room : 16;
+    for (size_t i = 0; i < quick; ++i) {
+        const char c = s[i];
+        data[i] = static_cast<unsigned char>(c);
+        if (c == '\0') {
+            n = i + 1;
+            break;
+        }
+    }
+    if (n == 0) {
+        n = ::strnlen(s, kMaxStringChars) + 1;
+        if (room < n) {
+            w.ok = false;
+            return;
+        }
+        std::memcpy(data, s, n);
+    }
+    *w.p = static_cast<unsigned char>(16 + n);
     w.p = data + n;
 }
 

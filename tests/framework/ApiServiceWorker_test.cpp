@@ -212,6 +212,44 @@ TEST(ApiServiceWorker, FreesOnlyCopiesItStillOwns) {
     ApiServiceWorker::free_message(w.kept[0]);
 }
 
+// Tasks arrive with gaps that end inside the poll after a task, just after it
+// and well into the idle sleep, each followed by wake() as the receiver does,
+// from two producers: every task runs once, in order per producer, whichever
+// state the worker is in (polling, falling asleep, asleep).
+TEST(ApiServiceWorker, WakeDuringEveryIdleStateLosesNothing) {
+    Recorder w;
+    ASSERT_TRUE(w.initialize());
+    w.wake();  // never started: nothing to wake, nothing happens
+    ASSERT_TRUE(w.start());
+    constexpr int kPerProducer = 300;
+    const long gaps_us[] = {0, 5, 45, 55, 80, 120, 250};
+    auto produce = [&w, &gaps_us](uint64_t base) {
+        for (int i = 0; i < kPerProducer; ++i) {
+            std::vector<unsigned char> f = make_frame(10, 72, base + uint64_t(i));
+            Message m = contiguous(f);
+            w.add_task(&m);
+            w.wake();
+            std::this_thread::sleep_for(std::chrono::microseconds(gaps_us[(i * 7 + base) % 7]));
+        }
+    };
+    std::thread a(produce, 1000), b(produce, 5000);
+    a.join();
+    b.join();
+    ASSERT_TRUE(wait_until([&] { return w.done.load() == 2 * kPerProducer; }));
+    stop_and_wait(w);
+    uint64_t next_a = 1000, next_b = 5000;
+    for (const Seen& s : w.snapshot()) {
+        if (s.id < 5000) {
+            EXPECT_EQ(s.id, next_a++);
+        } else {
+            EXPECT_EQ(s.id, next_b++);
+        }
+    }
+    EXPECT_EQ(next_a, 1000u + kPerProducer);
+    EXPECT_EQ(next_b, 5000u + kPerProducer);
+    w.wake();  // stopped: harmless
+}
+
 TEST(ApiServiceWorker, UninitialisedWorkerDropsTasksSafely) {
     Recorder w;
     std::vector<unsigned char> f = make_frame(10, 80, 1);

@@ -87,6 +87,79 @@ TEST(ApiTaskQueue, WrapsAroundManyLaps) {
     EXPECT_EQ(next_out, next_in);
 }
 
+// A producer a lap ahead of a stopped consumer must wait for the slot of its
+// own lap: while the ring is full the oldest entry stays in place (neither the
+// turn nor the entry of a cell is overwritten early), and once the consumer
+// moves the waiting entries follow in ticket order, across the ring's end.
+TEST(ApiTaskQueue, ProducerALapAheadWaitsForItsOwnTurn) {
+    ApiTaskQueue q(1);
+    ASSERT_TRUE(q.initialize());
+    const uint64_t cap = q.capacity();
+    // Start mid-ring so that the lapping entries wrap past the end.
+    for (uint64_t i = 0; i < cap / 2; ++i) q.push(tag(~0ull - i));
+    for (uint64_t i = 0; i < cap / 2; ++i) ASSERT_EQ(q.pop(), tag(~0ull - i));
+    uint64_t next_in = 1;
+    while (next_in <= cap) q.push(tag(next_in++));  // full
+    constexpr uint64_t kAhead = 300;
+    std::atomic<uint64_t> pushed{0};
+    std::thread lapper([&q, &pushed, cap] {
+        for (uint64_t i = 1; i <= kAhead; ++i) {
+            q.push(tag(cap + i));
+            pushed.store(i);
+        }
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(pushed.load(), 0u) << "a push into a full ring returned";
+    EXPECT_EQ(q.peek(), tag(1)) << "the oldest entry was overwritten";
+    for (uint64_t want = 1; want <= cap + kAhead; ++want) {
+        void* v;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while ((v = q.pop()) == nullptr && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
+        ASSERT_EQ(v, tag(want));
+    }
+    lapper.join();
+    EXPECT_EQ(q.pop(), nullptr);
+}
+
+// One ticket counter orders all producers: an entry pushed after another
+// producer's push has returned (and been seen) comes out after it.
+TEST(ApiTaskQueue, EntriesKeepTheOrderThatCausalityGivesThem) {
+    constexpr uint64_t kRounds = 20000;
+    ApiTaskQueue q(1);
+    ASSERT_TRUE(q.initialize());
+    std::atomic<uint64_t> a_done{0};
+    std::thread a([&] {
+        for (uint64_t r = 1; r <= kRounds; ++r) {
+            q.push(tag(r << 1));
+            a_done.store(r, std::memory_order_release);
+        }
+    });
+    std::thread b([&] {
+        for (uint64_t r = 1; r <= kRounds; ++r) {
+            while (a_done.load(std::memory_order_acquire) < r) {
+            }
+            q.push(tag(r << 1 | 1));  // after A's entry of this round
+        }
+    });
+    uint64_t seen_a = 0, received = 0, misordered = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while (received < 2 * kRounds && std::chrono::steady_clock::now() < deadline) {
+        void* v = q.pop();
+        if (v == nullptr) continue;
+        ++received;
+        const uint64_t x = reinterpret_cast<uintptr_t>(v);
+        if ((x & 1) == 0) {
+            seen_a = x >> 1;
+        } else if (seen_a < (x >> 1)) {
+            ++misordered;  // B's entry of round r before A's entry of round r
+        }
+    }
+    a.join();
+    b.join();
+    EXPECT_EQ(received, 2 * kRounds);
+    EXPECT_EQ(misordered, 0u);
+}
+
 // Producers run laps ahead of a slow consumer on the smallest ring, more of
 // them than there are cores so that some are preempted holding a ticket: every
 // entry must arrive exactly once and in order per producer.

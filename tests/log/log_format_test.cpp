@@ -87,6 +87,24 @@ TEST(LogEncoding, NeverWritesPastTheRoom) {
     EXPECT_EQ(15, encode_args(b.bytes, 15, 1, 2L));
 }
 
+// Strings around the length where the encoder changes its copy method, each
+// in exactly the room it needs and in one byte less.
+TEST(LogEncoding, StringsFitExactlyOrFailWithoutTouchingThePastRoom) {
+    for (size_t len : {0ul, 1ul, 7ul, 14ul, 15ul, 16ul, 17ul, 40ul, 237ul, 238ul, 239ul, 300ul}) {
+        const std::string s(len, 'q');
+        const size_t kept = len < 238 ? len : 238;
+        const size_t need = 8 + kept + 1;  // count, type, gap to 8, characters, one more byte
+        Buf fit;
+        EXPECT_EQ(long(need), encode_args(fit.bytes, need, s.c_str())) << len;
+        EXPECT_TRUE(fit.guard_intact(need)) << len;
+        EXPECT_EQ(0, std::memcmp(fit.bytes + 8, s.c_str(), kept)) << len;
+        EXPECT_EQ(len <= 237 ? 16 + kept + 1 : 255, fit.bytes[1]) << len;
+        Buf tight;
+        EXPECT_EQ(-1, encode_args(tight.bytes, need - 1, s.c_str())) << len;
+        EXPECT_TRUE(tight.guard_intact(need - 1)) << len;
+    }
+}
+
 TEST(LogEncoding, NullStringIsLoggedAsNull) {
     const char* n = nullptr;
     char* m = nullptr;

@@ -170,3 +170,21 @@ def test_records_the_library_reads_are_required(run_script):
         "ValueError in method 'TRVQuoteApi_subscribe_quote': thread_count exceeds the records given in quote_threads",
         "None",
     ]
+
+
+def test_initialize_friendly_holds_the_callback_object(run_script):
+    out = check(run_script, """
+        import gc, weakref, py_trv_api as p
+        cfg = p.TRVQuoteConfig()
+        assert cfg.set_local_addr("127.0.0.1", "127.0.0.1") and cfg.add_agw_addr("127.0.0.1", 6001)
+        class Spi(p.TRVQuoteSpi):
+            pass
+        api = p.TRVQuoteApi.create()
+        spi = Spi()
+        alive = weakref.ref(spi)
+        assert api.initialize_friendly(cfg, spi)
+        del spi
+        gc.collect()
+        print("held", alive() is not None)
+    """)
+    assert out.splitlines() == ["held True"]

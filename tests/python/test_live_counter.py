@@ -10,22 +10,37 @@ COUNTER = os.environ.get("TRV_COUNTER")
 
 
 @pytest.fixture
-def counter(tmp_path):
-    if not COUNTER:
-        pytest.skip("TRV_COUNTER names no stand-in counter program")
-    port_file = tmp_path / "port.txt"
-    proc = subprocess.Popen([COUNTER, "--account", "alice:normal", "--port-file", str(port_file),
-                             "--time-limit", "120"], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-    try:
+def start_counter(tmp_path):
+    """Starts the stand-in counter with the given flags; returns its gateway
+    port and the lines it printed at start (the channel addresses)."""
+    procs = []
+
+    def start(*flags):
+        if not COUNTER:
+            pytest.skip("TRV_COUNTER names no stand-in counter program")
+        port_file = tmp_path / ("port%d.txt" % len(procs))
+        out_file = open(tmp_path / ("counter%d.out" % len(procs)), "w+")
+        proc = subprocess.Popen([COUNTER, "--port-file", str(port_file), "--time-limit", "120", *flags],
+                                stdout=out_file, stderr=subprocess.STDOUT)
+        procs.append((proc, out_file))
         deadline = time.monotonic() + 30
         while not (port_file.exists() and port_file.read_text().strip()):
-            assert proc.poll() is None, proc.stderr.read()
+            assert proc.poll() is None, out_file.name
             assert time.monotonic() < deadline, "counter did not start"
             time.sleep(0.05)
-        yield int(port_file.read_text())
-    finally:
+        out_file.seek(0)
+        return int(port_file.read_text()), out_file.read()
+
+    yield start
+    for proc, out_file in procs:
         proc.terminate()
         proc.wait(timeout=30)
+        out_file.close()
+
+
+@pytest.fixture
+def counter(start_counter):
+    return start_counter("--account", "alice:normal")[0]
 
 
 def test_login_query_and_order_reports(counter, run_script):
@@ -94,4 +109,189 @@ def test_login_query_and_order_reports(counter, run_script):
         "(3, 3, True, True, True)",
         "order_response True bytes 32",
         "trade_report True 32",
+    ]
+
+
+def test_fund_transfer_and_privileged_requests(start_counter, run_script):
+    port, _ = start_counter("--account", "alice:normal", "--account", "root:privileged:rootpw")
+    out = run_script("""
+        import queue, py_trv_api as p
+        events = queue.Queue()
+
+        class Spi(p.TRVTradeSpi):
+            def on_login(self, session_id, request_id, error_info):
+                events.put(("login", session_id, error_info))
+
+            def on_counter_fund_transfer_request(self, session_id, msg_desc, request):
+                events.put(("request", request.biz_no, request.side, request.amount))
+
+            def on_counter_fund_transfer_result(self, session_id, msg_desc, result):
+                events.put(("result", result.biz_no, result.side, result.amount, result.status,
+                            result.error_info.error_code))
+
+        class PrivSpi(p.TRVPrivilegeSpi):
+            def on_login(self, session_id, request_id, error_info):
+                events.put(("priv_login", session_id, request_id, error_info))
+
+            def on_query_brief_assets(self, session_id, request_id, assets, is_last, error_info):
+                rows = [assets.get(i) for i in range(assets.data_count())] if assets else []
+                events.put(("brief_assets", request_id, len(rows) > 0,
+                            all(type(r) is p.trv_brief_asset_t for r in rows), is_last, error_info))
+
+        def next_event(kind):
+            while True:
+                event = events.get(timeout=30)
+                if event[0] == kind:
+                    return event
+
+        cfg = p.TRVTradeConfig()
+        assert cfg.set_local_addr("127.0.0.1", "127.0.0.1") and cfg.add_agw_addr("127.0.0.1", %(port)d)
+        api = p.TRVTradeApi.create()
+        assert api.initialize(cfg, Spi())
+        assert api.login(1, 7, "alice", "secret", "")
+        _, session, error = next_event("login")
+        assert session and error is None, error
+        ok, biz_no = api.submit_counter_fund_transfer_request(session, 2, p.FundTransSide_IN, 5000000)
+        assert ok, p.TRVTradeApi.get_last_error().error_msg
+        print("submitted", type(biz_no).__name__, len(biz_no))
+        request = next_event("request")
+        print("request", request[1] == biz_no, request[2:])
+        result = next_event("result")
+        print("result", result[1] == biz_no, result[2:])
+        # a second transfer gets a business number of its own
+        ok2, biz_no2 = api.submit_counter_fund_transfer_request(session, 3, p.FundTransSide_OUT, 100, 0)
+        print("second", ok2, biz_no2 != biz_no and len(biz_no2) == len(biz_no))
+        print("second result", next_event("result")[1] == biz_no2)
+
+        pcfg = p.TRVPrivilegeConfig()
+        assert pcfg.set_local_addr("127.0.0.1", "127.0.0.1") and pcfg.add_agw_addr("127.0.0.1", %(port)d)
+        priv = p.TRVPrivilege.create()
+        assert priv.initialize(pcfg, PrivSpi())
+        assert priv.login(11, "root", "rootpw", "")
+        _, priv_session, request_id, error = next_event("priv_login")
+        print("priv_login", priv_session != 0 and priv_session != session, request_id, error)
+        assert priv.query_brief_assets(priv_session, 12)
+        print(next_event("brief_assets")[1:])
+        assert api.logout(session) and priv.logout(priv_session)
+        priv.stop()
+        api.stop()
+    """ % {"port": port})
+    assert out.returncode == 0, out.stdout + out.stderr
+    assert out.stdout.splitlines() == [
+        "submitted str %d" % 18,
+        "request True (%d, 5000000)" % 1,
+        "result True (1, 5000000, 1, 0)",
+        "second True True",
+        "second result True",
+        "priv_login True 11 None",
+        "(12, True, True, True, None)",
+    ]
+
+
+def test_quotes_on_loopback_multicast_decoded_with_the_helpers(start_counter, run_script):
+    # Groups of their own for this run; the feeder sends on loopback with TTL 0.
+    pid = os.getpid()
+    groups = ["239.77.%d.%d" % (pid % 251, (pid // 251) % 80 * 3 + n) for n in (1, 2, 3)]
+    port, started = start_counter("--account", "alice:normal", "--feed-ms", "20",
+                                  "--channel", "1:%s:0" % groups[0], "--channel", "2:%s:0" % groups[1],
+                                  "--channel", "102:%s:0" % groups[2])
+    assert all(g in started for g in groups), started
+    out = run_script("""
+        import queue, time, py_trv_api as p
+        events = queue.Queue()
+        groups = %(groups)r
+
+        class Spi(p.TRVQuoteSpi):
+            def on_login(self, session_id, request_id, error_info):
+                events.put(("login", session_id, error_info))
+
+            def on_quote(self, mc_type, data, length):
+                rows = []
+                if mc_type in (p.TRV_SSE_L1, p.TRV_SZSE_L1):
+                    decoder = p.TRVQuoteDecoder(mc_type, data, length)
+                    item = decoder.get_next()
+                    while item is not None:
+                        if item.data_type == p.SSE_L1_SNAPSHOT:
+                            s = item.data.sse_l1_snapshot
+                            rows.append(("sse", s.get_security_code(), s.last_px >= 1000000, s.get_bid_px(4),
+                                         s.get_offer_volume(0), s.get_trading_phase_code()))
+                        elif item.data_type == p.SZSE_L1_SNAPSHOT:
+                            s = item.data.szse_l1_snapshot
+                            rows.append(("szse", s.get_security_code(), s.last_px >= 1200000, s.get_offer_px(0),
+                                         s.get_bid_volume(4)))
+                        item = decoder.get_next()
+                else:
+                    decoder = p.MQRQuoteDecoder(mc_type, data, length)
+                    item = decoder.get_next()
+                    while item is not None:
+                        t = item.data.sse_lev2_tick_merge
+                        rows.append(("tick", t.get_symbol(), 10500 <= t.m_price < 10510,
+                                     t.m_quantity in (100, 200, 300, 400, 500), t.get_tick_type()))
+                        item = decoder.get_next()
+                events.put(("quote", mc_type, rows))
+
+        def next_event(kind):
+            while True:
+                event = events.get(timeout=30)
+                if event[0] == kind:
+                    return event
+
+        def memberships():
+            # device -> groups joined, from the kernel's table
+            joined, device = {}, None
+            with open("/proc/net/igmp") as f:
+                next(f)
+                for line in f:
+                    if not line.startswith("\\t"):
+                        device = line.split()[1]
+                    else:
+                        raw = bytes.fromhex(line.split()[0])[::-1]
+                        joined.setdefault(device, set()).add(".".join(str(b) for b in raw))
+            return {d: sorted(g & set(groups)) for d, g in joined.items() if g & set(groups)}
+
+        cfg = p.TRVQuoteConfig()
+        assert cfg.set_local_addr("127.0.0.1", "127.0.0.1") and cfg.add_agw_addr("127.0.0.1", %(port)d)
+        api = p.TRVQuoteApi.create()
+        print("day before", api.get_trading_day_safe(), flush=True)
+        print("initialize_friendly", api.initialize_friendly(cfg, Spi()), flush=True)
+        assert api.login(1, 2, "alice", "secret", "")
+        _, session, error = next_event("login")
+        assert session and error is None, error
+        print("day after login", api.get_trading_day_safe(), flush=True)
+        plan = [(-1, [p.TRV_SSE_L1, p.TRV_SZSE_L1]), (-1, [p.DVS_SSE_L2_STOCK_TICK])]
+        # the channel table follows the login answer
+        for _ in range(50):
+            subscribed = api.subscribe_quote_plan(session, plan, p.RX_MODE_SOCKET)
+            if subscribed:
+                break
+            time.sleep(0.1)
+        print("subscribed", subscribed, flush=True)
+        print("joined", memberships(), flush=True)
+        first = {}
+        deadline = time.monotonic() + 30
+        while len(first) < 3 and time.monotonic() < deadline:
+            _, mc_type, rows = next_event("quote")
+            if rows:
+                first.setdefault(mc_type, rows)
+        for mc_type in sorted(first):
+            print(mc_type, first[mc_type], flush=True)
+        print("unsubscribed", api.unsubscribe_quote(session), flush=True)
+        print("left", memberships(), flush=True)
+        assert api.logout(session)
+        api.stop()
+    """ % {"port": port, "groups": groups})
+    assert out.returncode == 0, out.stdout + out.stderr
+    assert out.stdout.splitlines() == [
+        "day before 0",
+        "initialize_friendly True",
+        "day after login 20240102",
+        # one line per attempt: the plan reaches the library each time
+    ] + ["self->subscribe_quote"] * (out.stdout.count("self->subscribe_quote")) + [
+        "subscribed True",
+        "joined {'lo': %r}" % groups,
+        "1 [('sse', '600000', True, 0, 0, '')]",
+        "2 [('szse', '000001', True, 0, 0)]",
+        "102 [('tick', '600000', True, True, '\\x00')]",
+        "unsubscribed True",
+        "left {}",
     ]

@@ -55,6 +55,31 @@ def test_constants_and_cvar():
         p.cvar.OTHER
 
 
+def test_docstrings_of_the_method_table():
+    functions = surface.module_functions(m)
+    documented = {n for n in functions if getattr(m, n).__doc__}
+    # Lifecycle functions, the list protocol, the containers and raw memory carry none.
+    undocumented_families = {"new", "delete", "disown", "swiginit", "swigregister", "raw"}
+    assert not {n for n in documented if family(n) in undocumented_families}
+    assert not {n for n in documented if n.startswith(("VectorString_", "SwigPyIterator_", "QuoteMCTypeArray64_"))}
+    assert not {n for n in documented if n.startswith("TRV") and n.endswith(("List_get", "List_data_count"))}
+    # A documented field has its comment on both accessors.
+    getters = {n[:-4] for n in documented if family(n) == "get"}
+    assert getters == {n[:-4] for n in documented if family(n) == "set"}
+    assert len(getters) == 507
+    # Every library method and callback base method is documented, the
+    # module's own helpers are not.
+    methods = {n for n in documented if family(n) == "method"}
+    assert len(methods) == 127
+    assert {"TRVTradeApi_login", "TRVTradeSpi_on_login", "TRVPrivilege_query_brief_assets", "TRVQuoteSpi_on_quote",
+            "TRVQuoteConfig_use_level2", "TRVQuoteDecoder_get_next"} <= methods
+    assert not methods & {"TRVQuoteApi_subscribe_quote_plan", "trv_sse_l1_snapshot_t_get_bid_px",
+                          "trv_page_query_reference_t_create"}
+    doc = m.TRVTradeApi_insert_order.__doc__
+    assert doc.startswith("\n") and doc.endswith("\n") and ":type trade_token: int, optional" in doc
+    assert len(documented) == 2 * 507 + 127
+
+
 BARE_TYPES = {"char *", "char (*)[9]", "int *", "long long *", "short *", "signed char *", "unsigned char *",
               "unsigned short *", "unsigned int *", "unsigned long long *", "enum nq::QuoteMCType *", "sockaddr *",
               "void *", "PyObject **", "std::invalid_argument *", "std::allocator< std::string > *", "size_type *",
