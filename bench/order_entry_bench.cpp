@@ -36,17 +36,12 @@
 #include "support/TestPeer.h"
 #include "support/LoopbackUdp.h"
 
-// ---- per-thread heap allocation count and datagram send time ----------------
+// Heap allocations of the calling thread.
+#include "AllocationCounter.h"
 
-extern "C" {
-void* __libc_malloc(size_t);
-void* __libc_calloc(size_t, size_t);
-void* __libc_realloc(void*, size_t);
-void* __libc_memalign(size_t, size_t);
-}
+// ---- datagram send time ----------------------------------------------------
 
 namespace {
-thread_local unsigned long t_allocs = 0;
 thread_local unsigned long t_allocs_at_send = 0;
 thread_local int64_t t_sent_ns = 0;
 
@@ -55,30 +50,6 @@ inline int64_t now_ns() {
         .count();
 }
 }  // namespace
-
-extern "C" void* malloc(size_t n) {
-    ++t_allocs;
-    return __libc_malloc(n);
-}
-extern "C" void* calloc(size_t n, size_t m) {
-    ++t_allocs;
-    return __libc_calloc(n, m);
-}
-extern "C" void* realloc(void* p, size_t n) {
-    ++t_allocs;
-    return __libc_realloc(p, n);
-}
-extern "C" int posix_memalign(void** out, size_t align, size_t n) {
-    ++t_allocs;
-    void* p = __libc_memalign(align, n);
-    if (!p) return ENOMEM;
-    *out = p;
-    return 0;
-}
-extern "C" void* aligned_alloc(size_t align, size_t n) {
-    ++t_allocs;
-    return __libc_memalign(align, n);
-}
 
 // Every datagram of this program (the library's and the baseline's) goes
 // through here: the moment the kernel call returns is the send time.
