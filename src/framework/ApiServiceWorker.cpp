@@ -10,6 +10,7 @@
 #include <new>
 
 #include "framework/AllocMem.h"
+#include "log/CpuPause.h"
 #include "log/Log.h"
 
 namespace nq { namespace api {
@@ -38,11 +39,6 @@ void destroy_queue(ApiTaskQueue* q, const void* owner) {
     std::free(q);
 }
 
-inline void cpu_relax() {
-#if defined(__x86_64__) || defined(__i386__)
-    __builtin_ia32_pause();
-#endif
-}
 
 inline int64_t monotonic_ns() {
     timespec ts;
@@ -172,7 +168,7 @@ void ApiServiceWorker::work_proc() {
             }
             if (spin_until != 0) {
                 if (monotonic_ns() < spin_until) {
-                    cpu_relax();
+                    nq::cpu_pause();
                     continue;
                 }
                 spin_until = 0;

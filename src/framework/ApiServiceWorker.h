@@ -55,10 +55,12 @@ private:
     void idle_sleep();
 
     // 1 while the worker sleeps (futex word). On a cache line of its own:
-    // the producers that wake the worker write it once per task.
-    char pad_before_sleeping_[64];
+    // the producers that wake the worker write it once per task. The pads
+    // are never read; they only keep other fields off that line (alignas
+    // would need every allocation of a worker to be 64-byte aligned).
+    [[maybe_unused]] char pad_before_sleeping_[64];
     std::atomic<uint32_t> sleeping_;
-    char pad_after_sleeping_[60];
+    [[maybe_unused]] char pad_after_sleeping_[60];
 };
 
 }}

@@ -5,15 +5,11 @@
 #include <cstdlib>
 
 #include "framework/AllocMem.h"
+#include "log/CpuPause.h"
 
 namespace nq { namespace api {
 
 namespace {
-inline void cpu_relax() {
-#if defined(__x86_64__) || defined(__i386__)
-    __builtin_ia32_pause();
-#endif
-}
 inline uint64_t load_turn(const uint64_t* t) { return __atomic_load_n(t, __ATOMIC_ACQUIRE); }
 inline void store_turn(uint64_t* t, uint64_t v) { __atomic_store_n(t, v, __ATOMIC_RELEASE); }
 }  // namespace
@@ -54,7 +50,7 @@ void ApiTaskQueue::push(void* p) {
     unsigned spins = 0;
     while (load_turn(&c.turn) != lap) {
         if (++spins < 128) {
-            cpu_relax();
+            nq::cpu_pause();
         } else {
             spins = 0;
             sched_yield();

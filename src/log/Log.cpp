@@ -14,6 +14,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "log/CpuPause.h"
 #include "log/LogRegion.h"
 
 namespace nq {
@@ -47,8 +48,6 @@ inline bool cas(T* p, T& expected, V desired) {
     return __atomic_compare_exchange_n(p, &expected, static_cast<T>(desired), false, __ATOMIC_ACQ_REL,
                                        __ATOMIC_ACQUIRE);
 }
-
-inline void cpu_pause() { __builtin_ia32_pause(); }
 
 void sleep_ms(long ms) {
     timespec ts{ms / 1000, (ms % 1000) * 1000000L};

@@ -7,6 +7,7 @@
 
 #include "api/provider/KApi.h"
 #include "framework/LastApiError.h"
+#include "log/CpuPause.h"
 
 namespace nq { namespace api {
 
@@ -44,7 +45,7 @@ public:
             }
             // The acquire load at the top of the loop is the only ordering
             // a waiter needs.
-            __builtin_ia32_pause();
+            nq::cpu_pause();
         }
     }
 

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "log/CpuPause.h"
 #include "log/Log.h"
 #include "trv_hostinfo.h"
 
@@ -25,11 +26,6 @@ inline uint16_t be16_at(const std::byte* p) {
     return static_cast<uint16_t>(std::to_integer<unsigned>(p[0]) << 8 | std::to_integer<unsigned>(p[1]));
 }
 
-inline void cpu_relax() {
-#if defined(__x86_64__) || defined(__i386__)
-    __builtin_ia32_pause();
-#endif
-}
 
 }  // namespace
 
@@ -212,7 +208,7 @@ void KApiEfviUdpReceiver::do_work() {
         const int n = ef_eventq_poll(&rt->vi, events, kPollBatch);
         if (n <= 0) {
             if (busy_poll)
-                cpu_relax();
+                nq::cpu_pause();
             else
                 sched_yield();
             continue;

@@ -25,6 +25,7 @@
 #include "framework/ApiTimerManager.h"
 #include "framework/MutexGuard.h"
 #include "framework/TcpSession.h"
+#include "log/CpuPause.h"
 #include "log/Log.h"
 
 namespace nq { namespace api {
@@ -123,7 +124,7 @@ KApi* KApi::create_singleton_or_get() {
                 report_creation_failure();
                 return nullptr;
             }
-            __builtin_ia32_pause();
+            nq::cpu_pause();
         }
     }
 

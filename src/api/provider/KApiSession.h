@@ -10,7 +10,7 @@
 namespace nq { namespace api {
 
 class ApiTradeToken;
-class KApiLoginAccount;
+struct KApiLoginAccount;
 
 template <unsigned long N>
 class TApiSession;
