@@ -168,7 +168,7 @@ int main(int argc, char** argv) {
     std::string trv_path = g_dir + "/trv.log";
     std::string spd_path = g_dir + "/spdlog.log";
 
-    if (!nq::log::Log::initialize(nq::log::INFO, 1024) || !nq::log::Log::open_log(0, trv_path.c_str())) {
+    if (!nq::log::Log::initialize(nq::log::kInfo, 1024) || !nq::log::Log::open_log(0, trv_path.c_str())) {
         std::fprintf(stderr, "logger initialisation failed\n");
         return 1;
     }

@@ -292,7 +292,7 @@ std::atomic<const char*>* LastApiError::log_site(const char* fmt) {
 void LastApiError::log_last_error() {
     // The line carries the finished text, so that the log and get_last_error
     // agree whatever the format holds.
-    if (nq::log::Log::log_level_ < nq::log::ERROR) return;
+    if (nq::log::Log::log_level_ < nq::log::kError) return;
     const nq::trv_error_info_t info = get_last_error();
     LOG_ERROR("%s", info.error_msg);
 }

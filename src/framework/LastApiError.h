@@ -172,9 +172,9 @@ inline void set_last_error(unsigned long type, unsigned long code, const char* f
     e.format_ = fmt;
     e.info_.error_code_type = type;
     e.info_.error_code = code;
-    if (nq::log::Log::log_level_ >= nq::log::ERROR) {
+    if (nq::log::Log::log_level_ >= nq::log::kError) {
         if (std::atomic<const char*>* site = LastApiError::log_site(fmt))
-            nq::log::detail::log_at(*site, fmt, nq::log::ERROR, args...);
+            nq::log::detail::log_at(*site, fmt, nq::log::kError, args...);
         else
             LastApiError::log_last_error();
     }

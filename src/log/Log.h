@@ -9,7 +9,11 @@
 namespace nq {
 namespace log {
 
-enum LogLevel : int { FATAL = 0, ERROR = 1, WARN = 2, INFO = 3, DEBUG = 4, TRACE = 5 };
+// Levels 0..5, printed as FATAL, ERROR, WARN, INFO, DEBUG, TRACE. The
+// enumerators avoid those bare words: DEBUG and ERROR are common macro names
+// in user builds (-DDEBUG), and this header is compiled with the user's flags
+// when the library is built inside a user project.
+enum LogLevel : int { kFatal = 0, kError = 1, kWarn = 2, kInfo = 3, kDebug = 4, kTrace = 5 };
 
 // One deferred line inside a thread's block (packed, little-endian):
 //   0 u16 size | 2 u8 level | 3 u8 channel | 4 u32 tid | 8 u64 format id

@@ -200,7 +200,7 @@ TEST(ApiServiceThread, StartServiceRestartsAThreadThatIsStillStopping) {
 // may destroy it at once (ASan/TSan report any later access).
 TEST(ApiServiceThread, OwnerMayDeleteOnceNotAlive) {
     // With a logger the "stop work" line reads the name, the last use of it.
-    (void)nq::log::Log::initialize(nq::log::INFO, 128);
+    (void)nq::log::Log::initialize(nq::log::kInfo, 128);
     for (int i = 0; i < 500; ++i) {
         auto* t = new Probe("probe_short", true);
         ASSERT_TRUE(t->start());
@@ -388,7 +388,7 @@ std::string read_file(const std::string& path) {
 // The lifecycle and binding lines, read back from the log file; skipped where
 // the logger cannot be brought up.
 TEST(ApiServiceThread, LogsStartBindAndStopLines) {
-    if (!nq::log::Log::initialize(nq::log::INFO, 128)) GTEST_SKIP() << "logger not available";
+    if (!nq::log::Log::initialize(nq::log::kInfo, 128)) GTEST_SKIP() << "logger not available";
     char dir[] = "/tmp/svc_log_XXXXXX";
     ASSERT_NE(mkdtemp(dir), nullptr);
     const std::string path = std::string(dir) + "/svc.log";

@@ -432,7 +432,7 @@ TEST_F(TransportTest, PostedFramesCarryTheSessionIdAndUnknownSessionsDropThem) {
 
 // Each failed step logs its own line with the system's reason.
 TEST(TcpConnect, EachFailureLogsItsText) {
-    trv_test::TestLogFile log(nq::log::ERROR);
+    trv_test::TestLogFile log(nq::log::kError);
     ASSERT_TRUE(log.ok());
     sockaddr_in refused = refused_address();
     EXPECT_EQ(TcpSession::tcp_connect(reinterpret_cast<sockaddr*>(&refused), nullptr), -1);

@@ -102,7 +102,7 @@ inline void stop_and_join() {
 struct LoggerFixture {
     std::string dir = scratch_dir();
     std::string path = dir + "/test.log";
-    bool ok = nq::log::Log::initialize(nq::log::INFO, 128) && nq::log::Log::open_log(0, path.c_str());
+    bool ok = nq::log::Log::initialize(nq::log::kInfo, 128) && nq::log::Log::open_log(0, path.c_str());
 };
 
 }  // namespace logtest

@@ -51,16 +51,16 @@ void info_site(int i) { LOG_INFO("site line %d", i); }
 }  // namespace
 
 TEST(LogInit, SizeBoundsAndSingleInitialisation) {
-    EXPECT_FALSE(Log::initialize(nq::log::INFO, 100));
-    EXPECT_FALSE(Log::initialize(nq::log::INFO, 127));
+    EXPECT_FALSE(Log::initialize(nq::log::kInfo, 100));
+    EXPECT_FALSE(Log::initialize(nq::log::kInfo, 127));
     EXPECT_EQ(nullptr, nq::log::region());
-    ASSERT_TRUE(Log::initialize(nq::log::WARN, 4096));
+    ASSERT_TRUE(Log::initialize(nq::log::kWarn, 4096));
     nq::log::log_region_t* r = nq::log::region();
     ASSERT_NE(nullptr, r);
     EXPECT_EQ(2048u, r->size_mb);
     EXPECT_EQ(2016u, r->block_count);
-    EXPECT_EQ(nq::log::WARN, r->level);
-    EXPECT_EQ(nq::log::WARN, Log::log_level_);
+    EXPECT_EQ(nq::log::kWarn, r->level);
+    EXPECT_EQ(nq::log::kWarn, Log::log_level_);
     // Block i lies at 32 MiB + i MiB, tagged i << 32 | 1, linked to block i + 1.
     char* base = reinterpret_cast<char*>(r);
     EXPECT_EQ(base + 32 * nq::log::kMiB + 2015 * nq::log::kMiB, reinterpret_cast<char*>(r->blocks[2015]));
@@ -69,7 +69,7 @@ TEST(LogInit, SizeBoundsAndSingleInitialisation) {
     EXPECT_EQ(0u, r->blocks[2015]->link);
     EXPECT_EQ(1u, r->free_head);
     EXPECT_TRUE(wait_until([] { return thread_named("log_main") && thread_named("log_write"); }, 10));
-    EXPECT_FALSE(Log::initialize(nq::log::INFO, 128));  // mapped once
+    EXPECT_FALSE(Log::initialize(nq::log::kInfo, 128));  // mapped once
     EXPECT_EQ(r, nq::log::region());
 }
 
@@ -87,21 +87,21 @@ TEST(LogInit, DestroyFlushesStopsThreadsAndEndsTheLogger) {
     info_site(2);  // dropped: no region
     EXPECT_EQ(nullptr, Log::alloc_log_item());
     // Sites keep format ids of the released region: no second region.
-    EXPECT_FALSE(Log::initialize(nq::log::INFO, 128));
+    EXPECT_FALSE(Log::initialize(nq::log::kInfo, 128));
     info_site(3);
 }
 
 TEST(LogInit, FailsWhenTheWriterThreadCannotStart) {
     nq::log::log_thread_create = &fail_second_create;
-    EXPECT_FALSE(Log::initialize(nq::log::INFO, 128));
+    EXPECT_FALSE(Log::initialize(nq::log::kInfo, 128));
     EXPECT_EQ(nullptr, nq::log::region());
     EXPECT_FALSE(thread_named("log_main"));  // the started one was stopped again
     EXPECT_EQ(nullptr, Log::alloc_format_id("x", 1));
     nq::log::log_thread_create = &fail_every_create;
-    EXPECT_FALSE(Log::initialize(nq::log::INFO, 128));
+    EXPECT_FALSE(Log::initialize(nq::log::kInfo, 128));
     EXPECT_EQ(nullptr, nq::log::region());
     nq::log::log_thread_create = &pthread_create;
-    EXPECT_TRUE(Log::initialize(nq::log::INFO, 128));
+    EXPECT_TRUE(Log::initialize(nq::log::kInfo, 128));
 }
 
 TEST(LogInit, CallsBeforeInitializeAreDroppedAndTheSiteLogsLater) {
@@ -120,7 +120,7 @@ TEST(LogInit, CallsBeforeInitializeAreDroppedAndTheSiteLogsLater) {
 }
 
 TEST(LogOpen, ChannelRules) {
-    ASSERT_TRUE(Log::initialize(nq::log::INFO, 128));
+    ASSERT_TRUE(Log::initialize(nq::log::kInfo, 128));
     std::string dir = scratch_dir();
     std::string a = dir + "/a.log";
     EXPECT_FALSE(Log::open_log(8, a.c_str()));
@@ -145,7 +145,7 @@ TEST(LogOpen, ChannelRules) {
 }
 
 TEST(LogOpen, DoesNotWaitForeverWhenLogMainHasStopped) {
-    ASSERT_TRUE(Log::initialize(nq::log::INFO, 128));
+    ASSERT_TRUE(Log::initialize(nq::log::kInfo, 128));
     nq::log::stop_log_service();
     ASSERT_TRUE(wait_until([] { return !thread_named("log_main"); }, 10));
     std::string p = scratch_dir() + "/late.log";
@@ -296,7 +296,7 @@ TEST(LogChannel, NothingIsWrittenToDescriptorZeroBeforeTheChannelOpens) {
     ASSERT_GE(fd, 0);
     ASSERT_EQ(0, dup2(fd, 0));
     ::close(fd);
-    ASSERT_TRUE(Log::initialize(nq::log::INFO, 128));
+    ASSERT_TRUE(Log::initialize(nq::log::kInfo, 128));
     std::string pad(200, 'p');
     for (int i = 0; i < 400; ++i) LOG_INFO("early %d %s", i, pad.c_str());  // far more than a buffer
     ASSERT_TRUE(wait_until(drained, 10));
@@ -316,7 +316,7 @@ TEST(LogChannel, NothingIsWrittenToDescriptorZeroBeforeTheChannelOpens) {
 
 TEST(LogChannel, ChannelWhoseWritesFailNeverOverflows) {
     if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
-    ASSERT_TRUE(Log::initialize(nq::log::INFO, 128));
+    ASSERT_TRUE(Log::initialize(nq::log::kInfo, 128));
     std::string other = scratch_dir() + "/other.log";
     ASSERT_TRUE(Log::open_log(1, other.c_str()));
     ASSERT_TRUE(Log::open_log(0, "/dev/full"));

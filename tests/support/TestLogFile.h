@@ -16,7 +16,7 @@ namespace trv_test {
 
 class TestLogFile {
 public:
-    explicit TestLogFile(nq::log::LogLevel level = nq::log::INFO) {
+    explicit TestLogFile(nq::log::LogLevel level = nq::log::kInfo) {
         char tmpl[] = "/tmp/trv_test_log.XXXXXX";
         if (const char* d = mkdtemp(tmpl)) {
             dir_ = d;

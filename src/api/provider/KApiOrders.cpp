@@ -313,7 +313,7 @@ uint64_t KApi::insert_order(uint64_t session_id, nq::trv_order_insert_info_t* or
                                     session_id, trade_token, xid);
                        });
 
-    if (nq::log::Log::log_level_ >= nq::log::TRACE) {
+    if (nq::log::Log::log_level_ >= nq::log::kTrace) {
         char code_text[CONST_STR_SECURITY_CODE_LEN + 1];
         std::memcpy(code_text, order->security_code, CONST_STR_SECURITY_CODE_LEN);
         code_text[CONST_STR_SECURITY_CODE_LEN] = '\0';

@@ -118,7 +118,7 @@ void run_in_namespaces(const std::function<void(const Net&)>& scenario) {
             Net net;
             if (!make_net(&net)) return false;
             fake_adapter_root();
-            g_log = new trv_test::TestLogFile(nq::log::DEBUG);
+            g_log = new trv_test::TestLogFile(nq::log::kDebug);
             efemu::reset();
             scenario(net);
             return true;

@@ -26,7 +26,7 @@ using namespace udp_test;
 namespace {
 
 trv_test::TestLogFile& log_file() {
-    static trv_test::TestLogFile file(nq::log::DEBUG);
+    static trv_test::TestLogFile file(nq::log::kDebug);
     return file;
 }
 

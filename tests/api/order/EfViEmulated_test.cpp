@@ -193,7 +193,7 @@ struct Peer {
 
 // Logger to a fresh file; the child reads the sender's lines back.
 struct LogFile : trv_test::TestLogFile {
-    LogFile() : TestLogFile(nq::log::DEBUG) {}
+    LogFile() : TestLogFile(nq::log::kDebug) {}
 };
 
 // A UDP/IPv4 frame built by the test itself, checksum included.

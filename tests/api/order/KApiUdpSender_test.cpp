@@ -319,7 +319,7 @@ TEST(UdpSender, KernelSocketOnDescriptorZeroSendsBySocket) {
 }
 
 TEST(UdpSender, NoAdapterWarnsAndUsesTheKernelSocket) {
-    LogFile log(nq::log::DEBUG);
+    LogFile log(nq::log::kDebug);
     ASSERT_TRUE(log.ok());
     sockaddr_in local = make_addr("127.0.0.2", 0);
     auto* sender = new_sender(local);
@@ -333,7 +333,7 @@ TEST(UdpSender, NoAdapterWarnsAndUsesTheKernelSocket) {
 }
 
 TEST(UdpSender, UnbindableAddressFailsInitialisation) {
-    LogFile log(nq::log::INFO);
+    LogFile log(nq::log::kInfo);
     ASSERT_TRUE(log.ok());
     // Not an address of this host (outside any namespace of the test).
     sockaddr_in local = make_addr("198.18.7.7", 0);
