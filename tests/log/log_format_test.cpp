@@ -1,4 +1,5 @@
-// Argument encoding, va_printf and the line prefix, without logger threads.
+// The log items' argument encoding and the line prefix, without logger threads
+// (the formatter's cases are in PackedArgs_test).
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -72,21 +73,6 @@ TEST(LogEncoding, LongStringKeeps238CharactersWithType255) {
     EXPECT_EQ("<" + t + ">", fmt_packed("<%s>", t.c_str()));
 }
 
-TEST(LogEncoding, NeverWritesPastTheRoom) {
-    std::string s(238, 'x');
-    const char* p = s.c_str();
-    for (size_t room : {0ul, 1ul, 5ul, 40ul, 247ul, 4096ul}) {
-        Buf b;
-        long used = encode_args(b.bytes, room, p, p, p, p, p, p, p, p, p, p, p, p, p, p, p, p, p, p);
-        EXPECT_EQ(-1, used) << room;
-        EXPECT_TRUE(b.guard_intact(room)) << room;
-    }
-    Buf b;
-    EXPECT_EQ(-1, encode_args(b.bytes, 8, 1, 2L));  // 1 + 5 + 9 bytes do not fit in 8
-    EXPECT_TRUE(b.guard_intact(8));
-    EXPECT_EQ(15, encode_args(b.bytes, 15, 1, 2L));
-}
-
 // Strings around the length where the encoder changes its copy method, each
 // in exactly the room it needs and in one byte less.
 TEST(LogEncoding, StringsFitExactlyOrFailWithoutTouchingThePastRoom) {
@@ -103,68 +89,6 @@ TEST(LogEncoding, StringsFitExactlyOrFailWithoutTouchingThePastRoom) {
         EXPECT_EQ(-1, encode_args(tight.bytes, need - 1, s.c_str())) << len;
         EXPECT_TRUE(tight.guard_intact(need - 1)) << len;
     }
-}
-
-TEST(LogEncoding, NullStringIsLoggedAsNull) {
-    const char* n = nullptr;
-    char* m = nullptr;
-    EXPECT_EQ("(null) (null)", fmt_packed("%s %s", n, m));
-}
-
-TEST(VaPrintf, MatchesPrintf) {
-    struct Case {
-        const char* fmt;
-        std::string got;
-        std::string want;
-    };
-    char want[256];
-    auto p = [&](const char* f, auto... a) {
-        std::snprintf(want, sizeof want, f, a...);
-        return std::string(want);
-    };
-    void* ptr = reinterpret_cast<void*>(0xdeadbeef);
-    Case cases[] = {
-        {"%d %i", fmt_packed("%d %i", -7, 42), p("%d %i", -7, 42)},
-        {"%u %x %X %o", fmt_packed("%u %x %X %o", 4000000000u, 255u, 255u, 8u), p("%u %x %X %o", 4000000000u, 255u, 255u, 8u)},
-        {"%ld %lu %lld", fmt_packed("%ld %lu %lld", -1L, ULONG_MAX, LLONG_MIN), p("%ld %lu %lld", -1L, ULONG_MAX, LLONG_MIN)},
-        {"%hhu %hd", fmt_packed("%hhu %hd", 300, -2), p("%hhu %hd", 300, -2)},
-        {"%zu", fmt_packed("%zu", sizeof(Case)), p("%zu", sizeof(Case))},
-        {"%5d|%-5d|%05d", fmt_packed("%5d|%-5d|%05d", 42, 42, 42), p("%5d|%-5d|%05d", 42, 42, 42)},
-        {"%*d|%-*d", fmt_packed("%*d|%-*d", 6, 1, 4, 2), p("%*d|%-*d", 6, 1, 4, 2)},
-        {"%.3s|%8s|%-8s|", fmt_packed("%.3s|%8s|%-8s|", "abcdef", "ab", "cd"), p("%.3s|%8s|%-8s|", "abcdef", "ab", "cd")},
-        {"%.*s", fmt_packed("%.*s", 2, "xyz"), p("%.*s", 2, "xyz")},
-        {"%c%c", fmt_packed("%c%c", 'o', 'k'), p("%c%c", 'o', 'k')},
-        {"%p", fmt_packed("%p", ptr), p("%p", ptr)},
-        {"%#x %+d", fmt_packed("%#x %+d", 255u, 5), p("%#x %+d", 255u, 5)},
-        {"%.2f %e %g", fmt_packed("%.2f %e %g", 3.14159, 1e10, 0.5f), p("%.2f %e %g", 3.14159, 1e10, 0.5)},
-        {"100%%", fmt_packed("100%%"), p("100%%")},
-        {"plain", fmt_packed("plain"), p("plain")},
-    };
-    for (const Case& c : cases) EXPECT_EQ(c.want, c.got) << c.fmt;
-}
-
-TEST(VaPrintf, MissingAndMismatchedArgumentsAreSafe) {
-    // More conversions than arguments: zero, and "(null)" for strings.
-    EXPECT_EQ("1 0 (null)", fmt_packed("%d %d %s", 1));
-    // %s on an integer is never dereferenced on the writer thread.
-    EXPECT_EQ("(not a string)", fmt_packed("%s", 12345));
-    // %n writes nothing; an unfinished conversion is copied as it stands.
-    EXPECT_EQ("ab7 %", fmt_packed("ab%n%d %", 5, 7));
-    char out[16];
-    EXPECT_EQ(8, va_printf(out, sizeof out, "a%sb", nullptr));  // no arguments at all
-    EXPECT_STREQ("a(null)b", out);
-}
-
-TEST(VaPrintf, TruncatesToSizeAndReturnsFullLength) {
-    Buf b;
-    encode_args(b.bytes, 4096, "hello", 12345);
-    char out[8];
-    std::memset(out, 'Z', sizeof out);
-    EXPECT_EQ(11, va_printf(out, 8, "%s %d", b.bytes));
-    EXPECT_STREQ("hello 1", out);
-    EXPECT_EQ(11, va_printf(out, 0, "%s %d", b.bytes));
-    EXPECT_EQ('h', out[0]);  // size 0 writes nothing
-    EXPECT_EQ(-1, va_printf(out, 8, nullptr, b.bytes));
 }
 
 TEST(LogLine, PrefixHasUnpaddedTimeFieldsTidAndLevelName) {
@@ -203,7 +127,9 @@ TEST(LogLine, EmptyMessageGivesNoLineAndLongMessageIsCut) {
     uint64_t format = reinterpret_cast<uintptr_t>(empty_fmt);
     std::memcpy(item + 8, &format, 8);
     item[2] = 3;
-    encode_args(item + 24, sizeof item - 24, "");
+    long used = encode_args(item + 24, sizeof item - 24, "");
+    uint16_t size = static_cast<uint16_t>(24 + used);
+    std::memcpy(item, &size, 2);
     char out[nq::log::kMaxMessage + 128];
     EXPECT_EQ(0u, nq::log::format_line(out, sizeof out, reinterpret_cast<nq::log::log_item_t*>(item)));
 
@@ -211,7 +137,9 @@ TEST(LogLine, EmptyMessageGivesNoLineAndLongMessageIsCut) {
     static const char wide_fmt[] = "%-9000s";
     format = reinterpret_cast<uintptr_t>(wide_fmt);
     std::memcpy(item + 8, &format, 8);
-    encode_args(item + 24, sizeof item - 24, "y");
+    used = encode_args(item + 24, sizeof item - 24, "y");
+    size = static_cast<uint16_t>(24 + used);
+    std::memcpy(item, &size, 2);
     size_t n = nq::log::format_line(out, sizeof out, reinterpret_cast<nq::log::log_item_t*>(item));
     std::string line(out, n);
     size_t prefix = line.find("] ") + 2;

@@ -1,0 +1,258 @@
+#include "log/PackedArgs.h"
+
+#include <cstdio>
+
+namespace nq {
+namespace log {
+
+namespace {
+
+enum class Kind : uint8_t { kNone, kInt, kString, kFloat, kDouble };
+
+struct Slot {
+    uint64_t value;
+    Kind kind;
+};
+
+// Unpacks up to 128 arguments; stops at the end of the area or at a type
+// byte it does not know (the arguments behind it cannot be located).
+unsigned unpack(unsigned char* args, size_t room, StringData strings, Slot* slots) {
+    if (args == nullptr || room < 1) return 0;
+    unsigned char* const end = args + room;
+    const unsigned count = args[0] < kMaxArgs ? args[0] : kMaxArgs;
+    unsigned char* p = args + 1;
+    unsigned n = 0;
+    while (n < count && p < end) {
+        const unsigned t = *p;
+        Slot& s = slots[n];
+        if (t >= 1 && t <= 8) {
+            if (static_cast<size_t>(end - p) < 1 + t) break;
+            uint64_t v = 0;
+            std::memcpy(&v, p + 1, t);  // zero-extended, little-endian
+            s = Slot{v, Kind::kInt};
+            p += 1 + t;
+        } else if (t == kFloatType) {
+            if (end - p < 5) break;
+            uint32_t v;
+            std::memcpy(&v, p + 1, 4);
+            s = Slot{v, Kind::kFloat};
+            p += 5;
+        } else if (t == kDoubleType) {
+            if (end - p < 9) break;
+            uint64_t v;
+            std::memcpy(&v, p + 1, 8);
+            s = Slot{v, Kind::kDouble};
+            p += 9;
+        } else if (t > kStringType) {
+            const size_t len = t - kStringType;
+            uintptr_t at = reinterpret_cast<uintptr_t>(p) + 1;
+            if (strings == StringData::kAligned) at = (at + 7) & ~static_cast<uintptr_t>(7);
+            unsigned char* data = reinterpret_cast<unsigned char*>(at);
+            if (data >= end || static_cast<size_t>(end - data) < len) break;
+            data[len - 1] = 0;  // a cut string has no terminator of its own
+            s = Slot{static_cast<uint64_t>(at), Kind::kString};
+            p = data + len;
+        } else {
+            break;
+        }
+        ++n;
+    }
+    return n;
+}
+
+// Output that counts like snprintf and never writes past size.
+struct Out {
+    char* buf;
+    size_t size;
+    size_t total;
+
+    size_t avail() const { return total < size ? size - total : 0; }
+    void put(const char* s, size_t n) {
+        // One byte is kept for the terminator.
+        const size_t room = avail() > 0 ? avail() - 1 : 0;
+        const size_t k = n < room ? n : room;
+        if (k) std::memcpy(buf + total, s, k);
+        total += n;
+    }
+    template <class V>
+    bool print(const char* spec, V v) {
+        const size_t a = avail();
+        const int n = std::snprintf(a ? buf + total : nullptr, a, spec, v);
+        if (n < 0) return false;
+        total += static_cast<size_t>(n);
+        return true;
+    }
+};
+
+constexpr int kMaxField = 1 << 20;
+
+int clamp_field(int64_t v) {
+    return static_cast<int>(v > kMaxField ? kMaxField : (v < -kMaxField ? -kMaxField : v));
+}
+
+int parse_field(const char*& f) {
+    int v = 0;
+    while (*f >= '0' && *f <= '9') {
+        v = v * 10 + (*f++ - '0');
+        if (v > kMaxField) v = kMaxField;
+    }
+    return v;
+}
+
+// Appends a decimal number to the conversion being built.
+size_t append_int(char* spec, size_t at, int v) {
+    return at + static_cast<size_t>(std::snprintf(spec + at, 16, "%d", v));
+}
+
+}  // namespace
+
+int format_packed(char* buf, unsigned long size, const char* fmt, unsigned char* args, size_t room,
+                  StringData strings) {
+    Out o{buf, buf != nullptr ? static_cast<size_t>(size) : 0, 0};
+    if (fmt == nullptr) {
+        if (o.size > 0) buf[0] = '\0';
+        return -1;
+    }
+    Slot slots[kMaxArgs];
+    const unsigned count = unpack(args, room, strings, slots);
+    unsigned next = 0;
+    auto take = [&]() -> Slot { return next < count ? slots[next++] : Slot{0, Kind::kNone}; };
+
+    const char* f = fmt;
+    bool ok = true;
+    while (*f && ok) {
+        if (*f != '%') {
+            const char* q = std::strchr(f, '%');
+            const size_t len = q ? static_cast<size_t>(q - f) : std::strlen(f);
+            o.put(f, len);
+            f += len;
+            continue;
+        }
+        const char* start = f++;
+        if (*f == '%') {
+            o.put("%", 1);
+            ++f;
+            continue;
+        }
+        // The conversion is rebuilt for snprintf: flags (repeats dropped past
+        // eight), the width and precision as numbers, then the length this
+        // formatter chooses and the conversion character.
+        char spec[64];
+        size_t sl = 0;
+        spec[sl++] = '%';
+        for (; *f && std::strchr("-+ #0'", *f); ++f)
+            if (sl < 9) spec[sl++] = *f;
+        if (*f == '*') {
+            sl = append_int(spec, sl, clamp_field(static_cast<int32_t>(take().value)));
+            ++f;
+        } else if (const int w = parse_field(f)) {
+            sl = append_int(spec, sl, w);
+        }
+        if (*f == '.') {
+            ++f;
+            const int prec = *f == '*' ? (++f, clamp_field(static_cast<int32_t>(take().value))) : parse_field(f);
+            // A negative precision counts as none, as in printf.
+            if (prec >= 0) {
+                spec[sl++] = '.';
+                sl = append_int(spec, sl, prec);
+            }
+        }
+        int len = 0;  // -2 hh, -1 h, 0 none, 1 wide (l, ll, j, q, z, t), 2 L
+        for (bool more = true; more && *f;) {
+            switch (*f) {
+                case 'h': len = len == -1 ? -2 : -1; ++f; break;
+                case 'l': case 'j': case 'q': case 'z': case 't': len = 1; ++f; break;
+                case 'L': len = 2; ++f; break;
+                default: more = false;
+            }
+        }
+        const char conv = *f;
+        if (conv == '\0') {
+            o.put(start, static_cast<size_t>(f - start));
+            break;
+        }
+        ++f;
+        switch (conv) {
+            case 'd':
+            case 'i': {
+                const uint64_t v = take().value;
+                long long s;
+                switch (len) {
+                    case -2: s = static_cast<signed char>(v); break;
+                    case -1: s = static_cast<short>(v); break;
+                    case 0: s = static_cast<int>(v); break;
+                    default: s = static_cast<long long>(v); break;
+                }
+                std::memcpy(spec + sl, "lld", 4);
+                ok = o.print(spec, s);
+                break;
+            }
+            case 'u':
+            case 'o':
+            case 'x':
+            case 'X': {
+                const uint64_t v = take().value;
+                unsigned long long u;
+                switch (len) {
+                    case -2: u = static_cast<unsigned char>(v); break;
+                    case -1: u = static_cast<unsigned short>(v); break;
+                    case 0: u = static_cast<unsigned>(v); break;
+                    default: u = v; break;
+                }
+                const char c[4] = {'l', 'l', conv, '\0'};
+                std::memcpy(spec + sl, c, 4);
+                ok = o.print(spec, u);
+                break;
+            }
+            case 'c': {
+                const uint64_t v = take().value;
+                std::memcpy(spec + sl, "c", 2);
+                ok = o.print(spec, static_cast<int>(static_cast<unsigned char>(v)));
+                break;
+            }
+            case 's': {
+                const Slot a = take();
+                const char* s = a.kind == Kind::kString ? reinterpret_cast<const char*>(static_cast<uintptr_t>(a.value))
+                                : a.value == 0          ? "(null)"
+                                                        : "(not a string)";
+                std::memcpy(spec + sl, "s", 2);
+                ok = o.print(spec, s);
+                break;
+            }
+            case 'p': {
+                const uint64_t v = take().value;
+                std::memcpy(spec + sl, "p", 2);
+                ok = o.print(spec, reinterpret_cast<void*>(static_cast<uintptr_t>(v)));
+                break;
+            }
+            case 'f': case 'F': case 'e': case 'E': case 'g': case 'G': case 'a': case 'A': {
+                const Slot a = take();
+                double d;
+                if (a.kind == Kind::kFloat) {
+                    const uint32_t bits = static_cast<uint32_t>(a.value);
+                    float fl;
+                    std::memcpy(&fl, &bits, 4);
+                    d = fl;
+                } else {
+                    std::memcpy(&d, &a.value, 8);
+                }
+                const char c[2] = {conv, '\0'};
+                std::memcpy(spec + sl, c, 2);
+                ok = o.print(spec, d);
+                break;
+            }
+            case 'n':
+                take();  // never written through
+                break;
+            default:
+                o.put(start, static_cast<size_t>(f - start));
+                break;
+        }
+        if (o.total > 0x7fffffff) ok = false;
+    }
+    if (o.size > 0) o.buf[o.total < o.size ? o.total : o.size - 1] = '\0';
+    return ok ? static_cast<int>(o.total) : -1;
+}
+
+}  // namespace log
+}  // namespace nq
