@@ -28,6 +28,7 @@
 %include "trv_callbacks.i"
 %include "trv_lists.i"
 %include "trv_facades.i"
+%include "trv_warnings.i"
 
 %include "trv_api.h"
 

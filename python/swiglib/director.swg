@@ -190,11 +190,14 @@ namespace Swig {
       return swig_msg.c_str();
     }
 
-    static void raise(PyObject *error, const char *msg) {
+    /* The raise functions always throw. Marked noreturn, so that the
+       compiler does not take a wrapper's result, never set on the raising
+       branch, for an uninitialised read. */
+    [[noreturn]] static void raise(PyObject *error, const char *msg) {
       throw DirectorException(error, msg);
     }
 
-    static void raise(const char *msg) {
+    [[noreturn]] static void raise(const char *msg) {
       raise(PyExc_RuntimeError, msg);
     }
   };
@@ -210,11 +213,11 @@ namespace Swig {
       : DirectorException(PyExc_TypeError, "SWIG director type mismatch", msg) {
     }
 
-    static void raise(PyObject *error, const char *msg) {
+    [[noreturn]] static void raise(PyObject *error, const char *msg) {
       throw DirectorTypeMismatchException(error, msg);
     }
 
-    static void raise(const char *msg) {
+    [[noreturn]] static void raise(const char *msg) {
       throw DirectorTypeMismatchException(msg);
     }
   };
@@ -226,7 +229,7 @@ namespace Swig {
       : DirectorException(PyExc_RuntimeError, "SWIG director method error.", msg) {
     }
 
-    static void raise(const char *msg) {
+    [[noreturn]] static void raise(const char *msg) {
       throw DirectorMethodException(msg);
     }
   };
@@ -238,7 +241,7 @@ namespace Swig {
       : DirectorException(PyExc_RuntimeError, "SWIG director pure virtual method called", msg) {
     }
 
-    static void raise(const char *msg) {
+    [[noreturn]] static void raise(const char *msg) {
       throw DirectorPureVirtualException(msg);
     }
   };

@@ -23,7 +23,9 @@ struct udp_payload_view_t {
     bool ok;
 };
 
-udp_payload_view_t parse_udp_payload_from_eth_ipv4(const std::byte* frame, size_t len);
+// Exported by the library (for tools that parse captured frames the same way).
+__attribute__((visibility("default"))) udp_payload_view_t parse_udp_payload_from_eth_ipv4(const std::byte* frame,
+                                                                                          size_t len);
 
 class KApiEfviUdpReceiver : public KApiUdpReceiver {
 public:

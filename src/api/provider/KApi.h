@@ -9,6 +9,7 @@
 
 #include "api/provider/TRVApiConfig.h"
 #include "framework/ServiceProvider.h"
+#include "TrvVersion.h"
 #include "trv_api.h"
 
 namespace nq { namespace api {
@@ -36,7 +37,7 @@ std::atomic<KApi*> TApiServiceProvider<2ul>::instance_;
 
 class KApi : public TApiServiceProvider<2ul> {
 public:
-    static constexpr const char* kApiVersion = "v1.6.0.23";
+    static constexpr const char* kApiVersion = kTrvVersion;
     static constexpr unsigned long kRequestTimerQueue = 1;
     static constexpr unsigned long kLogRegionMb = 128;
 

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "TrvVersion.h"
 #include "trv_hostinfo.h"
 
 namespace nq {
@@ -18,7 +19,7 @@ namespace api {
 namespace {
 
 const char kLibraryTag[] = "KAPI";
-const char kVersion[] = "v1.6.0.23";
+const char* const kVersion = kTrvVersion;
 const size_t kInfoLen = static_cast<size_t>(CONST_TERMINAL_INFO_LEN);
 
 bool empty(const char* s) { return s == nullptr || s[0] == '\0'; }
