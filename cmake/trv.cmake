@@ -23,6 +23,12 @@ function(trv_cc_library)
   add_library(${obj} OBJECT ${L_SRCS})
   target_include_directories(${obj} PUBLIC ${TRV_INCLUDE_DIRS})
   target_compile_definitions(${obj} PRIVATE TRV_BUILDING_LIBRARY)
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    # Function-local statics of templates and inline variables become weak
+    # rather than "unique" symbols: unique ones stay global even when hidden,
+    # which would leave them in the static library's interface.
+    target_compile_options(${obj} PRIVATE -fno-gnu-unique)
+  endif()
   # Dependencies give their include paths and flags; their objects are
   # linked through the static libraries.
   target_link_libraries(${obj} PUBLIC ${L_DEPS} Threads::Threads)

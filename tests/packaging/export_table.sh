@@ -11,7 +11,7 @@ actual=$(mktemp); trap 'rm -f "$actual"' EXIT
 if [ "$kind" = shared ]; then
   nm -D --defined-only "$lib" | awk '{print $3}' | c++filt | LC_ALL=C sort -u > "$actual"
 else
-  nm -g --defined-only "$lib" | awk 'NF == 3 {print $3}' | c++filt | grep -Ev '^(std|__gnu_cxx)::|^(typeinfo|typeinfo name|vtable|VTT|guard variable) for (std|__gnu_cxx)::' | LC_ALL=C sort -u > "$actual"
+  nm -g --defined-only "$lib" | awk 'NF == 3 {print $3}' | c++filt | grep -Ev '^([^(]* )?(std|__gnu_cxx)::' | LC_ALL=C sort -u > "$actual"
 fi
 if ! diff -u "$list" "$actual"; then
   echo "the export table of $lib differs from $list (- expected, + exported)"
