@@ -124,13 +124,13 @@ Reply Reply::with_u64(size_t body_offset, uint64_t value, uint32_t only_code) {
 
 StandInCounter::StandInCounter(CounterOptions options) : options_(options) {
     next_token_id_ = options_.first_token_id;
+    // Start-of-day assets (account | initial funds | balance, 500,000.00
+    // each) and two start-of-day positions.
     init_assets_ = Bytes(24, 0);
     put_u64(init_assets_, 0, 1000000);
-    for (uint32_t i = 0; i < 2; ++i) {
-        Bytes p(42, 0);
-        put_u64(p, 0, i + 1);
-        init_positions_.push_back(p);
-    }
+    put_u64(init_assets_, 8, 500000ull * 10000);
+    put_u64(init_assets_, 16, 500000ull * 10000);
+    init_positions_ = default_table(1480, 2, 1).sub_tables[0];
 }
 
 StandInCounter::~StandInCounter() { stop(); }
@@ -218,6 +218,42 @@ CounterTable StandInCounter::make_table(uint32_t item_size, uint32_t rows, uint3
             sub.push_back(row);
         }
         t.sub_tables.push_back(sub);
+    }
+    return t;
+}
+
+CounterTable StandInCounter::default_table(uint32_t query_code, uint32_t rows, uint32_t sub_tables) {
+    CounterTable t = make_table(default_item_size(query_code), rows, sub_tables);
+    struct Security {
+        const char* code;
+        uint8_t exchange;
+    };
+    static const Security kSecurities[] = {{"600000", 1}, {"600036", 1}, {"000001", 2}, {"300750", 2}};
+    constexpr int64_t kUnit = 10000;  // four decimals
+    for (auto& sub : t.sub_tables) {
+        for (Bytes& row : sub) {
+            const uint64_t n = get_u64(row.data(), 0);
+            if (query_code == 1476 || query_code == 1480) {
+                // account 0 | code[9] 8 | exchange 17 | quantities 18, 26, 34
+                const Security& sec = kSecurities[(n - 1) % 4];
+                std::memcpy(row.data() + 8, sec.code, std::strlen(sec.code));
+                row[17] = sec.exchange;
+                // 1476: total 18 | sellable 26 | frozen 34; 1480: start-of-day sellable 18 |
+                // total 26 | frozen 34
+                const bool now = query_code == 1476;
+                put_u64(row.data(), 18, 1000 * n);
+                put_u64(row.data(), 26, now ? 1000 * n - 100 : 1000 * n);
+                put_u64(row.data(), 34, now ? 100 : 0);
+            } else if (query_code == 1477) {
+                // account 0 | available 8 | withholding 16 | bought 24 | buy fee 32 | sold 40 |
+                // sell fee 48 | withdrawn 56 | deposited 64 | withdrawable 72
+                const int64_t amounts[] = {500000 * kUnit, 10500 * kUnit, 21000 * kUnit, 5 * kUnit,
+                                           10250 * kUnit,  5 * kUnit,     0,            100000 * kUnit,
+                                           400000 * kUnit};
+                for (size_t i = 0; i < sizeof amounts / sizeof amounts[0]; ++i)
+                    put_u64(row.data(), 8 + 8 * i, uint64_t(amounts[i]));
+            }
+        }
     }
     return t;
 }
@@ -1014,7 +1050,7 @@ std::vector<Bytes> StandInCounter::answer_table_info(const Bytes& raw) {
                 t.sub_tables.push_back({security_row(1, 1, "600000"), security_row(2, 1, "600036"),
                                         security_row(3, 2, "000001"), security_row(4, 2, "300750")});
             } else {
-                t = make_table(default_item_size(code), options_.default_rows, options_.default_sub_tables);
+                t = default_table(code, options_.default_rows, options_.default_sub_tables);
             }
             it = tables_.emplace(code, t).first;
         }

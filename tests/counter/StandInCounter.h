@@ -202,9 +202,9 @@ public:
     // Replaces the table of a query code (1035 security table, 1037, 1048,
     // 1055, 1475-1480, 1546, 1547). Tables not set are made at their first
     // query: the security table holds SH 600000 and 600036 and SZ 000001 and
-    // 300750 (indices 1-4), the others make_table(default_item_size(code),
-    // default_rows, default_sub_tables). A page holds the rows asked for,
-    // at most max_page_rows and never more than fit into a 65,536-byte frame.
+    // 300750 (indices 1-4), the others default_table(code, default_rows,
+    // default_sub_tables). A page holds the rows asked for, at most
+    // max_page_rows and never more than fit into a 65,536-byte frame.
     void set_table(uint32_t query_code, const CounterTable& table);
     CounterTable table(uint32_t query_code) const;
     // A table of `sub_tables` sub-tables of `rows` generated rows each; row r
@@ -212,6 +212,14 @@ public:
     static CounterTable make_table(uint32_t item_size, uint32_t rows, uint32_t sub_tables = 1);
     // Row size of the default table of a query code.
     static uint32_t default_item_size(uint32_t query_code);
+    // make_table(default_item_size(code), rows, sub_tables) with believable
+    // fields: position rows (1476, 1480) hold the four securities of the
+    // security table in turn with quantities (total 1000 x row; now:
+    // sellable 100 less, frozen 100; at start of day: nothing frozen), asset
+    // rows (1477) available funds of 500,000.00
+    // and their other amounts (amounts and prices carry four decimals). The
+    // serial at offset 0 stays, as the account index.
+    static CounterTable default_table(uint32_t query_code, uint32_t rows, uint32_t sub_tables);
     // A security-table row: u32 index at 0, u8 exchange at 5, 8-byte code at
     // 6 (space-padded). Rows are 16 bytes.
     static Bytes security_row(uint32_t index, uint8_t exchange, const std::string& code);
