@@ -281,9 +281,9 @@ bool KApi::login(uint64_t request_id, uint16_t client_id, const char* account_na
     copy_cstr(s->account_name, sizeof s->account_name, account_name);
     copy_cstr(s->password, kPasswordChars + 1, password);
     copy_cstr(s->pub_key, kPubKeyChars + 1, pub_key);
-    KApiLoginState::begin(session_id, request_id, static_cast<uint8_t>(type));
+    const bool entered = KApiLoginState::begin(session_id, request_id, static_cast<uint8_t>(type));
 
-    if (!framework_->request_manager_->send_request(session_id, &request, &store_login_sequence, s)) {
+    if (!entered || !framework_->request_manager_->send_request(session_id, &request, &store_login_sequence, s)) {
         KApiLoginState::end(session_id);
         std::memset(s->password, 0, sizeof s->password);
         std::memset(s->pub_key, 0, sizeof s->pub_key);
