@@ -4199,7 +4199,11 @@ public:
     /**
      * Stops the trading interface: clears its callbacks and closes its sessions
      * without waiting. Does nothing before initialize.
-     * Remarks: a stopped interface cannot be initialised again.
+     * Remarks: a stopped interface cannot be initialised again. The sockets of
+     * its sessions, and of sessions logged out just before, are closed by the
+     * call itself (or, for a session a callback still holds, when that
+     * callback returns), not left to the service threads that a last stop
+     * ends. A login that is under way when stop is called finishes first.
      */
     void stop();
     /**
@@ -4210,7 +4214,9 @@ public:
      * @param password password of the account
      * @param pub_key public key of the account
      * @param info terminal information supplied by the user; null for none
-     * @return true when the login was started
+     * @return true when the login was started; every login that returns true
+     * ends in exactly one on_login. After stop the login is refused (error
+     * type 304, "trade api stopped" or "quote api stopped") and opens nothing.
      */
     bool login(uint64_t request_id, uint16_t client_id, const char* account_name, const char* password,
                const char* pub_key, const trv_user_terminal_info_t* info = nullptr);
@@ -4475,6 +4481,8 @@ public:
     /**
      * Stops the privileged interface: clears its callbacks and closes its
      * sessions without waiting. Does nothing before initialize.
+     * Remarks: as TRVTradeApi::stop, the sockets of the closed sessions are
+     * closed by the call.
      */
     void stop();
     /**
@@ -4483,7 +4491,9 @@ public:
      * @param account_name login account
      * @param password password of the account
      * @param pub_key public key of the account
-     * @return true when the login was started
+     * @return true when the login was started; every login that returns true
+     * ends in exactly one on_login. After stop the login is refused (error
+     * type 304, "privilege api stopped") and opens nothing.
      */
     bool login(uint64_t request_id, const char* account_name, const char* password, const char* pub_key);
     /**
@@ -4610,6 +4620,8 @@ public:
      * Stops the market-data interface: clears its callbacks and closes its
      * sessions without waiting. Does nothing before initialize.
      * Remarks: receiver threads of subscribe_quote run on until unsubscribe_quote.
+     * As TRVTradeApi::stop, the sockets of the closed sessions are closed by
+     * the call. May be called from on_quote.
      */
     void stop();
     /**
@@ -4625,7 +4637,9 @@ public:
      * @param password password of the account
      * @param pub_key public key of the account
      * @param info terminal information supplied by the user; null for none
-     * @return true when the login was started
+     * @return true when the login was started; every login that returns true
+     * ends in exactly one on_login. After stop the login is refused (error
+     * type 304, "trade api stopped" or "quote api stopped") and opens nothing.
      */
     bool login(uint64_t request_id, uint16_t client_id, const char* account_name, const char* password,
                const char* pub_key, const trv_user_terminal_info_t* info = nullptr);

@@ -170,6 +170,22 @@ void TcpMessageIO::close_session(unsigned long id, bool wait) {
     }
 }
 
+void TcpMessageIO::close_dead_sockets() {
+    const unsigned long high = slot_high_.load(std::memory_order_acquire);
+    pthread_mutex_lock(&mutex_);
+    for (unsigned long slot = 1; slot < high && slot < kSlotCount; ++slot) {
+        TcpSession* s = sessions_[slot].load(std::memory_order_acquire);
+        if (s != nullptr && s->session_id() != 0 && s->socket_ >= 0) s->close_socket_when_released();
+    }
+    pthread_mutex_unlock(&mutex_);
+}
+
+void TcpMessageIO::close_released(TcpSession* s) {
+    pthread_mutex_lock(&mutex_);
+    if (!s->is_alive()) s->disconnect();
+    pthread_mutex_unlock(&mutex_);
+}
+
 void TcpMessageIO::post_message(unsigned long id, Message* message) {
     if (message == nullptr || message->header_ == nullptr) return;
     set_header_word(message->header_, 16, id);
