@@ -4396,6 +4396,10 @@ public:
      * @param order the order, read during the call
      * @param trade_token trade token; 0 for the session's own account
      * @return the order id (xid); 0 on failure
+     * Remarks: the trade token and its authorisation id are read as one pair; an
+     * authorisation withdrawn or replaced during the call refuses the order
+     * ("invalid token", error type 308) rather than sending it with another
+     * authorisation's id or with none.
      */
     uint64_t insert_order(uint64_t session_id, trv_order_insert_info_t* order, uint64_t trade_token = 0);
     /**
@@ -4404,6 +4408,7 @@ public:
      * @param cancel_order the cancel, read during the call
      * @param trade_token trade token; 0 for the session's own account
      * @return the id (xid) of the cancel; 0 on failure
+     * Remarks: the token and authorisation id are read as for insert_order.
      */
     uint64_t cancel_order(uint64_t session_id, trv_cancel_order_info_t* cancel_order, uint64_t trade_token = 0);
     /**
@@ -4423,6 +4428,8 @@ public:
      * @param trade_token trade token; 0 for the session's own account
      * @return true when the request was sent
      * Remarks: the outcome arrives on the fund-transfer callbacks with the same business number.
+     * The request time (yyyymmddhhmmssmmm) is taken from one reading of the clock, so a
+     * request made at midnight never carries one day's date with the other day's time.
      */
     bool submit_counter_fund_transfer_request(uint64_t session_id, uint64_t request_id, FundTransSide side,
                                               amount_t amount, char* biz_no = nullptr, uint64_t trade_token = 0);
@@ -4434,6 +4441,7 @@ public:
      * @param biz_no receives the business number of the transfer (20 bytes); null when not wanted
      * @param trade_token trade token; 0 for the session's own account
      * @return true when the request was sent
+     * Remarks: the request time is taken as for submit_counter_fund_transfer_request.
      */
     bool submit_cluster_fund_transfer_request(uint64_t session_id, uint64_t request_id, amount_t amount,
                                               char* biz_no = nullptr, uint64_t trade_token = 0);
