@@ -204,7 +204,9 @@ long TcpSession::tcp_send(const void* buffer, unsigned long size) {
 }
 
 int TcpSession::tcp_connect(const sockaddr* remote, const sockaddr* local) {
-    const int fd = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    // Close-on-exec: a child the program forks and execs must not inherit
+    // its counter connection.
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
     if (fd < 0) {
         LOG_ERROR("create socket fail(%s).", strerror(errno));
         return -1;
