@@ -2478,9 +2478,14 @@ public:
     virtual ~TRVTradeSpi();
 
     /**
-     * The TCP session was lost.
+     * The TCP session was lost (called on the library's heartbeat thread,
+     * never for a session the program closed itself).
      * @param session_id the lost session
-     * Remarks: after it the program must call login again.
+     * Remarks: after it the program must call login again. on_disconnect ends
+     * every request still outstanding on that session: none of them is
+     * answered or timed out afterwards, so the program treats each as failed
+     * here. The one exception is a login still under way, which ends with its
+     * own on_login (error 311, "timeout") at its request timeout.
      */
     virtual void on_disconnect(uint64_t session_id);
     /**
@@ -2829,9 +2834,14 @@ public:
     virtual ~TRVQuoteSpi();
 
     /**
-     * The TCP session was lost.
+     * The TCP session was lost (called on the library's heartbeat thread,
+     * never for a session the program closed itself).
      * @param session_id the lost session
-     * Remarks: after it the program must call login again.
+     * Remarks: after it the program must call login again. on_disconnect ends
+     * every request still outstanding on that session: none of them is
+     * answered or timed out afterwards, so the program treats each as failed
+     * here. The one exception is a login still under way, which ends with its
+     * own on_login (error 311, "timeout") at its request timeout.
      */
     virtual void on_disconnect(uint64_t session_id);
     /**
