@@ -109,16 +109,25 @@ int TcpSession::check_heartbeat() const {
     return 0;
 }
 
-long TcpSession::receive_data() {
+unsigned char* TcpSession::receive_room(uint64_t* room) {
     const uint64_t used = write_count_ - read_count_;
     const uint64_t free_space = ring_size_ - used;
-    if (free_space == 0) return 0;
     const uint64_t pos = write_count_ % ring_size_;
     // Never past the ring's end, and never over bytes not yet framed.
     uint64_t want = ring_size_ - pos;
     if (want > free_space) want = free_space;
-    const long got = tcp_recv(ring_ + pos, want);
-    if (got > 0) write_count_ += static_cast<uint64_t>(got);
+    *room = want;
+    return ring_ + pos;
+}
+
+void TcpSession::received(uint64_t count) { write_count_ += count; }
+
+long TcpSession::receive_data() {
+    uint64_t room;
+    unsigned char* at = receive_room(&room);
+    if (room == 0) return 0;
+    const long got = tcp_recv(at, room);
+    if (got > 0) received(static_cast<uint64_t>(got));
     return got;
 }
 

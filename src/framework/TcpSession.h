@@ -49,7 +49,12 @@ public:
     // guaranteed to be open).
     void mark_dead();
 
+    // Reads what the socket holds into the ring: the free part that
+    // receive_room gives, then received. (The two are also how bytes reach
+    // the ring without a socket.)
     long receive_data();
+    unsigned char* receive_room(uint64_t* room);
+    void received(uint64_t count);
     long tcp_recv(unsigned char* buffer, unsigned long size);
     unsigned char* get_message();
     long send_data(const void* buffer, unsigned long size);

@@ -1,8 +1,18 @@
 // Feeds arbitrary bodies, code by code, to the registered message handlers
-// of a running provider, as the peer would send them: each body lies in a
+// of the process's provider, as the peer would send them: each body lies in a
 // heap block of exactly its frame's length, and the callbacks read every
 // byte of every record, row, error text and raw report they are handed, so
 // a read outside the message is caught by the address sanitizer.
+//
+// Everything runs on the fuzzing thread. The provider is brought up once and
+// its service threads are stopped again at once; after each input the
+// harness does their work itself: it runs what the handlers queued for the
+// handler workers, drops what they queued for the sender and the delayed
+// sender (no socket is written), then moves the cached clock past the
+// request time-out, fires the timers (request time-outs reach the handlers'
+// time-out operations) and recycles them, and sets the clock back. So each
+// input leaves nothing behind but the provider's lasting state, and
+// libFuzzer's leak check sees what one input leaked.
 //
 // Input: byte 0 picks the code (among the registered ones); byte 1 holds
 // flags: bits 0-1 the session (trade, privileged, quote), bit 2 makes the
@@ -19,7 +29,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <thread>
 #include <vector>
 
 #include "api/handlers/KApiServiceFuncBase.h"
@@ -30,7 +39,16 @@
 #include "api/provider/KApiMessageIO.h"
 #include "api/provider/KApiSession.h"
 #include "api/requests/KApiRequestManager.h"
+#include "framework/ApiLocalTime.h"
+#include "framework/ApiServiceThread.h"
+#include "framework/ApiServiceWorker.h"
+#include "framework/ApiTaskQueue.h"
+#include "framework/ApiTimerManager.h"
 #include "framework/Message.h"
+#include "framework/MessageHandler.h"
+#include "framework/TcpMessageIO.h"
+#include "framework/ApiDelaySender.h"
+#include "framework/ApiMessageSender.h"
 #include "framework/ServiceFunc.h"
 
 namespace {
@@ -138,14 +156,38 @@ struct TouchingQuoteSpi : nq::TRVQuoteSpi {
     }
 };
 
+constexpr nq::ApiType kTypes[3] = {nq::ApiType::TRADE, nq::ApiType::PRIVILEGE, nq::ApiType::QUOTE};
+constexpr uint64_t kRequestTimeoutMs = 1000;
+
 struct World {
     nq::api::KApi* api = nullptr;
     uint64_t sessions[3] = {};
     int peers[3] = {-1, -1, -1};
     std::vector<uint32_t> codes;
+    std::vector<nq::api::ApiServiceWorker*> handler_workers;
+    std::vector<nq::api::ApiServiceWorker*> senders;  // what they take is dropped
+    uint64_t clock_ms = 0;                             // the cached clock during an input
     TouchingSpi spi;
     TouchingQuoteSpi quote_spi;
 };
+
+// A session of kTypes[i] whose callback slots hold what a login stores. The
+// far end of its socket pair is kept and never read: nothing is sent.
+void open_session(World* w, int i) {
+    if (w->peers[i] >= 0) close(w->peers[i]);
+    int fds[2];
+    if (socketpair(AF_UNIX, SOCK_STREAM, 0, fds) != 0) abort();
+    w->peers[i] = fds[1];
+    w->sessions[i] = w->api->framework_->message_io_->open_session(fds[0], static_cast<unsigned char>(kTypes[i]));
+    nq::api::TcpSession* tcp = w->api->framework_->message_io_->acquire_session(w->sessions[i]);
+    nq::api::KApiSession* s = nq::api::KApiSession::from(tcp);
+    if (s == nullptr) abort();
+    s->api_type = static_cast<uint8_t>(kTypes[i]);
+    if (i == 0) s->trade_spi.store(&w->spi);
+    if (i == 1) s->privilege_spi.store(&w->spi), s->trade_spi.store(&w->spi);
+    if (i == 2) s->quote_spi.store(&w->quote_spi);
+    tcp->release();
+}
 
 World* make_world() {
     auto* w = new World;
@@ -153,44 +195,79 @@ World* make_world() {
     if (mkdtemp(dir) == nullptr) abort();
     setenv("TRV_FILE_PATH", dir, 1);
     setenv("TRV_LOG_LEVEL", "error", 1);
-    setenv("TRV_REQUEST_TIMEOUT", "3600", 1);
+    setenv("TRV_REQUEST_TIMEOUT", "1", 1);
     w->api = nq::api::KApi::create_singleton_or_get();
     if (w->api == nullptr) abort();
-    const nq::ApiType types[3] = {nq::ApiType::TRADE, nq::ApiType::PRIVILEGE, nq::ApiType::QUOTE};
-    for (int i = 0; i < 3; ++i) {
-        int fds[2];
-        if (socketpair(AF_UNIX, SOCK_STREAM, 0, fds) != 0) abort();
-        w->peers[i] = fds[1];
-        w->sessions[i] = w->api->framework_->message_io_->open_session(fds[0], static_cast<unsigned char>(types[i]));
-        nq::api::TcpSession* tcp = w->api->framework_->message_io_->acquire_session(w->sessions[i]);
-        nq::api::KApiSession* s = nq::api::KApiSession::from(tcp);
-        if (s == nullptr) abort();
-        s->api_type = static_cast<uint8_t>(types[i]);
-        if (i == 0) s->trade_spi.store(&w->spi);
-        if (i == 1) s->privilege_spi.store(&w->spi), s->trade_spi.store(&w->spi);
-        if (i == 2) s->quote_spi.store(&w->quote_spi);
-        tcp->release();
+    // From here on the harness does the service threads' work.
+    nq::api::ApiServiceThread::stop_service();
+    for (int waited = 0;; ++waited) {
+        bool running = false;
+        pthread_mutex_lock(&nq::api::ApiServiceThread::os_mutex_);
+        for (nq::api::ApiServiceThread* t = nq::api::ApiServiceThread::head_; t != nullptr; t = t->next_)
+            running = running || t->is_alive();
+        pthread_mutex_unlock(&nq::api::ApiServiceThread::os_mutex_);
+        if (!running) break;
+        if (waited > 10000) abort();  // 10 s
+        usleep(1000);
     }
-    // The peer: heartbeats keep the sessions alive, what the library sends
-    // (page requests) is read and dropped.
-    std::thread([w] {
-        unsigned char beat[72] = {};
-        nq::set_frame_code_length(beat, 2, sizeof beat);
-        unsigned char sink[65536];
-        for (;;) {
-            for (int fd : w->peers) {
-                (void)!write(fd, beat, sizeof beat);
-                while (recv(fd, sink, sizeof sink, MSG_DONTWAIT) > 0) {
-                }
-            }
-            usleep(200000);
-        }
-    }).detach();
+    nq::api::KApiFramework* f = w->api->framework_;
+    for (unsigned long i = 1; i <= f->handler_count_; ++i) w->handler_workers.push_back(f->handlers_[i]);
+    w->senders = {static_cast<nq::api::ApiServiceWorker*>(f->message_io_->sender_),
+                  static_cast<nq::api::ApiServiceWorker*>(f->delay_sender_)};
+    w->clock_ms = nq::api::ApiLocalTime::epoch_ms();
+    for (int i = 0; i < 3; ++i) open_session(w, i);
     for (uint32_t code = 0; code < nq::ServiceFunc::kTableSize; ++code)
         if (dynamic_cast<nq::api::KApiServiceFuncBase*>(nq::ServiceFunc::service_func_[code]) != nullptr)
             w->codes.push_back(code);
     if (w->codes.empty()) abort();
     return w;
+}
+
+// What the workers would do with their queues: the handler workers' tasks
+// run here (they may queue more), the senders' copies are dropped.
+void run_queued_work(World* w) {
+    for (int round = 0; round < 16; ++round) {
+        bool ran = false;
+        for (nq::api::ApiServiceWorker* worker : w->handler_workers) {
+            while (unsigned char* copy = worker->get_first_task()) {
+                nq::Message m{reinterpret_cast<nq::MessageHeader*>(copy), copy + nq::kFrameHeaderSize, copy};
+                worker->do_one_task(&m);
+                if (nq::api::ApiServiceWorker::copy_owner(copy) == worker) nq::api::ApiServiceWorker::free_message(copy);
+                ran = true;
+            }
+        }
+        if (!ran) break;
+    }
+    for (nq::api::ApiServiceWorker* sender : w->senders) {
+        for (nq::api::ApiTaskQueue* q : {sender->urgent_queue_, sender->normal_queue_}) {
+            while (void* p = q != nullptr ? q->pop() : nullptr) {
+                auto* copy = static_cast<unsigned char*>(p);
+                if (nq::api::ApiServiceWorker::copy_owner(copy) == sender) nq::api::ApiServiceWorker::free_message(copy);
+            }
+        }
+    }
+}
+
+// The end of an input: queued work done, every timer of the input fired and
+// recycled, sessions that the input closed swept and opened anew.
+void settle(World* w) {
+    run_queued_work(w);
+    nq::api::ApiLocalTime::set_local_time(w->clock_ms + 2 * kRequestTimeoutMs);
+    w->api->timer_manager_->check_timer_proc();
+    run_queued_work(w);
+    w->api->timer_manager_->recycle_timer_proc();
+    nq::api::ApiLocalTime::set_local_time(w->clock_ms);
+    bool swept = false;
+    for (int i = 0; i < 3; ++i) {
+        nq::api::TcpSession* tcp = w->api->framework_->message_io_->acquire_session(w->sessions[i]);
+        const bool alive = tcp != nullptr && tcp->is_alive();
+        if (tcp != nullptr) tcp->release();
+        if (alive) continue;
+        if (!swept) w->api->framework_->message_io_->heartbeat_check_proc();
+        swept = true;
+        open_session(w, i);
+    }
+    if (swept) run_queued_work(w);
 }
 
 std::unique_ptr<unsigned char[]> frame_of(uint32_t code, uint64_t session, const uint8_t* body, size_t size,
@@ -209,6 +286,7 @@ std::unique_ptr<unsigned char[]> frame_of(uint32_t code, uint64_t session, const
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static World* w = make_world();
     if (size < 2) return 0;
+    nq::api::ApiLocalTime::set_local_time(w->clock_ms);
     const uint32_t code = w->codes[data[0] % w->codes.size()];
     const uint8_t flags = data[1];
     const int which = (flags & 3) % 3;
@@ -273,5 +351,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     if (tcp != nullptr) tcp->release();
+    settle(w);
     return 0;
 }
