@@ -392,8 +392,13 @@ int main(int argc, char** argv) {
     if (!privilege->initialize(&privilege_config, &privilege_spi)) return fail("privilege initialize");
 
     std::printf("api version: %s\n", nq::TRVTradeApi::get_api_version());
-    // Set by the counter at login; 0 until then.
-    std::printf("trading day: %u\n", trade->get_trading_day());
+    // The counter names the trading day in its login answer; until a login
+    // the library does not know it.
+    const unsigned trading_day = trade->get_trading_day();
+    if (trading_day == 0)
+        std::printf("trading day: not known yet (the counter gives it at login)\n");
+    else
+        std::printf("trading day: %u\n", trading_day);
     const bool session_ok =
         gateway_port == 0 || (trade_session(trade, trade_spi) && quote_session(quote, quote_spi));
 

@@ -6,6 +6,23 @@
  * Records are packed (fields follow each other with no gaps) because most of
  * them are handed to callbacks as pointers straight into received message
  * bodies; trv_order_insert_info_t is the one record with natural alignment.
+ *
+ * The library is built for x86-64 Linux. It reads three environment
+ * variables, once, when the first interface is initialised (a value it
+ * rejects keeps the default, without a message):
+ *   - TRV_FILE_PATH: directory of the log file tarvel_<yyyymmdd>.log,
+ *     created with its parents; default "." (the working directory); a path
+ *     of 256 characters or more is refused.
+ *   - TRV_LOG_LEVEL: 0-5 or FATAL, ERROR, WARN, INFO, DEBUG, TRACE in any
+ *     case; default INFO (3).
+ *   - TRV_REQUEST_TIMEOUT: seconds a request waits for its answer before it
+ *     ends with error 311 "timeout", 1-65535; default 10.
+ * Errors are reported by the operation's result and the calling thread's
+ * last error (get_last_error), whose error_code_type is 301 (start-up and
+ * permission), 304 (interface not initialised), 305 (login refused), 307
+ * (session not found), 308 (invalid order, cancel, resend or fund-transfer
+ * input), 309 (request refused), 310 (market data) or 311 (time-out, in
+ * callbacks only).
  */
 #ifndef TRV_API_H
 #define TRV_API_H
@@ -4189,6 +4206,8 @@ public:
     /**
      * Returns the calling thread's last error.
      * @return a copy of the error; all zero when the thread never failed
+     * Remarks: The message formats its arguments as the log does: a %s given a number prints "(not a string)" (0
+     * prints "(null)"), widths and precisions are capped at 2^20, and at most 255 characters are kept.
      */
     static trv_error_info_t get_last_error();
     /**
@@ -4204,6 +4223,10 @@ public:
      * @param trade_spi callbacks; must outlive their use (until stop)
      * @return false when the library cannot start or the interface cannot be
      * added (repeated initialisation, null configuration, bad local address)
+     * Remarks: Once every initialised interface has been stopped, the service threads are gone: initialising an
+     * interface not initialised before then fails with error 301 "trade api initialization refused, api
+     * service stopped". When the library itself cannot be created, every later initialize fails with that
+     * first failure's error.
      */
     bool initialize(TRVTradeConfig* trade_config, TRVTradeSpi* trade_spi);
     /**
@@ -4259,6 +4282,8 @@ public:
     /**
      * Returns the trading day set by the login.
      * @return yyyymmdd; 0 before the first login answer
+     * Remarks: 0 before a login answer has named the day, and (with error 304 "trade api not initialized") before
+     * initialize.
      */
     uint32_t get_trading_day();
     /**
@@ -4287,6 +4312,7 @@ public:
      * @param xid order id
      * @param session_id receives the session of the sender, 0 when unknown
      * @param trade_token receives the trade token of the sender, 0 when unknown
+     * Remarks: Before initialize, writes 0 and 0 (error 304).
      */
     void get_xid_sender(uint64_t xid, uint64_t& session_id, uint64_t& trade_token);
     /**
@@ -4294,6 +4320,8 @@ public:
      * @param biz_no business number of the transfer
      * @param session_id receives the session of the sender, 0 when unknown
      * @param trade_token receives the trade token of the sender, 0 when unknown
+     * Remarks: Only a business number of the library's form is looked up (18 characters of its alphabet); anything
+     * else, and any call before initialize, writes 0 and 0.
      */
     void get_biz_sender(char* biz_no, uint64_t& session_id, uint64_t& trade_token);
     /**
@@ -4304,6 +4332,8 @@ public:
      * @param resume_type where the stream starts
      * @param start_sequence first sequence for TradeResumeType::SPECIFY
      * @return true when the request was sent
+     * Remarks: A second subscription on a session is refused (error 309); a subscription the counter refuses gives its
+     * account back, so that another may subscribe.
      */
     bool subscribe_trade_message(uint64_t session_id, uint64_t request_id, trade_message_type_t trade_message_type,
                                  TradeResumeType resume_type, uint64_t start_sequence);
@@ -4345,6 +4375,7 @@ public:
      * @param order_query_param filter, read during the call
      * @param account_index trade account index; 0 for every account
      * @return true when the request was sent
+     * Remarks: A null query parameter is refused (error 309).
      */
     bool query_orders(uint64_t session_id, uint64_t request_id, const trv_order_query_param_t* order_query_param,
                       uint64_t account_index = 0);
@@ -4356,6 +4387,7 @@ public:
      * @param query_reference where the page starts (zero for the first page), read during the call
      * @param account_index trade account index; 0 for every account
      * @return true when the request was sent
+     * Remarks: A null reference (309) and a request_count below PAGE_REQ_COUNT_MIN (309) are refused.
      */
     bool query_orders_by_page(uint64_t session_id, uint64_t request_id, uint32_t request_count,
                               const trv_page_query_reference_t* query_reference, uint64_t account_index = 0);
@@ -4410,6 +4442,11 @@ public:
      * authorisation withdrawn or replaced during the call refuses the order
      * ("invalid token", error type 308) rather than sending it with another
      * authorisation's id or with none.
+     * The session must be a live trading session of this process (error 307 for a stale id or a market-data
+     * session); a trade token of another session is refused (308, "... trade token belongs to another session
+     * ..."), so is a null order (308); a thread without a send buffer gets 309 ("... no send buffer for this
+     * thread ..."); without an initialised trading interface, 304. The order is stored before its datagram
+     * leaves, so an answer that comes at once is never taken for a time-out.
      */
     uint64_t insert_order(uint64_t session_id, trv_order_insert_info_t* order, uint64_t trade_token = 0);
     /**
@@ -4419,6 +4456,7 @@ public:
      * @param trade_token trade token; 0 for the session's own account
      * @return the id (xid) of the cancel; 0 on failure
      * Remarks: the token and authorisation id are read as for insert_order.
+     * The same refusals as insert_order apply, a null cancel included.
      */
     uint64_t cancel_order(uint64_t session_id, trv_cancel_order_info_t* cancel_order, uint64_t trade_token = 0);
     /**
@@ -4426,6 +4464,8 @@ public:
      * @param session_id session from on_login
      * @param xid order id
      * @return true when the order was sent again
+     * Remarks: The session must be a live trading session (307), the one whose token sent the order (308);
+     * an order can be sent again at most 1023 times (the 1024th resend is refused, 308).
      */
     bool resend_order_request(uint64_t session_id, uint64_t xid);
     /**
@@ -4440,6 +4480,9 @@ public:
      * Remarks: the outcome arrives on the fund-transfer callbacks with the same business number.
      * The request time (yyyymmddhhmmssmmm) is taken from one reading of the clock, so a
      * request made at midnight never carries one day's date with the other day's time.
+     * A business sequence of 2^20 or more is refused (308, "... business sequence exhausted ...") before any
+     * number is written, so business numbers never repeat; a trade token of another session is refused (309)
+     * after biz_no was written.
      */
     bool submit_counter_fund_transfer_request(uint64_t session_id, uint64_t request_id, FundTransSide side,
                                               amount_t amount, char* biz_no = nullptr, uint64_t trade_token = 0);
@@ -4452,12 +4495,15 @@ public:
      * @param trade_token trade token; 0 for the session's own account
      * @return true when the request was sent
      * Remarks: the request time is taken as for submit_counter_fund_transfer_request.
+     * The refusals of submit_counter_fund_transfer_request apply.
      */
     bool submit_cluster_fund_transfer_request(uint64_t session_id, uint64_t request_id, amount_t amount,
                                               char* biz_no = nullptr, uint64_t trade_token = 0);
     /**
      * Writes the order-latency report of the monitoring build.
      * @return false (error 301) when the library has no latency monitor
+     * Remarks: Where a latency monitor exists, an existing statistics file of another size, or made for other
+     * capacities, is refused (logged at ERROR) and left untouched.
      */
     bool dump_api_performance_info();
 
@@ -4494,6 +4540,8 @@ public:
      * @param config configuration, copied during the call
      * @param spi callbacks; must outlive their use (until stop)
      * @return false when the library cannot start or the interface cannot be added
+     * Remarks: As TRVTradeApi::initialize; after the service threads have ended the error is "privilege api
+     * initialization refused, api service stopped".
      */
     bool initialize(TRVPrivilegeConfig* config, TRVPrivilegeSpi* spi);
     /**
@@ -4535,6 +4583,8 @@ public:
      * @param request_id caller's id of the request
      * @param fund_transfer_exec_req the execution, read during the call
      * @return true when the request was sent
+     * Remarks: A null record is refused (308, "<operation> error, request is null: { session_id = ... }"); so for the
+     * four submissions below.
      */
     bool insert_fund_transfer_exec(uint64_t session_id, uint64_t request_id,
                                    const trv_fund_transfer_exec_request_t* fund_transfer_exec_req);
@@ -4544,6 +4594,7 @@ public:
      * @param request_id caller's id of the request
      * @param fund_transfer_request the request, read during the call
      * @return true when the request was sent
+     * Remarks: A null record is refused (308).
      */
     bool submit_counter_fund_transfer_request(uint64_t session_id, uint64_t request_id,
                                               const trv_counter_fund_transfer_request_t* fund_transfer_request);
@@ -4553,6 +4604,7 @@ public:
      * @param request_id caller's id of the request
      * @param fund_transfer_result the result, read during the call
      * @return true when the request was sent
+     * Remarks: A null record is refused (308).
      */
     bool submit_counter_fund_transfer_result(uint64_t session_id, uint64_t request_id,
                                              const trv_counter_fund_transfer_result_t* fund_transfer_result);
@@ -4562,6 +4614,7 @@ public:
      * @param request_id caller's id of the request
      * @param cluster_fund_transfer_request the request, read during the call
      * @return true when the request was sent
+     * Remarks: A null record is refused (308).
      */
     bool submit_cluster_fund_transfer_request(uint64_t session_id, uint64_t request_id,
                                               const trv_cluster_fund_transfer_request_t* cluster_fund_transfer_request);
@@ -4571,6 +4624,7 @@ public:
      * @param request_id caller's id of the request
      * @param cluster_fund_transfer_result the result, read during the call
      * @return true when the request was sent
+     * Remarks: A null record is refused (308).
      */
     bool submit_cluster_fund_transfer_result(uint64_t session_id, uint64_t request_id,
                                              const trv_cluster_fund_transfer_result_t* cluster_fund_transfer_result);
@@ -4624,6 +4678,7 @@ public:
     /**
      * Returns the calling thread's last error.
      * @return a copy of the error; all zero when the thread never failed
+     * Remarks: Formatted as TRVTradeApi::get_last_error.
      */
     static trv_error_info_t get_last_error();
 
@@ -4632,6 +4687,8 @@ public:
      * @param quote_config configuration, copied during the call
      * @param quote_spi callbacks; must outlive their use, including the receiver threads of subscribe_quote
      * @return false when the library cannot start or the interface cannot be added
+     * Remarks: As TRVTradeApi::initialize; after the service threads have ended the error is "quote api initialization
+     * refused, api service stopped".
      */
     bool initialize(TRVQuoteConfig* quote_config, TRVQuoteSpi* quote_spi);
     /**
@@ -4645,6 +4702,7 @@ public:
     /**
      * Returns the trading day set by the login.
      * @return yyyymmdd; 0 before the first login answer
+     * Remarks: 0 before a login answer has named the day, and (error 304) before initialize.
      */
     uint32_t get_trading_day();
     /**
@@ -4674,6 +4732,9 @@ public:
      * @param quote_threads one record per receiver thread, read during the call
      * @param rx_mode socket or kernel-bypass reception; RX_MODE_AUTO lets the library choose
      * @return true when the receivers run
+     * Remarks: Refused with error 310: a call from inside on_quote (it could wait for itself), a null
+     * quote_threads and an mc_count above 64, before anything is read from them. With RX_MODE_AUTO, a
+     * kernel-bypass set-up that fails falls back to kernel sockets (logged at WARN).
      */
     bool subscribe_quote(uint64_t session_id, uint16_t thread_count, quote_thread_t* quote_threads,
                          QuoteRxMode rx_mode = RX_MODE_AUTO);
@@ -4681,6 +4742,7 @@ public:
      * Stops and frees the receiver threads of subscribe_quote.
      * @param session_id market-data session
      * @return false when nothing was subscribed
+     * Remarks: A call from inside on_quote is refused (310): it would wait for the thread it runs on.
      */
     bool unsubscribe_quote(uint64_t session_id);
     /**
@@ -4697,6 +4759,7 @@ public:
      * @param exchange_index market of the security
      * @param security_code security code
      * @return true when the request was sent
+     * Remarks: A null security code is refused (310).
      */
     bool query_level1_quote(uint64_t session_id, uint64_t request_id, ExchangeIndex exchange_index,
                             const char* security_code);
@@ -4713,6 +4776,8 @@ public:
      * @param request_id caller's id of the request
      * @param request channel and sequence range, read during the call
      * @return true when the request was sent
+     * Remarks: A null request is refused (310); without an initialised market-data interface the error is "quote api
+     * has not initialized".
      */
     bool request_rebuild_tick_quote(uint64_t session_id, uint64_t request_id,
                                     const trv_rebuild_tick_quote_req_t* request);
