@@ -13,9 +13,6 @@
 
 namespace nq { namespace api {
 
-namespace {
-
-}  // namespace
 
 ApiTimerManager::ApiTimerManager(ServiceProvider* provider)
     : free_list_(nullptr), provider_(provider), check_thread_(nullptr), recycle_thread_(nullptr) {

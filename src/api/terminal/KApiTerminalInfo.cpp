@@ -49,7 +49,6 @@ public:
             len_ += static_cast<size_t>(n);
         }
     }
-    size_t length() const { return len_; }
 
 private:
     char* out_;
