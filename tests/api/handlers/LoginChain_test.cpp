@@ -106,6 +106,12 @@ public:
     std::atomic<uint64_t> session{0};
 };
 
+// One per process, never destroyed (each test is its own process).
+RecordingSpi& lasting_spi() {
+    static RecordingSpi* spi = new RecordingSpi;
+    return *spi;
+}
+
 // One counter and the trading (or privileged) API logged in to it.
 class LoginChain : public ::testing::Test {
 protected:
@@ -147,7 +153,7 @@ protected:
     // The library may still call back (a late report, a timeout) while the
     // test ends: the callback object outlives the fixture, as a program's
     // would.
-    RecordingSpi& spi = *new RecordingSpi;
+    RecordingSpi& spi = lasting_spi();
     nq::TRVTradeConfig config;
     nq::TRVTradeApi* trade = nullptr;
 };
