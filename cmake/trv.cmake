@@ -6,6 +6,10 @@
 # test links just the component it tests and gets the rest transitively.
 # libtrv_api is assembled from the object libraries alone.
 set_property(GLOBAL PROPERTY TRV_COMPONENTS "")
+include(CheckCXXCompilerFlag)
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64" AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  check_cxx_compiler_flag(-mtls-dialect=gnu2 TRV_TLS_DESCRIPTORS)
+endif()
 set_property(GLOBAL PROPERTY TRV_FUZZERS "")
 find_package(Threads REQUIRED)
 include(GoogleTest)
@@ -23,6 +27,14 @@ function(trv_cc_library)
   if(TRV_FUZZ)
     # The code under test carries the coverage counters, not only the harness.
     target_compile_options(${obj} PRIVATE -fsanitize=fuzzer-no-link)
+  endif()
+  if(TRV_TLS_DESCRIPTORS)
+    # Thread-local variables through TLS descriptors: in a program that links
+    # libtrv_api an access is a load at a fixed offset from the thread
+    # pointer, as with the initial-exec model, with no __tls_get_addr call;
+    # and unlike initial-exec the library still loads with dlopen (the
+    # Python module), however large its thread-local block.
+    target_compile_options(${obj} PRIVATE -mtls-dialect=gnu2)
   endif()
   add_library(trv_${L_NAME} STATIC $<TARGET_OBJECTS:${obj}>)
   target_include_directories(trv_${L_NAME} PUBLIC ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR}/src)
