@@ -74,15 +74,20 @@ function(trv_cc_fuzz)
   set_property(GLOBAL APPEND PROPERTY TRV_FUZZERS "${F_NAME}|${F_CORPUS}")
 endfunction()
 
-# trv_cc_bench(NAME b SRCS ... DEPS ...)
+# trv_cc_bench(NAME b SRCS ... DEPS ... [PUBLIC_ONLY]): PUBLIC_ONLY leaves the
+# library's sources off the include path (a benchmark of the public interface).
 function(trv_cc_bench)
-  cmake_parse_arguments(B "" "NAME" "SRCS;DEPS" ${ARGN})
+  cmake_parse_arguments(B "PUBLIC_ONLY" "NAME" "SRCS;DEPS" ${ARGN})
   if(TRV_FUZZ OR NOT TRV_BENCH)
     return()
   endif()
   add_executable(${B_NAME} ${B_SRCS})
-  target_include_directories(${B_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR}/src
-    ${PROJECT_SOURCE_DIR}/tests)
+  if(B_PUBLIC_ONLY)
+    target_include_directories(${B_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR}/tests)
+  else()
+    target_include_directories(${B_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR}/src
+      ${PROJECT_SOURCE_DIR}/tests)
+  endif()
   target_link_libraries(${B_NAME} PRIVATE ${B_DEPS} benchmark::benchmark Threads::Threads)
   set_target_properties(${B_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
 endfunction()
