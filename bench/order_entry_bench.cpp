@@ -47,6 +47,7 @@
 // Heap allocations of the calling thread (the library's calls resolve to
 // this program's allocator entry points).
 #include "AllocationCounter.h"
+#include "NamedRowsReporter.h"
 
 namespace {
 thread_local unsigned long t_allocs_at_send = 0;
@@ -352,17 +353,6 @@ BENCHMARK(BM_InsertOrderLatency)->ArgName("tokens")->Arg(kEarlierTokens)->Iterat
 BENCHMARK(BM_BareSendtoLatency)->Iterations(kSamples);
 BENCHMARK(BM_InsertOrderThroughput)->Iterations(kThroughputOrders)->Threads(1)->Threads(4)->Threads(8)->UseRealTime();
 
-// Rows are named by what they measure; the fixed sample count of each is
-// stated above.
-class Reporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        std::vector<Run> named(runs);
-        for (Run& r : named) r.run_name.iterations.clear();
-        ConsoleReporter::ReportRuns(named);
-    }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -378,7 +368,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "set-up failed: %s\n", nq::TRVTradeApi::get_last_error().error_msg);
         return 1;
     }
-    Reporter reporter;
+    NamedRowsReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     std::fflush(stdout);
