@@ -8,7 +8,10 @@
 // with one atomic exchange, so threads that arm timers at once (every order
 // arms one) never wait for each other. The mutex guards the free list and
 // recycling only; a creator that holds a node already (take_node) arms its
-// timer without it.
+// timer without it. A creator held up between reading the clock and linking
+// its node may end up behind a timer armed after it by another thread; the
+// firing round stops at the first timer not yet due, so such a timer fires
+// with the one before it: late by no more than the hold-up, never early.
 #pragma once
 #include <pthread.h>
 #include <atomic>
