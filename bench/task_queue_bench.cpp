@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "framework/ApiTaskQueue.h"
+#include "log/CpuPause.h"
 
 namespace {
 
@@ -24,8 +25,6 @@ constexpr uint64_t kItemsPerRun = 1u << 18;
 constexpr int kMaxProducers = 4;
 
 inline void* item(uint64_t i) { return reinterpret_cast<void*>(static_cast<uintptr_t>(i + 1)); }
-
-inline void cpu_relax() { __builtin_ia32_pause(); }
 
 struct TaskQueue {
     TaskQueue() : q(kCapacity) { q.initialize(); }
@@ -61,7 +60,7 @@ struct MoodycamelQueue {
     };
     void push(Producer& p, void* v) {
         if (kBounded) {
-            while (!q.try_enqueue(p.tok, v)) cpu_relax();
+            while (!q.try_enqueue(p.tok, v)) nq::cpu_pause();
         } else {
             q.enqueue(p.tok, v);
         }
@@ -84,7 +83,7 @@ struct BoostLockfree {
         explicit Producer(BoostLockfree&) {}
     };
     void push(Producer&, void* v) {
-        while (!q.bounded_push(v)) cpu_relax();
+        while (!q.bounded_push(v)) nq::cpu_pause();
     }
     void* pop() {
         void* v = nullptr;
