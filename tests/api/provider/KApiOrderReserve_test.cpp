@@ -113,8 +113,12 @@ TEST(KApiOrderReserve, RefillWhileTaking) {
     std::set<void*> records, copies, nodes;
     int made = 0;
     for (int i = 0; i < kTakes; ++i) {
-        if (unsigned char* c = r->take_copy()) EXPECT_TRUE(copies.insert(c).second);
-        if (ApiTimerManager::timer_node_t* n = r->take_timer_node()) EXPECT_TRUE(nodes.insert(n).second);
+        if (unsigned char* c = r->take_copy()) {
+            EXPECT_TRUE(copies.insert(c).second);
+        }
+        if (ApiTimerManager::timer_node_t* n = r->take_timer_node()) {
+            EXPECT_TRUE(nodes.insert(n).second);
+        }
         KApiOrder* o = r->take_record();
         ASSERT_NE(o, nullptr);
         EXPECT_TRUE(records.insert(o).second);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <set>
 #include <string>
@@ -39,7 +40,7 @@ nq::trv_order_insert_info_t sh_order(const char* code = "600000") {
     o.order_sequence = 0;
     o.price = 123400;
     o.quantity = 300;
-    std::strncpy(o.security_code, code, sizeof o.security_code);
+    std::snprintf(o.security_code, sizeof o.security_code, "%s", code);
     o.exchange_index = nq::ExchangeIndex::SH;
     o.order_type = nq::OrderType::LIMIT_PRICE;
     o.side = nq::Side::BUY;

@@ -29,7 +29,7 @@ int open_sockets() {
     DIR* d = opendir("/proc/self/fd");
     if (d == nullptr) return -1;
     while (dirent* e = readdir(d)) {
-        char path[64], target[64];
+        char path[300], target[64];  // room for any d_name
         std::snprintf(path, sizeof path, "/proc/self/fd/%s", e->d_name);
         const ssize_t len = readlink(path, target, sizeof target - 1);
         if (len <= 0) continue;
