@@ -1349,7 +1349,7 @@ struct TRV_PACKED trv_error_info_t {
     uint64_t error_code_type;
     /** Error code within the category. */
     uint64_t error_code;
-    /** Message text. */
+    /** Message text, always terminated: a peer's text is cut to 255 characters before a callback sees it. */
     char error_msg[CONST_ERROR_MSG_LEN];
 };
 
@@ -2489,6 +2489,10 @@ class TRVBriefPositionList;
  * Trading callbacks. Every operation does nothing by default; override what is needed.
  * Callbacks run on the library's threads, possibly several at once; records and lists
  * passed in are valid only until the callback returns. A callback must not throw.
+ * An answer to a request that is no longer open, or that comes on another session than
+ * its request's, is dropped without a callback; so is a message shorter than its layout
+ * (logged at WARN). The fixed-size text fields of pushed records point into the message
+ * and are not terminated by the library.
  */
 class TRV_API_EXPORT TRVTradeSpi {
 public:
@@ -2502,7 +2506,8 @@ public:
      * every request still outstanding on that session: none of them is
      * answered or timed out afterwards, so the program treats each as failed
      * here. The one exception is a login still under way, which ends with its
-     * own on_login (error 311, "timeout") at its request timeout.
+     * own on_login (error 311, "timeout") at its request timeout. A peer that
+     * takes no bytes for 5 s also ends its session ("session send stalled").
      */
     virtual void on_disconnect(uint64_t session_id);
     /**
@@ -2858,7 +2863,8 @@ public:
      * every request still outstanding on that session: none of them is
      * answered or timed out afterwards, so the program treats each as failed
      * here. The one exception is a login still under way, which ends with its
-     * own on_login (error 311, "timeout") at its request timeout.
+     * own on_login (error 311, "timeout") at its request timeout. A peer that
+     * takes no bytes for 5 s also ends its session ("session send stalled").
      */
     virtual void on_disconnect(uint64_t session_id);
     /**
@@ -2940,7 +2946,7 @@ public:
     /**
      * Returns one row.
      * @param index row index, from 0 to data_count() - 1
-     * @return the row
+     * @return the row; the library's own lists return null for an index outside the page
      */
     virtual const trv_order_info_t* get(int index) const = 0;
 
@@ -2959,7 +2965,7 @@ public:
     /**
      * Returns one row.
      * @param index row index, from 0 to data_count() - 1
-     * @return the row
+     * @return the row; the library's own lists return null for an index outside the page
      */
     virtual const trv_init_asset_info_t* get(int index) const = 0;
 
@@ -2978,7 +2984,7 @@ public:
     /**
      * Returns one row.
      * @param index row index, from 0 to data_count() - 1
-     * @return the row
+     * @return the row; the library's own lists return null for an index outside the page
      */
     virtual const trv_init_position_info_t* get(int index) const = 0;
 
@@ -2997,7 +3003,7 @@ public:
     /**
      * Returns one row.
      * @param index row index, from 0 to data_count() - 1
-     * @return the row
+     * @return the row; the library's own lists return null for an index outside the page
      */
     virtual const trv_asset_info_t* get(int index) const = 0;
 
@@ -3016,7 +3022,7 @@ public:
     /**
      * Returns one row.
      * @param index row index, from 0 to data_count() - 1
-     * @return the row
+     * @return the row; the library's own lists return null for an index outside the page
      */
     virtual const trv_position_info_t* get(int index) const = 0;
 
@@ -3035,7 +3041,7 @@ public:
     /**
      * Returns one row.
      * @param index row index, from 0 to data_count() - 1
-     * @return the row
+     * @return the row; the library's own lists return null for an index outside the page
      */
     virtual const trv_trade_report_t* get(int index) const = 0;
 
@@ -3054,7 +3060,7 @@ public:
     /**
      * Returns one row.
      * @param index row index, from 0 to data_count() - 1
-     * @return the row
+     * @return the row; the library's own lists return null for an index outside the page
      */
     virtual const trv_trade_account_info_t* get(int index) const = 0;
 
@@ -3073,7 +3079,7 @@ public:
     /**
      * Returns one row.
      * @param index row index, from 0 to data_count() - 1
-     * @return the row
+     * @return the row; the library's own lists return null for an index outside the page
      */
     virtual const trv_static_quote_full_info_t* get(int index) const = 0;
 
@@ -3092,7 +3098,7 @@ public:
     /**
      * Returns one row.
      * @param index row index, from 0 to data_count() - 1
-     * @return the row
+     * @return the row; the library's own lists return null for an index outside the page
      */
     virtual const trv_level1_quote_t* get(int index) const = 0;
 
@@ -3111,7 +3117,7 @@ public:
     /**
      * Returns one row.
      * @param index row index, from 0 to data_count() - 1
-     * @return the row
+     * @return the row; the library's own lists return null for an index outside the page
      */
     virtual const trv_fund_transfer_exec_result_t* get(int index) const = 0;
 
@@ -3130,7 +3136,7 @@ public:
     /**
      * Returns one row.
      * @param index row index, from 0 to data_count() - 1
-     * @return the row
+     * @return the row; the library's own lists return null for an index outside the page
      */
     virtual const trv_counter_fund_transfer_request_t* get(int index) const = 0;
 
@@ -3149,7 +3155,7 @@ public:
     /**
      * Returns one row.
      * @param index row index, from 0 to data_count() - 1
-     * @return the row
+     * @return the row; the library's own lists return null for an index outside the page
      */
     virtual const trv_counter_fund_transfer_result_t* get(int index) const = 0;
 
@@ -3168,7 +3174,7 @@ public:
     /**
      * Returns one row.
      * @param index row index, from 0 to data_count() - 1
-     * @return the row
+     * @return the row; the library's own lists return null for an index outside the page
      */
     virtual const trv_cluster_fund_transfer_request_t* get(int index) const = 0;
 
@@ -3187,7 +3193,7 @@ public:
     /**
      * Returns one row.
      * @param index row index, from 0 to data_count() - 1
-     * @return the row
+     * @return the row; the library's own lists return null for an index outside the page
      */
     virtual const trv_cluster_fund_transfer_result_t* get(int index) const = 0;
 
@@ -3206,7 +3212,7 @@ public:
     /**
      * Returns one row.
      * @param index row index, from 0 to data_count() - 1
-     * @return the row
+     * @return the row; the library's own lists return null for an index outside the page
      */
     virtual const uint64_t* get(int index) const = 0;
 
@@ -3225,7 +3231,7 @@ public:
     /**
      * Returns one row.
      * @param index row index, from 0 to data_count() - 1
-     * @return the row
+     * @return the row; the library's own lists return null for an index outside the page
      */
     virtual const trv_brief_asset_t* get(int index) const = 0;
 
@@ -3244,7 +3250,7 @@ public:
     /**
      * Returns one row.
      * @param index row index, from 0 to data_count() - 1
-     * @return the row
+     * @return the row; the library's own lists return null for an index outside the page
      */
     virtual const trv_brief_position_t* get(int index) const = 0;
 

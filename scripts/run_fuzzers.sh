@@ -11,7 +11,10 @@ run() {  # run NAME CORPUS LOG
   local work rc=0
   work=$(mktemp -d)
   cp -r "$2"/. "$work"/ 2>/dev/null || true
-  "$dir/$1" -seed=1 -max_total_time="$secs" -timeout=10 -detect_leaks=1 "$work" >"$3" 2>&1 || rc=$?
+  # Crash and leak inputs go beside the logs, not into the working directory.
+  mkdir -p "$dir/artifacts"
+  "$dir/$1" -seed=1 -max_total_time="$secs" -timeout=10 -detect_leaks=1 \
+    -artifact_prefix="$dir/artifacts/$1-" "$work" >"$3" 2>&1 || rc=$?
   rm -rf "$work"
   return $rc
 }

@@ -137,7 +137,8 @@ public:
     bool query_brief_assets(uint64_t session_id, uint64_t request_id, uint64_t account_index);
     bool query_brief_positions(uint64_t session_id, uint64_t request_id, const char* security_code,
                                nq::ExchangeIndex exchange_index, uint64_t account_index);
-    // fund_account: at most 14 characters. No facade sends it.
+    // fund_account: at most 14 characters; a longer name is refused (309)
+    // rather than cut, which would ask for another account. No facade sends it.
     __attribute__((visibility("default"))) bool query_fund_trade_account_index(uint64_t session_id,
                                                                               uint64_t request_id,
                                                                               const char* fund_account);
