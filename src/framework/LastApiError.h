@@ -44,6 +44,22 @@ int va_printf(char* buffer, unsigned long size, const char* format, unsigned cha
 
 namespace api {
 
+// Error code types of the last error and of the errors handed to callbacks:
+// 301 initialisation, start-up, permission and monitor failures, and "quote
+// not subscribed"; 304 API not initialised, wrong API type or no gateway
+// connection; 305 login refused; 307 session not found, or a request refused
+// for the session; 308 invalid order, cancel, resend or fund-transfer input;
+// 309 request refused; 310 market data and Level 2; 311 request time-out
+// (callbacks only).
+constexpr unsigned kErrorStartUp = 301;
+constexpr unsigned kErrorNotInitialised = 304;
+constexpr unsigned kErrorLoginRefused = 305;
+constexpr unsigned kErrorNoSession = 307;
+constexpr unsigned kErrorInvalidInput = 308;
+constexpr unsigned kErrorRefused = 309;
+constexpr unsigned kErrorMarketData = 310;
+constexpr unsigned kErrorTimeout = 311;
+
 class LastApiError {
 public:
     static constexpr unsigned long kArgAreaSize = 4096;

@@ -36,12 +36,13 @@ bool ServiceProvider::initialize() {
     }
     if (timers == nullptr) {
         timer_manager_ = nullptr;
-        set_last_error(301, 0, "alloc timer manager failed");
+        set_last_error(kErrorStartUp, 0, "alloc timer manager failed");
         return false;
     }
     timer_manager_ = timers;
     if (!init_log()) {
-        set_last_error(301, 0, "log initialization failed: likely insufficient permissions for log path (or other errors)");
+        set_last_error(kErrorStartUp, 0,
+                       "log initialization failed: likely insufficient permissions for log path (or other errors)");
         return false;
     }
     // Service threads started from here inherit this policy unless pinned.

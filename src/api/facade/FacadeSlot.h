@@ -52,14 +52,14 @@ public:
     // `object` as the facade allocated it (only the facade may call its own
     // constructor); a null one sets last error 301 with `failure`.
     static T* checked(T* object, const char* failure) {
-        if (object == nullptr) set_last_error(301, 0, failure);
+        if (object == nullptr) set_last_error(kErrorStartUp, 0, failure);
         return object;
     }
 
     // The ready provider, or null with last error 304 when there is none yet.
     KApi* provider() const {
         KApi* api = KApi::ready_instance();
-        if (api == nullptr) set_last_error(304, 0, not_initialized_);
+        if (api == nullptr) set_last_error(kErrorNotInitialised, 0, not_initialized_);
         return api;
     }
 

@@ -80,7 +80,7 @@ void ApiServiceFunc<LOGIN_RSP>::service_func(nq::Message* message) {
     if (api_type == static_cast<uint8_t>(nq::ApiType::PRIVILEGE) && account_type != 1) {
         nq::trv_error_info_t error;
         std::memset(&error, 0, sizeof error);
-        error.error_code_type = 301;
+        error.error_code_type = kErrorStartUp;
         std::strcpy(error.error_msg, "you do not have permission to use the privileged api");
         LOG_ERROR("you do not have permission to use the privileged api");
         api->on_login(session_id, &error);

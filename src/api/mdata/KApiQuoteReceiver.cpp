@@ -6,15 +6,15 @@ namespace nq { namespace api {
 
 bool KApiQuoteReceiver::start(const quote_receiver_config_t& config) {
     if (started_) {
-        set_last_error(310, 0, "quote receiver already started");
+        set_last_error(kErrorMarketData, 0, "quote receiver already started");
         return false;
     }
     if (config.spi == nullptr) {
-        set_last_error(310, 0, "quote receiver start failed, spi is null");
+        set_last_error(kErrorMarketData, 0, "quote receiver start failed, spi is null");
         return false;
     }
     if (config.threads.empty()) {
-        set_last_error(310, 0, "quote receiver start failed, threads empty");
+        set_last_error(kErrorMarketData, 0, "quote receiver start failed, threads empty");
         return false;
     }
     spi_ = config.spi;

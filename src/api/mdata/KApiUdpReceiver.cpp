@@ -27,14 +27,14 @@ KApiUdpReceiver* KApiUdpReceiver::create(const char* name, IUdpDataSink* sink, c
         return new KApiSocketUdpReceiver(name, sink);
     case nq::RX_MODE_EFVI:
         if (is_efvi_supported(config)) return new KApiEfviUdpReceiver(name, sink);
-        set_last_error(310, 0, "udp receiver efvi not supported");
+        set_last_error(kErrorMarketData, 0, "udp receiver efvi not supported");
         return nullptr;
     case nq::RX_MODE_AUTO:
         if (is_efvi_supported(config)) return new KApiEfviUdpReceiver(name, sink);
         LOG_WARN("udp receiver efvi not supported, fallback to socket: { name = %s }", name);
         return new KApiSocketUdpReceiver(name, sink);
     default:
-        set_last_error(310, 0, "create udp receiver failed, unknown mode");
+        set_last_error(kErrorMarketData, 0, "create udp receiver failed, unknown mode");
         return nullptr;
     }
 }
@@ -64,18 +64,18 @@ bool KApiUdpReceiver::initialize(const udp_receiver_config_t& config) {
     else
         cleanup();
     if (sink_ == nullptr) {
-        set_last_error(310, 0, "udp receiver init failed: sink is null.");
+        set_last_error(kErrorMarketData, 0, "udp receiver init failed: sink is null.");
         return false;
     }
     config_ = config;
     if (config_.streams.empty()) {
-        set_last_error(310, 0, "udp receiver init failed: streams empty.");
+        set_last_error(kErrorMarketData, 0, "udp receiver init failed: streams empty.");
         return false;
     }
     rebind_cpu_core(config_.cpu_core);
     if (!do_initialize(config_)) {
         do_cleanup();
-        set_last_error(310, 0, "udp receiver init failed.");
+        set_last_error(kErrorMarketData, 0, "udp receiver init failed.");
         return false;
     }
     initialized_ = true;

@@ -16,7 +16,7 @@ QuoteUdpWorker::~QuoteUdpWorker() { stop(); }
 bool QuoteUdpWorker::start(const udp_receiver_config_t& config) {
     stop();
     if (spi_ == nullptr) {
-        set_last_error(310, 0, "quote worker start failed, spi is null");
+        set_last_error(kErrorMarketData, 0, "quote worker start failed, spi is null");
         return false;
     }
     KApiUdpReceiver* receiver = KApiUdpReceiver::create(name_, this, config);
@@ -35,7 +35,7 @@ bool QuoteUdpWorker::start(const udp_receiver_config_t& config) {
         }
     }
     if (!receiver->start()) {
-        set_last_error(310, 0, "udp receiver start failed");
+        set_last_error(kErrorMarketData, 0, "udp receiver start failed");
         receiver->cleanup();
         delete receiver;
         return false;

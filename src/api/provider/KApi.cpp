@@ -84,8 +84,8 @@ void make_directories(const char* path) {
 }
 
 // Logs and records a start-up or initialisation failure; false.
-bool fail_301(const char* message) {
-    set_last_error(301, 0, message);
+bool fail_start_up(const char* message) {
+    set_last_error(kErrorStartUp, 0, message);
     return false;
 }
 
@@ -131,14 +131,14 @@ KApi* KApi::create_singleton_or_get() {
     KApi* api = nullptr;
     ApiConfig<2ul>* config = make_object<ApiConfig<2ul>>();
     if (config == nullptr) {
-        set_last_error(301, 0,
+        set_last_error(kErrorStartUp, 0,
                        "initialize api base config failed, please check env params, TRV_LOG_LEVEL, TRV_FILE_PATH, "
                        "TRV_REQUEST_TIMEOUT");
     } else {
         config->initialize();
         api = make_object<KApi>();
         if (api == nullptr) {
-            set_last_error(301, 0, "initialize api failed, create service provider failed");
+            set_last_error(kErrorStartUp, 0, "initialize api failed, create service provider failed");
         } else {
             instance_.store(api, std::memory_order_release);
             api->config_ = config;
@@ -165,12 +165,12 @@ bool KApi::initialize() {
 
     KApiBusiness* business = make_object<KApiBusiness>();
     if (business == nullptr || !business->initialize())
-        return fail_301("initialize api failed, create business object failed");
+        return fail_start_up("initialize api failed, create business object failed");
     business_ = business;
 
     ApiFramework<2ul>* framework = make_object<ApiFramework<2ul>>(config_);
     if (framework == nullptr || !framework->initialize())
-        return fail_301("initialize api failed, create framework object failed");
+        return fail_start_up("initialize api failed, create framework object failed");
     framework_ = framework;
 
     for (uint32_t code = 0; code < nq::ServiceFunc::kTableSize; ++code) {
@@ -183,10 +183,10 @@ bool KApi::initialize() {
 
     const unsigned long timeout_ms = static_cast<unsigned long>(config_->request_timeout) * 1000;
     if (!timer_manager_->create_timer_queue(kRequestTimerQueue, timeout_ms))
-        return fail_301("timer queue initialization failed");
+        return fail_start_up("timer queue initialization failed");
 
     crontab_ = make_object<KApiCrontab>("crontab", this);
-    if (crontab_ == nullptr) return fail_301("crontab initialization failed");
+    if (crontab_ == nullptr) return fail_start_up("crontab initialization failed");
 
     LOG_INFO("api service provider initialized successfully: { api_version = %s }", kApiVersion);
     start_service();
@@ -222,16 +222,16 @@ template <class Context, class Config, class Spi, class... Extra>
 bool add_api(pthread_mutex_t* mutex, std::atomic<Context*>& slot, const std::atomic<unsigned char>& service_stopped,
              const Config* config, Spi* spi, unsigned long bytes, const ApiInitTexts& texts, Extra... extra) {
     MutexGuard lock(mutex);
-    if (slot.load() != nullptr) return fail_301(texts.repeat);
-    if (service_stopped.load() != 0) return fail_301(texts.stopped);
-    if (config == nullptr) return fail_301(texts.null_config);
+    if (slot.load() != nullptr) return fail_start_up(texts.repeat);
+    if (service_stopped.load() != 0) return fail_start_up(texts.stopped);
+    if (config == nullptr) return fail_start_up(texts.null_config);
     Config* copy = copy_config(config, bytes);
-    if (copy == nullptr) return fail_301(texts.copy_failed);
+    if (copy == nullptr) return fail_start_up(texts.copy_failed);
     Context* context = make_object<Context>(copy, spi, extra...);
     if (context == nullptr || !context->initialize()) {
         free_object(context);
         std::free(copy);
-        return fail_301(texts.context_failed);
+        return fail_start_up(texts.context_failed);
     }
     slot.store(context, std::memory_order_release);
     return true;
@@ -388,7 +388,7 @@ uint32_t KApi::get_trading_day() const { return business_ != nullptr ? business_
 // The library itself creates no monitor: only a build that does can dump.
 bool KApi::dump_api_performance_info() {
     if (KApiMon::instance_ == nullptr) {
-        set_last_error(301, 0, "no mon instance, please use mon mode api version and initialize api first");
+        set_last_error(kErrorStartUp, 0, "no mon instance, please use mon mode api version and initialize api first");
         return false;
     }
     return KApiMon::instance_->dump();

@@ -80,11 +80,11 @@ static bool user_fund_transfer(KApi* api, uint64_t session_id, uint64_t request_
     KApiSessionRef held(api->framework_, session_id);
     KApiSession* session = held.get();
     if (session == nullptr) {
-        set_last_error(307, 0, texts.no_session, session_id);
+        set_last_error(kErrorNoSession, 0, texts.no_session, session_id);
         return false;
     }
     if (record == nullptr) {
-        set_last_error(308, 0, texts.null_record, session_id);
+        set_last_error(kErrorInvalidInput, 0, texts.null_record, session_id);
         return false;
     }
     TRequest<REQ, paired_response_code(REQ)> req;
@@ -96,25 +96,25 @@ static bool user_fund_transfer(KApi* api, uint64_t session_id, uint64_t request_
     if (trade_token != 0) {
         const KApiAuth* auth = auths->get_auth(trade_token);
         if (auth == nullptr) {
-            set_last_error(308, 0, texts.no_auth, session_id, trade_token);
+            set_last_error(kErrorInvalidInput, 0, texts.no_auth, session_id, trade_token);
             return false;
         }
         token = auth->current_token();
     } else {
         if (session->login_account_type != 0) {
-            set_last_error(308, 0, texts.not_trade_account, session_id, uint64_t(0));
+            set_last_error(kErrorInvalidInput, 0, texts.not_trade_account, session_id, uint64_t(0));
             return false;
         }
         token = session->token.load(std::memory_order_acquire);
     }
     if (token == nullptr) {
-        set_last_error(308, 0, texts.no_token, session_id, trade_token);
+        set_last_error(kErrorInvalidInput, 0, texts.no_token, session_id, trade_token);
         return false;
     }
     const uint64_t n = token->business_sequence_.fetch_add(1);
     if (n >= kBizSequenceLimit) {
         // Past 2^20 the number would repeat an earlier one.
-        set_last_error(308, 0, texts.exhausted, session_id, trade_token);
+        set_last_error(kErrorInvalidInput, 0, texts.exhausted, session_id, trade_token);
         return false;
     }
     make_biz_no(body->biz_no, api->business_->trading_day(), token, n);
@@ -123,7 +123,7 @@ static bool user_fund_transfer(KApi* api, uint64_t session_id, uint64_t request_
     const uint64_t auth_token = trade_token != 0 ? trade_token : session->trade_token.load();
     const KApiAuth* auth = auths->get_auth(auth_token);
     if (auth == nullptr || auth->session_id != session->session_id()) {
-        set_last_error(309, 0, texts.invalid_token, session_id, trade_token);
+        set_last_error(kErrorRefused, 0, texts.invalid_token, session_id, trade_token);
         return false;
     }
     api_body_head_t* head = req.head();
@@ -135,7 +135,7 @@ static bool user_fund_transfer(KApi* api, uint64_t session_id, uint64_t request_
     head->auth_id = auth->auth_id;
     head->trade_token = auth_token;
     if (!api->framework_->request_manager_->send_request(session->session_id(), &req)) {
-        set_last_error(309, 0, texts.too_fast, session_id);
+        set_last_error(kErrorRefused, 0, texts.too_fast, session_id);
         return false;
     }
     *sent_account_index = body->account_index;
@@ -181,9 +181,9 @@ static bool privileged_request(KApi* api, uint64_t session_id, uint64_t request_
     KApiSession* session = held.get();
     if (session == nullptr) {
         if (with_request_id)
-            set_last_error(307, 0, no_session, session_id, request_id);
+            set_last_error(kErrorNoSession, 0, no_session, session_id, request_id);
         else
-            set_last_error(307, 0, no_session, session_id);
+            set_last_error(kErrorNoSession, 0, no_session, session_id);
         return false;
     }
     TRequest<REQ, paired_response_code(REQ)> req;
@@ -193,9 +193,9 @@ static bool privileged_request(KApi* api, uint64_t session_id, uint64_t request_
     if (payload_size != 0) std::memcpy(req.body() + sizeof(api_body_head_t), payload, payload_size);
     if (!api->framework_->request_manager_->send_request(session->session_id(), &req)) {
         if (with_request_id)
-            set_last_error(309, 0, too_fast, session_id, request_id);
+            set_last_error(kErrorRefused, 0, too_fast, session_id, request_id);
         else
-            set_last_error(309, 0, too_fast, session_id);
+            set_last_error(kErrorRefused, 0, too_fast, session_id);
         return false;
     }
     return true;
@@ -203,7 +203,7 @@ static bool privileged_request(KApi* api, uint64_t session_id, uint64_t request_
 
 // A privileged submission without its record: nothing to send.
 static bool refuse_null(const char* operation, uint64_t session_id) {
-    set_last_error(308, 0, "%s error, request is null: { session_id = %lu }", operation, session_id);
+    set_last_error(kErrorInvalidInput, 0, "%s error, request is null: { session_id = %lu }", operation, session_id);
     return false;
 }
 

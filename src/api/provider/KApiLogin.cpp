@@ -152,11 +152,11 @@ bool KApi::login(uint64_t request_id, uint16_t client_id, const char* account_na
         case nq::ApiType::PRIVILEGE: {
             KApiPrivilegeContext* c = privilege_context_.load(std::memory_order_acquire);
             if (c == nullptr) {
-                set_last_error(304, 0, "privilege api not initialized");
+                set_last_error(kErrorNotInitialised, 0, "privilege api not initialized");
                 return false;
             }
             if (stopped || privilege_stopped_.load() != 0) {
-                set_last_error(304, 0, "privilege api stopped");
+                set_last_error(kErrorNotInitialised, 0, "privilege api stopped");
                 return false;
             }
             cfg = {c->config_->agw_count(), c->config_->agw_addrs(), c->config_->get_local_addr(0),
@@ -168,11 +168,11 @@ bool KApi::login(uint64_t request_id, uint16_t client_id, const char* account_na
         case nq::ApiType::TRADE: {
             KApiTradeContext* c = trade_context_.load(std::memory_order_acquire);
             if (c == nullptr) {
-                set_last_error(304, 0, "trade api not initialized");
+                set_last_error(kErrorNotInitialised, 0, "trade api not initialized");
                 return false;
             }
             if (stopped || trade_stopped_.load() != 0) {
-                set_last_error(304, 0, "trade api stopped");
+                set_last_error(kErrorNotInitialised, 0, "trade api stopped");
                 return false;
             }
             cfg = {c->config_->agw_count(), c->config_->agw_addrs(), c->config_->get_local_addr(0),
@@ -183,11 +183,11 @@ bool KApi::login(uint64_t request_id, uint16_t client_id, const char* account_na
         case nq::ApiType::QUOTE: {
             KApiQuoteContext* c = quote_context_.load(std::memory_order_acquire);
             if (c == nullptr) {
-                set_last_error(304, 0, "quote api not initialized");
+                set_last_error(kErrorNotInitialised, 0, "quote api not initialized");
                 return false;
             }
             if (stopped || quote_stopped_.load() != 0) {
-                set_last_error(304, 0, "quote api stopped");
+                set_last_error(kErrorNotInitialised, 0, "quote api stopped");
                 return false;
             }
             cfg = {c->config_->agw_count(), c->config_->agw_addrs(), c->config_->get_local_addr(0),
@@ -196,7 +196,7 @@ bool KApi::login(uint64_t request_id, uint16_t client_id, const char* account_na
             break;
         }
         default:
-            set_last_error(304, 0, "invalid api type");
+            set_last_error(kErrorNotInitialised, 0, "invalid api type");
             return false;
     }
     const uint32_t cid = client_id;
@@ -205,13 +205,14 @@ bool KApi::login(uint64_t request_id, uint16_t client_id, const char* account_na
     const uint64_t session_id =
         framework_->open_session(cfg.agw_count, cfg.agw_addrs, &cfg.local, static_cast<unsigned char>(type));
     if (session_id == 0) {
-        set_last_error(304, 0, "connect to AGW failed: { request_id = %lu, account_name = %s, client_id = %u }",
-                       request_id, account_name, cid);
+        set_last_error(kErrorNotInitialised, 0,
+                       "connect to AGW failed: { request_id = %lu, account_name = %s, client_id = %u }", request_id,
+                       account_name, cid);
         return false;
     }
     KApiSessionRef session(framework_, session_id);
     if (!session) {
-        set_last_error(307, 0,
+        set_last_error(kErrorNoSession, 0,
                        "login request error, get session failed: { request_id = %lu, account_name = %s, client_id = "
                        "%u, session_id = %lu }",
                        request_id, account_name, cid, session_id);
@@ -245,14 +246,15 @@ bool KApi::login(uint64_t request_id, uint16_t client_id, const char* account_na
     KApiLoginAccountManager* accounts = business_ != nullptr ? business_->login_account_mgr_ : nullptr;
     if (accounts == nullptr) {
         framework_->close_session(session_id, false);
-        set_last_error(305, 0, "login account manager not initialized");
+        set_last_error(kErrorLoginRefused, 0, "login account manager not initialized");
         return false;
     }
     KApiLoginAccount* account = type == nq::ApiType::QUOTE ? accounts->try_begin_login_quote(account_name, session_id)
                                                             : accounts->try_begin_login(account_name, session_id);
     if (account == nullptr) {
         framework_->close_session(session_id, false);
-        set_last_error(305, 0, "repeat login is not allowed: { request_id = %lu, account_name = %s, client_id = %u }",
+        set_last_error(kErrorLoginRefused, 0,
+                       "repeat login is not allowed: { request_id = %lu, account_name = %s, client_id = %u }",
                        request_id, account_name, cid);
         return false;
     }
@@ -307,7 +309,7 @@ bool KApi::login(uint64_t request_id, uint16_t client_id, const char* account_na
             accounts->discard(a);
         }
         framework_->close_session(session_id, false);
-        set_last_error(305, 0,
+        set_last_error(kErrorLoginRefused, 0,
                        "login request error, request too fast: { request_id = %lu, account_name = %s, client_id = %u }",
                        request_id, account_name, cid);
         return false;
@@ -324,7 +326,8 @@ bool KApi::logout(uint64_t session_id) {
     {
         KApiSessionRef session(framework_, session_id);
         if (!session) {
-            set_last_error(307, 0, "logout request error, get session failed: { session_id = %lu }", session_id);
+            set_last_error(kErrorNoSession, 0, "logout request error, get session failed: { session_id = %lu }",
+                           session_id);
             return false;
         }
         KApiLoginAccountManager* accounts = business_ != nullptr ? business_->login_account_mgr_ : nullptr;
@@ -348,26 +351,28 @@ bool KApi::auth(uint64_t session_id, uint64_t request_id, const char* account_na
                 const char*, const nq::trv_user_terminal_info_t* info, bool proxy) {
     KApiSessionRef session(framework_, session_id);
     if (!session) {
-        set_last_error(307, 0, "auth error, get session failed: { session_id = %lu, request_id = %lu }", session_id,
-                       request_id);
+        set_last_error(kErrorNoSession, 0, "auth error, get session failed: { session_id = %lu, request_id = %lu }",
+                       session_id, request_id);
         return false;
     }
     const unsigned api_type = session->api_type.load();
     if (api_type != static_cast<unsigned>(nq::ApiType::TRADE)) {
-        set_last_error(307, 0, "auth error, invalid session api type: { session_id = %lu, request_id = %lu, api_type = %u }",
+        set_last_error(kErrorNoSession, 0,
+                       "auth error, invalid session api type: { session_id = %lu, request_id = %lu, api_type = %u }",
                        session_id, request_id, api_type);
         return false;
     }
     if (proxy && session->login_account_type.load() == 0) {
-        set_last_error(307, 0, "auth error, normal account can not use proxy auth: { session_id = %lu, request_id = %lu }",
+        set_last_error(kErrorNoSession, 0,
+                       "auth error, normal account can not use proxy auth: { session_id = %lu, request_id = %lu }",
                        session_id, request_id);
         return false;
     }
     KApiAuthManager* auths = business_ != nullptr ? business_->auth_mgr_ : nullptr;
     const uint64_t trade_token = auths != nullptr ? auths->open_auth() : 0;
     if (trade_token == 0) {
-        set_last_error(307, 0, "auth error, open auth failed: { session_id = %lu, request_id = %lu }", session_id,
-                       request_id);
+        set_last_error(kErrorNoSession, 0, "auth error, open auth failed: { session_id = %lu, request_id = %lu }",
+                       session_id, request_id);
         return false;
     }
     KApiAuth* record = nullptr;
@@ -412,14 +417,14 @@ bool KApi::auth(uint64_t session_id, uint64_t request_id, const char* account_na
     if (record == nullptr || auths->get_auth(trade_token) != record ||
         record->session_id.load() != session_id) {
         abandon();
-        set_last_error(309, 0, "auth error, invalid trade_token: { session_id = %lu, trade_token: %lu }", session_id,
-                       trade_token);
+        set_last_error(kErrorRefused, 0, "auth error, invalid trade_token: { session_id = %lu, trade_token: %lu }",
+                       session_id, trade_token);
         return false;
     }
     if (!framework_->request_manager_->send_request(session_id, &request, &store_auth_sequence, record)) {
         abandon();
-        set_last_error(309, 0, "auth error, request too fast: { session_id = %lu, request_id = %lu }", session_id,
-                       request_id);
+        set_last_error(kErrorRefused, 0, "auth error, request too fast: { session_id = %lu, request_id = %lu }",
+                       session_id, request_id);
         return false;
     }
     LOG_TRACE("auth: { session_id = %lu, request_id = %lu, account_name = %s }", session_id, request_id,
@@ -430,16 +435,16 @@ bool KApi::auth(uint64_t session_id, uint64_t request_id, const char* account_na
 bool KApi::deauth(uint64_t session_id, uint64_t request_id, uint64_t trade_token) {
     KApiSessionRef session(framework_, session_id);
     if (!session) {
-        set_last_error(307, 0, "deauth error, get session failed: { session_id = %lu, trade_token = %lu }", session_id,
-                       trade_token);
+        set_last_error(kErrorNoSession, 0, "deauth error, get session failed: { session_id = %lu, trade_token = %lu }",
+                       session_id, trade_token);
         return false;
     }
     const uint64_t id = trade_token != 0 ? trade_token : session->trade_token.load();
     KApiAuthManager* auths = business_ != nullptr ? business_->auth_mgr_ : nullptr;
     KApiAuth* record = (auths != nullptr && id != 0) ? auths->get_auth(id) : nullptr;
     if (record == nullptr || record->session_id.load() != session_id) {
-        set_last_error(309, 0, "deauth error, invalid trade_token: { session_id = %lu, trade_token = %lu }", session_id,
-                       trade_token);
+        set_last_error(kErrorRefused, 0, "deauth error, invalid trade_token: { session_id = %lu, trade_token = %lu }",
+                       session_id, trade_token);
         return false;
     }
     DeauthRequest request;
@@ -451,8 +456,8 @@ bool KApi::deauth(uint64_t session_id, uint64_t request_id, uint64_t trade_token
     head->auth_id = record->auth_id.load();
     head->trade_token = id;
     if (!framework_->request_manager_->send_request(session_id, &request)) {
-        set_last_error(309, 0, "deauth error, request too fast: { session_id = %lu, trade_token = %lu }", session_id,
-                       trade_token);
+        set_last_error(kErrorRefused, 0, "deauth error, request too fast: { session_id = %lu, trade_token = %lu }",
+                       session_id, trade_token);
         return false;
     }
     LOG_TRACE("deauth: { session_id = %lu, trade_token = %lu }", session_id, trade_token);
@@ -463,7 +468,8 @@ bool KApi::deauth(uint64_t session_id, uint64_t request_id, uint64_t trade_token
 uint64_t KApi::get_account_index(uint64_t session_id, uint64_t trade_token) {
     KApiSessionRef session(framework_, session_id);
     if (!session) {
-        set_last_error(307, 0, "get account index error, get session failed: { session_id = %lu, trade_token = %lu }",
+        set_last_error(kErrorNoSession, 0,
+                       "get account index error, get session failed: { session_id = %lu, trade_token = %lu }",
                        session_id, trade_token);
         return 0;
     }
@@ -471,7 +477,7 @@ uint64_t KApi::get_account_index(uint64_t session_id, uint64_t trade_token) {
     if (id == 0) {
         id = session->trade_token.load();
         if (session->login_account_type.load() != 0 || id == 0) {
-            set_last_error(307, 0,
+            set_last_error(kErrorNoSession, 0,
                            "get account index error, invalid trade_token for non-normal login account: { session_id = "
                            "%lu, trade_token = %lu }",
                            session_id, trade_token);
@@ -481,7 +487,8 @@ uint64_t KApi::get_account_index(uint64_t session_id, uint64_t trade_token) {
     KApiAuth* record = business_ != nullptr && business_->auth_mgr_ != nullptr ? business_->auth_mgr_->get_auth(id)
                                                                                 : nullptr;
     if (record == nullptr || record->session_id.load() != session_id) {
-        set_last_error(307, 0, "get account index error, invalid trade_token: { session_id = %lu, trade_token = %lu }",
+        set_last_error(kErrorNoSession, 0,
+                       "get account index error, invalid trade_token: { session_id = %lu, trade_token = %lu }",
                        session_id, trade_token);
         return 0;
     }

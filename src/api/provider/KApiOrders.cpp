@@ -175,18 +175,18 @@ ApiTradeToken* token_for_send(KApiBusiness* business, KApiSession* session, uint
         case TokenRefusal::NONE:
             break;
         case TokenRefusal::NO_AUTH:
-            set_last_error(308, 0, texts.no_auth, session_id, trade_token);
+            set_last_error(kErrorInvalidInput, 0, texts.no_auth, session_id, trade_token);
             return nullptr;
         case TokenRefusal::OTHER_SESSION:
-            set_last_error(308, 0, texts.other_session, session_id, trade_token);
+            set_last_error(kErrorInvalidInput, 0, texts.other_session, session_id, trade_token);
             return nullptr;
         case TokenRefusal::NOT_TRADE_ACCOUNT:
-            set_last_error(308, 0, texts.not_trade_account, session_id, uint64_t(0));
+            set_last_error(kErrorInvalidInput, 0, texts.not_trade_account, session_id, uint64_t(0));
             return nullptr;
     }
     ApiTradeToken* token = choice->token;
     if (token == nullptr || token->token_id == 0) {
-        set_last_error(308, 0, texts.invalid_token, session_id, trade_token);
+        set_last_error(kErrorInvalidInput, 0, texts.invalid_token, session_id, trade_token);
         return nullptr;
     }
     return token;
@@ -250,19 +250,22 @@ void KApi::init_local_send() {
 uint64_t KApi::insert_order(uint64_t session_id, nq::trv_order_insert_info_t* order, uint64_t trade_token) {
     KApiTradeContext* context = trade_context_.load(std::memory_order_acquire);
     if (context == nullptr || context->udp_sender_ == nullptr || business_ == nullptr) {
-        set_last_error(304, 0, "send order error, trade api not initialized: { session_id = %lu, trade_token: %lu }",
+        set_last_error(kErrorNotInitialised, 0,
+                       "send order error, trade api not initialized: { session_id = %lu, trade_token: %lu }",
                        session_id, trade_token);
         return 0;
     }
     KApiSession* session = live_trade_session(framework_, session_id);
     if (session == nullptr) {
-        set_last_error(307, 0, "send order error, get session failed: { session_id = %lu, trade_token: %lu }",
-                       session_id, trade_token);
+        set_last_error(kErrorNoSession, 0,
+                       "send order error, get session failed: { session_id = %lu, trade_token: %lu }", session_id,
+                       trade_token);
         return 0;
     }
     if (order == nullptr) {
-        set_last_error(308, 0, "send order error, order info is null: { session_id = %lu, trade_token: %lu }",
-                       session_id, trade_token);
+        set_last_error(kErrorInvalidInput, 0,
+                       "send order error, order info is null: { session_id = %lu, trade_token: %lu }", session_id,
+                       trade_token);
         return 0;
     }
     static const TokenRefusalTexts kRefusals = {
@@ -276,7 +279,7 @@ uint64_t KApi::insert_order(uint64_t session_id, nq::trv_order_insert_info_t* or
     if (token == nullptr) return 0;
     const uint8_t exchange = static_cast<uint8_t>(order->exchange_index);
     if (exchange != 1 && exchange != 2) {
-        set_last_error(308, 0,
+        set_last_error(kErrorInvalidInput, 0,
                        "send order error, invalid exchange index: { session_id = %lu, trade_token: %lu, "
                        "exchange_index = %d }",
                        session_id, trade_token, static_cast<int>(exchange));
@@ -292,27 +295,29 @@ uint64_t KApi::insert_order(uint64_t session_id, nq::trv_order_insert_info_t* or
     const uint64_t xid = sequence != 0 ? make_xid(token->token_id, sequence) : 0;
     if (xid == 0) {
         if (custom)
-            set_last_error(308, 0,
+            set_last_error(kErrorInvalidInput, 0,
                            "send order error, order_sequence out of range: { session_id = %lu, trade_token: %lu, "
                            "order_sequence: %lu }",
                            session_id, trade_token, own_out_of_range ? order->order_sequence : uint64_t(0));
         else
-            set_last_error(308, 0, "send order error, get xid failed, out of range: { session_id = %lu, trade_token: %lu }",
+            set_last_error(kErrorInvalidInput, 0,
+                           "send order error, get xid failed, out of range: { session_id = %lu, trade_token: %lu }",
                            session_id, trade_token);
         return 0;
     }
     const uint32_t code = static_cast<uint32_t>(BusinessTypeMap::msg_type(order->exchange_index, order->business_type));
     const uint32_t length = static_cast<uint32_t>(BusinessTypeMap::msg_len(order->exchange_index, order->business_type));
     if (code == 0 || length != kOrderBodyLength) {
-        set_last_error(308, 0, "send order error, invalid order info: { session_id = %lu, trade_token: %lu }",
-                       session_id, trade_token);
+        set_last_error(kErrorInvalidInput, 0,
+                       "send order error, invalid order info: { session_id = %lu, trade_token: %lu }", session_id,
+                       trade_token);
         return 0;
     }
 
     KApiUdpSender* sender = context->udp_sender_;
     unsigned char* body = sender->acquire_send_buffer(code, length);
     if (body == nullptr) {
-        set_last_error(309, 0,
+        set_last_error(kErrorRefused, 0,
                        "send order error, no send buffer for this thread: { session_id = %lu, trade_token: %lu, "
                        "xid: %lu }",
                        session_id, trade_token, xid);
@@ -354,7 +359,7 @@ uint64_t KApi::cancel_order(uint64_t session_id, nq::trv_cancel_order_info_t* ca
     const uint64_t origin_xid = cancel != nullptr ? cancel->origin_xid : 0;
     KApiTradeContext* context = trade_context_.load(std::memory_order_acquire);
     if (context == nullptr || context->udp_sender_ == nullptr || business_ == nullptr) {
-        set_last_error(304, 0,
+        set_last_error(kErrorNotInitialised, 0,
                        "send cancel order error, trade api not initialized: { session_id = %lu, origin_xid: %lu, "
                        "trade_token: %lu }",
                        session_id, origin_xid, trade_token);
@@ -362,14 +367,14 @@ uint64_t KApi::cancel_order(uint64_t session_id, nq::trv_cancel_order_info_t* ca
     }
     KApiSession* session = live_trade_session(framework_, session_id);
     if (session == nullptr) {
-        set_last_error(307, 0,
+        set_last_error(kErrorNoSession, 0,
                        "send cancel order error, get session failed: { session_id = %lu, origin_xid: %lu, "
                        "trade_token: %lu }",
                        session_id, origin_xid, trade_token);
         return 0;
     }
     if (cancel == nullptr) {
-        set_last_error(308, 0,
+        set_last_error(kErrorInvalidInput, 0,
                        "send cancel order error, cancel order info is null: { session_id = %lu, trade_token: %lu }",
                        session_id, trade_token);
         return 0;
@@ -384,7 +389,7 @@ uint64_t KApi::cancel_order(uint64_t session_id, nq::trv_cancel_order_info_t* ca
     ApiTradeToken* token = token_for_send(business_, session, session_id, trade_token, kRefusals, &choice);
     if (token == nullptr) return 0;
     if (origin_xid == 0) {
-        set_last_error(308, 0,
+        set_last_error(kErrorInvalidInput, 0,
                        "send cancel order error, invalid origin_xid, please set origin_xid: { session_id = %lu, "
                        "origin_xid: %lu, trade_token: %lu }",
                        session_id, origin_xid, trade_token);
@@ -396,12 +401,12 @@ uint64_t KApi::cancel_order(uint64_t session_id, nq::trv_cancel_order_info_t* ca
     const uint64_t xid = sequence != 0 ? make_xid(token->token_id, sequence) : 0;
     if (xid == 0) {
         if (custom)
-            set_last_error(308, 0,
+            set_last_error(kErrorInvalidInput, 0,
                            "send cancel order error, order_sequence out of range: { session_id = %lu, origin_xid: "
                            "%lu, trade_token: %lu }",
                            session_id, origin_xid, trade_token);
         else
-            set_last_error(308, 0,
+            set_last_error(kErrorInvalidInput, 0,
                            "send cancel order error, get xid failed: { session_id = %lu, origin_xid: %lu, "
                            "trade_token: %lu }",
                            session_id, origin_xid, trade_token);
@@ -411,7 +416,7 @@ uint64_t KApi::cancel_order(uint64_t session_id, nq::trv_cancel_order_info_t* ca
     KApiUdpSender* sender = context->udp_sender_;
     unsigned char* body = sender->acquire_send_buffer(kCancelCode, kCancelBodyLength);
     if (body == nullptr) {
-        set_last_error(309, 0,
+        set_last_error(kErrorRefused, 0,
                        "send cancel order error, no send buffer for this thread: { session_id = %lu, origin_xid: "
                        "%lu, trade_token: %lu }",
                        session_id, origin_xid, trade_token);
@@ -437,24 +442,26 @@ uint64_t KApi::cancel_order(uint64_t session_id, nq::trv_cancel_order_info_t* ca
 bool KApi::resend_order_request(uint64_t session_id, uint64_t xid) {
     KApiTradeContext* context = trade_context_.load(std::memory_order_acquire);
     if (context == nullptr || context->udp_sender_ == nullptr || business_ == nullptr) {
-        set_last_error(304, 0, "resend order error: trade api not initialized: { session_id = %lu, xid: %lu }",
-                       session_id, xid);
+        set_last_error(kErrorNotInitialised, 0,
+                       "resend order error: trade api not initialized: { session_id = %lu, xid: %lu }", session_id,
+                       xid);
         return false;
     }
     KApiSessionRef session(framework_, session_id);
     if (!session || session->api_type != static_cast<uint8_t>(nq::ApiType::TRADE)) {
-        set_last_error(307, 0, "resend order error: get session failed: { session_id = %lu, xid: %lu }", session_id,
-                       xid);
+        set_last_error(kErrorNoSession, 0, "resend order error: get session failed: { session_id = %lu, xid: %lu }",
+                       session_id, xid);
         return false;
     }
     ApiTradeToken* token =
         business_->token_mgr_ != nullptr ? business_->token_mgr_->get_trade_token(xid_token_id(xid)) : nullptr;
     if (token == nullptr || token->token_id == 0) {
-        set_last_error(308, 0, "resend order error: no trade token: { session_id = %lu, xid: %lu }", session_id, xid);
+        set_last_error(kErrorInvalidInput, 0, "resend order error: no trade token: { session_id = %lu, xid: %lu }",
+                       session_id, xid);
         return false;
     }
     if (token->session_id != session_id) {
-        set_last_error(308, 0,
+        set_last_error(kErrorInvalidInput, 0,
                        "resend order error: session_id not match: { session_id = %lu, token_session_id = %lu, "
                        "xid: %lu }",
                        session_id, token->session_id, xid);
@@ -462,19 +469,19 @@ bool KApi::resend_order_request(uint64_t session_id, uint64_t xid) {
     }
     KApiOrder* stored = business_->get_api_order(xid);
     if (stored == nullptr) {
-        set_last_error(308, 0, "resend order error: order is not exist: { session_id = %lu, xid: %lu }", session_id,
-                       xid);
+        set_last_error(kErrorInvalidInput, 0, "resend order error: order is not exist: { session_id = %lu, xid: %lu }",
+                       session_id, xid);
         return false;
     }
     if (stored->reported()) {
-        set_last_error(308, 0,
+        set_last_error(kErrorInvalidInput, 0,
                        "resend order error, order can't resend, has got report: { session_id = %lu, xid: %lu }",
                        session_id, xid);
         return false;
     }
     const uint64_t n = stored->take_resend_number();
     if (n > kMaxResends) {
-        set_last_error(308, 0,
+        set_last_error(kErrorInvalidInput, 0,
                        "resend order error, order resend too many times, no more than 1023: { session_id = %lu, "
                        "xid: %lu, resend_num: %lu }",
                        session_id, xid, n);
@@ -494,8 +501,9 @@ bool KApi::resend_order_request(uint64_t session_id, uint64_t xid) {
         (length >= KApiOrder::kMinBodySize && length <= KApiOrder::kMaxBodySize) ? sender->acquire_send_buffer(code, length)
                                                                                   : nullptr;
     if (body == nullptr) {
-        set_last_error(309, 0, "resend order error: no send buffer for this thread: { session_id = %lu, xid: %lu }",
-                       session_id, xid);
+        set_last_error(kErrorRefused, 0,
+                       "resend order error: no send buffer for this thread: { session_id = %lu, xid: %lu }", session_id,
+                       xid);
         return false;
     }
     // Everything but the flags word is fixed once the record is published.

@@ -93,13 +93,13 @@ bool send_session_query(KApiFramework* framework, uint64_t session_id, uint64_t 
                         const QueryRefusalTexts& texts, Build build) {
     KApiSessionRef s(framework, session_id);
     if (!s) {
-        set_last_error(307, 0, texts.no_session, session_id, request_id);
+        set_last_error(kErrorNoSession, 0, texts.no_session, session_id, request_id);
         return false;
     }
     Query q;
     build(q, *s.get());
     if (!send_query(framework, session_id, &q)) {
-        set_last_error(309, 0, texts.too_fast, session_id, request_id);
+        set_last_error(kErrorRefused, 0, texts.too_fast, session_id, request_id);
         return false;
     }
     return true;
@@ -150,7 +150,7 @@ bool KApi::query_static_quote_info(uint64_t session_id, uint64_t request_id) {
 bool KApi::query_trade_account_info(uint64_t session_id, uint64_t request_id, uint64_t account_index) {
     KApiSessionRef s(framework_, session_id);
     if (!s) {
-        set_last_error(307, 0,
+        set_last_error(kErrorNoSession, 0,
                        "query trade account info error, get session failed: { session_id = %lu, request_id = %lu }",
                        session_id, request_id);
         return false;
@@ -158,7 +158,7 @@ bool KApi::query_trade_account_info(uint64_t session_id, uint64_t request_id, ui
     TQueryRequest<1048, 1049> q;
     fill_session_head(q.head(), business_, s.get(), session_id, request_id, account_index);
     if (!send_query(framework_, session_id, &q)) {
-        set_last_error(309, 0,
+        set_last_error(kErrorRefused, 0,
                        "query trade account info error, request too fast: { session_id = %lu, request_id = %lu, "
                        "account_index = %lu }",
                        session_id, request_id, account_index);
@@ -173,12 +173,14 @@ bool KApi::query_orders(uint64_t session_id, uint64_t request_id, const nq::trv_
                         uint64_t account_index) {
     KApiSessionRef s(framework_, session_id);
     if (!s) {
-        set_last_error(307, 0, "query orders error, get session failed: { session_id = %lu, request_id = %lu }",
-                       session_id, request_id);
+        set_last_error(kErrorNoSession, 0,
+                       "query orders error, get session failed: { session_id = %lu, request_id = %lu }", session_id,
+                       request_id);
         return false;
     }
     if (param == nullptr) {
-        set_last_error(309, 0, "query orders error, order_query_param is null: { session_id = %lu, request_id = %lu }",
+        set_last_error(kErrorRefused, 0,
+                       "query orders error, order_query_param is null: { session_id = %lu, request_id = %lu }",
                        session_id, request_id);
         return false;
     }
@@ -191,7 +193,7 @@ bool KApi::query_orders(uint64_t session_id, uint64_t request_id, const nq::trv_
     store_le<int64_t>(own, 24, param->end_time);
     own[32] = param->query_unfinished;
     if (!send_query(framework_, session_id, &q)) {
-        set_last_error(309, 0, "query orders error, request too fast: { session_id = %lu, request_id = %lu }",
+        set_last_error(kErrorRefused, 0, "query orders error, request too fast: { session_id = %lu, request_id = %lu }",
                        session_id, request_id);
         return false;
     }
@@ -203,20 +205,20 @@ bool KApi::query_orders_by_page(uint64_t session_id, uint64_t request_id, uint32
                                 const nq::trv_page_query_reference_t* reference, uint64_t account_index) {
     KApiSessionRef s(framework_, session_id);
     if (!s) {
-        set_last_error(307, 0,
+        set_last_error(kErrorNoSession, 0,
                        "query orders by page error, get session failed: { session_id = %lu, request_id = %lu }",
                        session_id, request_id);
         return false;
     }
     if (reference == nullptr) {
-        set_last_error(309, 0,
+        set_last_error(kErrorRefused, 0,
                        "query orders by page error, query_reference is null: { session_id = %lu, request_id = %lu }",
                        session_id, request_id);
         return false;
     }
     // A page size of 0 would silently turn into a query of every order.
     if (request_count < static_cast<uint32_t>(PAGE_REQ_COUNT_MIN)) {
-        set_last_error(309, 0,
+        set_last_error(kErrorRefused, 0,
                        "query orders by page error, request_count below the minimum: { session_id = %lu, "
                        "request_id = %lu, request_count = %u, min_request_count = %d }",
                        session_id, request_id, request_count, PAGE_REQ_COUNT_MIN);
@@ -226,7 +228,7 @@ bool KApi::query_orders_by_page(uint64_t session_id, uint64_t request_id, uint32
     fill_session_head(q.head(), business_, s.get(), session_id, request_id, account_index);
     put_code_field(q.body() + kOwnFieldsAt + 8, nullptr);
     if (!send_query(framework_, session_id, &q)) {
-        set_last_error(309, 0,
+        set_last_error(kErrorRefused, 0,
                        "query orders error, request too fast: { session_id = %lu, request_id = %lu, request_count = "
                        "%d, account_index = %lu }",
                        session_id, request_id, static_cast<int>(request_count), account_index);
@@ -347,17 +349,18 @@ bool KApi::subscribe_trade_message(uint64_t session_id, uint64_t request_id, nq:
                                    nq::TradeResumeType resume_type, uint64_t start_sequence) {
     KApiSessionRef s(framework_, session_id);
     if (!s) {
-        set_last_error(307, 0, "subscribe error, get session failed: { session_id = %lu }", session_id);
+        set_last_error(kErrorNoSession, 0, "subscribe error, get session failed: { session_id = %lu }", session_id);
         return false;
     }
     KApiLoginAccountManager* accounts = business_ != nullptr ? business_->login_account_mgr_ : nullptr;
     if (accounts == nullptr) {
-        set_last_error(309, 0, "login account manager not initialized");
+        set_last_error(kErrorRefused, 0, "login account manager not initialized");
         return false;
     }
     KApiLoginAccount* account = accounts->try_begin_subscribe_trade(s->account_name, session_id);
     if (account == nullptr) {
-        set_last_error(309, 0, "repeat subscribe in one account is not allowed: { session_id = %lu, request_id = %lu }",
+        set_last_error(kErrorRefused, 0,
+                       "repeat subscribe in one account is not allowed: { session_id = %lu, request_id = %lu }",
                        session_id, request_id);
         return false;
     }
@@ -369,7 +372,7 @@ bool KApi::subscribe_trade_message(uint64_t session_id, uint64_t request_id, nq:
     if (!s->is_alive() || s->session_id() != session_id) {
         if (KApiLoginAccount* held = s->subscribe_account.exchange(nullptr))
             accounts->on_subscribe_trade_failed(held, session_id);
-        set_last_error(307, 0, "subscribe error, get session failed: { session_id = %lu }", session_id);
+        set_last_error(kErrorNoSession, 0, "subscribe error, get session failed: { session_id = %lu }", session_id);
         return false;
     }
 
@@ -385,7 +388,8 @@ bool KApi::subscribe_trade_message(uint64_t session_id, uint64_t request_id, nq:
         KApiLoginAccount* held = account;
         s->subscribe_account.compare_exchange_strong(held, nullptr, std::memory_order_acq_rel);
         accounts->on_subscribe_trade_failed(account, session_id);
-        set_last_error(309, 0, "subscribe trade message error, request too fast: { session_id = %lu }", session_id);
+        set_last_error(kErrorRefused, 0, "subscribe trade message error, request too fast: { session_id = %lu }",
+                       session_id);
         return false;
     }
     sleep_ms(kSubscribePauseMs);
@@ -399,7 +403,8 @@ bool KApi::rebuild_trade_message(uint64_t session_id, uint64_t request_id, nq::t
                                  uint64_t start_sequence, uint64_t end_sequence, uint64_t account_index) {
     KApiSessionRef s(framework_, session_id);
     if (!s) {
-        set_last_error(307, 0, "rebuild trade message error, get session failed: { session_id = %lu }", session_id);
+        set_last_error(kErrorNoSession, 0, "rebuild trade message error, get session failed: { session_id = %lu }",
+                       session_id);
         return false;
     }
     const uint64_t mask = replay_mask(type);
@@ -409,7 +414,8 @@ bool KApi::rebuild_trade_message(uint64_t session_id, uint64_t request_id, nq::t
     store_le<uint64_t>(r.body(), 65, start_sequence);
     store_le<uint64_t>(r.body(), 73, end_sequence);
     if (!send_plain(framework_, session_id, &r)) {
-        set_last_error(309, 0, "rebuild trade message error, request too fast: { session_id = %lu }", session_id);
+        set_last_error(kErrorRefused, 0, "rebuild trade message error, request too fast: { session_id = %lu }",
+                       session_id);
         return false;
     }
     LOG_INFO("rebuild trade message request: { session_id = %lu, api_sub_msg_type = %d, start_sequence = %lu, "
@@ -421,7 +427,8 @@ bool KApi::rebuild_trade_message(uint64_t session_id, uint64_t request_id, nq::t
 bool KApi::query_fund_trade_account_index(uint64_t session_id, uint64_t request_id, const char* fund_account) {
     KApiSessionRef s(framework_, session_id);
     if (!s) {
-        set_last_error(307, 0, "query account index error, get session failed: { session_id = %lu, request_id = %lu }",
+        set_last_error(kErrorNoSession, 0,
+                       "query account index error, get session failed: { session_id = %lu, request_id = %lu }",
                        session_id, request_id);
         return false;
     }
@@ -429,7 +436,7 @@ bool KApi::query_fund_trade_account_index(uint64_t session_id, uint64_t request_
     // for another account.
     const size_t name_length = fund_account != nullptr ? strnlen(fund_account, kFundAccountSize) : 0;
     if (fund_account == nullptr || name_length >= kFundAccountSize) {
-        set_last_error(309, 0,
+        set_last_error(kErrorRefused, 0,
                        "query account index error, fund account missing or longer than 14 characters: { session_id "
                        "= %lu, request_id = %lu }",
                        session_id, request_id);
@@ -439,7 +446,7 @@ bool KApi::query_fund_trade_account_index(uint64_t session_id, uint64_t request_
     fill_session_head(r.head(), business_, s.get(), session_id, request_id, 0);
     std::memcpy(r.body() + 57, fund_account, name_length);
     if (!send_plain(framework_, session_id, &r)) {
-        set_last_error(309, 0,
+        set_last_error(kErrorRefused, 0,
                        "query account index error, request too fast: { session_id = %lu, request_id = %lu }",
                        session_id, request_id);
         return false;

@@ -61,27 +61,27 @@ bool KApi::subscribe_quote(uint64_t session_id, uint16_t thread_count, nq::quote
                            nq::QuoteRxMode rx_mode) {
     if (KApiUdpReceiver::on_receiver_thread()) {
         // The caller's own thread would be among those replaced.
-        set_last_error(310, 0, "subscribe quote error, called on a quote receiver thread");
+        set_last_error(kErrorMarketData, 0, "subscribe quote error, called on a quote receiver thread");
         return false;
     }
     MutexGuard lock(&api_mutex_);
     KApiQuoteContext* context = quote_context_.load(std::memory_order_acquire);
     if (context == nullptr || context->receivers_ == nullptr) {
-        set_last_error(310, 0, "quote api has not initialized");
+        set_last_error(kErrorMarketData, 0, "quote api has not initialized");
         return false;
     }
     KApiQuoteReceiver* receivers = context->receivers_;
     if (receivers->started()) {
-        set_last_error(310, 0, "quote already subscribed");
+        set_last_error(kErrorMarketData, 0, "quote already subscribed");
         return false;
     }
     KApiSessionRef session(framework_, session_id);
     if (!session) {
-        set_last_error(307, 0, "subscribe quote error, get session failed");
+        set_last_error(kErrorNoSession, 0, "subscribe quote error, get session failed");
         return false;
     }
     if (thread_count > 0 && quote_threads == nullptr) {
-        set_last_error(310, 0, "subscribe quote error, quote_threads is null: { thread_count = %u }",
+        set_last_error(kErrorMarketData, 0, "subscribe quote error, quote_threads is null: { thread_count = %u }",
                        static_cast<unsigned>(thread_count));
         return false;
     }
@@ -89,7 +89,8 @@ bool KApi::subscribe_quote(uint64_t session_id, uint16_t thread_count, nq::quote
     // holds, per type, the 1-based number of the thread that took it.
     for (unsigned i = 0; i < thread_count; ++i) {
         if (quote_threads[i].mc_count > kMaxQuoteTypes) {
-            set_last_error(310, 0, "subscribe quote error, too many quote multicast: { thread = %u, mc_count = %u }", i,
+            set_last_error(kErrorMarketData, 0,
+                           "subscribe quote error, too many quote multicast: { thread = %u, mc_count = %u }", i,
                            static_cast<unsigned>(quote_threads[i].mc_count));
             return false;
         }
@@ -107,14 +108,15 @@ bool KApi::subscribe_quote(uint64_t session_id, uint16_t thread_count, nq::quote
         for (unsigned k = 0; k < quote_threads[i].mc_count; ++k, ++at) {
             const uint16_t type = types[at];
             if (!announced[at]) {
-                set_last_error(310, 0, "subscribe quote error, invalid quote multicast: { type = %u }",
+                set_last_error(kErrorMarketData, 0, "subscribe quote error, invalid quote multicast: { type = %u }",
                                static_cast<unsigned>(type));
                 return false;
             }
             if (claimed[type] != 0) {
-                set_last_error(310, 0,
-                               "subscribe quote error, duplicate quote multicast: { type = %u, thread = %u, thread = %u }",
-                               static_cast<unsigned>(type), static_cast<unsigned>(claimed[type] - 1), i);
+                set_last_error(
+                    kErrorMarketData, 0,
+                    "subscribe quote error, duplicate quote multicast: { type = %u, thread = %u, thread = %u }",
+                    static_cast<unsigned>(type), static_cast<unsigned>(claimed[type] - 1), i);
                 return false;
             }
             // Threads past 255 share the top value; only "claimed" matters then.
@@ -152,7 +154,7 @@ bool KApi::subscribe_quote(uint64_t session_id, uint16_t thread_count, nq::quote
 bool KApi::unsubscribe_quote(uint64_t) {
     if (KApiUdpReceiver::on_receiver_thread()) {
         // Stopping would free the receiver this very call runs on.
-        set_last_error(310, 0, "unsubscribe quote error, called on a quote receiver thread");
+        set_last_error(kErrorMarketData, 0, "unsubscribe quote error, called on a quote receiver thread");
         return false;
     }
     std::vector<QuoteUdpWorker*> running;
@@ -160,11 +162,11 @@ bool KApi::unsubscribe_quote(uint64_t) {
         MutexGuard lock(&api_mutex_);
         KApiQuoteContext* context = quote_context_.load(std::memory_order_acquire);
         if (context == nullptr || context->receivers_ == nullptr) {
-            set_last_error(310, 0, "quote api has not initialized");
+            set_last_error(kErrorMarketData, 0, "quote api has not initialized");
             return false;
         }
         if (!context->receivers_->started()) {
-            set_last_error(301, 0, "quote not subscribed");
+            set_last_error(kErrorStartUp, 0, "quote not subscribed");
             return false;
         }
         running = context->receivers_->take_workers();
@@ -179,12 +181,14 @@ bool KApi::query_level1_quote(uint64_t session_id, uint64_t request_id, nq::Exch
                               const char* security_code) {
     KApiSessionRef session(framework_, session_id);
     if (!session) {
-        set_last_error(307, 0, "query l1 quote error, get session failed: { session_id = %lu, request_id = %lu }",
-                       session_id, request_id);
+        set_last_error(kErrorNoSession, 0,
+                       "query l1 quote error, get session failed: { session_id = %lu, request_id = %lu }", session_id,
+                       request_id);
         return false;
     }
     if (security_code == nullptr) {
-        set_last_error(310, 0, "query l1 quote error, security_code is null: { session_id = %lu, request_id = %lu }",
+        set_last_error(kErrorMarketData, 0,
+                       "query l1 quote error, security_code is null: { session_id = %lu, request_id = %lu }",
                        session_id, request_id);
         return false;
     }
@@ -194,8 +198,9 @@ bool KApi::query_level1_quote(uint64_t session_id, uint64_t request_id, nq::Exch
     body[57] = static_cast<unsigned char>(exchange_index);
     std::memcpy(body + 58, security_code, strnlen(security_code, 8));
     if (!framework_->request_manager_->send_request(session_id, &request)) {
-        set_last_error(309, 0, "query l1 quote error, request too fast: { session_id = %lu, request_id = %lu }",
-                       session_id, request_id);
+        set_last_error(kErrorRefused, 0,
+                       "query l1 quote error, request too fast: { session_id = %lu, request_id = %lu }", session_id,
+                       request_id);
         return false;
     }
     LOG_TRACE("query l1 quote request: { session_id = %lu, request_id = %lu }", session_id, request_id);
@@ -205,7 +210,7 @@ bool KApi::query_level1_quote(uint64_t session_id, uint64_t request_id, nq::Exch
 bool KApi::query_all_level1_quote(uint64_t session_id, uint64_t request_id) {
     KApiSessionRef session(framework_, session_id);
     if (!session) {
-        set_last_error(307, 0,
+        set_last_error(kErrorNoSession, 0,
                        "query all l1 quote error, get session failed: { session_id = %lu, request_id = %lu }",
                        session_id, request_id);
         return false;
@@ -213,9 +218,9 @@ bool KApi::query_all_level1_quote(uint64_t session_id, uint64_t request_id) {
     AllLevel1QuoteQuery query;
     fill_quote_head(query.head(), business_, *session.get(), session_id, request_id);
     if (!framework_->request_manager_->send_query_request(session_id, &query)) {
-        set_last_error(309, 0,
-                       "query all l1 quote error, request too fast: { session_id = %lu, request_id = %lu }",
-                       session_id, request_id);
+        set_last_error(kErrorRefused, 0,
+                       "query all l1 quote error, request too fast: { session_id = %lu, request_id = %lu }", session_id,
+                       request_id);
         return false;
     }
     LOG_TRACE("query all l1 quote request: { session_id = %lu, request_id = %lu }", session_id, request_id);
@@ -226,23 +231,24 @@ bool KApi::request_rebuild_tick_quote(uint64_t session_id, uint64_t request_id,
                                       const nq::trv_rebuild_tick_quote_req_t* request) {
     KApiQuoteContext* context = quote_context_.load(std::memory_order_acquire);
     if (context == nullptr) {
-        set_last_error(310, 0, "quote api has not initialized");
+        set_last_error(kErrorMarketData, 0, "quote api has not initialized");
         return false;
     }
     if (request == nullptr) {
-        set_last_error(310, 0, "rebuild tick quote error, request is null: { session_id = %lu, request_id = %lu }",
-                       session_id, request_id);
+        set_last_error(kErrorMarketData, 0,
+                       "rebuild tick quote error, request is null: { session_id = %lu, request_id = %lu }", session_id,
+                       request_id);
         return false;
     }
     KApiSessionRef session(framework_, session_id);
     if (!session) {
-        set_last_error(307, 0,
+        set_last_error(kErrorNoSession, 0,
                        "rebuild tick quote error, get session failed: { session_id = %lu, request_id = %lu }",
                        session_id, request_id);
         return false;
     }
     if (!context->config_->use_level2()) {
-        set_last_error(310, 0,
+        set_last_error(kErrorMarketData, 0,
                        "rebuild tick quote error, level2 not enabled in your config: { session_id = %lu, request_id = "
                        "%lu }",
                        session_id, request_id);

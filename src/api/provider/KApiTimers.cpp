@@ -20,6 +20,7 @@
 #include "api/provider/KApiTradeContext.h"
 #include "api/requests/KApiRequestManager.h"
 #include "api/security/ApiTradeToken.h"
+#include "framework/LastApiError.h"
 #include "framework/Message.h"
 #include "log/Log.h"
 
@@ -34,7 +35,7 @@ constexpr uint32_t kHeartbeatBody = 56;
 nq::trv_error_info_t timeout_error() {
     nq::trv_error_info_t e;
     std::memset(&e, 0, sizeof e);
-    e.error_code_type = 311;
+    e.error_code_type = kErrorTimeout;
     e.error_code = 0;
     std::strcpy(e.error_msg, "timeout");
     return e;

@@ -44,7 +44,7 @@ bool KApiTradeContext::initialize() {
     if (interval_ms == 0) {
         // Every order would time out at once, before any report could come.
         LOG_ERROR("order timeout must be at least 1 second: { order_timeout = 0 }");
-        set_last_error(301, 0, "timer initialization failed");
+        set_last_error(kErrorStartUp, 0, "timer initialization failed");
         return false;
     }
     const sockaddr local = config_->get_local_addr(1);
@@ -58,7 +58,7 @@ bool KApiTradeContext::initialize() {
         // A context that fails goes, and its sender with it.
         sender->release_unused();
         free_object(sender);
-        set_last_error(301, 0, "timer initialization failed");
+        set_last_error(kErrorStartUp, 0, "timer initialization failed");
         return false;
     }
     udp_sender_ = sender;
