@@ -4740,7 +4740,9 @@ public:
      * @return true when the receivers run
      * Remarks: Refused with error 310: a call from inside on_quote (it could wait for itself), a null
      * quote_threads and an mc_count above 64, before anything is read from them. With RX_MODE_AUTO, a
-     * kernel-bypass set-up that fails falls back to kernel sockets (logged at WARN).
+     * kernel-bypass set-up that fails falls back to kernel sockets (logged at WARN). The channels are
+     * copied from one channel table: a table the counter re-announces during the call is seen whole,
+     * old or new, never half written.
      */
     bool subscribe_quote(uint64_t session_id, uint16_t thread_count, quote_thread_t* quote_threads,
                          QuoteRxMode rx_mode = RX_MODE_AUTO);
@@ -4749,6 +4751,8 @@ public:
      * @param session_id market-data session
      * @return false when nothing was subscribed
      * Remarks: A call from inside on_quote is refused (310): it would wait for the thread it runs on.
+     * The receivers are awaited outside the library's lock, so an on_quote that meanwhile calls stop,
+     * login or initialize does not wait for this call, nor this call for it.
      */
     bool unsubscribe_quote(uint64_t session_id);
     /**

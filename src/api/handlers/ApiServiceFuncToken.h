@@ -25,6 +25,11 @@ namespace api {
 template <>
 class ApiServiceFunc<TRADE_TOKEN_RSP> final : public KApiRequestRspServiceFunc<TRADE_TOKEN_RSP> {
 public:
+    // A token id of 0 or wider than kMaxTokenId is a refused token ("invalid
+    // token id"): no token is made and the request is asked again as below.
+    // A normal login's token also ends that login's authorisation request,
+    // so its time-out finds nothing to undo. A token that comes after its
+    // login timed out is not attached: that session is closed already.
     void request_call_back(KApiSession* session, nq::MessageBody<TRADE_TOKEN_RSP>* body) override;
     // A refused token request is asked again 500 ms later while its record
     // lives.
