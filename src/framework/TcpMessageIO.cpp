@@ -47,7 +47,8 @@ void TcpMessageIO::on_close_session(TcpSession*) {}
 
 bool TcpMessageIO::initialize() {
     if (epoll_fd_ < 0) {
-        epoll_fd_ = epoll_create(1);
+        // Close-on-exec: a program that forks and execs keeps its sessions.
+        epoll_fd_ = epoll_create1(EPOLL_CLOEXEC);
         if (epoll_fd_ < 0) {
             LOG_ERROR("create epoll fail(%s).", strerror(errno));
             return false;

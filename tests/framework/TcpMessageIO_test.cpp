@@ -463,6 +463,12 @@ TEST(TcpConnect, EachFailureLogsItsText) {
         << log.text();
 }
 
+// A program that forks and execs hands none of its sessions to the child.
+TEST_F(TransportTest, EpollInstanceIsCloseOnExec) {
+    ASSERT_GE(io->epoll_fd_, 0);
+    EXPECT_NE(fcntl(io->epoll_fd_, F_GETFD) & FD_CLOEXEC, 0);
+}
+
 TEST(TcpConnect, BlockingSocketWithReuseAddrOrMinusOne) {
     Listener l;
     ASSERT_TRUE(l.open());

@@ -1,6 +1,7 @@
 // The kernel-socket mode of the UDP receiver: one non-blocking socket per
 // stream, all in one edge-triggered epoll set, plus an eventfd that wakes the
-// thread for a stop.
+// thread for a stop. Every descriptor is close-on-exec, so a program that
+// forks and execs hands none of its market data to the child.
 #pragma once
 #include <netinet/in.h>
 
