@@ -51,6 +51,10 @@
 #include "support/ForkedScenario.h"
 #include "trv_api.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
 namespace {
 
 using counter::Bytes;
@@ -60,12 +64,17 @@ int64_t now_ms() { return StandInCounter::clock_ms(); }
 void sleep_ms(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 // ---------------------------------------------------------------- timing of the day
-constexpr int kDayMs = 22000;             // from the end of the logins to the end of the day
-constexpr int kCloseAtMs = 11000;         // when the counter closes session B
+// The day has two parts, each checked when it ends, so that a crash or a
+// hang in the second still leaves the first one's verdict: trading, with a
+// session closed by the counter and logged in again; then trading beside the
+// market-data subscription loop.
+constexpr int kTradingMs = 14000;         // the first part, from the end of the logins
+constexpr int kCloseAtMs = 4000;          // when the counter closes session B, in the first part
 constexpr int kInvalidationMs = 1500;     // one 1034 every period, the sessions in turn
-constexpr int kAnnouncementMs = 2;        // channel table re-announced this often during the quote loop
+constexpr int kAnnouncementMs = 50;       // channel table re-announced this often during the quote loop, and
+                                          // once more right before every subscription
 constexpr int kFeedMs = 2;                // one datagram per channel this often
-constexpr int kOrderPaceMs = 10;          // each order thread: an order and its cancel this often
+constexpr int kOrderPaceMs = 15;          // each order thread: an order and its cancel this often
 constexpr int kTransferPaceMs = 150;
 constexpr int kQueryPaceMs = 200;
 constexpr int kQuoteLoopMs = 6000;        // subscribe/unsubscribe rounds for this long, from the start of the day
@@ -99,23 +108,50 @@ const char* const kInvariants[] = {
     "stop: stop() right after logout() closes every session (the counter sees them closed)",
     "stop: after stop() every request-making call is refused and opens nothing",
     "descriptors: every descriptor the library opens is close-on-exec",
-    "end: threads and descriptors are back to their count before initialize (the logger excepted)",
+    "end: threads and descriptors are back to their count before initialize (but what the provider keeps)",
+    "end: no memory is leaked (LeakSanitizer, in the AddressSanitizer build)",
 };
+
+// Names of the invariants, in the order of kInvariants.
+enum Invariant {
+    kLogin,
+    kSessionValid,
+    kHealed,
+    kNoDeadToken,
+    kRefusals,
+    kTcpHeartbeat,
+    kTokenHeartbeat,
+    kOrders,
+    kTransfers,
+    kQueries,
+    kSubscriptions,
+    kNoDuplicateQuote,
+    kStopInsideOnQuote,
+    kDisconnect,
+    kLoginAfterClose,
+    kStopCloses,
+    kCallsAfterStop,
+    kCloseOnExec,
+    kBackToStart,
+    kNoLeak,
+    kInvariantCount
+};
+static_assert(sizeof kInvariants / sizeof kInvariants[0] == kInvariantCount, "one name per invariant");
 
 // What the scenario is doing, for a report of a crash.
 std::atomic<const char*> g_phase{"setting up"};
 
-// A crash names the phase it ended; under a sanitizer, the sanitizer's own
-// report does more.
-void write_text(const char* text) {
-    if (write(2, text, strlen(text)) < 0) return;
-}
+// A crash names the phase it ended, the library calls in progress and the
+// invariants so far, as far as it can (see on_crash); under a sanitizer, the
+// sanitizer's own report does more.
+class Invariants;
+class Watchdog;
+Invariants* g_invariants = nullptr;
+Watchdog* g_watchdog = nullptr;
+void report_crash(int sig);
 void on_crash(int sig) {
-    write_text("\nCRASH: ");
-    write_text(strsignal(sig));
-    write_text(" during: ");
-    write_text(g_phase.load());
-    write_text("\n");
+    alarm(5);  // a report that cannot finish ends the process all the same
+    report_crash(sig);
     signal(sig, SIG_DFL);
     raise(sig);
 }
@@ -135,12 +171,19 @@ public:
         g_phase = what;
         log(std::string("-- ") + what);
     }
-    void checked(const char* invariant) {
+    void checked(Invariant invariant) {
         std::lock_guard<std::mutex> lock(mu_);
-        checked_.insert(invariant);
+        checked_.insert(kInvariants[invariant]);
+    }
+    // An invariant this build cannot check.
+    void not_applicable(Invariant invariant) {
+        std::lock_guard<std::mutex> lock(mu_);
+        checked_.insert(kInvariants[invariant]);
+        not_applicable_.insert(kInvariants[invariant]);
     }
 
-    void fail(const char* invariant, const std::string& detail) {
+    void fail(Invariant which, const std::string& detail) {
+        const char* invariant = kInvariants[which];
         std::lock_guard<std::mutex> lock(mu_);
         Record& r = records_[invariant];
         const double at = double(now_ms() - t0_) / 1000.0;
@@ -163,13 +206,22 @@ public:
     // examples) or not reached (the scenario ended before its check).
     void print_table() {
         std::lock_guard<std::mutex> lock(mu_);
+        print_table_locked();
+    }
+    // For a crash: nothing when another thread holds the records.
+    void try_print_table() {
+        std::unique_lock<std::mutex> lock(mu_, std::try_to_lock);
+        if (lock.owns_lock()) print_table_locked();
+    }
+    void print_table_locked() {
         std::printf("\n==== trading day: measurements\n");
         for (const auto& n : notes_) std::printf("  %s\n", n.c_str());
         std::printf("==== trading day: invariants\n");
         for (const char* name : kInvariants) {
             auto it = records_.find(name);
             if (it == records_.end()) {
-                std::printf("  %-11s %s\n", checked_.count(name) ? "ok" : "not reached", name);
+                std::printf("  %-11s %s\n",
+                            not_applicable_.count(name) ? "n/a" : checked_.count(name) ? "ok" : "not reached", name);
                 continue;
             }
             std::printf("  %-11s %s\n              first at %.3f s, %zu times\n", "BROKEN", name, it->second.first_s,
@@ -201,7 +253,7 @@ private:
     const int64_t t0_;
     std::mutex mu_;
     std::map<std::string, Record> records_;
-    std::set<std::string> checked_;
+    std::set<std::string> checked_, not_applicable_;
     std::vector<std::string> notes_;
 };
 
@@ -226,6 +278,14 @@ public:
     void leave(int id) {
         std::lock_guard<std::mutex> lock(mu_);
         watched_.erase(id);
+    }
+    // For a crash: the calls in progress, when the list can be had.
+    void try_print_calls() {
+        std::unique_lock<std::mutex> lock(mu_, std::try_to_lock);
+        if (!lock.owns_lock()) return;
+        for (const auto& kv : watched_)
+            std::printf("  in progress: %s, for %lld ms\n", kv.second.what.c_str(),
+                        static_cast<long long>(now_ms() - (kv.second.deadline - kv.second.ms)));
     }
 
 private:
@@ -255,6 +315,13 @@ private:
     int next_ = 1;
     std::map<int, Entry> watched_;
 };
+
+void report_crash(int sig) {
+    std::printf("\nCRASH: %s during: %s\n", strsignal(sig), g_phase.load());
+    if (g_watchdog != nullptr) g_watchdog->try_print_calls();
+    if (g_invariants != nullptr) g_invariants->try_print_table();
+    std::fflush(nullptr);
+}
 
 class Watch {
 public:
@@ -356,10 +423,12 @@ struct SentOrder {
     bool cancel;
     bool answered;  // the counter answers it (its sequence is not a multiple of kSkipEvery)
     int account;
+    int part;       // of the day
 };
 
 struct Transfer {
     bool cluster;
+    int part = -1;  // of the day; -1 while only its pushes are known
     uint64_t session;
     int requests = 0, results = 0;
     uint8_t result_status = 0;
@@ -367,6 +436,7 @@ struct Transfer {
 };
 
 struct QueryEnds {
+    int part = -1;
     bool withheld = false;
     int pages = 0, lasts = 0, errors = 0, after_end = 0;
     uint64_t error_type = 0;
@@ -553,7 +623,7 @@ private:
     }
 
     bool set_up();
-    uint64_t log_in_trade(Account& a, uint64_t request_id, bool expect_success, const char* invariant);
+    uint64_t log_in_trade(Account& a, uint64_t request_id, bool expect_success, Invariant invariant);
     bool wait_login_end(uint64_t request_id, LoginEnd* end);
     uint64_t counter_session_of(uint64_t request_id) const;
     void order_thread(int index);
@@ -573,10 +643,14 @@ private:
     void end_of_day();
     void calls_after_stop();
     void check_threads_and_descriptors();
-    void verify_day_records();
+    void check_leaks();
+    void verify_day_records(int part, bool last);
     void verify_end_records();
-    void verify_tokens();
-    void verify_heartbeats();
+    void verify_tokens(int64_t from, int64_t to);
+    void verify_heartbeats(int64_t from, int64_t to);
+    std::string part_name() const { return part_.load() == 0 ? "first part: " : "second part: "; }
+    std::vector<std::thread> start_workers();
+    void end_part(std::vector<std::thread>* workers, int64_t start);
 
     Account& account(int i) { return i == 0 ? a_ : b_; }
 
@@ -599,11 +673,13 @@ private:
     uint64_t md_session_ = 0, md_counter_session_ = 0;
     std::vector<counter::QuoteChannel> channels_;
 
-    std::atomic<bool> day_over_{false};
+    std::atomic<bool> part_over_{false};
+    std::atomic<int> part_{0};
+    std::atomic<uint64_t> next_query_{0};
     // What the counter's routine does now.
     std::atomic<bool> invalidating_{false}, announcing_{false}, feeding_{false};
     std::mutex routine_mu_;
-    int64_t day_start_ = 0, day_end_ = 0;
+    int64_t day_start_ = 0, day_end_ = 0;  // the trading parts, from the first start to the last end
     // Per counter session: when it was logged in and when its life ended (the
     // counter closed it, or logout / stop), for the heartbeat check.
     std::map<uint64_t, std::pair<int64_t, int64_t>> lives_;
@@ -617,6 +693,8 @@ private:
 };
 
 bool Day::set_up() {
+    g_invariants = &inv_;
+    g_watchdog = &dog_;
     report_crashes();
     char tmpl[] = "/tmp/trv_trading_day.XXXXXX";
     if (mkdtemp(tmpl) == nullptr) return false;
@@ -691,20 +769,20 @@ uint64_t Day::counter_session_of(uint64_t request_id) const {
 
 // A trading login; the session on success, else 0 (and `invariant` broken
 // when a success was expected).
-uint64_t Day::log_in_trade(Account& a, uint64_t request_id, bool expect_success, const char* invariant) {
+uint64_t Day::log_in_trade(Account& a, uint64_t request_id, bool expect_success, Invariant invariant) {
     bool sent = false;
     {
         Watch w(dog_, std::string("TRVTradeApi::login of ") + a.name);
         sent = trade_->login(request_id, 7, a.name, "pw", "key", nullptr);
     }
     if (!sent) {
-        inv_.fail(kInvariants[0], std::string("login of ") + a.name + " refused: " +
+        inv_.fail(kLogin, std::string("login of ") + a.name + " refused: " +
                                       nq::TRVTradeApi::get_last_error().error_msg);
         return 0;
     }
     LoginEnd end;
     if (!wait_login_end(request_id, &end)) {
-        inv_.fail(kInvariants[0], std::string("login of ") + a.name + " (request " + std::to_string(request_id) +
+        inv_.fail(kLogin, std::string("login of ") + a.name + " (request " + std::to_string(request_id) +
                                       ") has no on_login after " + std::to_string(kLoginMs) + " ms");
         return 0;
     }
@@ -721,6 +799,38 @@ uint64_t Day::log_in_trade(Account& a, uint64_t request_id, bool expect_success,
     }
     a.session = end.session;
     return end.session;
+}
+
+// The trading workers of one part of the day, with the counter's token
+// invalidations and its feed on.
+std::vector<std::thread> Day::start_workers() {
+    part_over_ = false;
+    invalidating_ = feeding_ = true;
+    update_routine();
+    std::vector<std::thread> workers;
+    for (int i = 0; i < 4; ++i) workers.emplace_back([this, i] { order_thread(i); });
+    workers.emplace_back([this] { transfer_thread(); });
+    workers.emplace_back([this] { query_thread(); });
+    workers.emplace_back([this] { monitor_thread(); });
+    return workers;
+}
+
+// Ends a part: no new work, everything outstanding ends (order timeouts
+// included), and the part's invariants are checked.
+void Day::end_part(std::vector<std::thread>* workers, int64_t start) {
+    const int64_t end = now_ms();
+    part_over_ = true;
+    invalidating_ = false;
+    update_routine();
+    for (auto& t : *workers) t.join();
+    workers->clear();
+    inv_.phase(part_.load() == 0 ? "first part over: the last order timeouts" : "second part over: the last order timeouts");
+    sleep_ms(kOrderTimeoutS * 1000 + 800);
+    verify_tokens(start, end);
+    verify_heartbeats(start, end);
+    verify_day_records(part_.load(), part_.load() == 1);
+    inv_.checked(kSessionValid);
+    inv_.checked(kRefusals);
 }
 
 void Day::update_routine() {
@@ -759,7 +869,7 @@ void Day::order_thread(int index) {
     order.order_type = nq::OrderType::LIMIT_PRICE;
     order.side = nq::Side::BUY;
     order.business_type = nq::BusinessType::CASH;
-    while (!day_over_) {
+    while (!part_over_) {
         sleep_ms(kOrderPaceMs);
         const uint64_t s = a.session.load();
         if (s == 0 || a.paused) continue;
@@ -768,13 +878,13 @@ void Day::order_thread(int index) {
             const nq::trv_error_info_t e = nq::TRVTradeApi::get_last_error();
             if (a.paused || a.session.load() != s) continue;  // the session is being replaced
             if (std::strstr(e.error_msg, "invalid token") != nullptr && refusal_allowed(a, now_ms())) continue;
-            inv_.fail(kInvariants[4], std::string("insert_order on ") + a.name + ": " + e.error_msg);
+            inv_.fail(kRefusals, std::string("insert_order on ") + a.name + ": " + e.error_msg);
             continue;
         }
         const auto answered = [](uint64_t x) { return ((x >> 8) & 0xfffff) % kSkipEvery != 0; };
         {
             std::lock_guard<std::mutex> lock(records_.mu);
-            records_.sent[xid] = SentOrder{false, answered(xid), index / 2};
+            records_.sent[xid] = SentOrder{false, answered(xid), index / 2, part_.load()};
         }
         nq::trv_cancel_order_info_t cancel{0, xid};
         const uint64_t cxid = trade_->cancel_order(s, &cancel, 0);
@@ -782,16 +892,16 @@ void Day::order_thread(int index) {
             const nq::trv_error_info_t e = nq::TRVTradeApi::get_last_error();
             if (a.paused || a.session.load() != s) continue;
             if (std::strstr(e.error_msg, "invalid token") != nullptr && refusal_allowed(a, now_ms())) continue;
-            inv_.fail(kInvariants[4], std::string("cancel_order on ") + a.name + ": " + e.error_msg);
+            inv_.fail(kRefusals, std::string("cancel_order on ") + a.name + ": " + e.error_msg);
             continue;
         }
         std::lock_guard<std::mutex> lock(records_.mu);
-        records_.sent[cxid] = SentOrder{true, answered(cxid), index / 2};
+        records_.sent[cxid] = SentOrder{true, answered(cxid), index / 2, part_.load()};
     }
 }
 
 void Day::transfer_thread() {
-    for (uint64_t i = 0; !day_over_; ++i) {
+    for (uint64_t i = 0; !part_over_; ++i) {
         sleep_ms(kTransferPaceMs);
         Account& a = account(int(i % 2));
         const uint64_t s = a.session.load();
@@ -809,18 +919,19 @@ void Day::transfer_thread() {
             const nq::trv_error_info_t e = nq::TRVTradeApi::get_last_error();
             if (a.paused || a.session.load() != s) continue;
             if (std::strstr(e.error_msg, "no trade token") != nullptr && refusal_allowed(a, now_ms())) continue;
-            inv_.fail(kInvariants[4], std::string("fund transfer on ") + a.name + ": " + e.error_msg);
+            inv_.fail(kRefusals, std::string("fund transfer on ") + a.name + ": " + e.error_msg);
             continue;
         }
         const std::string key(biz, strnlen(biz, sizeof biz));
         uint64_t sender = 0, token = 0;
         trade_->get_biz_sender(biz, sender, token);
         if (sender != s || token == 0)
-            inv_.fail(kInvariants[8], "get_biz_sender(" + key + ") names session " + std::to_string(sender) +
+            inv_.fail(kTransfers, "get_biz_sender(" + key + ") names session " + std::to_string(sender) +
                                           " token " + std::to_string(token) + ", not session " + std::to_string(s));
         std::lock_guard<std::mutex> lock(records_.mu);
         Transfer& t = records_.transfers[key];
         t.cluster = kind == 2;
+        t.part = part_.load();
         t.session = s;
     }
 }
@@ -830,12 +941,12 @@ void Day::transfer_thread() {
 // ends with error 311 "timeout" one request timeout later.
 void Day::query_thread() {
     bool withhold_pending = false;
-    for (uint64_t i = 0; !day_over_; ++i) {
+    for (uint64_t i = 0; !part_over_; ++i) {
         sleep_ms(kQueryPaceMs);
         Account& a = account(int(i % 2));
         const uint64_t s = a.session.load();
         if (s == 0 || a.paused) continue;
-        const uint64_t rid = 80000 + i;
+        const uint64_t rid = 80000 + next_query_++;
         if (i % 4 == 3 && !withhold_pending) {
             counter_.script(1041, counter::Reply::withhold(), 1, 1477);
             withhold_pending = true;
@@ -847,13 +958,14 @@ void Day::query_thread() {
         }
         if (!sent) {
             if (a.paused || a.session.load() != s) continue;
-            inv_.fail(kInvariants[9], std::string("query_assets on ") + a.name + " refused: " +
+            inv_.fail(kQueries, std::string("query_assets on ") + a.name + " refused: " +
                                           nq::TRVTradeApi::get_last_error().error_msg);
             continue;
         }
         {
             std::lock_guard<std::mutex> lock(records_.mu);
             records_.queries[rid].withheld = withhold_pending;
+            records_.queries[rid].part = part_.load();
         }
         withhold_pending = false;
         const int64_t deadline = now_ms() + 4000;
@@ -863,7 +975,7 @@ void Day::query_thread() {
             std::lock_guard<std::mutex> lock(records_.mu);
             ended = records_.queries[rid].ended();
         }
-        if (!ended) inv_.fail(kInvariants[9], "query " + std::to_string(rid) + " on " + a.name + " has not ended after 4 s");
+        if (!ended) inv_.fail(kQueries, "query " + std::to_string(rid) + " on " + a.name + " has not ended after 4 s");
     }
 }
 
@@ -905,15 +1017,19 @@ std::map<uint64_t, uint64_t> Day::quote_counts() {
 }
 
 // Subscribe, wait for a datagram of every subscribed channel, unsubscribe,
-// round after round, while the counter re-announces the channel table every
-// few milliseconds.
+// round after round, while the counter re-announces the channel table: now
+// and then, and right before each subscription, which follows it after a
+// delay that sweeps the time the library takes to take the table in (so the
+// subscription meets the old table, the new one, or one being replaced).
 void Day::quote_loop() {
     nq::quote_thread_t threads[2];
     quote_threads(threads);
     int rounds = 0, refused = 0, silent = 0;
     const int64_t end = now_ms() + kQuoteLoopMs;
-    for (; now_ms() < end && !day_over_; ++rounds) {
+    for (; now_ms() < end; ++rounds) {
         const std::map<uint64_t, uint64_t> before = quote_counts();
+        counter_.announce_channels(md_counter_session_);
+        std::this_thread::sleep_for(std::chrono::microseconds(50 * (rounds % 16)));
         bool ok = false;
         {
             Watch w(dog_, "TRVQuoteApi::subscribe_quote");
@@ -921,14 +1037,14 @@ void Day::quote_loop() {
         }
         if (!ok) {
             ++refused;
-            inv_.fail(kInvariants[10], "round " + std::to_string(rounds) + ": subscribe_quote refused: " +
+            inv_.fail(kSubscriptions, "round " + std::to_string(rounds) + ": subscribe_quote refused: " +
                                            nq::TRVQuoteApi::get_last_error().error_msg);
             continue;
         }
         // After three silent subscriptions the wait is cut short: the fault is shown.
         if (!delivered_since(before, silent < 3 ? 3000 : 200)) {
             ++silent;
-            inv_.fail(kInvariants[10], "round " + std::to_string(rounds) + ": a subscribed channel delivered nothing");
+            inv_.fail(kSubscriptions, "round " + std::to_string(rounds) + ": a subscribed channel delivered nothing");
         }
         bool unsubscribed = false;
         {
@@ -936,15 +1052,15 @@ void Day::quote_loop() {
             unsubscribed = quote_->unsubscribe_quote(md_session_);
         }
         if (!unsubscribed)
-            inv_.fail(kInvariants[10], "round " + std::to_string(rounds) + ": unsubscribe_quote refused: " +
+            inv_.fail(kSubscriptions, "round " + std::to_string(rounds) + ": unsubscribe_quote refused: " +
                                            nq::TRVQuoteApi::get_last_error().error_msg);
     }
     inv_.note("quote loop: " + std::to_string(rounds) + " rounds, " + std::to_string(refused) +
               " subscriptions refused, " + std::to_string(silent) + " without delivery, " +
-              std::to_string(routine_.announcements()) + " channel re-announcements");
+              std::to_string(rounds + routine_.announcements()) + " channel re-announcements");
     announcing_ = false;
     update_routine();
-    inv_.checked(kInvariants[10]);
+    inv_.checked(kSubscriptions);
 }
 
 // The last act of the market-data API: an on_quote calls stop() while the
@@ -961,7 +1077,7 @@ void Day::stop_inside_on_quote() {
         ok = quote_->subscribe_quote(md_session_, 2, threads);
     }
     if (!ok || !delivered_since(before, 3000)) {
-        inv_.fail(kInvariants[12], std::string("no subscription to stop from: ") +
+        inv_.fail(kStopInsideOnQuote, std::string("no subscription to stop from: ") +
                                        (ok ? "nothing delivered" : nq::TRVQuoteApi::get_last_error().error_msg));
         return;
     }
@@ -970,7 +1086,7 @@ void Day::stop_inside_on_quote() {
     while (!quote_spi_.in_stopping_callback && now_ms() < d) sleep_ms(1);
     if (!quote_spi_.in_stopping_callback) {
         quote_spi_.stop_armed = false;
-        inv_.fail(kInvariants[12], "no datagram reached on_quote to call stop() from");
+        inv_.fail(kStopInsideOnQuote, "no datagram reached on_quote to call stop() from");
     }
     bool unsubscribed = false;
     {
@@ -978,7 +1094,7 @@ void Day::stop_inside_on_quote() {
         unsubscribed = quote_->unsubscribe_quote(md_session_);
     }
     if (!unsubscribed)
-        inv_.fail(kInvariants[12], std::string("unsubscribe_quote refused: ") + nq::TRVQuoteApi::get_last_error().error_msg);
+        inv_.fail(kStopInsideOnQuote, std::string("unsubscribe_quote refused: ") + nq::TRVQuoteApi::get_last_error().error_msg);
     const int64_t d2 = now_ms() + kCallMs;
     while (quote_spi_.in_stopping_callback && !quote_spi_.stop_returned && now_ms() < d2) sleep_ms(5);
     {
@@ -991,13 +1107,13 @@ void Day::stop_inside_on_quote() {
         again = quote_->subscribe_quote(md_session_, 2, threads);
     }
     if (again) {
-        inv_.fail(kInvariants[12], "subscribe_quote succeeds after stop() of the market-data API");
+        inv_.fail(kStopInsideOnQuote, "subscribe_quote succeeds after stop() of the market-data API");
         Watch w(dog_, "TRVQuoteApi::unsubscribe_quote after stop()");
         quote_->unsubscribe_quote(md_session_);
     }
     if (!counter_.wait_closed(md_counter_session_, 10000))
-        inv_.fail(kInvariants[12], "10 s after stop() the market-data session is still open at the counter");
-    inv_.checked(kInvariants[12]);
+        inv_.fail(kStopInsideOnQuote, "10 s after stop() the market-data session is still open at the counter");
+    inv_.checked(kStopInsideOnQuote);
 }
 
 void Day::check_descriptors_close_on_exec() {
@@ -1015,14 +1131,14 @@ void Day::check_descriptors_close_on_exec() {
             std::lock_guard<std::mutex> lock(cloexec_mu_);
             if (!cloexec_reported_.insert(kind).second) continue;
         }
-        inv_.fail(kInvariants[17], "descriptor " + std::to_string(kv.first) + " (" + what + ") is not close-on-exec");
+        inv_.fail(kCloseOnExec, "descriptor " + std::to_string(kv.first) + " (" + what + ") is not close-on-exec");
     }
 }
 
 void Day::monitor_thread() {
     const Bytes assets = init_assets();
     const std::vector<Bytes> positions = init_positions();
-    for (int round = 0; !day_over_; ++round) {
+    for (int round = 0; !part_over_; ++round) {
         sleep_ms(50);
         for (int i = 0; i < 2; ++i) {
             Account& a = account(i);
@@ -1033,14 +1149,14 @@ void Day::monitor_thread() {
             const nq::TRVInitPositionList* list = trade_->get_init_positions(s, 0);
             if (a.session.load() != s || a.paused) continue;  // replaced meanwhile
             if (index != a.trade_account_index)
-                inv_.fail(kInvariants[1], std::string("get_account_index(") + a.name + ") = " + std::to_string(index) +
+                inv_.fail(kSessionValid, std::string("get_account_index(") + a.name + ") = " + std::to_string(index) +
                                               ", not " + std::to_string(a.trade_account_index));
             if (got == nullptr)
-                inv_.fail(kInvariants[1], std::string("get_init_assets(") + a.name + ") is null");
+                inv_.fail(kSessionValid, std::string("get_init_assets(") + a.name + ") is null");
             else if (std::memcmp(got, assets.data(), assets.size()) != 0)
-                inv_.fail(kInvariants[1], std::string("get_init_assets(") + a.name + ") differs from what the counter sent");
+                inv_.fail(kSessionValid, std::string("get_init_assets(") + a.name + ") differs from what the counter sent");
             if (list == nullptr || list->data_count() != positions.size())
-                inv_.fail(kInvariants[1], std::string("get_init_positions(") + a.name + ") is " +
+                inv_.fail(kSessionValid, std::string("get_init_positions(") + a.name + ") is " +
                                               (list == nullptr ? "null" : std::to_string(list->data_count()) + " rows"));
         }
         if (round % 5 == 0) check_descriptors_close_on_exec();
@@ -1071,21 +1187,21 @@ void Day::close_and_log_in_again() {
         std::lock_guard<std::mutex> lock(records_.mu);
         seen = records_.disconnects.count(old) ? records_.disconnects[old] : 0;
     }
-    if (seen == 0) inv_.fail(kInvariants[13], "no on_disconnect within 12 s of the counter closing session B");
+    if (seen == 0) inv_.fail(kDisconnect, "no on_disconnect within 12 s of the counter closing session B");
     else inv_.log("on_disconnect of session B");
     b_.session = 0;
 
     // The counter closes the next login's session when its authorisation arrives.
     counter_.script(1046, counter::Reply::close(), 1);
-    if (log_in_trade(b_, 4, false, kInvariants[14]) != 0)
-        inv_.fail(kInvariants[14], "a login whose session the counter closed during the login succeeded");
+    if (log_in_trade(b_, 4, false, kLoginAfterClose) != 0)
+        inv_.fail(kLoginAfterClose, "a login whose session the counter closed during the login succeeded");
     b_.session = 0;
-    if (log_in_trade(b_, 5, true, kInvariants[14]) == 0) {
-        inv_.fail(kInvariants[14], "no login of B succeeded after its session was closed");
+    if (log_in_trade(b_, 5, true, kLoginAfterClose) == 0) {
+        inv_.fail(kLoginAfterClose, "no login of B succeeded after its session was closed");
     } else {
         inv_.log("session B logged in again (" + std::to_string(b_.session.load()) + ")");
     }
-    inv_.checked(kInvariants[14]);
+    inv_.checked(kLoginAfterClose);
     b_.paused = false;
     invalidating_ = true;
     update_routine();
@@ -1104,7 +1220,7 @@ void Day::end_of_day() {
     const uint64_t a = a_.session.load();
     if (a != 0) {
         Watch w(dog_, "TRVTradeApi::logout");
-        if (!trade_->logout(a)) inv_.fail(kInvariants[15], std::string("logout refused: ") + trade_->get_last_error().error_msg);
+        if (!trade_->logout(a)) inv_.fail(kStopCloses, std::string("logout refused: ") + trade_->get_last_error().error_msg);
     }
     {
         Watch w(dog_, "TRVTradeApi::stop");
@@ -1127,10 +1243,10 @@ void Day::end_of_day() {
     if (!closed) {
         std::string open;
         for (uint64_t s : counter_.sessions()) open += " " + std::to_string(s) + " (" + counter_.login_of(s).account + ")";
-        if (!open.empty()) inv_.fail(kInvariants[15], "10 s after stop() the counter still has sessions open:" + open);
-        for (const auto& d : sockets) inv_.fail(kInvariants[15], "10 s after stop() the library still holds " + d);
+        if (!open.empty()) inv_.fail(kStopCloses, "10 s after stop() the counter still has sessions open:" + open);
+        for (const auto& d : sockets) inv_.fail(kStopCloses, "10 s after stop() the library still holds " + d);
     }
-    inv_.checked(kInvariants[15]);
+    inv_.checked(kStopCloses);
 }
 
 // The library's descriptors of a socket type: every socket that is neither
@@ -1181,55 +1297,92 @@ void Day::calls_after_stop() {
             Watch w(dog_, std::string(c.what) + " after stop()");
             accepted_call = c.call();
         }
-        if (accepted_call) inv_.fail(kInvariants[16], std::string(c.what) + " after stop() returned success");
+        if (accepted_call) inv_.fail(kCallsAfterStop, std::string(c.what) + " after stop() returned success");
         else if (nq::TRVTradeApi::get_last_error().error_code_type == 0)
-            inv_.fail(kInvariants[16], std::string(c.what) + " after stop() failed without a last error");
+            inv_.fail(kCallsAfterStop, std::string(c.what) + " after stop() failed without a last error");
     }
     sleep_ms(500);
     if (counter_.logins().size() != accepted)
-        inv_.fail(kInvariants[16], "a login after stop() reached the counter");
+        inv_.fail(kCallsAfterStop, "a login after stop() reached the counter");
     for (const auto& kv : fds_now())
         if (fds_before.count(kv.first) == 0 && !counters_own(kv.first))
-            inv_.fail(kInvariants[16], "a call after stop() left descriptor " + std::to_string(kv.first) + " (" +
+            inv_.fail(kCallsAfterStop, "a call after stop() left descriptor " + std::to_string(kv.first) + " (" +
                                            describe_fd(kv.first) + ") open");
-    inv_.checked(kInvariants[16]);
+    inv_.checked(kCallsAfterStop);
 }
 
-// After stop only the logger stays (its two threads and its file live as
-// long as the process); every other thread and descriptor is gone.
+// After stop the service threads end and the sessions' sockets are closed.
+// What stays is what the provider keeps for the life of the process, since
+// nothing of it is freed: the logger (its two threads and its file), the
+// transport's epoll instance and the order socket, one of each.
 void Day::check_threads_and_descriptors() {
     std::set<int> base_tids;
     for (const auto& t : base_threads_) base_tids.insert(t.tid);
-    std::vector<std::string> extra_threads, extra_fds;
+    uint16_t order_port = 0;  // the order socket's, as the order node saw it
+    for (const auto& d : counter_.datagrams()) order_port = ntohs(d.from.sin_port);
+    std::vector<std::string> extra_threads, extra_fds, kept;
     const int64_t deadline = now_ms() + 10000;
     do {
         extra_threads.clear();
         extra_fds.clear();
+        kept.clear();
         for (const auto& t : threads_now())
             if (base_tids.count(t.tid) == 0 && t.name != "log_main" && t.name != "log_write")
                 extra_threads.push_back(t.name + "(" + std::to_string(t.tid) + ")");
+        bool epoll_kept = false, order_socket_kept = false;
         for (const auto& kv : fds_now()) {
             auto base = base_fds_.find(kv.first);
             if (base != base_fds_.end() && base->second == kv.second) continue;
-            if (kv.second.find(log_dir_ + "/tarvel_") == 0 || counters_own(kv.first)) continue;
-            extra_fds.push_back(std::to_string(kv.first) + " " + describe_fd(kv.first));
+            if (counters_own(kv.first)) continue;
+            const std::string what = describe_fd(kv.first);
+            if (kv.second.find(log_dir_ + "/tarvel_") == 0) {
+                kept.push_back("the log file");
+                continue;
+            }
+            if (kv.second == "anon_inode:[eventpoll]" && !epoll_kept) {
+                epoll_kept = true;
+                kept.push_back("an epoll instance");
+                continue;
+            }
+            if (what == "UDP socket local port " + std::to_string(order_port) && !order_socket_kept) {
+                order_socket_kept = true;
+                kept.push_back("the order socket");
+                continue;
+            }
+            extra_fds.push_back(std::to_string(kv.first) + " (" + what + ")");
         }
         if (extra_threads.empty() && extra_fds.empty()) break;
         sleep_ms(100);
     } while (now_ms() < deadline);
-    for (const auto& t : extra_threads)
-        inv_.fail(kInvariants[18], "10 s after stop() thread " + t + " still runs");
-    for (const auto& f : extra_fds)
-        inv_.fail(kInvariants[18], "10 s after stop() descriptor " + f + " is still open");
-    inv_.checked(kInvariants[18]);
+    for (const auto& t : extra_threads) inv_.fail(kBackToStart, "10 s after stop() thread " + t + " still runs");
+    for (const auto& f : extra_fds) inv_.fail(kBackToStart, "10 s after stop() descriptor " + f + " is still open");
+    inv_.checked(kBackToStart);
+    std::string kept_text;
+    for (const auto& k : kept) kept_text += (kept_text.empty() ? "" : ", ") + k;
     inv_.note("threads before initialize: " + std::to_string(base_threads_.size()) + ", at the end: " +
               std::to_string(threads_now().size()) + " (the logger's two included)");
     inv_.note("descriptors before initialize: " + std::to_string(base_fds_.size()) + ", at the end: " +
-              std::to_string(fds_now().size()) + " (the log file included)");
+              std::to_string(fds_now().size()) + " (kept by the provider: " + kept_text + ")");
 }
 
-void Day::verify_tokens() {
-    const std::vector<counter::TokenInvalidation> invalidations = routine_.invalidations();
+// What the library still holds is reachable from its provider; anything
+// else is a leak.
+void Day::check_leaks() {
+#if defined(__SANITIZE_ADDRESS__)
+    if (__lsan_do_recoverable_leak_check() != 0)
+        inv_.fail(kNoLeak, "LeakSanitizer reports leaks (see its report above)");
+    inv_.checked(kNoLeak);
+#else
+    inv_.not_applicable(kNoLeak);
+#endif
+}
+
+// The invalidations sent in [from, to]: each healed in time, none outlived
+// by orders under its token.
+void Day::verify_tokens(int64_t from, int64_t to) {
+    std::vector<counter::TokenInvalidation> invalidations;
+    for (const auto& e : routine_.invalidations())
+        if (e.at_ms >= from && e.at_ms <= to) invalidations.push_back(e);
     // Order datagrams by token id, in arrival order.
     std::map<uint64_t, std::vector<int64_t>> orders_by_token;
     size_t order_datagrams = 0;
@@ -1260,9 +1413,10 @@ void Day::verify_tokens() {
             auto it = lives_.find(e.session);
             return it != lives_.end() && it->second.second != 0 && it->second.second < e.at_ms + kHealMs;
         }();
-        if (healed == 0 && session_ended) continue;  // the session's life ended first
+        // The session's life, or the part of the day, ended first: nothing to tell.
+        if (healed == 0 && (session_ended || e.at_ms + kHealMs > to)) continue;
         if (healed == 0 || healed - e.at_ms > kHealMs)
-            inv_.fail(kInvariants[2], what + (healed == 0 ? " never healed"
+            inv_.fail(kHealed, what + (healed == 0 ? " never healed"
                                                           : " healed only after " + std::to_string(healed - e.at_ms) + " ms"));
         else
             worst = std::max(worst, healed - e.at_ms);
@@ -1276,17 +1430,19 @@ void Day::verify_tokens() {
                     last = at;
                 }
             if (late > 0)
-                inv_.fail(kInvariants[3], what + ": " + std::to_string(late) + " orders under it later, the last " +
+                inv_.fail(kNoDeadToken, what + ": " + std::to_string(late) + " orders under it later, the last " +
                                               std::to_string(last - e.at_ms) + " ms after");
         }
     }
-    inv_.checked(kInvariants[2]);
-    inv_.checked(kInvariants[3]);
-    inv_.note(std::to_string(invalidations.size()) + " token invalidations, the slowest healed in " +
-              std::to_string(worst) + " ms; " + std::to_string(order_datagrams) + " order and cancel datagrams");
+    inv_.checked(kHealed);
+    inv_.checked(kNoDeadToken);
+    inv_.note(part_name() + std::to_string(invalidations.size()) + " token invalidations, the slowest healed in " +
+              std::to_string(worst) + " ms; " + std::to_string(order_datagrams) +
+              " order and cancel datagrams so far");
 }
 
-void Day::verify_heartbeats() {
+// Both kinds of heartbeat in [window_from, window_to].
+void Day::verify_heartbeats(int64_t window_from, int64_t window_to) {
     std::map<uint64_t, std::pair<int64_t, int64_t>> lives;
     {
         std::lock_guard<std::mutex> lock(lives_mu_);
@@ -1294,25 +1450,26 @@ void Day::verify_heartbeats() {
     }
     int64_t worst_tcp = 0;
     for (const auto& kv : lives) {
-        const int64_t from = kv.second.first, to = kv.second.second != 0 ? kv.second.second : day_end_;
+        const int64_t from = std::max(kv.second.first, window_from);
+        const int64_t to = std::min(kv.second.second != 0 ? kv.second.second : window_to, window_to);
         if (kv.first == 0 || to - from < 3000) continue;
         int64_t last = from;
         for (const auto& f : counter_.frames(kv.first)) {
             if (f.code != 2 || f.received_ms < from || f.received_ms > to) continue;
             worst_tcp = std::max(worst_tcp, f.received_ms - last);
             if (f.received_ms - last > kHeartbeatGapMs)
-                inv_.fail(kInvariants[5], "session " + std::to_string(kv.first) + " (" +
+                inv_.fail(kTcpHeartbeat, "session " + std::to_string(kv.first) + " (" +
                                               counter_.login_of(kv.first).account + "): no TCP heartbeat for " +
                                               std::to_string(f.received_ms - last) + " ms before " +
                                               std::to_string(double(f.received_ms - t0_) / 1000.0) + " s");
             last = f.received_ms;
         }
         if (to - last > kHeartbeatGapMs)
-            inv_.fail(kInvariants[5], "session " + std::to_string(kv.first) + " (" + counter_.login_of(kv.first).account +
+            inv_.fail(kTcpHeartbeat, "session " + std::to_string(kv.first) + " (" + counter_.login_of(kv.first).account +
                                           "): no TCP heartbeat in its last " + std::to_string(to - last) + " ms");
     }
     // Token heartbeats: 56 zero bytes of code 1286 at the order node.
-    const int64_t from = day_start_ + 1000, to = day_end_;
+    const int64_t from = window_from + 1000, to = window_to;
     int64_t last = from, worst_udp = 0;
     size_t count = 0;
     for (const auto& d : counter_.datagrams()) {
@@ -1324,15 +1481,16 @@ void Day::verify_heartbeats() {
         ++count;
         worst_udp = std::max(worst_udp, d.received_ms - last);
         if (d.received_ms - last > kHeartbeatGapMs)
-            inv_.fail(kInvariants[6], "no token heartbeat for " + std::to_string(d.received_ms - last) + " ms before " +
+            inv_.fail(kTokenHeartbeat, "no token heartbeat for " + std::to_string(d.received_ms - last) + " ms before " +
                                           std::to_string(double(d.received_ms - t0_) / 1000.0) + " s");
         last = d.received_ms;
     }
     if (to - last > kHeartbeatGapMs)
-        inv_.fail(kInvariants[6], "no token heartbeat in the last " + std::to_string(to - last) + " ms of the day");
-    inv_.checked(kInvariants[5]);
-    inv_.checked(kInvariants[6]);
-    inv_.note("TCP heartbeats at most " + std::to_string(worst_tcp) + " ms apart; " + std::to_string(count) +
+        inv_.fail(kTokenHeartbeat, "no token heartbeat in the last " + std::to_string(to - last) + " ms of " +
+                                      (part_.load() == 0 ? "the first" : "the second") + " part of the day");
+    inv_.checked(kTcpHeartbeat);
+    inv_.checked(kTokenHeartbeat);
+    inv_.note(part_name() + "TCP heartbeats at most " + std::to_string(worst_tcp) + " ms apart; " + std::to_string(count) +
               " token heartbeats, at most " + std::to_string(worst_udp) + " ms apart");
 }
 
@@ -1342,11 +1500,11 @@ void Day::verify_end_records() {
     std::lock_guard<std::mutex> lock(records_.mu);
     for (const auto& kv : records_.logins)
         if (kv.second.size() != 1)
-            inv_.fail(kInvariants[0], "login request " + std::to_string(kv.first) + " ended " +
+            inv_.fail(kLogin, "login request " + std::to_string(kv.first) + " ended " +
                                           std::to_string(kv.second.size()) + " times");
     for (uint64_t s : counter_closed_)
         if (records_.disconnects[s] > 1)
-            inv_.fail(kInvariants[13], "session " + std::to_string(s) + " got " +
+            inv_.fail(kDisconnect, "session " + std::to_string(s) + " got " +
                                            std::to_string(records_.disconnects[s]) + " on_disconnect");
     for (const auto& kv : records_.disconnects) {
         if (counter_closed_.count(kv.first) != 0 || kv.second == 0) continue;
@@ -1354,24 +1512,27 @@ void Day::verify_end_records() {
         bool cut_off = false;
         for (const auto& l : records_.logins[4]) cut_off = cut_off || l.session == kv.first;
         if (cut_off && kv.second == 1) continue;
-        inv_.fail(kInvariants[13], "on_disconnect for session " + std::to_string(kv.first) +
+        inv_.fail(kDisconnect, "on_disconnect for session " + std::to_string(kv.first) +
                                        ", which the counter did not close (" + std::to_string(kv.second) + " times)");
     }
-    for (const auto& d : records_.duplicate_quotes) inv_.fail(kInvariants[11], "on_quote saw " + d + " twice");
+    for (const auto& d : records_.duplicate_quotes) inv_.fail(kNoDuplicateQuote, "on_quote saw " + d + " twice");
     uint64_t quotes = 0;
     for (const auto& kv : records_.quote_counts) quotes += kv.second;
     inv_.note(std::to_string(quotes) + " datagrams reached on_quote");
-    inv_.checked(kInvariants[0]);
-    inv_.checked(kInvariants[11]);
-    inv_.checked(kInvariants[13]);
+    inv_.checked(kLogin);
+    inv_.checked(kNoDuplicateQuote);
+    inv_.checked(kDisconnect);
 }
 
-// Orders, transfers and queries of the day, once everything has had its
-// time to end.
-void Day::verify_day_records() {
+// Orders, transfers and queries of one part of the day, once everything has
+// had its time to end; after the last part, also callbacks that no call
+// asked for.
+void Day::verify_day_records(int part, bool last) {
     std::lock_guard<std::mutex> lock(records_.mu);
-    size_t answered = 0, timed_out = 0, wrong = 0;
+    size_t answered = 0, timed_out = 0, wrong = 0, orders = 0;
     for (const auto& kv : records_.sent) {
+        if (kv.second.part != part) continue;
+        ++orders;
         const OrderOutcome o = records_.outcomes.count(kv.first) ? records_.outcomes[kv.first] : OrderOutcome();
         const SentOrder& s = kv.second;
         bool ok;
@@ -1391,53 +1552,60 @@ void Day::verify_day_records() {
                       s.cancel ? "cancel" : "order", static_cast<unsigned long long>(kv.first),
                       account(s.account).name, s.answered ? "answered" : "left unanswered", o.responses, o.trades,
                       o.cancels, o.errors, o.timeouts);
-        inv_.fail(kInvariants[7], text);
+        inv_.fail(kOrders, text);
     }
-    for (const auto& kv : records_.outcomes)
-        if (records_.sent.count(kv.first) == 0) {
-            ++wrong;
-            inv_.fail(kInvariants[7], "a callback for xid " + std::to_string(kv.first) + ", which no call returned");
-        }
-    inv_.note(std::to_string(records_.sent.size()) + " orders and cancels: " + std::to_string(answered) +
+    if (last)
+        for (const auto& kv : records_.outcomes)
+            if (records_.sent.count(kv.first) == 0) {
+                ++wrong;
+                inv_.fail(kOrders, "a callback for xid " + std::to_string(kv.first) + ", which no call returned");
+            }
+    inv_.note(part_name() + std::to_string(orders) + " orders and cancels: " + std::to_string(answered) +
               " answered once, " + std::to_string(timed_out) + " timed out once, " + std::to_string(wrong) + " not");
     // Fund transfers.
-    size_t good = 0;
+    size_t good = 0, transfers = 0;
     for (const auto& kv : records_.transfers) {
         const Transfer& t = kv.second;
         if (t.session == 0) {
-            inv_.fail(kInvariants[8], "a pushed transfer " + kv.first + " that no submit returned");
+            if (last) inv_.fail(kTransfers, "a pushed transfer " + kv.first + " that no submit returned");
             continue;
         }
+        if (t.part != part) continue;
+        ++transfers;
         if (t.requests == 1 && t.results == 1 && t.result_status == 1 && t.pushed_session == t.session) {
             ++good;
             continue;
         }
-        inv_.fail(kInvariants[8], "transfer " + kv.first + ": " + std::to_string(t.requests) + " pushed requests, " +
+        inv_.fail(kTransfers, "transfer " + kv.first + ": " + std::to_string(t.requests) + " pushed requests, " +
                                       std::to_string(t.results) + " pushed results, status " +
                                       std::to_string(t.result_status) + ", on session " +
                                       std::to_string(t.pushed_session) + " of " + std::to_string(t.session));
     }
-    inv_.note(std::to_string(records_.transfers.size()) + " fund transfers, " + std::to_string(good) +
+    inv_.note(part_name() + std::to_string(transfers) + " fund transfers, " + std::to_string(good) +
               " with one pushed request and result");
     // Queries.
-    size_t withheld = 0;
+    size_t withheld = 0, queries = 0;
     for (const auto& kv : records_.queries) {
         const QueryEnds& q = kv.second;
+        if (q.part == -1 && last)
+            inv_.fail(kQueries, "a callback for query " + std::to_string(kv.first) + ", which no call sent");
+        if (q.part != part) continue;
+        ++queries;
         withheld += q.withheld;
         const bool ok = q.withheld ? (q.errors == 1 && q.pages == 1 && q.error_type == 311 && q.error_text == "timeout")
                                    : (q.errors == 0 && q.lasts == 1 && q.after_end == 0);
         if (!ok)
-            inv_.fail(kInvariants[9], "query " + std::to_string(kv.first) + (q.withheld ? " (unanswered)" : "") +
+            inv_.fail(kQueries, "query " + std::to_string(kv.first) + (q.withheld ? " (unanswered)" : "") +
                                           ": " + std::to_string(q.pages) + " callbacks, " + std::to_string(q.lasts) +
                                           " last pages, " + std::to_string(q.errors) + " errors (" +
                                           std::to_string(q.error_type) + " " + q.error_text + "), " +
                                           std::to_string(q.after_end) + " after its end");
     }
-    inv_.note(std::to_string(records_.queries.size()) + " asset queries, " + std::to_string(withheld) +
+    inv_.note(part_name() + std::to_string(queries) + " asset queries, " + std::to_string(withheld) +
               " of them unanswered by the counter");
-    inv_.checked(kInvariants[7]);
-    inv_.checked(kInvariants[8]);
-    inv_.checked(kInvariants[9]);
+    inv_.checked(kOrders);
+    inv_.checked(kTransfers);
+    inv_.checked(kQueries);
 }
 
 bool Day::run() {
@@ -1445,7 +1613,7 @@ bool Day::run() {
     if (trade_ == nullptr || quote_ == nullptr) return true;
 
     inv_.phase("morning logins");
-    if (log_in_trade(a_, 1, true, kInvariants[0]) == 0 || log_in_trade(b_, 2, true, kInvariants[0]) == 0) {
+    if (log_in_trade(a_, 1, true, kLogin) == 0 || log_in_trade(b_, 2, true, kLogin) == 0) {
         inv_.report();
         return true;
     }
@@ -1457,7 +1625,7 @@ bool Day::run() {
         }
         LoginEnd end;
         if (!sent || !wait_login_end(3, &end) || end.failed) {
-            inv_.fail(kInvariants[0], "the market-data login did not succeed");
+            inv_.fail(kLogin, "the market-data login did not succeed");
             inv_.report();
             return true;
         }
@@ -1471,35 +1639,27 @@ bool Day::run() {
     // A's next token request, after its first invalidation, is answered with token id 0.
     counter_.script(1411, counter::Reply::with_u64(65, 0, 1923), 1, 0, a_.counter_session.load());
 
+    // First part: trading, and the counter closes a session.
     day_start_ = now_ms();
-    invalidating_ = announcing_ = feeding_ = true;
-    update_routine();
-    std::vector<std::thread> workers;
-    for (int i = 0; i < 4; ++i) workers.emplace_back([this, i] { order_thread(i); });
-    workers.emplace_back([this] { transfer_thread(); });
-    workers.emplace_back([this] { query_thread(); });
-    workers.emplace_back([this] { monitor_thread(); });
-    workers.emplace_back([this] { quote_loop(); });
-    inv_.phase("the trading day, with the quote loop");
-
+    std::vector<std::thread> workers = start_workers();
     inv_.phase("the trading day");
     while (now_ms() < day_start_ + kCloseAtMs) sleep_ms(20);
     inv_.phase("the counter closes a session, logins follow");
     close_and_log_in_again();
     inv_.phase("the trading day");
-    while (now_ms() < day_start_ + kDayMs) sleep_ms(20);
-    day_end_ = now_ms();
-    day_over_ = true;
-    invalidating_ = false;
+    while (now_ms() < day_start_ + kTradingMs) sleep_ms(20);
+    end_part(&workers, day_start_);
+
+    // Second part: trading beside the market-data subscription loop.
+    part_ = 1;
+    const int64_t second = now_ms();
+    workers = start_workers();
+    announcing_ = true;
     update_routine();
-    for (auto& t : workers) t.join();
-    inv_.phase("day over: the last order timeouts");
-    sleep_ms(kOrderTimeoutS * 1000 + 800);
-    inv_.checked(kInvariants[1]);
-    inv_.checked(kInvariants[4]);
-    verify_tokens();
-    verify_heartbeats();
-    verify_day_records();
+    inv_.phase("the trading day, with the market-data loop");
+    quote_loop();
+    end_part(&workers, second);
+    day_end_ = now_ms();
 
     inv_.phase("on_quote stops the market-data API");
     stop_inside_on_quote();
@@ -1508,10 +1668,11 @@ bool Day::run() {
     inv_.phase("calls after stop");
     calls_after_stop();
     check_descriptors_close_on_exec();
-    inv_.checked(kInvariants[17]);
+    inv_.checked(kCloseOnExec);
     inv_.phase("threads and descriptors after stop");
     check_threads_and_descriptors();
     verify_end_records();
+    check_leaks();
     dog_.stop();
     routine_.stop();
     counter_.stop();
