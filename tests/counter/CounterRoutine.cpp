@@ -1,7 +1,7 @@
 #include "counter/CounterRoutine.h"
 
-#include <chrono>
 #include <algorithm>
+#include <chrono>
 
 namespace counter {
 

@@ -10,8 +10,9 @@
 //   - quote feed: every period, one datagram to every announced channel
 //     (quote_payload: a serial that no other datagram carries).
 // Every invalidation is recorded with its time on the counter's clock
-// (StandInCounter::clock_ms), so a test can measure how the library heals. A period of 0 switches the event off; periods may change
-// while the routine runs.
+// (StandInCounter::clock_ms), so a test can measure how the library heals.
+// A period of 0 switches the event off; periods may change while the routine
+// runs.
 #pragma once
 #include <atomic>
 #include <condition_variable>

@@ -9,9 +9,9 @@
 //     answers; fund transfers and asset queries run beside them, some
 //     queries unanswered;
 //   - the market-data session subscribes and unsubscribes in a loop while
-//     the counter re-announces its channel table every few milliseconds, and
-//     an on_quote calls stop() of the market-data API once, while
-//     unsubscribe_quote waits for that very receiver;
+//     the counter re-announces its channel table, now and then and right
+//     before each subscription; at the end an on_quote calls stop() of the
+//     market-data API while unsubscribe_quote waits for that very receiver;
 //   - the counter closes a trading session; a login that the counter cuts
 //     off and a login that succeeds follow;
 //   - logout and stop at the end, calls after stop.
@@ -22,10 +22,10 @@
 // The sanitizers' verdict is the child's exit status.
 #include <arpa/inet.h>
 #include <dirent.h>
-#include <signal.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -33,7 +33,6 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -68,24 +67,24 @@ void sleep_ms(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms
 // hang in the second still leaves the first one's verdict: trading, with a
 // session closed by the counter and logged in again; then trading beside the
 // market-data subscription loop.
-constexpr int kTradingMs = 14000;         // the first part, from the end of the logins
-constexpr int kCloseAtMs = 4000;          // when the counter closes session B, in the first part
-constexpr int kInvalidationMs = 1500;     // one 1034 every period, the sessions in turn
-constexpr int kAnnouncementMs = 50;       // channel table re-announced this often during the quote loop, and
-                                          // once more right before every subscription
-constexpr int kFeedMs = 2;                // one datagram per channel this often
-constexpr int kOrderPaceMs = 15;          // each order thread: an order and its cancel this often
+constexpr int kTradingMs = 14000;      // the first part, from the end of the logins
+constexpr int kCloseAtMs = 4000;       // when the counter closes session B, in the first part
+constexpr int kInvalidationMs = 1500;  // one 1034 every period, the sessions in turn
+constexpr int kAnnouncementMs = 50;    // the channel table again this often during the quote loop
+                                       // (and right before every subscription)
+constexpr int kFeedMs = 2;             // one datagram per channel this often
+constexpr int kOrderPaceMs = 15;       // each order thread: an order and its cancel this often
 constexpr int kTransferPaceMs = 150;
 constexpr int kQueryPaceMs = 200;
-constexpr int kQuoteLoopMs = 6000;        // subscribe/unsubscribe rounds for this long, from the start of the day
+constexpr int kQuoteLoopMs = 6000;  // subscribe/unsubscribe rounds for this long, in the second part
 constexpr uint16_t kOrderTimeoutS = 2;
-constexpr uint32_t kSkipEvery = 9;        // orders and cancels whose sequence is a multiple get no report
+constexpr uint32_t kSkipEvery = 9;  // orders and cancels whose sequence is a multiple get no report
 // Bounds of the invariants: generous, so only a fault fails them.
-constexpr int64_t kHealMs = 3000;         // a 1034 is healed by an order under a new token within this
-constexpr int64_t kDeadTokenMs = 1500;    // no order under an invalidated token this long after its 1034
-constexpr int64_t kHeartbeatGapMs = 2500; // both kinds of heartbeat, at most this far apart
-constexpr int kCallMs = 10000;            // any single call into the library returns within this
-constexpr int kLoginMs = 8000;            // a login ends within this
+constexpr int64_t kHealMs = 3000;          // a 1034 is healed by an order under a new token within this
+constexpr int64_t kDeadTokenMs = 1500;     // no order under an invalidated token this long after its 1034
+constexpr int64_t kHeartbeatGapMs = 2500;  // both kinds of heartbeat, at most this far apart
+constexpr int kCallMs = 10000;             // any single call into the library returns within this
+constexpr int kLoginMs = 8000;             // a login ends within this
 
 // ---------------------------------------------------------------- invariants
 
@@ -221,7 +220,10 @@ public:
             auto it = records_.find(name);
             if (it == records_.end()) {
                 std::printf("  %-11s %s\n",
-                            not_applicable_.count(name) ? "n/a" : checked_.count(name) ? "ok" : "not reached", name);
+                            not_applicable_.count(name) ? "n/a"
+                            : checked_.count(name)      ? "ok"
+                                                        : "not reached",
+                            name);
                 continue;
             }
             std::printf("  %-11s %s\n              first at %.3f s, %zu times\n", "BROKEN", name, it->second.first_s,
@@ -300,9 +302,10 @@ private:
             std::lock_guard<std::mutex> lock(mu_);
             for (const auto& kv : watched_) {
                 if (now_ms() < kv.second.deadline) continue;
-                std::printf("\nHANG: %s has not returned after %d ms (no call from any thread or callback may "
-                            "hang); the scenario ends here.\nThreads (tid name state):\n%s",
-                            kv.second.what.c_str(), kv.second.ms, trv_test::describe_threads(getpid()).c_str());
+                std::printf(
+                    "\nHANG: %s has not returned after %d ms (no call from any thread or callback may "
+                    "hang); the scenario ends here.\nThreads (tid name state):\n%s",
+                    kv.second.what.c_str(), kv.second.ms, trv_test::describe_threads(getpid()).c_str());
                 invariants_->print_table();
                 _exit(3);
             }
@@ -423,14 +426,15 @@ struct SentOrder {
     bool cancel;
     bool answered;  // the counter answers it (its sequence is not a multiple of kSkipEvery)
     int account;
-    int part;       // of the day
+    int part;  // of the day
 };
 
 struct Transfer {
-    bool cluster;
+    bool cluster = false;
     int part = -1;  // of the day; -1 while only its pushes are known
-    uint64_t session;
+    uint64_t session = 0;
     int requests = 0, results = 0;
+    int pushed_other_kind = 0;  // pushes through the callbacks of the other kind of transfer
     uint8_t result_status = 0;
     uint64_t pushed_session = 0;
 };
@@ -450,15 +454,12 @@ struct Records {
     std::map<uint64_t, int> disconnects;               // by library session, both APIs
     std::unordered_map<uint64_t, OrderOutcome> outcomes;
     std::unordered_map<uint64_t, SentOrder> sent;
-    std::map<std::string, Transfer> transfers;  // by business number
-    std::vector<std::string> foreign_transfers;
-    std::map<uint64_t, QueryEnds> queries;      // by request id
+    std::map<std::string, Transfer> transfers;             // by business number
+    std::map<uint64_t, QueryEnds> queries;                 // by request id
     std::map<uint64_t, std::set<uint64_t>> quote_serials;  // by channel type
     std::map<uint64_t, uint64_t> quote_counts;
     std::vector<std::string> duplicate_quotes;
 };
-
-class Day;
 
 class TradeSpi : public nq::TRVTradeSpi {
 public:
@@ -488,19 +489,19 @@ public:
     }
     void on_counter_fund_transfer_request(uint64_t session_id, const nq::trv_msg_desc_t*,
                                           const nq::trv_counter_fund_transfer_request_t* r) override {
-        pushed(session_id, r->biz_no, false, 0);
+        pushed(session_id, r->biz_no, false, 0, false);
     }
     void on_counter_fund_transfer_result(uint64_t session_id, const nq::trv_msg_desc_t*,
                                          const nq::trv_counter_fund_transfer_result_t* r) override {
-        pushed(session_id, r->biz_no, true, static_cast<uint8_t>(r->status));
+        pushed(session_id, r->biz_no, true, static_cast<uint8_t>(r->status), false);
     }
     void on_cluster_fund_transfer_request(uint64_t session_id, const nq::trv_msg_desc_t*,
                                           const nq::trv_cluster_fund_transfer_request_t* r) override {
-        pushed(session_id, r->biz_no, false, 0);
+        pushed(session_id, r->biz_no, false, 0, true);
     }
     void on_cluster_fund_transfer_result(uint64_t session_id, const nq::trv_msg_desc_t*,
                                          const nq::trv_cluster_fund_transfer_result_t* r) override {
-        pushed(session_id, r->biz_no, true, static_cast<uint8_t>(r->status));
+        pushed(session_id, r->biz_no, true, static_cast<uint8_t>(r->status), true);
     }
     void on_query_assets(uint64_t, uint64_t request_id, const nq::TRVAssetList*, bool is_last,
                          const nq::trv_error_info_t* error) override {
@@ -522,7 +523,7 @@ private:
         std::lock_guard<std::mutex> lock(r_->mu);
         ++(r_->outcomes[xid].*field);
     }
-    void pushed(uint64_t session_id, const char* biz, bool result, uint8_t status) {
+    void pushed(uint64_t session_id, const char* biz, bool result, uint8_t status, bool cluster) {
         const std::string key(biz, strnlen(biz, nq::CONST_BIZ_NO_LEN));
         std::lock_guard<std::mutex> lock(r_->mu);
         auto it = r_->transfers.find(key);
@@ -532,6 +533,7 @@ private:
         }
         Transfer& t = it->second;
         t.pushed_session = session_id;
+        if (t.part != -1 && t.cluster != cluster) ++t.pushed_other_kind;
         if (result) {
             ++t.results;
             t.result_status = status;
@@ -560,8 +562,7 @@ public:
             std::lock_guard<std::mutex> lock(r_->mu);
             ++r_->quote_counts[mc_type];
             if (!r_->quote_serials[mc_type].insert(serial).second && r_->duplicate_quotes.size() < 4)
-                r_->duplicate_quotes.push_back("type " + std::to_string(mc_type) + " serial " +
-                                               std::to_string(serial));
+                r_->duplicate_quotes.push_back("type " + std::to_string(mc_type) + " serial " + std::to_string(serial));
         }
         if (!stop_armed.exchange(false)) return;
         // The quote loop is told to unsubscribe now; once it waits for this
@@ -590,7 +591,12 @@ private:
 class Day {
 public:
     Day()
-        : t0_(now_ms()), inv_(t0_), dog_(&inv_), counter_(options()), routine_(counter_), trade_spi_(&records_),
+        : t0_(now_ms()),
+          inv_(t0_),
+          dog_(&inv_),
+          counter_(options()),
+          routine_(counter_),
+          trade_spi_(&records_),
           quote_spi_(&records_, &dog_) {}
 
     bool run();
@@ -776,14 +782,14 @@ uint64_t Day::log_in_trade(Account& a, uint64_t request_id, bool expect_success,
         sent = trade_->login(request_id, 7, a.name, "pw", "key", nullptr);
     }
     if (!sent) {
-        inv_.fail(kLogin, std::string("login of ") + a.name + " refused: " +
-                                      nq::TRVTradeApi::get_last_error().error_msg);
+        inv_.fail(kLogin,
+                  std::string("login of ") + a.name + " refused: " + nq::TRVTradeApi::get_last_error().error_msg);
         return 0;
     }
     LoginEnd end;
     if (!wait_login_end(request_id, &end)) {
         inv_.fail(kLogin, std::string("login of ") + a.name + " (request " + std::to_string(request_id) +
-                                      ") has no on_login after " + std::to_string(kLoginMs) + " ms");
+                              ") has no on_login after " + std::to_string(kLoginMs) + " ms");
         return 0;
     }
     if (end.failed) {
@@ -824,7 +830,8 @@ void Day::end_part(std::vector<std::thread>* workers, int64_t start) {
     update_routine();
     for (auto& t : *workers) t.join();
     workers->clear();
-    inv_.phase(part_.load() == 0 ? "first part over: the last order timeouts" : "second part over: the last order timeouts");
+    inv_.phase(part_.load() == 0 ? "first part over: the last order timeouts"
+                                 : "second part over: the last order timeouts");
     sleep_ms(kOrderTimeoutS * 1000 + 800);
     verify_tokens(start, end);
     verify_heartbeats(start, end);
@@ -926,8 +933,8 @@ void Day::transfer_thread() {
         uint64_t sender = 0, token = 0;
         trade_->get_biz_sender(biz, sender, token);
         if (sender != s || token == 0)
-            inv_.fail(kTransfers, "get_biz_sender(" + key + ") names session " + std::to_string(sender) +
-                                          " token " + std::to_string(token) + ", not session " + std::to_string(s));
+            inv_.fail(kTransfers, "get_biz_sender(" + key + ") names session " + std::to_string(sender) + " token " +
+                                      std::to_string(token) + ", not session " + std::to_string(s));
         std::lock_guard<std::mutex> lock(records_.mu);
         Transfer& t = records_.transfers[key];
         t.cluster = kind == 2;
@@ -958,8 +965,8 @@ void Day::query_thread() {
         }
         if (!sent) {
             if (a.paused || a.session.load() != s) continue;
-            inv_.fail(kQueries, std::string("query_assets on ") + a.name + " refused: " +
-                                          nq::TRVTradeApi::get_last_error().error_msg);
+            inv_.fail(kQueries, std::string("query_assets on ") + a.name +
+                                    " refused: " + nq::TRVTradeApi::get_last_error().error_msg);
             continue;
         }
         {
@@ -1037,8 +1044,8 @@ void Day::quote_loop() {
         }
         if (!ok) {
             ++refused;
-            inv_.fail(kSubscriptions, "round " + std::to_string(rounds) + ": subscribe_quote refused: " +
-                                           nq::TRVQuoteApi::get_last_error().error_msg);
+            inv_.fail(kSubscriptions, "round " + std::to_string(rounds) +
+                                          ": subscribe_quote refused: " + nq::TRVQuoteApi::get_last_error().error_msg);
             continue;
         }
         // After three silent subscriptions the wait is cut short: the fault is shown.
@@ -1053,7 +1060,7 @@ void Day::quote_loop() {
         }
         if (!unsubscribed)
             inv_.fail(kSubscriptions, "round " + std::to_string(rounds) + ": unsubscribe_quote refused: " +
-                                           nq::TRVQuoteApi::get_last_error().error_msg);
+                                          nq::TRVQuoteApi::get_last_error().error_msg);
     }
     inv_.note("quote loop: " + std::to_string(rounds) + " rounds, " + std::to_string(refused) +
               " subscriptions refused, " + std::to_string(silent) + " without delivery, " +
@@ -1078,7 +1085,7 @@ void Day::stop_inside_on_quote() {
     }
     if (!ok || !delivered_since(before, 3000)) {
         inv_.fail(kStopInsideOnQuote, std::string("no subscription to stop from: ") +
-                                       (ok ? "nothing delivered" : nq::TRVQuoteApi::get_last_error().error_msg));
+                                          (ok ? "nothing delivered" : nq::TRVQuoteApi::get_last_error().error_msg));
         return;
     }
     quote_spi_.stop_armed = true;
@@ -1094,7 +1101,8 @@ void Day::stop_inside_on_quote() {
         unsubscribed = quote_->unsubscribe_quote(md_session_);
     }
     if (!unsubscribed)
-        inv_.fail(kStopInsideOnQuote, std::string("unsubscribe_quote refused: ") + nq::TRVQuoteApi::get_last_error().error_msg);
+        inv_.fail(kStopInsideOnQuote,
+                  std::string("unsubscribe_quote refused: ") + nq::TRVQuoteApi::get_last_error().error_msg);
     const int64_t d2 = now_ms() + kCallMs;
     while (quote_spi_.in_stopping_callback && !quote_spi_.stop_returned && now_ms() < d2) sleep_ms(5);
     {
@@ -1150,14 +1158,15 @@ void Day::monitor_thread() {
             if (a.session.load() != s || a.paused) continue;  // replaced meanwhile
             if (index != a.trade_account_index)
                 inv_.fail(kSessionValid, std::string("get_account_index(") + a.name + ") = " + std::to_string(index) +
-                                              ", not " + std::to_string(a.trade_account_index));
+                                             ", not " + std::to_string(a.trade_account_index));
             if (got == nullptr)
                 inv_.fail(kSessionValid, std::string("get_init_assets(") + a.name + ") is null");
             else if (std::memcmp(got, assets.data(), assets.size()) != 0)
-                inv_.fail(kSessionValid, std::string("get_init_assets(") + a.name + ") differs from what the counter sent");
+                inv_.fail(kSessionValid,
+                          std::string("get_init_assets(") + a.name + ") differs from what the counter sent");
             if (list == nullptr || list->data_count() != positions.size())
                 inv_.fail(kSessionValid, std::string("get_init_positions(") + a.name + ") is " +
-                                              (list == nullptr ? "null" : std::to_string(list->data_count()) + " rows"));
+                                             (list == nullptr ? "null" : std::to_string(list->data_count()) + " rows"));
         }
         if (round % 5 == 0) check_descriptors_close_on_exec();
     }
@@ -1187,8 +1196,10 @@ void Day::close_and_log_in_again() {
         std::lock_guard<std::mutex> lock(records_.mu);
         seen = records_.disconnects.count(old) ? records_.disconnects[old] : 0;
     }
-    if (seen == 0) inv_.fail(kDisconnect, "no on_disconnect within 12 s of the counter closing session B");
-    else inv_.log("on_disconnect of session B");
+    if (seen == 0)
+        inv_.fail(kDisconnect, "no on_disconnect within 12 s of the counter closing session B");
+    else
+        inv_.log("on_disconnect of session B");
     b_.session = 0;
 
     // The counter closes the next login's session when its authorisation arrives.
@@ -1220,7 +1231,8 @@ void Day::end_of_day() {
     const uint64_t a = a_.session.load();
     if (a != 0) {
         Watch w(dog_, "TRVTradeApi::logout");
-        if (!trade_->logout(a)) inv_.fail(kStopCloses, std::string("logout refused: ") + trade_->get_last_error().error_msg);
+        if (!trade_->logout(a))
+            inv_.fail(kStopCloses, std::string("logout refused: ") + trade_->get_last_error().error_msg);
     }
     {
         Watch w(dog_, "TRVTradeApi::stop");
@@ -1242,7 +1254,8 @@ void Day::end_of_day() {
         10000);
     if (!closed) {
         std::string open;
-        for (uint64_t s : counter_.sessions()) open += " " + std::to_string(s) + " (" + counter_.login_of(s).account + ")";
+        for (uint64_t s : counter_.sessions())
+            open += " " + std::to_string(s) + " (" + counter_.login_of(s).account + ")";
         if (!open.empty()) inv_.fail(kStopCloses, "10 s after stop() the counter still has sessions open:" + open);
         for (const auto& d : sockets) inv_.fail(kStopCloses, "10 s after stop() the library still holds " + d);
     }
@@ -1297,13 +1310,13 @@ void Day::calls_after_stop() {
             Watch w(dog_, std::string(c.what) + " after stop()");
             accepted_call = c.call();
         }
-        if (accepted_call) inv_.fail(kCallsAfterStop, std::string(c.what) + " after stop() returned success");
+        if (accepted_call)
+            inv_.fail(kCallsAfterStop, std::string(c.what) + " after stop() returned success");
         else if (nq::TRVTradeApi::get_last_error().error_code_type == 0)
             inv_.fail(kCallsAfterStop, std::string(c.what) + " after stop() failed without a last error");
     }
     sleep_ms(500);
-    if (counter_.logins().size() != accepted)
-        inv_.fail(kCallsAfterStop, "a login after stop() reached the counter");
+    if (counter_.logins().size() != accepted) inv_.fail(kCallsAfterStop, "a login after stop() reached the counter");
     for (const auto& kv : fds_now())
         if (fds_before.count(kv.first) == 0 && !counters_own(kv.first))
             inv_.fail(kCallsAfterStop, "a call after stop() left descriptor " + std::to_string(kv.first) + " (" +
@@ -1359,10 +1372,10 @@ void Day::check_threads_and_descriptors() {
     inv_.checked(kBackToStart);
     std::string kept_text;
     for (const auto& k : kept) kept_text += (kept_text.empty() ? "" : ", ") + k;
-    inv_.note("threads before initialize: " + std::to_string(base_threads_.size()) + ", at the end: " +
-              std::to_string(threads_now().size()) + " (the logger's two included)");
-    inv_.note("descriptors before initialize: " + std::to_string(base_fds_.size()) + ", at the end: " +
-              std::to_string(fds_now().size()) + " (kept by the provider: " + kept_text + ")");
+    inv_.note("threads before initialize: " + std::to_string(base_threads_.size()) +
+              ", at the end: " + std::to_string(threads_now().size()) + " (the logger's two included)");
+    inv_.note("descriptors before initialize: " + std::to_string(base_fds_.size()) +
+              ", at the end: " + std::to_string(fds_now().size()) + " (kept by the provider: " + kept_text + ")");
 }
 
 // What the library still holds is reachable from its provider; anything
@@ -1397,8 +1410,8 @@ void Day::verify_tokens(int64_t from, int64_t to) {
     int64_t worst = 0;
     for (const auto& e : invalidations) {
         const std::string what = "1034 for session " + std::to_string(e.session) + " (token " +
-                                 std::to_string(e.token_id) + ") at " +
-                                 std::to_string(double(e.at_ms - t0_) / 1000.0) + " s";
+                                 std::to_string(e.token_id) + ") at " + std::to_string(double(e.at_ms - t0_) / 1000.0) +
+                                 " s";
         // Healed: an order under a token issued to the session after this one.
         int64_t healed = 0;
         for (uint64_t t : counter_.tokens_of(e.session)) {
@@ -1417,7 +1430,7 @@ void Day::verify_tokens(int64_t from, int64_t to) {
         if (healed == 0 && (session_ended || e.at_ms + kHealMs > to)) continue;
         if (healed == 0 || healed - e.at_ms > kHealMs)
             inv_.fail(kHealed, what + (healed == 0 ? " never healed"
-                                                          : " healed only after " + std::to_string(healed - e.at_ms) + " ms"));
+                                                   : " healed only after " + std::to_string(healed - e.at_ms) + " ms"));
         else
             worst = std::max(worst, healed - e.at_ms);
         auto it = orders_by_token.find(e.token_id);
@@ -1431,14 +1444,13 @@ void Day::verify_tokens(int64_t from, int64_t to) {
                 }
             if (late > 0)
                 inv_.fail(kNoDeadToken, what + ": " + std::to_string(late) + " orders under it later, the last " +
-                                              std::to_string(last - e.at_ms) + " ms after");
+                                            std::to_string(last - e.at_ms) + " ms after");
         }
     }
     inv_.checked(kHealed);
     inv_.checked(kNoDeadToken);
     inv_.note(part_name() + std::to_string(invalidations.size()) + " token invalidations, the slowest healed in " +
-              std::to_string(worst) + " ms; " + std::to_string(order_datagrams) +
-              " order and cancel datagrams so far");
+              std::to_string(worst) + " ms; " + std::to_string(order_datagrams) + " order and cancel datagrams so far");
 }
 
 // Both kinds of heartbeat in [window_from, window_to].
@@ -1459,14 +1471,15 @@ void Day::verify_heartbeats(int64_t window_from, int64_t window_to) {
             worst_tcp = std::max(worst_tcp, f.received_ms - last);
             if (f.received_ms - last > kHeartbeatGapMs)
                 inv_.fail(kTcpHeartbeat, "session " + std::to_string(kv.first) + " (" +
-                                              counter_.login_of(kv.first).account + "): no TCP heartbeat for " +
-                                              std::to_string(f.received_ms - last) + " ms before " +
-                                              std::to_string(double(f.received_ms - t0_) / 1000.0) + " s");
+                                             counter_.login_of(kv.first).account + "): no TCP heartbeat for " +
+                                             std::to_string(f.received_ms - last) + " ms before " +
+                                             std::to_string(double(f.received_ms - t0_) / 1000.0) + " s");
             last = f.received_ms;
         }
         if (to - last > kHeartbeatGapMs)
-            inv_.fail(kTcpHeartbeat, "session " + std::to_string(kv.first) + " (" + counter_.login_of(kv.first).account +
-                                          "): no TCP heartbeat in its last " + std::to_string(to - last) + " ms");
+            inv_.fail(kTcpHeartbeat, "session " + std::to_string(kv.first) + " (" +
+                                         counter_.login_of(kv.first).account + "): no TCP heartbeat in its last " +
+                                         std::to_string(to - last) + " ms");
     }
     // Token heartbeats: 56 zero bytes of code 1286 at the order node.
     const int64_t from = window_from + 1000, to = window_to;
@@ -1481,17 +1494,17 @@ void Day::verify_heartbeats(int64_t window_from, int64_t window_to) {
         ++count;
         worst_udp = std::max(worst_udp, d.received_ms - last);
         if (d.received_ms - last > kHeartbeatGapMs)
-            inv_.fail(kTokenHeartbeat, "no token heartbeat for " + std::to_string(d.received_ms - last) + " ms before " +
-                                          std::to_string(double(d.received_ms - t0_) / 1000.0) + " s");
+            inv_.fail(kTokenHeartbeat, "no token heartbeat for " + std::to_string(d.received_ms - last) +
+                                           " ms before " + std::to_string(double(d.received_ms - t0_) / 1000.0) + " s");
         last = d.received_ms;
     }
     if (to - last > kHeartbeatGapMs)
         inv_.fail(kTokenHeartbeat, "no token heartbeat in the last " + std::to_string(to - last) + " ms of " +
-                                      (part_.load() == 0 ? "the first" : "the second") + " part of the day");
+                                       (part_.load() == 0 ? "the first" : "the second") + " part of the day");
     inv_.checked(kTcpHeartbeat);
     inv_.checked(kTokenHeartbeat);
-    inv_.note(part_name() + "TCP heartbeats at most " + std::to_string(worst_tcp) + " ms apart; " + std::to_string(count) +
-              " token heartbeats, at most " + std::to_string(worst_udp) + " ms apart");
+    inv_.note(part_name() + "TCP heartbeats at most " + std::to_string(worst_tcp) + " ms apart; " +
+              std::to_string(count) + " token heartbeats, at most " + std::to_string(worst_udp) + " ms apart");
 }
 
 // What only the end can tell: every login ended once, every on_disconnect
@@ -1501,11 +1514,11 @@ void Day::verify_end_records() {
     for (const auto& kv : records_.logins)
         if (kv.second.size() != 1)
             inv_.fail(kLogin, "login request " + std::to_string(kv.first) + " ended " +
-                                          std::to_string(kv.second.size()) + " times");
+                                  std::to_string(kv.second.size()) + " times");
     for (uint64_t s : counter_closed_)
         if (records_.disconnects[s] > 1)
-            inv_.fail(kDisconnect, "session " + std::to_string(s) + " got " +
-                                           std::to_string(records_.disconnects[s]) + " on_disconnect");
+            inv_.fail(kDisconnect, "session " + std::to_string(s) + " got " + std::to_string(records_.disconnects[s]) +
+                                       " on_disconnect");
     for (const auto& kv : records_.disconnects) {
         if (counter_closed_.count(kv.first) != 0 || kv.second == 0) continue;
         // The login the counter cut off may be reported lost once as well.
@@ -1513,7 +1526,7 @@ void Day::verify_end_records() {
         for (const auto& l : records_.logins[4]) cut_off = cut_off || l.session == kv.first;
         if (cut_off && kv.second == 1) continue;
         inv_.fail(kDisconnect, "on_disconnect for session " + std::to_string(kv.first) +
-                                       ", which the counter did not close (" + std::to_string(kv.second) + " times)");
+                                   ", which the counter did not close (" + std::to_string(kv.second) + " times)");
     }
     for (const auto& d : records_.duplicate_quotes) inv_.fail(kNoDuplicateQuote, "on_quote saw " + d + " twice");
     uint64_t quotes = 0;
@@ -1536,9 +1549,12 @@ void Day::verify_day_records(int part, bool last) {
         const OrderOutcome o = records_.outcomes.count(kv.first) ? records_.outcomes[kv.first] : OrderOutcome();
         const SentOrder& s = kv.second;
         bool ok;
-        if (!s.answered) ok = o.timeouts == 1 && o.responses == 0 && o.trades == 0 && o.cancels == 0;
-        else if (s.cancel) ok = o.cancels == 1 && o.timeouts == 0 && o.responses == 0;
-        else ok = o.responses == 1 && o.trades == 1 && o.timeouts == 0 && o.cancels == 0;
+        if (!s.answered)
+            ok = o.timeouts == 1 && o.responses == 0 && o.trades == 0 && o.cancels == 0;
+        else if (s.cancel)
+            ok = o.cancels == 1 && o.timeouts == 0 && o.responses == 0;
+        else
+            ok = o.responses == 1 && o.trades == 1 && o.timeouts == 0 && o.cancels == 0;
         ok = ok && o.errors == 0;
         if (ok) {
             (s.answered ? answered : timed_out) += 1;
@@ -1549,9 +1565,9 @@ void Day::verify_day_records(int part, bool last) {
         std::snprintf(text, sizeof text,
                       "%s %#llx on %s (%s by the counter): %d responses, %d trades, %d cancel responses, %d errors, "
                       "%d timeouts",
-                      s.cancel ? "cancel" : "order", static_cast<unsigned long long>(kv.first),
-                      account(s.account).name, s.answered ? "answered" : "left unanswered", o.responses, o.trades,
-                      o.cancels, o.errors, o.timeouts);
+                      s.cancel ? "cancel" : "order", static_cast<unsigned long long>(kv.first), account(s.account).name,
+                      s.answered ? "answered" : "left unanswered", o.responses, o.trades, o.cancels, o.errors,
+                      o.timeouts);
         inv_.fail(kOrders, text);
     }
     if (last)
@@ -1572,14 +1588,16 @@ void Day::verify_day_records(int part, bool last) {
         }
         if (t.part != part) continue;
         ++transfers;
-        if (t.requests == 1 && t.results == 1 && t.result_status == 1 && t.pushed_session == t.session) {
+        if (t.requests == 1 && t.results == 1 && t.result_status == 1 && t.pushed_session == t.session &&
+            t.pushed_other_kind == 0) {
             ++good;
             continue;
         }
-        inv_.fail(kTransfers, "transfer " + kv.first + ": " + std::to_string(t.requests) + " pushed requests, " +
-                                      std::to_string(t.results) + " pushed results, status " +
-                                      std::to_string(t.result_status) + ", on session " +
-                                      std::to_string(t.pushed_session) + " of " + std::to_string(t.session));
+        inv_.fail(kTransfers, std::string(t.cluster ? "cluster" : "counter") + " transfer " + kv.first + ": " +
+                                  std::to_string(t.requests) + " pushed requests, " + std::to_string(t.results) +
+                                  " pushed results (" + std::to_string(t.pushed_other_kind) +
+                                  " as the other kind), status " + std::to_string(t.result_status) + ", on session " +
+                                  std::to_string(t.pushed_session) + " of " + std::to_string(t.session));
     }
     inv_.note(part_name() + std::to_string(transfers) + " fund transfers, " + std::to_string(good) +
               " with one pushed request and result");
@@ -1595,11 +1613,11 @@ void Day::verify_day_records(int part, bool last) {
         const bool ok = q.withheld ? (q.errors == 1 && q.pages == 1 && q.error_type == 311 && q.error_text == "timeout")
                                    : (q.errors == 0 && q.lasts == 1 && q.after_end == 0);
         if (!ok)
-            inv_.fail(kQueries, "query " + std::to_string(kv.first) + (q.withheld ? " (unanswered)" : "") +
-                                          ": " + std::to_string(q.pages) + " callbacks, " + std::to_string(q.lasts) +
-                                          " last pages, " + std::to_string(q.errors) + " errors (" +
-                                          std::to_string(q.error_type) + " " + q.error_text + "), " +
-                                          std::to_string(q.after_end) + " after its end");
+            inv_.fail(kQueries, "query " + std::to_string(kv.first) + (q.withheld ? " (unanswered)" : "") + ": " +
+                                    std::to_string(q.pages) + " callbacks, " + std::to_string(q.lasts) +
+                                    " last pages, " + std::to_string(q.errors) + " errors (" +
+                                    std::to_string(q.error_type) + " " + q.error_text + "), " +
+                                    std::to_string(q.after_end) + " after its end");
     }
     inv_.note(part_name() + std::to_string(queries) + " asset queries, " + std::to_string(withheld) +
               " of them unanswered by the counter");
