@@ -117,10 +117,18 @@ void CounterRoutine::invalidate_next() {
         e.session = s;
         e.trade_token = own.front();
         e.token_id = tokens.back();
-        if (!counter_.invalidate_token(s, e.trade_token)) continue;
+        // Recorded before it is sent: whoever sees its effect finds it.
+        {
+            std::lock_guard<std::mutex> lock(mu_);
+            invalidations_.push_back(e);
+        }
+        if (!counter_.invalidate_token(s, e.trade_token)) {
+            std::lock_guard<std::mutex> lock(mu_);
+            invalidations_.pop_back();
+            continue;
+        }
         std::lock_guard<std::mutex> lock(mu_);
         tokens_at_invalidation_[s] = tokens.size();
-        invalidations_.push_back(e);
         return;
     }
 }

@@ -9,8 +9,9 @@
 //     channel table (1045) again, the same table as at its login;
 //   - quote feed: every period, one datagram to every announced channel
 //     (quote_payload: a serial that no other datagram carries).
-// Every invalidation is recorded with its time on the counter's clock
-// (StandInCounter::clock_ms), so a test can measure how the library heals.
+// Every invalidation is recorded, with its time on the counter's clock
+// (StandInCounter::clock_ms), before it is sent, so a test can measure how
+// the library heals and finds it whenever it sees its effect.
 // A period of 0 switches the event off; periods may change while the routine
 // runs.
 #pragma once

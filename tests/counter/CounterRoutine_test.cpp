@@ -102,7 +102,7 @@ TEST(CounterRoutineTest, InvalidatesReplacedTokensInTurnAndAnnouncesToMarketData
     ASSERT_TRUE(a.client.next(&f, 3000));
     EXPECT_EQ(code_of(f), 1034u);
     seen = routine.invalidations();
-    ASSERT_EQ(seen.size(), 3u);
+    ASSERT_EQ(seen.size(), 3u) << "recorded before it is sent";
     EXPECT_EQ(seen[2].session, 1u);
     EXPECT_EQ(seen[2].token_id, renewed);
     EXPECT_GE(seen[2].at_ms, seen[1].at_ms);
