@@ -76,7 +76,7 @@ protected:
 
     StandInCounter counter;
     nq::TRVTradeConfig config;
-    LoginSpi spi;
+    LoginSpi& spi = *new LoginSpi;  // outlives the fixture: callbacks may still come
     nq::TRVTradeApi* trade = nullptr;
 };
 
