@@ -32,8 +32,6 @@ public:
     virtual void on_open_session(unsigned long session_id);
     virtual void on_close_session(TcpSession* session);
 
-    // Its epoll instance is close-on-exec, like every socket of the library:
-    // a program that forks and execs hands none of its sessions to the child.
     bool initialize();
     unsigned long open_session(int socket, unsigned char type);
     TcpSession* acquire_session(unsigned long id);

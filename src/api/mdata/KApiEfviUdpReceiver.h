@@ -58,7 +58,7 @@ public:
         rx_buf_t* free_list = nullptr;
         uint64_t free_count = 0;
         std::unordered_map<uint64_t, uint16_t> stream_map;
-        std::vector<int> join_sockets;  // multicast memberships, close-on-exec
+        std::vector<int> join_sockets;
         // What a partial set-up has allocated, so that release frees exactly that.
         bool pd_allocated = false;
         bool vi_allocated = false;

@@ -1,7 +1,6 @@
 // The kernel-socket mode of the UDP receiver: one non-blocking socket per
 // stream, all in one edge-triggered epoll set, plus an eventfd that wakes the
-// thread for a stop. Every descriptor is close-on-exec, so a program that
-// forks and execs hands none of its market data to the child.
+// thread for a stop.
 //
 // The streams of a receiver are served in turn: a stream with datagrams
 // queued gets at most kBatch of them read before every other ready stream
