@@ -31,11 +31,6 @@ bool is_query_code(uint32_t code) {
 
 bool is_order_code(uint32_t code) { return code >= 1283 && code <= 1289; }
 
-// Time the calling thread spent in write() waiting for a peer that did not
-// read: the counter's thread leaves it out of its stalls, which are the
-// machine's doing alone.
-thread_local int64_t t_write_wait_ms = 0;
-
 // A copy of `body` at least `size` bytes long, so short requests are read as
 // zero-padded instead of past their end.
 Bytes padded(const Bytes& body, size_t size) {
@@ -448,12 +443,10 @@ bool StandInCounter::write(const std::shared_ptr<Session>& s, const Bytes& frame
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
             bool writable = false;
-            const int64_t wait_start = now_ms();
             for (int waited = 0; waited < 10000 && !stop_ && !writable; waited += 100) {
                 pollfd pfd{s->fd, POLLOUT, 0};
                 writable = poll(&pfd, 1, 100) > 0;
             }
-            t_write_wait_ms += now_ms() - wait_start;
             if (writable) continue;
         }
         shutdown(s->fd, SHUT_RDWR);
@@ -651,8 +644,6 @@ void StandInCounter::run() {
     std::vector<pollfd> fds;
     std::vector<std::shared_ptr<Session>> polled;
     while (!stop_) {
-        const int64_t round_start = now_ms();
-        t_write_wait_ms = 0;
         fds.clear();
         polled.clear();
         fds.push_back(pollfd{listen_fd_, POLLIN, 0});
@@ -675,16 +666,7 @@ void StandInCounter::run() {
         const int64_t now = now_ms();
         flush_pending(now);
         send_heartbeats(now);
-        if (now - round_start - t_write_wait_ms > kStallMs) {
-            std::lock_guard<std::mutex> lock(mu_);
-            stalls_.push_back(Stall{round_start, now});
-        }
     }
-}
-
-std::vector<StandInCounter::Stall> StandInCounter::stalls() const {
-    std::lock_guard<std::mutex> lock(mu_);
-    return stalls_;
 }
 
 void StandInCounter::accept_new() {

@@ -329,16 +329,6 @@ public:
     // Waits until `pred` holds (checked at every change and every 10 ms).
     bool wait_until(const std::function<bool()>& pred, int timeout_ms) const;
 
-    // Rounds of the counter's thread that took longer than kStallMs, not
-    // counting waits for a peer that did not read (the machine held the
-    // thread up, or it had that much to do): whatever it answered meanwhile
-    // went out late. Times on clock_ms().
-    static constexpr int64_t kStallMs = 250;
-    struct Stall {
-        int64_t from_ms, to_ms;
-    };
-    std::vector<Stall> stalls() const;
-
 private:
     struct Session;
     struct Rule {
@@ -430,7 +420,6 @@ private:
     std::map<uint64_t, uint64_t> token_sessions_;  // token id -> session
     std::set<uint64_t> answered_xids_;
     std::set<uint64_t> silent_sessions_;
-    std::vector<Stall> stalls_;
     int64_t last_heartbeat_ms_ = 0;
 };
 
