@@ -16,7 +16,7 @@ QuoteFeeder::~QuoteFeeder() {
 }
 
 bool QuoteFeeder::open() {
-    fd_ = socket(AF_INET, SOCK_DGRAM, 0);
+    fd_ = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd_ < 0) return false;
     // Multicast leaves only through loopback and never crosses a router.
     in_addr local{};
@@ -37,7 +37,7 @@ QuoteChannel QuoteFeeder::loopback_channel(uint16_t mc_type, const char* group) 
     c.group.sin_family = AF_INET;
     if (inet_pton(AF_INET, group ? group : "127.0.0.1", &c.group.sin_addr) != 1) return QuoteChannel();
     // The kernel picks a free port on loopback; the receiver binds it later.
-    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);

@@ -135,8 +135,12 @@ StandInCounter::StandInCounter(CounterOptions options) : options_(options) {
 
 StandInCounter::~StandInCounter() { stop(); }
 
+int64_t StandInCounter::clock_ms() { return now_ms(); }
+
 bool StandInCounter::start() {
-    listen_fd_ = socket(AF_INET, SOCK_STREAM, 0);
+    // Close-on-exec, like every descriptor of the counter: a test that looks
+    // for descriptors leaking into children sees the library's alone.
+    listen_fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (listen_fd_ < 0) return false;
     const int one = 1;
     setsockopt(listen_fd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
@@ -148,7 +152,7 @@ bool StandInCounter::start() {
         listen_fd_ = -1;
         return false;
     }
-    udp_fd_ = socket(AF_INET, SOCK_DGRAM, 0);
+    udp_fd_ = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     udp_addr_ = loopback(0);
     len = sizeof udp_addr_;
     if (udp_fd_ < 0 || bind(udp_fd_, reinterpret_cast<sockaddr*>(&udp_addr_), sizeof udp_addr_) != 0 ||
@@ -294,6 +298,21 @@ void StandInCounter::set_channels(const std::vector<QuoteChannel>& channels) {
 std::vector<QuoteChannel> StandInCounter::channels() const {
     std::lock_guard<std::mutex> lock(mu_);
     return channels_;
+}
+
+bool StandInCounter::announce_channels(uint64_t session) {
+    Bytes head(kHeadSize, 0);
+    Bytes table;
+    {
+        std::lock_guard<std::mutex> lock(mu_);
+        auto it = sessions_.find(session);
+        if (it == sessions_.end()) return false;
+        put_u64(head, kHeadLoginAccountIndex, it->second->login_account_index);
+        head[kHeadAccountType] = it->second->login_account_type;
+        table = channel_table(head);
+    }
+    put_u64(table.data(), 16, session);
+    return send_frame(session, table);
 }
 
 void StandInCounter::set_level1_quote(const Bytes& record) {
@@ -688,7 +707,7 @@ void StandInCounter::run() {
 
 void StandInCounter::accept_new() {
     for (;;) {
-        const int fd = accept(listen_fd_, nullptr, nullptr);
+        const int fd = accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0) return;
         fcntl(fd, F_SETFL, O_NONBLOCK);
         auto s = std::make_shared<Session>();
@@ -725,6 +744,7 @@ void StandInCounter::read_session(const std::shared_ptr<Session>& s) {
         if (s->inbuf.size() - off < length) break;
         ReceivedFrame f;
         f.session = s->id;
+        f.received_ms = now_ms();
         f.code = testpeer::code_of(s->inbuf.data() + off);
         f.length = length;
         f.bytes.assign(s->inbuf.begin() + off, s->inbuf.begin() + off + length);
@@ -758,6 +778,7 @@ void StandInCounter::read_order_node() {
         const ssize_t n = recvfrom(udp_fd_, buf, sizeof buf, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&from), &len);
         if (n < 0) return;
         ReceivedDatagram d;
+        d.received_ms = now_ms();
         d.payload.assign(buf, buf + n);
         d.from = from;
         {
@@ -1238,6 +1259,7 @@ void StandInCounter::on_order(uint64_t session_hint, uint32_t code, const Bytes&
         std::lock_guard<std::mutex> lock(mu_);
         replies = order_replies_;
         if (replies.when == OrderReplies::When::Never || answered_xids_.count(xid) != 0) return;
+        if (replies.skip_every != 0 && ((xid >> 8) & 0xfffff) % replies.skip_every == 0) return;
         uint64_t session = session_hint;
         if (session == 0) {
             auto it = token_sessions_.find(xid >> 28);

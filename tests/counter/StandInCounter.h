@@ -105,6 +105,7 @@ struct ReceivedFrame {
     uint64_t session = 0;     // the counter's session number: 1, 2, ... in accept order
     uint32_t code = 0;        // header bits 0-13
     uint32_t length = 0;      // header bits 14-33
+    int64_t received_ms = 0;  // StandInCounter::clock_ms() when it was framed
     Bytes bytes;              // the whole frame, header included
     Bytes body() const { return wire::body_of(bytes); }
 };
@@ -112,6 +113,7 @@ struct ReceivedFrame {
 // One UDP datagram that arrived at the order node.
 struct ReceivedDatagram {
     size_t index = 0;
+    int64_t received_ms = 0;  // StandInCounter::clock_ms() when it was read
     Bytes payload;
     sockaddr_in from{};
     wire::OrderDatagram parsed() const { return wire::parse_order_datagram(payload); }
@@ -168,6 +170,9 @@ struct OrderReplies {
     int later_ms = 200;
     bool trade = true;      // a trade report 2310 after the order response 2308
     bool order_end = false; // an order end 2307 after that
+    // Every n-th order or cancel, counted by the order sequence in its xid
+    // (bits 8-27), gets no report at all; 0: none is left out.
+    uint32_t skip_every = 0;
 };
 
 // How fund transfers are answered: after the direct answer (1859, 1860,
@@ -193,6 +198,8 @@ public:
     // Opens the TCP listener and the order node, starts the counter's thread.
     bool start();
     void stop();
+    // Steady milliseconds, the clock of received_ms.
+    static int64_t clock_ms();
     uint16_t port() const;                 // TCP port (after start)
     sockaddr_in address() const;           // 127.0.0.1:port
     sockaddr_in order_node() const;        // the UDP order node (after start)
@@ -225,6 +232,8 @@ public:
     static Bytes security_row(uint32_t index, uint8_t exchange, const std::string& code);
     void set_channels(const std::vector<QuoteChannel>& channels);
     std::vector<QuoteChannel> channels() const;
+    // Announces the channel table (1045) again on a session, as it stands now.
+    bool announce_channels(uint64_t session);
     // The 428-byte record answered to 1039 (default: zero bytes with the
     // requested exchange index at 0 and code at 1).
     void set_level1_quote(const Bytes& record);

@@ -1,6 +1,7 @@
 // The stand-in counter against a client written from the message offsets:
 // the login chains, paging, scripting, pushes, orders, quotes and transfers.
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -215,6 +216,37 @@ TEST_F(CounterTest, MarketDataLoginSendsTheChannelTableFirst) {
     Bytes f;
     ASSERT_TRUE(client.next(&f));
     EXPECT_EQ(code_of(f), 1031u);
+}
+
+// The channel table goes out again, as it stands, whenever the test says.
+TEST_F(CounterTest, ChannelTableIsAnnouncedAgainOnCommand) {
+    QuoteChannel a;
+    a.mc_provider = 2;
+    a.mc_type = 2;
+    a.group.sin_family = AF_INET;
+    a.group.sin_port = htons(30002);
+    inet_pton(AF_INET, "127.0.0.1", &a.group.sin_addr);
+    counter.set_channels({a});
+    ASSERT_EQ(code_of(login("quoter", 2)), 1045u);
+    Bytes f;
+    ASSERT_TRUE(client.next(&f));
+    ASSERT_EQ(code_of(f), 1031u);
+    const uint64_t login_account_index = u64(f, 57);
+    QuoteChannel b = a;
+    b.mc_type = 107;
+    counter.set_channels({a, b});
+    ASSERT_TRUE(counter.announce_channels(1));
+    ASSERT_TRUE(client.next(&f));
+    ASSERT_EQ(code_of(f), 1045u);
+    EXPECT_EQ(get_u64(f.data(), 16), 1u);  // the session number in the frame header
+    EXPECT_EQ(u64(f, 24), login_account_index);
+    EXPECT_EQ(u32(f, 57), 22u);
+    ASSERT_EQ(u32(f, 61), 2u);
+    ASSERT_EQ(f.size(), 64u + 65u + 44u);
+    EXPECT_EQ(u16(f, 65 + 2), 2u);
+    EXPECT_EQ(u16(f, 87 + 2), 107u);
+    EXPECT_EQ(0, std::memcmp(f.data() + 64 + 87 + 6, &b.group.sin_port, 2));
+    EXPECT_FALSE(counter.announce_channels(99));
 }
 
 // Walks a query the way the library does: 1041, then page after page.
@@ -555,6 +587,48 @@ TEST_F(CounterTest, OrdersAreAnsweredOncePerXidOnTheTokensSession) {
     EXPECT_TRUE(client.quiet(300));
 }
 
+// Orders and cancels whose sequence is a multiple of skip_every get no
+// report; every frame and datagram carries the time it arrived.
+TEST_F(CounterTest, EveryNthOrderIsLeftUnansweredAndArrivalsAreTimed) {
+    ASSERT_EQ(code_of(login("alice")), 1031u);
+    Bytes f = ask(1046, auth_body(head, "alice", "pw", kTime));
+    ASSERT_EQ(code_of(f), 1047u);
+    ASSERT_TRUE(client.next(&f));  // 1032
+    ASSERT_TRUE(client.next(&f));  // 1033
+    f = ask(1411, request_body(head, 57));
+    const uint64_t token = u64(f, 65);
+    OrderReplies replies;
+    replies.skip_every = 3;
+    replies.trade = false;
+    counter.set_order_replies(replies);
+    const int64_t before = StandInCounter::clock_ms();
+    for (uint64_t seq = 1; seq <= 6; ++seq) {
+        Bytes order(56, 0);
+        put_u64(order, 8, token << 28 | seq << 8 | ((token + seq) & 0xff));
+        Bytes dgram(6, 0);
+        put_u16(dgram, 0, 8999);
+        put_u16(dgram, 2, 56);
+        put_u16(dgram, 4, 1283);
+        dgram.insert(dgram.end(), order.begin(), order.end());
+        ASSERT_TRUE(send_datagram(counter.order_node(), dgram));
+    }
+    std::vector<uint64_t> answered;
+    while (client.next(&f, 500)) {
+        EXPECT_EQ(code_of(f), 2308u);
+        answered.push_back((u64(f, 50) >> 8) & 0xfffff);
+    }
+    EXPECT_EQ(answered, (std::vector<uint64_t>{1, 2, 4, 5}));
+    const int64_t after = StandInCounter::clock_ms();
+    ASSERT_TRUE(counter.wait_datagrams(6, 3000));
+    int64_t last = before;
+    for (const auto& d : counter.datagrams()) {
+        EXPECT_GE(d.received_ms, last);
+        EXPECT_LE(d.received_ms, after);
+        last = d.received_ms;
+    }
+    for (const auto& fr : counter.frames(1)) EXPECT_GT(fr.received_ms, 0);
+}
+
 TEST_F(CounterTest, FundTransfersPushTheirOutcomeAndTokensCanBeInvalidated) {
     counter.add_account({"alice", AccountKind::Normal, 11, 22, ""});
     ASSERT_EQ(code_of(login("alice")), 1031u);
@@ -816,6 +890,28 @@ TEST(StandInCounterSessions, SeveralSessionsAreNumberedAndRecordedApart) {
     EXPECT_TRUE(c2.eof(3000));
     EXPECT_TRUE(counter.wait_closed(2, 3000));
     EXPECT_EQ(counter.sessions(), std::vector<uint64_t>{1});
+}
+
+// A test process that forks and execs hands none of the counter's sockets
+// to the child.
+TEST(StandInCounterSessions, DescriptorsAreCloseOnExec) {
+    StandInCounter counter;
+    ASSERT_TRUE(counter.start());
+    CounterClient client;
+    ASSERT_TRUE(client.connect_to(counter.address()));
+    ASSERT_TRUE(counter.wait_sessions(1, 3000));
+    QuoteFeeder feeder;
+    ASSERT_TRUE(feeder.open());
+    size_t sockets = 0;
+    for (int fd = 0; fd < 1024; ++fd) {
+        if (fd == client.fd()) continue;
+        char target[64] = {0};
+        if (readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), target, sizeof target - 1) <= 0) continue;
+        if (std::strncmp(target, "socket:", 7) != 0) continue;
+        ++sockets;
+        EXPECT_NE(fcntl(fd, F_GETFD) & FD_CLOEXEC, 0) << "descriptor " << fd;
+    }
+    EXPECT_EQ(sockets, 4u) << "listener, order node, the accepted session, the feeder";
 }
 
 }  // namespace

@@ -165,6 +165,8 @@ TEST(EfviUdpReceiver, FilteredStreamsReachTheSinkInOrderThroughARefilledRing) {
         EXPECT_TRUE(rt->ready);
         EXPECT_EQ(rt->stride, 4096u);
         EXPECT_EQ(ef_vi_receive_fill_level(&rt->vi), 7) << "the ring is kept one short of full";
+        ASSERT_EQ(rt->join_sockets.size(), 2u) << "one membership per multicast group";
+        for (int fd : rt->join_sockets) EXPECT_NE(fcntl(fd, F_GETFD) & FD_CLOEXEC, 0) << "a child of exec gets none";
         ASSERT_TRUE(r->start());
 
         // Many more frames than buffers: every one needs a refilled ring.

@@ -1,6 +1,7 @@
 // UDP receivers in socket mode over loopback: multicast (IP_MULTICAST_IF
 // 127.0.0.1, TTL 0) and unicast streams, mode selection, set-up failures,
 // stopping and restarting. Each TEST runs in its own process.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <net/if.h>
 #include <sys/stat.h>
@@ -12,6 +13,7 @@
 #include <initializer_list>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -132,6 +134,32 @@ TEST(SocketUdpReceiver, MulticastAndUnicastStreamsReachTheSinkInOrderWithTheirTy
                   "udp receiver socket joined multicast group: { mcast = 127.0.0.1:%u, local = 127.0.0.1, msg_type = 1,",
                   static_cast<unsigned>(ntohs(uni.sin_port)));
     EXPECT_NE(log.find(line), std::string::npos) << "unicast streams log the joined line too";
+}
+
+// Every descriptor a receiver opens is close-on-exec: a program that forks
+// and execs hands none of its market-data sockets to the child.
+TEST(SocketUdpReceiver, DescriptorsAreCloseOnExec) {
+    ASSERT_TRUE(log_file().ok());
+    const auto open_fds = [] {
+        std::set<int> fds;
+        for (int fd = 0; fd < 4096; ++fd)
+            if (fcntl(fd, F_GETFD) >= 0) fds.insert(fd);
+        return fds;
+    };
+    const std::set<int> before = open_fds();
+    RecordingSink sink;
+    std::unique_ptr<KApiUdpReceiver> r(KApiUdpReceiver::create("kapi_quote", &sink, socket_config({})));
+    ASSERT_NE(r, nullptr);
+    ASSERT_TRUE(r->initialize(socket_config({stream(101, make_addr(own_group(0).c_str(), free_port())),
+                                             stream(1, make_addr("127.0.0.1", free_port()))})));
+    size_t opened = 0;
+    for (int fd : open_fds()) {
+        if (before.count(fd) != 0) continue;
+        ++opened;
+        EXPECT_NE(fcntl(fd, F_GETFD) & FD_CLOEXEC, 0) << "descriptor " << fd;
+    }
+    EXPECT_GE(opened, 4u) << "epoll, wake-up event and one socket per stream";
+    r->finalize();
 }
 
 TEST(SocketUdpReceiver, ModeSelectionOnAHostWithoutAdapter) {
