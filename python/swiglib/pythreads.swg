@@ -16,31 +16,98 @@
 #      endif
 #    endif
 #    ifdef __cplusplus /* C++ code */
+#      include <atomic>
        /* Set once the interpreter starts exiting (after the facades have been
-          stopped): a library thread that has never held the lock and calls
-          back now would enter a finalising interpreter, so it waits here
-          until the process ends instead. */
-       static volatile int SWIG_Python_exiting = 0;
-       static PyGILState_STATE SWIG_Python_EnsureGIL() {
-         if (SWIG_Python_exiting && PyGILState_GetThisThreadState() == NULL) {
+          stopped). Read by every thread without the interpreter lock, so it
+          is atomic. */
+       static std::atomic<int> SWIG_Python_exiting(0);
+       /* This thread's part in the interpreter lock. A thread the interpreter
+          has never seen (a library thread) gets one thread state on its first
+          up-call and keeps it until it ends, so that each later
+          PyGILState_Ensure only takes the lock instead of creating and
+          destroying a state. depth counts this thread's own lock blocks:
+          a block nested in one that holds the lock needs no second
+          PyGILState_Ensure (a block that releases the lock sets it to 0). */
+       struct SWIG_Python_ThreadLocal {
+         int depth = 0;
+         bool kept = false;
+         void keep() {
+           PyGILState_Ensure();   /* creates the state; held once, by this object */
+           PyEval_SaveThread();
+           kept = true;
+         }
+         ~SWIG_Python_ThreadLocal() {
+           /* At thread exit. Once the interpreter is exiting the state is left
+              to its finalisation: taking the lock then could end the thread. */
+           if (!kept || SWIG_Python_exiting.load(std::memory_order_acquire) || !Py_IsInitialized()) return;
+           PyGILState_Ensure();
+           PyGILState_Release(PyGILState_LOCKED);
+           PyGILState_Release(PyGILState_UNLOCKED);   /* the last hold: clears and deletes the state */
+         }
+       };
+       static thread_local SWIG_Python_ThreadLocal SWIG_Python_thread;
+       /* Exiting: a thread that is not one of Python's own and is not inside a
+          block of its own must not enter the finalising interpreter (a thread
+          taking the lock then is ended where it stands), so it waits here
+          until the process ends. Python's own threads go on. */
+       static void SWIG_Python_ExitGuard(SWIG_Python_ThreadLocal &t) {
+         if (SWIG_Python_exiting.load(std::memory_order_acquire) &&
+             (t.kept || PyGILState_GetThisThreadState() == NULL)) {
            for (;;) pause();
          }
-         return PyGILState_Ensure();
+       }
+       static PyGILState_STATE SWIG_Python_EnsureGIL(SWIG_Python_ThreadLocal &t) {
+         SWIG_Python_ExitGuard(t);
+         if (!t.kept && PyGILState_GetThisThreadState() == NULL) {
+           t.keep();
+         }
+         PyGILState_STATE state = PyGILState_Ensure();
+         if (t.kept && SWIG_Python_exiting.load(std::memory_order_acquire)) {
+           /* Set while this thread waited for the lock. */
+           PyGILState_Release(state);
+           SWIG_Python_ExitGuard(t);
+         }
+         return state;
        }
        class SWIG_Python_Thread_Block {
          bool status;
+         bool nested;
          PyGILState_STATE state;
        public:
-         void end() { if (status) { PyGILState_Release(state); status = false;} }
-         SWIG_Python_Thread_Block() : status(true), state(SWIG_Python_EnsureGIL()) {}
+         void end() {
+           if (status) {
+             SWIG_Python_ThreadLocal &t = SWIG_Python_thread;
+             --t.depth;
+             if (!nested) PyGILState_Release(state);
+             status = false;
+           }
+         }
+         SWIG_Python_Thread_Block() : status(true), nested(false), state(PyGILState_LOCKED) {
+           SWIG_Python_ThreadLocal &t = SWIG_Python_thread;
+           if (t.depth > 0) nested = true;
+           else state = SWIG_Python_EnsureGIL(t);
+           ++t.depth;
+         }
          ~SWIG_Python_Thread_Block() { end(); }
        };
        class SWIG_Python_Thread_Allow {
          bool status;
+         int depth;
          PyThreadState *save;
        public:
-         void end() { if (status) { PyEval_RestoreThread(save); status = false; }}
-         SWIG_Python_Thread_Allow() : status(true), save(PyEval_SaveThread()) {}
+         void end() {
+           if (status) {
+             PyEval_RestoreThread(save);
+             SWIG_Python_thread.depth = depth;
+             status = false;
+           }
+         }
+         SWIG_Python_Thread_Allow() : status(true) {
+           SWIG_Python_ThreadLocal &t = SWIG_Python_thread;
+           depth = t.depth;
+           t.depth = 0;
+           save = PyEval_SaveThread();
+         }
          ~SWIG_Python_Thread_Allow() { end(); }
        };
 #      define SWIG_PYTHON_THREAD_BEGIN_BLOCK   SWIG_Python_Thread_Block _swig_thread_block

@@ -125,7 +125,8 @@ def test_base_methods():
      "in method 'TRVPrivilegeSpi_on_token', argument 1 of type 'nq::TRVPrivilegeSpi *'"),
     (lambda s: m.TRVTradeSpi_on_raw_report(s, 1, None, 1, 2, bytes(32), 1, 2, 3, 0, None), TypeError,
      "in method 'TRVTradeSpi_on_raw_report', argument 6 of type 'char [32]'"),
-    (lambda s: m.TRVTradeSpi_on_raw_report(s, 1, None, 1, 2, "R", 1, 2, 3, 64, "short"), ValueError, None),
+    (lambda s: m.TRVTradeSpi_on_raw_report(s, 1, None, 1, 2, "R", 1, 2, 3, 64, "short"), OverflowError,
+     "in method 'TRVTradeSpi_on_raw_report', argument 10: report_size exceeds the length of raw_report"),
 ])
 def test_base_method_argument_errors(call, error, text):
     spi = Recorder()

@@ -154,7 +154,7 @@ def test_records_the_library_reads_are_required(run_script):
             try:
                 call()
                 print("accepted")
-            except (TypeError, ValueError) as e:
+            except (TypeError, OverflowError) as e:
                 print(type(e).__name__, e)
         # the callback base methods still take None for their records
         print(m.TRVTradeSpi_on_query_orders_by_page(p.TRVTradeSpi(), 1, 2, None, 0, 0, None, True, None))
@@ -167,7 +167,7 @@ def test_records_the_library_reads_are_required(run_script):
         "TypeError in method 'TRVPrivilege_submit_counter_fund_transfer_result', argument 4 of type 'nq::trv_counter_fund_transfer_result_t const *'",
         "TypeError in method 'TRVQuoteApi_request_rebuild_tick_quote', argument 4 of type 'nq::trv_rebuild_tick_quote_req_t const *'",
         "TypeError in method 'TRVQuoteApi_subscribe_quote', argument 4 of type 'nq::quote_thread_t *'",
-        "ValueError in method 'TRVQuoteApi_subscribe_quote': thread_count exceeds the records given in quote_threads",
+        "OverflowError in method 'TRVQuoteApi_subscribe_quote': thread_count exceeds the records given in quote_threads",
         "None",
     ]
 

@@ -3,6 +3,8 @@
 // interpreter has never seen, as the library's handler and receiver threads do.
 #include <Python.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -119,7 +121,43 @@ PyObject* fire_detached(PyObject*, PyObject* args) {
     Py_RETURN_NONE;
 }
 
+// upcalls(address, threads, count): `threads` native threads, started
+// together, each make `count` on_disconnect up-calls into the trade callback
+// object at `address`; returns the seconds from the start until the last one
+// finished (the interpreter lock is released meanwhile).
+PyObject* upcalls(PyObject*, PyObject* args) {
+    unsigned long long address;
+    int threads;
+    long long count;
+    if (!PyArg_ParseTuple(args, "KiL", &address, &threads, &count)) return nullptr;
+    if (threads < 1 || count < 0) {
+        PyErr_SetString(PyExc_ValueError, "threads must be at least 1 and count not negative");
+        return nullptr;
+    }
+    auto* spi = reinterpret_cast<nq::TRVTradeSpi*>(address);
+    double seconds = 0;
+    Py_BEGIN_ALLOW_THREADS
+    std::atomic<int> ready{0};
+    std::atomic<bool> go{false};
+    std::vector<std::thread> pool;
+    for (int i = 0; i < threads; ++i) {
+        pool.emplace_back([&] {
+            ready.fetch_add(1);
+            while (!go.load(std::memory_order_acquire)) std::this_thread::yield();
+            for (long long n = 0; n < count; ++n) spi->on_disconnect((uint64_t)n);
+        });
+    }
+    while (ready.load() < threads) std::this_thread::yield();
+    auto start = std::chrono::steady_clock::now();
+    go.store(true, std::memory_order_release);
+    for (auto& t : pool) t.join();
+    seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    Py_END_ALLOW_THREADS
+    return PyFloat_FromDouble(seconds);
+}
+
 PyMethodDef methods[] = {
+    {"upcalls", upcalls, METH_VARARGS, nullptr},
     {"fire", fire, METH_VARARGS, nullptr},
     {"fire_detached", fire_detached, METH_VARARGS, nullptr},
     {nullptr, nullptr, 0, nullptr},
