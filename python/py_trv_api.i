@@ -35,3 +35,4 @@
 
 %include "trv_arrays.i"
 %include "trv_helpers.i"
+%include "trv_companion.i"

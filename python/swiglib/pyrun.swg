@@ -1387,6 +1387,15 @@ SwigPyObject_Usable(SwigPyObject *sobj) {
   return 1;
 }
 
+SWIGRUNTIME int
+SwigPyObject_Owned(SwigPyObject *sobj) {
+  if (Py_TYPE(sobj) == SwigPyObject_type() && sobj->gone) {
+    SwigPyObject_SetGone(sobj, sobj);
+    return 0;
+  }
+  return 1;
+}
+
 /* Convert a pointer value */
 
 SWIGRUNTIME int
@@ -1410,7 +1419,9 @@ SWIG_Python_ConvertPtrAndOwn(PyObject *obj, void **ptr, swig_type_info *ty, int 
     *own = 0;
   while (sobj) {
     void *vptr;
-    if (!SwigPyObject_Usable(sobj))
+    /* Taking the object over (delete_<Class>, a pointer field) needs only its
+       own memory: a decoder whose packet is gone can still be released. */
+    if ((flags & SWIG_POINTER_DISOWN) ? !SwigPyObject_Owned(sobj) : !SwigPyObject_Usable(sobj))
       return SWIG_ERROR;
     vptr = sobj->ptr;
     if (ty) {

@@ -60,6 +60,13 @@ void run_trade(nq::TRVTradeSpi* spi, const std::string& scenario) {
         spi->on_query_orders(1, 2, &list, true, nullptr);
     } else if (scenario == "query_orders_failed") {
         spi->on_query_orders(1, 2, nullptr, true, &err);
+    } else if (scenario == "orders_by_page") {
+        OrderList list(2);
+        nq::trv_page_query_reference_t ref;
+        std::memset(&ref, 0, sizeof(ref));
+        ref.sub_table_num = 3;
+        ref.positions[0] = 42;
+        spi->on_query_orders_by_page(1, 2, &list, 10, 2, &ref, false, nullptr);
     } else if (scenario == "order_timeout") {
         spi->on_order_timeout(1, 2);
     }
