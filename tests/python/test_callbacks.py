@@ -2,6 +2,7 @@
 import contextlib
 import gc
 import sys
+import threading
 import weakref
 
 import pytest
@@ -178,3 +179,28 @@ def test_quote_callback_gets_an_opaque_payload():
     spi = Quotes()
     driver.fire("quote", int(spi.this), "quote", 2)
     assert got == [(p.TRV_SSE_L1, b"\x01\x02\xb0\x04", True)] * 2
+
+
+def test_a_library_thread_keeps_one_thread_state_for_its_life():
+    local = threading.local()  # per thread state: lost if each up-call made a new one
+    counts, ended = [], []
+
+    class Token:
+        pass
+
+    class Spi(p.TRVTradeSpi):
+        def on_disconnect(self, session_id):
+            if not hasattr(local, "count"):
+                local.count = 0
+                local.token = Token()
+                weakref.finalize(local.token, ended.append, threading.get_ident())
+            local.count += 1
+            if session_id == 999:
+                counts.append(local.count)
+
+    spi = Spi()
+    driver.upcalls(int(spi.this), 3, 1000)
+    gc.collect()
+    assert counts == [1000, 1000, 1000]
+    # the threads have ended: their thread states, and what they held, are gone
+    assert len(ended) == 3

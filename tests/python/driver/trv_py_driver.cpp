@@ -109,21 +109,27 @@ PyObject* fire(PyObject*, PyObject* args) {
     Py_RETURN_NONE;
 }
 
-// fire_detached(kind, address, scenario, delay_ms): one native thread that
-// waits and then calls back, never joined (as the library's threads are).
+// fire_detached(kind, address, scenario, delay_ms[, early]): one native
+// thread that waits and then calls back, never joined (as the library's
+// threads are); with early set it calls back once before waiting as well.
 PyObject* fire_detached(PyObject*, PyObject* args) {
     const char* kind;
     unsigned long long address;
     const char* scenario;
     int delay_ms = 0;
-    if (!PyArg_ParseTuple(args, "sKsi", &kind, &address, &scenario, &delay_ms)) return nullptr;
+    int early = 0;
+    if (!PyArg_ParseTuple(args, "sKsi|p", &kind, &address, &scenario, &delay_ms, &early)) return nullptr;
     std::string k(kind), s(scenario);
-    std::thread([k, s, address, delay_ms] {
+    std::thread([k, s, address, delay_ms, early] {
+        auto call = [&] {
+            if (k == "trade")
+                run_trade(reinterpret_cast<nq::TRVTradeSpi*>(address), s);
+            else
+                run_quote(reinterpret_cast<nq::TRVQuoteSpi*>(address), s);
+        };
+        if (early) call();
         std::this_thread::sleep_for(std::chrono::milliseconds(delay_ms));
-        if (k == "trade")
-            run_trade(reinterpret_cast<nq::TRVTradeSpi*>(address), s);
-        else
-            run_quote(reinterpret_cast<nq::TRVQuoteSpi*>(address), s);
+        call();
     }).detach();
     Py_RETURN_NONE;
 }
