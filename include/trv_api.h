@@ -2478,9 +2478,14 @@ public:
     virtual ~TRVTradeSpi();
 
     /**
-     * The TCP session was lost.
+     * The TCP session was lost (called on the library's heartbeat thread,
+     * never for a session the program closed itself).
      * @param session_id the lost session
-     * Remarks: after it the program must call login again.
+     * Remarks: after it the program must call login again. on_disconnect ends
+     * every request still outstanding on that session: none of them is
+     * answered or timed out afterwards, so the program treats each as failed
+     * here. The one exception is a login still under way, which ends with its
+     * own on_login (error 311, "timeout") at its request timeout.
      */
     virtual void on_disconnect(uint64_t session_id);
     /**
@@ -2829,9 +2834,14 @@ public:
     virtual ~TRVQuoteSpi();
 
     /**
-     * The TCP session was lost.
+     * The TCP session was lost (called on the library's heartbeat thread,
+     * never for a session the program closed itself).
      * @param session_id the lost session
-     * Remarks: after it the program must call login again.
+     * Remarks: after it the program must call login again. on_disconnect ends
+     * every request still outstanding on that session: none of them is
+     * answered or timed out afterwards, so the program treats each as failed
+     * here. The one exception is a login still under way, which ends with its
+     * own on_login (error 311, "timeout") at its request timeout.
      */
     virtual void on_disconnect(uint64_t session_id);
     /**
@@ -4199,7 +4209,11 @@ public:
     /**
      * Stops the trading interface: clears its callbacks and closes its sessions
      * without waiting. Does nothing before initialize.
-     * Remarks: a stopped interface cannot be initialised again.
+     * Remarks: a stopped interface cannot be initialised again. The sockets of
+     * its sessions, and of sessions logged out just before, are closed by the
+     * call itself (or, for a session a callback still holds, when that
+     * callback returns), not left to the service threads that a last stop
+     * ends. A login that is under way when stop is called finishes first.
      */
     void stop();
     /**
@@ -4210,7 +4224,9 @@ public:
      * @param password password of the account
      * @param pub_key public key of the account
      * @param info terminal information supplied by the user; null for none
-     * @return true when the login was started
+     * @return true when the login was started; every login that returns true
+     * ends in exactly one on_login. After stop the login is refused (error
+     * type 304, "trade api stopped" or "quote api stopped") and opens nothing.
      */
     bool login(uint64_t request_id, uint16_t client_id, const char* account_name, const char* password,
                const char* pub_key, const trv_user_terminal_info_t* info = nullptr);
@@ -4390,6 +4406,10 @@ public:
      * @param order the order, read during the call
      * @param trade_token trade token; 0 for the session's own account
      * @return the order id (xid); 0 on failure
+     * Remarks: the trade token and its authorisation id are read as one pair; an
+     * authorisation withdrawn or replaced during the call refuses the order
+     * ("invalid token", error type 308) rather than sending it with another
+     * authorisation's id or with none.
      */
     uint64_t insert_order(uint64_t session_id, trv_order_insert_info_t* order, uint64_t trade_token = 0);
     /**
@@ -4398,6 +4418,7 @@ public:
      * @param cancel_order the cancel, read during the call
      * @param trade_token trade token; 0 for the session's own account
      * @return the id (xid) of the cancel; 0 on failure
+     * Remarks: the token and authorisation id are read as for insert_order.
      */
     uint64_t cancel_order(uint64_t session_id, trv_cancel_order_info_t* cancel_order, uint64_t trade_token = 0);
     /**
@@ -4417,6 +4438,8 @@ public:
      * @param trade_token trade token; 0 for the session's own account
      * @return true when the request was sent
      * Remarks: the outcome arrives on the fund-transfer callbacks with the same business number.
+     * The request time (yyyymmddhhmmssmmm) is taken from one reading of the clock, so a
+     * request made at midnight never carries one day's date with the other day's time.
      */
     bool submit_counter_fund_transfer_request(uint64_t session_id, uint64_t request_id, FundTransSide side,
                                               amount_t amount, char* biz_no = nullptr, uint64_t trade_token = 0);
@@ -4428,6 +4451,7 @@ public:
      * @param biz_no receives the business number of the transfer (20 bytes); null when not wanted
      * @param trade_token trade token; 0 for the session's own account
      * @return true when the request was sent
+     * Remarks: the request time is taken as for submit_counter_fund_transfer_request.
      */
     bool submit_cluster_fund_transfer_request(uint64_t session_id, uint64_t request_id, amount_t amount,
                                               char* biz_no = nullptr, uint64_t trade_token = 0);
@@ -4475,6 +4499,8 @@ public:
     /**
      * Stops the privileged interface: clears its callbacks and closes its
      * sessions without waiting. Does nothing before initialize.
+     * Remarks: as TRVTradeApi::stop, the sockets of the closed sessions are
+     * closed by the call.
      */
     void stop();
     /**
@@ -4483,7 +4509,9 @@ public:
      * @param account_name login account
      * @param password password of the account
      * @param pub_key public key of the account
-     * @return true when the login was started
+     * @return true when the login was started; every login that returns true
+     * ends in exactly one on_login. After stop the login is refused (error
+     * type 304, "privilege api stopped") and opens nothing.
      */
     bool login(uint64_t request_id, const char* account_name, const char* password, const char* pub_key);
     /**
@@ -4610,6 +4638,8 @@ public:
      * Stops the market-data interface: clears its callbacks and closes its
      * sessions without waiting. Does nothing before initialize.
      * Remarks: receiver threads of subscribe_quote run on until unsubscribe_quote.
+     * As TRVTradeApi::stop, the sockets of the closed sessions are closed by
+     * the call. May be called from on_quote.
      */
     void stop();
     /**
@@ -4625,7 +4655,9 @@ public:
      * @param password password of the account
      * @param pub_key public key of the account
      * @param info terminal information supplied by the user; null for none
-     * @return true when the login was started
+     * @return true when the login was started; every login that returns true
+     * ends in exactly one on_login. After stop the login is refused (error
+     * type 304, "trade api stopped" or "quote api stopped") and opens nothing.
      */
     bool login(uint64_t request_id, uint16_t client_id, const char* account_name, const char* password,
                const char* pub_key, const trv_user_terminal_info_t* info = nullptr);

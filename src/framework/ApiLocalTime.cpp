@@ -41,4 +41,15 @@ void ApiLocalTime::set_local_time(uint64_t epoch_ms) {
     c.day_ms_.store(day_ms, std::memory_order_relaxed);
 }
 
+uint64_t ApiLocalTime::date_time_ms() { return date_time_ms(epoch_ms()); }
+
+uint64_t ApiLocalTime::date_time_ms(uint64_t epoch_ms) {
+    const time_t sec = time_t(epoch_ms / 1000);
+    struct tm t;
+    if (!localtime_r(&sec, &t)) return 0;
+    const uint64_t date = uint64_t(t.tm_year + 1900) * 10000 + uint64_t(t.tm_mon + 1) * 100 + uint64_t(t.tm_mday);
+    const uint64_t hhmmss = uint64_t(t.tm_hour) * 10000 + uint64_t(t.tm_min) * 100 + uint64_t(t.tm_sec);
+    return date * 1000000000ull + hhmmss * 1000 + epoch_ms % 1000;
+}
+
 }}  // namespace nq::api

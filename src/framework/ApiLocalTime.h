@@ -24,6 +24,12 @@ public:
     static uint64_t epoch_ms() { return local_time_.epoch_ms_.load(std::memory_order_relaxed); }
     static uint64_t day_ms() { return local_time_.day_ms_.load(std::memory_order_relaxed); }
 
+    // The cached time as the number yyyymmddhhmmssmmm, from one reading of
+    // the clock: date and time of day read apart can straddle midnight.
+    static uint64_t date_time_ms();
+    // The same number for a given epoch_ms.
+    static uint64_t date_time_ms(uint64_t epoch_ms);
+
     std::atomic<uint64_t> date_;       // yyyymmdd
     std::atomic<uint64_t> hhmmss_;     // time of day, hhmmss
     std::atomic<uint64_t> hhmmssmmm_;  // time of day with milliseconds

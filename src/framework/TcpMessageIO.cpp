@@ -47,7 +47,7 @@ void TcpMessageIO::on_close_session(TcpSession*) {}
 
 bool TcpMessageIO::initialize() {
     if (epoll_fd_ < 0) {
-        epoll_fd_ = epoll_create(1);
+        epoll_fd_ = epoll_create1(EPOLL_CLOEXEC);
         if (epoll_fd_ < 0) {
             LOG_ERROR("create epoll fail(%s).", strerror(errno));
             return false;
@@ -168,6 +168,22 @@ void TcpMessageIO::close_session(unsigned long id, bool wait) {
         timespec ts{0, 100000};
         nanosleep(&ts, nullptr);
     }
+}
+
+void TcpMessageIO::close_dead_sockets() {
+    const unsigned long high = slot_high_.load(std::memory_order_acquire);
+    pthread_mutex_lock(&mutex_);
+    for (unsigned long slot = 1; slot < high && slot < kSlotCount; ++slot) {
+        TcpSession* s = sessions_[slot].load(std::memory_order_acquire);
+        if (s != nullptr && s->session_id() != 0 && s->socket_ >= 0) s->close_socket_when_released();
+    }
+    pthread_mutex_unlock(&mutex_);
+}
+
+void TcpMessageIO::close_released(TcpSession* s) {
+    pthread_mutex_lock(&mutex_);
+    if (!s->is_alive()) s->disconnect();
+    pthread_mutex_unlock(&mutex_);
 }
 
 void TcpMessageIO::post_message(unsigned long id, Message* message) {

@@ -36,6 +36,12 @@ public:
     unsigned long open_session(int socket, unsigned char type);
     TcpSession* acquire_session(unsigned long id);
     void close_session(unsigned long id, bool wait);
+    // The sockets of every dead session are closed now, or by the release of
+    // their last reference: for a stop, after which no heartbeat thread may
+    // be left to close them.
+    void close_dead_sockets();
+    // The last reference of a session marked by the stop path went.
+    void close_released(TcpSession* session);
     void post_message(unsigned long id, Message* message);
     void send_message(const Message* message);
 

@@ -22,7 +22,7 @@ TcpSession::TcpSession(TcpMessageIO* io)
     : socket_(-1), type_(0), alive_(0), closed_by_user_(0), session_id_(0), ref_count_(0),
       last_recv_time_(0), attach_time_(0), close_time_(0), heartbeat_timeout_(kHeartbeatTimeoutMs),
       read_count_(0), write_count_(0), ring_size_(kRingSize), ring_(nullptr), io_(io), retired_(0),
-      broken_(0) {}
+      broken_(0), close_on_release_(0) {}
 
 TcpSession::~TcpSession() {
     if (ring_ != nullptr) std::free(ring_ - kGuardSize);
@@ -44,6 +44,7 @@ void TcpSession::attach(int socket) {
     close_time_ = 0;
     broken_ = 0;
     retired_.store(0, std::memory_order_relaxed);
+    close_on_release_.store(0, std::memory_order_relaxed);
     const uint64_t now = ApiLocalTime::epoch_ms();
     last_recv_time_.store(now, std::memory_order_relaxed);
     attach_time_ = now;
@@ -54,13 +55,28 @@ void TcpSession::attach(int socket) {
 bool TcpSession::acquire() {
     ref_count_.fetch_add(1, std::memory_order_seq_cst);
     if (alive_.load(std::memory_order_seq_cst) == 0) {
-        ref_count_.fetch_sub(1, std::memory_order_acq_rel);
+        // Through release: this short-lived reference may be the one that
+        // kept a stop from closing the socket.
+        release();
         return false;
     }
     return true;
 }
 
-void TcpSession::release() { ref_count_.fetch_sub(1, std::memory_order_acq_rel); }
+void TcpSession::release() {
+    // Either this thread sees the mark, or the marking thread sees the count
+    // at zero and closes the socket itself (both orders are seq_cst).
+    if (ref_count_.fetch_sub(1, std::memory_order_seq_cst) == 1 &&
+        close_on_release_.load(std::memory_order_seq_cst) != 0 && io_ != nullptr)
+        io_->close_released(this);
+}
+
+void TcpSession::close_socket_when_released() {
+    if (alive_.load(std::memory_order_seq_cst) != 0) return;
+    mark_dead();
+    close_on_release_.store(1, std::memory_order_seq_cst);
+    disconnect();
+}
 
 void TcpSession::mark_dead() {
     alive_.store(0, std::memory_order_seq_cst);
@@ -188,7 +204,9 @@ long TcpSession::tcp_send(const void* buffer, unsigned long size) {
 }
 
 int TcpSession::tcp_connect(const sockaddr* remote, const sockaddr* local) {
-    const int fd = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    // Close-on-exec: a child the program forks and execs must not inherit
+    // its counter connection.
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
     if (fd < 0) {
         LOG_ERROR("create socket fail(%s).", strerror(errno));
         return -1;

@@ -27,8 +27,18 @@ public:
     bool initialize();
     void attach(int socket);
     bool acquire();
+    // Drops a reference; the last one of a dead session marked by
+    // close_socket_when_released() closes its socket. Never called under the
+    // transport's table mutex.
     void release();
+    // Closes the socket of a dead session that nobody holds, and starts the
+    // one-second wait before the slot is freed. Under the table mutex.
     void disconnect();
+    // For the stop path: the socket of this dead session is closed now when
+    // nobody holds it, else by the release of its last reference (the
+    // heartbeat thread that would close it may be gone). Under the table
+    // mutex.
+    void close_socket_when_released();
     bool is_disconnect() const;
     void free_session();
     int check_heartbeat() const;
@@ -73,6 +83,8 @@ public:
     std::atomic<unsigned char> retired_;
     // Set when the peer sent a frame length outside the protocol.
     unsigned char broken_;
+    // Set by close_socket_when_released(); cleared when a connection attaches.
+    std::atomic<unsigned char> close_on_release_;
 };
 
 }}  // namespace nq::api

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <sys/time.h>
+#include <atomic>
 #include <ctime>
+#include <thread>
 
 using nq::api::ApiLocalTime;
 
@@ -44,6 +46,28 @@ TEST(ApiLocalTime, FieldsOfLocalTime) {
         EXPECT_EQ(epoch, ApiLocalTime::epoch_ms());
         EXPECT_EQ(c.day_ms, ApiLocalTime::day_ms());
     }
+}
+
+// Date and time of day from one reading: a refresh at midnight never gives
+// the old day with the new time, or the new day with the old time.
+TEST(ApiLocalTime, DateTimeIsOneReadingAcrossMidnight) {
+    const uint64_t before = local_epoch_ms(2026, 12, 31, 23, 59, 59, 999);
+    const uint64_t after = local_epoch_ms(2027, 1, 1, 0, 0, 0, 0);
+    EXPECT_EQ(ApiLocalTime::date_time_ms(before), 20261231235959999ull);
+    EXPECT_EQ(ApiLocalTime::date_time_ms(after), 20270101000000000ull);
+    ApiLocalTime::set_local_time(before);
+    std::atomic<bool> done{false};
+    std::thread refresher([&] {
+        for (uint64_t i = 0; !done.load(); ++i) ApiLocalTime::set_local_time(i % 2 ? after : before);
+    });
+    long torn = 0;
+    for (int i = 0; i < 200000; ++i) {
+        const uint64_t v = ApiLocalTime::date_time_ms();
+        torn += v != 20261231235959999ull && v != 20270101000000000ull;
+    }
+    done = true;
+    refresher.join();
+    EXPECT_EQ(torn, 0);
 }
 
 TEST(ApiLocalTime, InitializeReadsTheSystemClock) {

@@ -72,6 +72,19 @@ TEST_F(TransportTest, StaleIdOfAReusedSlotReachesNothing) {
     close(peer_b);
 }
 
+// A program that forks and execs must not hand its counter connection, or
+// the transport's epoll instance, to the child.
+TEST_F(TransportTest, GatewaySocketAndEpollAreCloseOnExec) {
+    testpeer::Listener listener;
+    ASSERT_TRUE(listener.open());
+    const int fd = TcpSession::tcp_connect(reinterpret_cast<const sockaddr*>(&listener.addr), nullptr);
+    ASSERT_GE(fd, 0);
+    EXPECT_NE(fcntl(fd, F_GETFD) & FD_CLOEXEC, 0);
+    close(fd);
+    ASSERT_GE(io->epoll_fd_, 0);
+    EXPECT_NE(fcntl(io->epoll_fd_, F_GETFD) & FD_CLOEXEC, 0);
+}
+
 TEST_F(TransportTest, OpenCounterExhaustsAfter1048574Sessions) {
     io->open_counter_.store(0xffffe);
     uint64_t last = 0;

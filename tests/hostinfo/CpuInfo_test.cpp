@@ -99,11 +99,21 @@ TEST(CpuInfo, MatchesProcCpuinfo) {
     if (proc.count("stepping")) {
         EXPECT_EQ(std::stoi(proc["stepping"]), info.stepping);
     }
-    if (proc.count("model name") && strcmp(info.brand, "N/A") != 0) {
-        std::string brand = info.brand;
-        while (!brand.empty() && brand.back() == ' ') brand.pop_back();
-        EXPECT_EQ(proc["model name"], brand);
+    // The brand comes from the extended CPUID leaves; /proc/cpuinfo's "model
+    // name" can differ from them (a hypervisor or the kernel may rename the
+    // part), so the reference is read from the same leaves here.
+    if (__get_cpuid_max(0x80000000, nullptr) >= 0x80000004) {
+        unsigned words[12];
+        for (unsigned leaf = 0; leaf < 3; ++leaf)
+            __cpuid(0x80000002 + leaf, words[leaf * 4], words[leaf * 4 + 1], words[leaf * 4 + 2], words[leaf * 4 + 3]);
+        char raw[49] = {0};
+        memcpy(raw, words, 48);
+        const char* start = raw;
+        while (*start == ' ') ++start;
+        EXPECT_STREQ(start, info.brand);
         EXPECT_NE(' ', info.brand[0]);
+    } else {
+        EXPECT_STREQ("N/A", info.brand);
     }
     // Zero-filled behind the texts.
     EXPECT_EQ(0, info.vendor[63]);

@@ -27,7 +27,7 @@ Record transfer_record(KApi* api, uint64_t session_id, uint64_t trade_token, amo
     record.account_index = api->get_account_index(session_id, trade_token);
     record.source = FundTransSource::OTHER;
     record.amount = amount;
-    record.request_time = int64_t(api::ApiLocalTime::date() * 1000000000ull + api::ApiLocalTime::hhmmssmmm());
+    record.request_time = int64_t(api::ApiLocalTime::date_time_ms());
     return record;
 }
 

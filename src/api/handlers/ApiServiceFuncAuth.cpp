@@ -49,6 +49,10 @@ void ApiServiceFunc<AUTH_RSP>::fail(KApiSession* session, uint64_t trade_token, 
     const uint64_t session_id = session->session_id();
     const bool login_done = session->login_done.load() != 0;
     const bool normal = session->login_account_type.load() == 0;
+    // A normal login that is done already holds its own authorisation and
+    // token: a late error or timeout of its authorisation request must leave
+    // them alone.
+    if (login_done && normal) return;
     if (trade_token != 0 && business_ != nullptr && business_->auth_mgr_ != nullptr) {
         uint64_t expected = trade_token;
         session->trade_token.compare_exchange_strong(expected, 0);

@@ -27,7 +27,8 @@ public:
 
 private:
     // A failed authorisation: its record is closed, so nothing more is asked
-    // for it, and an authorisation by auth_trade is reported once.
+    // for it, and an authorisation by auth_trade is reported once. Nothing
+    // happens for the own authorisation of a normal login that is done.
     void fail(KApiSession* session, uint64_t trade_token, uint64_t request_id, const nq::trv_error_info_t* error);
 };
 

@@ -33,7 +33,6 @@ void ApiServiceFunc<QUOTE_CHANNEL_NOTICE>::service_func(nq::Message* message) {
     }
     KApi* api = KApi::instance_.load(std::memory_order_acquire);
     if (api == nullptr || api->quote_context_.load(std::memory_order_acquire) == nullptr) return;
-    KApiQuoteContext::clear_quote_mc_infos();
     const unsigned char* item = body + kHeadSize;
     for (uint64_t i = 0; i < count; ++i, item += item_size) {
         quote_mc_info_t info;
@@ -44,8 +43,9 @@ void ApiServiceFunc<QUOTE_CHANNEL_NOTICE>::service_func(nq::Message* message) {
         inet_ntop(AF_INET, &addr.sin_addr, ip, sizeof ip);
         LOG_TRACE("quote mc info: { index = %lu, mc_provider = %u, mc_flag = %u, mc_addr = %s:%d }", i,
                   (unsigned)info.mc_provider, (unsigned)info.mc_type, ip, (int)ntohs(addr.sin_port));
-        KApiQuoteContext::set_quote_mc_info(info);
     }
+    // One step: a subscription made meanwhile sees the old table or this one.
+    KApiQuoteContext::replace_quote_mc_infos(body + kHeadSize, count, item_size);
 }
 
 }}  // namespace nq::api

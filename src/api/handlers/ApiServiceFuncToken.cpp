@@ -35,6 +35,16 @@ void ApiServiceFunc<TRADE_TOKEN_RSP>::request_call_back(KApiSession* session,
               session_id, trade_token, (uint64_t)body->trade_account_index, token_id, fon_ip, (int)ntohs(fon.sin_port),
               (int)account_type, session->login_account_index.load());
 
+    // An id that cannot number orders (0, or too wide for the order id) is a
+    // refused token, not a token: nothing is made and the request is retried
+    // as after an error reply.
+    if (token_id == 0 || token_id > kMaxTokenId) {
+        LOG_ERROR("invalid token id: { session_id = %lu, auth_token = %lu, token_id = %lu }", session_id, trade_token,
+                  token_id);
+        retry(session, trade_token);
+        return;
+    }
+
     ApiTradeToken* token = make_object<ApiTradeToken>(session_id, trade_token, session->login_account_index.load(),
                                                       (uint64_t)body->trade_account_index, token_id,
                                                       (uint64_t)body->reserved, fon, body->fon_mac,
@@ -71,7 +81,21 @@ void ApiServiceFunc<TRADE_TOKEN_RSP>::request_call_back(KApiSession* session,
     }
     if (trade_token != session->trade_token.load()) return;
     session->token.store(token);
-    if (session->login_done.load() == 0) api->on_login_end(session_id);
+    if (session->login_done.load() != 0) return;
+    // The login's own authorisation request stays open until its token is
+    // here: it ends now, so that its timeout finds nothing to act on.
+    request_info_t auth_done = request_manager()->on_request_response(request_seq);
+    KApiRequestManager::release(auth_done);
+    api->on_login_end(session_id);
+}
+
+void ApiServiceFunc<TRADE_TOKEN_RSP>::retry(KApiSession* session, uint64_t trade_token) {
+    KApi* api = KApi::instance_.load(std::memory_order_acquire);
+    KApiAuth* a = business_ != nullptr && business_->auth_mgr_ != nullptr ? business_->auth_mgr_->get_auth(trade_token)
+                                                                          : nullptr;
+    if (api == nullptr || a == nullptr || a->session_id.load() != session->session_id()) return;
+    if (session->login_done.load() == 0 || session->login_account_type.load() != 0)
+        api->delay_request_token(session->session_id(), a->token_request_no.load(), trade_token);
 }
 
 void ApiServiceFunc<TRADE_TOKEN_RSP>::error_func(KApiSession* session, nq::Message* message, request_info_t* info) {
@@ -82,12 +106,7 @@ void ApiServiceFunc<TRADE_TOKEN_RSP>::error_func(KApiSession* session, nq::Messa
               "error_msg = %s }",
               session->session_id(), info->request_seq, (uint64_t)error.error_code_type, (uint64_t)error.error_code,
               error.error_msg);
-    const uint64_t trade_token = load_le<uint64_t>(message->body_, 49);
-    KApiAuth* a = business_ != nullptr && business_->auth_mgr_ != nullptr ? business_->auth_mgr_->get_auth(trade_token)
-                                                                          : nullptr;
-    if (a == nullptr || a->session_id.load() != session->session_id()) return;
-    if (session->login_done.load() == 0 || session->login_account_type.load() != 0)
-        api->delay_request_token(session->session_id(), a->token_request_no.load(), trade_token);
+    retry(session, load_le<uint64_t>(message->body_, 49));
 }
 
 }}  // namespace nq::api

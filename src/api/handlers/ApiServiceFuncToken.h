@@ -29,6 +29,14 @@ public:
     // A refused token request is asked again 500 ms later while its record
     // lives.
     void error_func(KApiSession* session, nq::Message* message, request_info_t* info) override;
+
+    // Token ids number orders in the top 36 bits of an order id.
+    static constexpr uint64_t kMaxTokenId = (uint64_t(1) << 36) - 1;
+
+private:
+    // A token request of the record that got no usable token: asked again
+    // 500 ms later while the login is under way, or for an auth_trade record.
+    void retry(KApiSession* session, uint64_t trade_token);
 };
 
 }  // namespace api

@@ -164,7 +164,7 @@ bool KApiEfviUdpReceiver::do_initialize(const udp_receiver_config_t& config) {
     }
     for (const udp_mcast_stream_t& stream : config.streams) {
         if (!is_multicast_group(stream.group)) continue;
-        int fd = socket(AF_INET, SOCK_DGRAM, 0);
+        int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
         if (fd < 0) {
             LOG_ERROR("udp receiver efvi igmp socket() failed: { os_err_code = %d, local_ip = %s }", errno, local_ip);
             return false;

@@ -35,10 +35,21 @@ bool KApiQuoteReceiver::start(const quote_receiver_config_t& config) {
 }
 
 void KApiQuoteReceiver::stop() {
-    for (QuoteUdpWorker* worker : workers_) worker->stop();
-    for (QuoteUdpWorker* worker : workers_) delete worker;
-    workers_.clear();
+    std::vector<QuoteUdpWorker*> workers = take_workers();
+    stop_workers(workers);
+}
+
+std::vector<QuoteUdpWorker*> KApiQuoteReceiver::take_workers() {
+    std::vector<QuoteUdpWorker*> workers;
+    workers.swap(workers_);
     started_ = false;
+    return workers;
+}
+
+void KApiQuoteReceiver::stop_workers(std::vector<QuoteUdpWorker*>& workers) {
+    for (QuoteUdpWorker* worker : workers) worker->stop();
+    for (QuoteUdpWorker* worker : workers) delete worker;
+    workers.clear();
 }
 
 }}  // namespace nq::api

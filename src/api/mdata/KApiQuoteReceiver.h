@@ -30,6 +30,12 @@ public:
     // Stops every receiver thread and frees the workers. Never call it on a
     // receiver thread (from on_quote): it would free the thread's own receiver.
     void stop();
+    // Hands the running workers to the caller and leaves the set stopped, so
+    // that the caller can stop them (stop_workers) outside its own locks:
+    // waiting for a receiver thread while holding a lock that its on_quote
+    // may ask for would never end.
+    std::vector<QuoteUdpWorker*> take_workers();
+    static void stop_workers(std::vector<QuoteUdpWorker*>& workers);
     bool started() const { return started_; }
 
     nq::TRVQuoteSpi* spi_;

@@ -48,7 +48,7 @@ bool KApiSocketUdpReceiver::do_initialize(const udp_receiver_config_t& config) {
     rt->items.reserve(config.streams.size());
     for (const udp_mcast_stream_t& stream : config.streams) {
         const uint32_t index = static_cast<uint32_t>(rt->items.size());
-        int fd = socket(AF_INET, SOCK_DGRAM, 0);
+        int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
         if (fd < 0) {
             LOG_ERROR("udp receiver socket() failed: { os_err_code = %d }", errno);
             return false;

@@ -1,11 +1,14 @@
 #include "api/monitor/KApiMon.h"
 
+#include <errno.h>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 #include <x86intrin.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -23,8 +26,62 @@ KApiMon::KApiMon(const char* path, uint64_t insert_capacity, uint64_t report_cap
     std::snprintf(path_, sizeof path_, "%s", path != nullptr ? path : "");
 }
 
+uint64_t KApiMon::file_size(uint64_t insert_capacity, uint64_t report_capacity) {
+    uint64_t inserts = 0, reports = 0, size = 0;
+    if (__builtin_mul_overflow(insert_capacity, uint64_t(kInsertRecordSize + kFirstReportRecordSize), &inserts) ||
+        __builtin_mul_overflow(report_capacity, uint64_t(kReportRecordSize), &reports) ||
+        __builtin_add_overflow(inserts, reports, &size) || __builtin_add_overflow(size, uint64_t(kHeaderSize), &size) ||
+        size > static_cast<uint64_t>(INT64_MAX))
+        return 0;
+    return size;
+}
+
+namespace {
+
+// A header whose calibration never finished: no tick rate, the capacities and
+// tag either not yet written or this monitor's own, and no count at all.
+bool never_calibrated(const unsigned char* header, uint64_t n, uint64_t m, uint32_t tag) {
+    uint64_t words[KApiMon::kHeaderSize / 8];
+    std::memcpy(words, header, sizeof words);
+    uint32_t file_tag = 0;
+    std::memcpy(&file_tag, header + 24, 4);
+    if (words[0] != 0) return false;
+    const bool blank = words[1] == 0 && words[2] == 0 && file_tag == 0;
+    const bool ours = words[1] == n && words[2] == m && file_tag == tag;
+    if (!blank && !ours) return false;
+    for (size_t i = 4; i < KApiMon::kHeaderSize / 8; ++i)
+        if (words[i] != 0) return false;
+    return true;
+}
+
+uint64_t monotonic_ns() {
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<uint64_t>(ts.tv_sec) * 1000000000ull + static_cast<uint64_t>(ts.tv_nsec);
+}
+
+// Time-stamp-counter ticks per nanosecond over about one second, on the
+// interval actually slept.
+double calibrate_ticks_per_ns() {
+    const uint64_t start_ns = monotonic_ns();
+    const unsigned long long start = __rdtsc();
+    timespec left{1, 0};
+    while (nanosleep(&left, &left) != 0 && errno == EINTR) {
+    }
+    const unsigned long long end = __rdtsc();
+    const uint64_t elapsed_ns = monotonic_ns() - start_ns;
+    return elapsed_ns != 0 ? static_cast<double>(end - start) / static_cast<double>(elapsed_ns) : 0.0;
+}
+
+}  // namespace
+
 bool KApiMon::initialize() {
     const uint64_t size = file_size(insert_capacity_, report_capacity_);
+    if (size == 0) {
+        LOG_ERROR("monitor file %s refused, capacities too large: { inserts = %lu, reports = %lu }", path_,
+                  static_cast<unsigned long>(insert_capacity_), static_cast<unsigned long>(report_capacity_));
+        return false;
+    }
     int fd = open(path_, O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) return false;
     struct stat st;
@@ -51,7 +108,7 @@ bool KApiMon::initialize() {
         return false;
     }
     unsigned char* base = static_cast<unsigned char*>(map);
-    if (fresh) {
+    if (fresh || never_calibrated(base, insert_capacity_, report_capacity_, tag_)) {
         std::memset(base, 0, kHeaderSize);
     } else {
         uint64_t n = 0, m = 0;
@@ -71,13 +128,13 @@ bool KApiMon::initialize() {
     first_report_records_ = base + kHeaderSize + kInsertRecordSize * insert_capacity_;
     report_records_ = base + kHeaderSize + (kInsertRecordSize + kFirstReportRecordSize) * insert_capacity_;
 
-    const unsigned long long start = __rdtsc();
-    sleep(1);
-    const double ticks_per_ns = static_cast<double>(__rdtsc() - start) / 1e9;
-    std::memcpy(base, &ticks_per_ns, 8);
+    // What the file is made for goes in first: a process that dies during
+    // the calibration leaves a file that the next start recognises.
     std::memcpy(base + 8, &insert_capacity_, 8);
     std::memcpy(base + 16, &report_capacity_, 8);
     std::memcpy(base + 24, &tag_, 4);
+    const double ticks_per_ns = calibrate_ticks_per_ns();
+    std::memcpy(base, &ticks_per_ns, 8);
     close(fd);
     return true;
 }

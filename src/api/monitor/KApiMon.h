@@ -31,15 +31,18 @@ public:
     KApiMon(const KApiMon&) = delete;
     KApiMon& operator=(const KApiMon&) = delete;
 
-    // Size of the file for N and M.
-    static uint64_t file_size(uint64_t insert_capacity, uint64_t report_capacity) {
-        return kHeaderSize + (kInsertRecordSize + kFirstReportRecordSize) * insert_capacity +
-               kReportRecordSize * report_capacity;
-    }
+    // Size of the file for N and M; 0 when it does not fit a file offset
+    // (capacities that large are refused, never wrapped to a small size).
+    static uint64_t file_size(uint64_t insert_capacity, uint64_t report_capacity);
 
     // Maps the statistics file: a new file is sized and its header zeroed; an
     // existing one keeps its counters. A file of another size, or one made for
-    // other capacities, is refused rather than mapped past its end.
+    // other capacities, is refused rather than mapped past its end, and so are
+    // capacities whose file size overflows. N, M and the tag are written
+    // before the one-second calibration, which is timed on the clock rather
+    // than assumed (a signal may end the sleep early); a file whose
+    // calibration never finished (a process that died during it) and that
+    // holds nothing else is made again.
     bool initialize();
 
     void add_insert(uint64_t v0, uint64_t v1, uint64_t v2, uint64_t v3, uint64_t v4, uint64_t v5, uint64_t v6,

@@ -323,6 +323,9 @@ void clear_slot(std::atomic<T*>& slot, const void* own) {
 void KApi::stop_sessions_by_type(nq::ApiType type, const void* own_spi) {
     if (framework_ == nullptr || framework_->api_message_io_ == nullptr) return;
     KApiMessageIO* io = framework_->api_message_io_;
+    // A login under way finishes first: its session is then in the table
+    // below, and every later login reads the stopped flag and is refused.
+    { MutexGuard barrier(&api_mutex_); }
     // Compared as the pointer each slot holds: a privilege callback sits in
     // the trade slot as its TRVTradeSpi base.
     const void* own_trade = own_spi;
@@ -353,6 +356,10 @@ void KApi::stop_sessions_by_type(nq::ApiType type, const void* own_spi) {
         tcp->release();
         if (close) framework_->close_session(id, false);
     }
+    // Closed sessions (these, and those logged out just before) give up
+    // their sockets now, not at the heartbeat thread's next passes, which a
+    // full stop may not leave.
+    io->close_dead_sockets();
 }
 
 void KApi::check_and_stop_service() {

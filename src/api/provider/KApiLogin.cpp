@@ -145,11 +145,18 @@ bool KApi::login(uint64_t request_id, uint16_t client_id, const char* account_na
     nq::TRVTradeSpi* trade_spi = nullptr;
     nq::TRVPrivilegeSpi* privilege_spi = nullptr;
     nq::TRVQuoteSpi* quote_spi = nullptr;
+    // A stopped API has no service left to carry a login to its end: refused
+    // before a connection is opened.
+    const bool stopped = service_stopped_.load() != 0;
     switch (type) {
         case nq::ApiType::PRIVILEGE: {
             KApiPrivilegeContext* c = privilege_context_.load(std::memory_order_acquire);
             if (c == nullptr) {
                 set_last_error(304, 0, "privilege api not initialized");
+                return false;
+            }
+            if (stopped || privilege_stopped_.load() != 0) {
+                set_last_error(304, 0, "privilege api stopped");
                 return false;
             }
             cfg = {c->config_->agw_count(), c->config_->agw_addrs(), c->config_->get_local_addr(0),
@@ -164,6 +171,10 @@ bool KApi::login(uint64_t request_id, uint16_t client_id, const char* account_na
                 set_last_error(304, 0, "trade api not initialized");
                 return false;
             }
+            if (stopped || trade_stopped_.load() != 0) {
+                set_last_error(304, 0, "trade api stopped");
+                return false;
+            }
             cfg = {c->config_->agw_count(), c->config_->agw_addrs(), c->config_->get_local_addr(0),
                    c->config_->trading_day(), 0};
             trade_spi = c->spi_.load(std::memory_order_acquire);
@@ -173,6 +184,10 @@ bool KApi::login(uint64_t request_id, uint16_t client_id, const char* account_na
             KApiQuoteContext* c = quote_context_.load(std::memory_order_acquire);
             if (c == nullptr) {
                 set_last_error(304, 0, "quote api not initialized");
+                return false;
+            }
+            if (stopped || quote_stopped_.load() != 0) {
+                set_last_error(304, 0, "quote api stopped");
                 return false;
             }
             cfg = {c->config_->agw_count(), c->config_->agw_addrs(), c->config_->get_local_addr(0),
@@ -281,9 +296,9 @@ bool KApi::login(uint64_t request_id, uint16_t client_id, const char* account_na
     copy_cstr(s->account_name, sizeof s->account_name, account_name);
     copy_cstr(s->password, kPasswordChars + 1, password);
     copy_cstr(s->pub_key, kPubKeyChars + 1, pub_key);
-    KApiLoginState::begin(session_id, request_id, static_cast<uint8_t>(type));
+    const bool entered = KApiLoginState::begin(session_id, request_id, static_cast<uint8_t>(type));
 
-    if (!framework_->request_manager_->send_request(session_id, &request, &store_login_sequence, s)) {
+    if (!entered || !framework_->request_manager_->send_request(session_id, &request, &store_login_sequence, s)) {
         KApiLoginState::end(session_id);
         std::memset(s->password, 0, sizeof s->password);
         std::memset(s->pub_key, 0, sizeof s->pub_key);

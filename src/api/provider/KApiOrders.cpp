@@ -120,6 +120,11 @@ struct TokenChoice {
 
 enum class TokenRefusal { NONE, NO_AUTH, OTHER_SESSION, NOT_TRADE_ACCOUNT };
 
+// The token and the authorisation id go out together, so they are read as
+// one pair: both, then a check that their holder is still the one named. A
+// deauthorisation, a reused record or a new login on the session object in
+// between would otherwise pair one token with another authorisation's id, or
+// with 0. A pair that changed under the read is refused as having no token.
 TokenRefusal choose_token(KApiBusiness* business, KApiSession* session, uint64_t session_id, uint64_t trade_token,
                           TokenChoice* out) {
     if (trade_token != 0) {
@@ -127,13 +132,22 @@ TokenRefusal choose_token(KApiBusiness* business, KApiSession* session, uint64_t
         if (auth == nullptr) return TokenRefusal::NO_AUTH;
         // A token is used only on the session that authorised it.
         if (auth->session_id != session_id) return TokenRefusal::OTHER_SESSION;
-        out->token = auth->current_token();
-        out->auth_id = auth->auth_id;
+        ApiTradeToken* token = auth->current_token();
+        const uint64_t auth_id = auth->auth_id.load();
+        if (!auth->in_use() || auth->id.load(std::memory_order_acquire) != trade_token ||
+            auth->session_id.load() != session_id || auth_id == 0)
+            token = nullptr;
+        out->token = token;
+        out->auth_id = token != nullptr ? auth_id : 0;
         return TokenRefusal::NONE;
     }
     if (session->login_account_type != 0) return TokenRefusal::NOT_TRADE_ACCOUNT;
-    out->token = session->token.load(std::memory_order_acquire);
-    out->auth_id = session->auth_id;
+    ApiTradeToken* token = session->token.load(std::memory_order_acquire);
+    const uint64_t auth_id = session->auth_id.load();
+    if (session->session_id() != session_id || session->token.load(std::memory_order_acquire) != token || auth_id == 0)
+        token = nullptr;
+    out->token = token;
+    out->auth_id = token != nullptr ? auth_id : 0;
     return TokenRefusal::NONE;
 }
 

@@ -361,8 +361,17 @@ bool KApi::subscribe_trade_message(uint64_t session_id, uint64_t request_id, nq:
                        session_id, request_id);
         return false;
     }
-    // The session's close gives the account back.
-    s->subscribe_account.store(account, std::memory_order_release);
+    // The session's close gives the account back. The reference held here
+    // keeps the close from completing before the store; should the session
+    // be gone all the same, the account is taken back at once rather than
+    // left claimed by nobody.
+    s->subscribe_account.store(account, std::memory_order_seq_cst);
+    if (!s->is_alive() || s->session_id() != session_id) {
+        if (KApiLoginAccount* held = s->subscribe_account.exchange(nullptr))
+            accounts->on_subscribe_trade_failed(held, session_id);
+        set_last_error(307, 0, "subscribe error, get session failed: { session_id = %lu }", session_id);
+        return false;
+    }
 
     const uint64_t mask = subscription_mask(type, s->api_type);
     TRequest<1050, 1051> r;

@@ -2,6 +2,8 @@
 // callback object and the set of running quote receivers (empty until a
 // subscription starts them).
 #pragma once
+#include <pthread.h>
+
 #include <atomic>
 #include <cstdint>
 
@@ -33,18 +35,30 @@ public:
     std::atomic<nq::TRVQuoteSpi*> spi_;  // cleared when the API stops
     KApiQuoteReceiver* receivers_;  // lives as long as the process
 
-    // The channel table by multicast type: written by the 1045 handler
-    // (worker 2) and cleared by a market-data login; read by quote
-    // subscription on a user thread. A published pointer always leads to a
-    // copy that stays allocated for the life of the process: clearing only
-    // unpublishes, and a later 1045 rewrites the copy of its type in place.
+    // The channel table by multicast type: replaced whole by the 1045
+    // handler (worker 2) and cleared by a market-data login; read by quote
+    // subscription on a user thread. Every access takes one mutex, so a
+    // reader sees one announcement whole, never a cleared or half-written
+    // table. A published pointer leads to a copy that stays allocated for the
+    // life of the process.
     static std::atomic<quote_mc_info_t*> quote_mc_infos_[kChannelTableSize];
     static void clear_quote_mc_infos();
     // Stores a copy under its type and publishes it; false without memory.
     static bool set_quote_mc_info(const quote_mc_info_t& info);
+    // The table becomes exactly the `count` records at `items`, each
+    // `item_size` bytes from the last (a later record of a type replaces an
+    // earlier one; a copy that cannot be allocated is left out).
+    static void replace_quote_mc_infos(const unsigned char* items, uint64_t count, uint64_t item_size);
+    // Copies the records of `count` types, all from one table: present[i]
+    // is false where type i is not announced.
+    static void copy_quote_mc_infos(const uint16_t* types, size_t count, quote_mc_info_t* out, bool* present);
 
 private:
+    static bool set_quote_mc_info_locked(const quote_mc_info_t& info);
+    static void clear_quote_mc_infos_locked();
+
     static std::atomic<quote_mc_info_t*> quote_mc_store_[kChannelTableSize];
+    static pthread_mutex_t quote_mc_mutex_;
 };
 
 }}  // namespace nq::api

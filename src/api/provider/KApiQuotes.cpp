@@ -2,6 +2,8 @@
 #include <arpa/inet.h>
 
 #include <cstring>
+#include <memory>
+#include <vector>
 
 #include "api/business/KApiAuthManager.h"
 #include "api/business/KApiBusiness.h"
@@ -92,13 +94,19 @@ bool KApi::subscribe_quote(uint64_t session_id, uint16_t thread_count, nq::quote
             return false;
         }
     }
-    unsigned char claimed[65536];
-    std::memset(claimed, 0, sizeof claimed);
-    for (unsigned i = 0; i < thread_count; ++i) {
-        const nq::quote_thread_t& thread = quote_threads[i];
-        for (unsigned k = 0; k < thread.mc_count; ++k) {
-            const uint16_t type = thread.mc_types[k];
-            if (KApiQuoteContext::quote_mc_infos_[type].load(std::memory_order_acquire) == nullptr) {
+    // One copy of every channel asked for, taken from one table: a
+    // re-announcement during the call gives the old channels or the new.
+    std::vector<uint16_t> types;
+    for (unsigned i = 0; i < thread_count; ++i)
+        types.insert(types.end(), quote_threads[i].mc_types, quote_threads[i].mc_types + quote_threads[i].mc_count);
+    std::vector<quote_mc_info_t> channels(types.size());
+    std::unique_ptr<bool[]> announced(new bool[types.size() + 1]);
+    KApiQuoteContext::copy_quote_mc_infos(types.data(), types.size(), channels.data(), announced.get());
+    std::vector<unsigned char> claimed(65536, 0);
+    for (unsigned i = 0, at = 0; i < thread_count; ++i) {
+        for (unsigned k = 0; k < quote_threads[i].mc_count; ++k, ++at) {
+            const uint16_t type = types[at];
+            if (!announced[at]) {
                 set_last_error(310, 0, "subscribe quote error, invalid quote multicast: { type = %u }",
                                static_cast<unsigned>(type));
                 return false;
@@ -117,7 +125,7 @@ bool KApi::subscribe_quote(uint64_t session_id, uint16_t thread_count, nq::quote
     quote_receiver_config_t config;
     config.spi = context->spi_.load(std::memory_order_acquire);
     config.threads.reserve(thread_count);
-    for (unsigned i = 0; i < thread_count; ++i) {
+    for (unsigned i = 0, at = 0; i < thread_count; ++i) {
         const nq::quote_thread_t& thread = quote_threads[i];
         quote_receiver_thread_t record;
         record.name = kQuoteThreadName;
@@ -130,12 +138,10 @@ bool KApi::subscribe_quote(uint64_t session_id, uint16_t thread_count, nq::quote
         record.config.buffer_count = 4096;
         record.config.use_huge_pages = true;
         record.config.streams.reserve(thread.mc_count);
-        for (unsigned k = 0; k < thread.mc_count; ++k) {
-            const uint16_t type = thread.mc_types[k];
-            const quote_mc_info_t* info = KApiQuoteContext::quote_mc_infos_[type].load(std::memory_order_acquire);
+        for (unsigned k = 0; k < thread.mc_count; ++k, ++at) {
             udp_mcast_stream_t stream;
-            stream.msg_type = type;
-            std::memcpy(&stream.group, info->mc_addr, sizeof stream.group);
+            stream.msg_type = types[at];
+            std::memcpy(&stream.group, channels[at].mc_addr, sizeof stream.group);
             record.config.streams.push_back(stream);
         }
         config.threads.push_back(record);
@@ -149,17 +155,23 @@ bool KApi::unsubscribe_quote(uint64_t) {
         set_last_error(310, 0, "unsubscribe quote error, called on a quote receiver thread");
         return false;
     }
-    MutexGuard lock(&api_mutex_);
-    KApiQuoteContext* context = quote_context_.load(std::memory_order_acquire);
-    if (context == nullptr || context->receivers_ == nullptr) {
-        set_last_error(310, 0, "quote api has not initialized");
-        return false;
+    std::vector<QuoteUdpWorker*> running;
+    {
+        MutexGuard lock(&api_mutex_);
+        KApiQuoteContext* context = quote_context_.load(std::memory_order_acquire);
+        if (context == nullptr || context->receivers_ == nullptr) {
+            set_last_error(310, 0, "quote api has not initialized");
+            return false;
+        }
+        if (!context->receivers_->started()) {
+            set_last_error(301, 0, "quote not subscribed");
+            return false;
+        }
+        running = context->receivers_->take_workers();
     }
-    if (!context->receivers_->started()) {
-        set_last_error(301, 0, "quote not subscribed");
-        return false;
-    }
-    context->receivers_->stop();
+    // Outside the API mutex: an on_quote still under way may call stop,
+    // login or initialize, which take it.
+    KApiQuoteReceiver::stop_workers(running);
     return true;
 }
 

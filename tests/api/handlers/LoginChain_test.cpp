@@ -74,6 +74,14 @@ public:
         std::lock_guard<std::mutex> lock(mu);
         return logins;
     }
+    void on_disconnect(uint64_t session_id) override {
+        std::lock_guard<std::mutex> lock(mu);
+        disconnects.push_back(session_id);
+    }
+    std::vector<uint64_t> disconnect_events() {
+        std::lock_guard<std::mutex> lock(mu);
+        return disconnects;
+    }
     std::vector<AuthEvent> auth_events() {
         std::lock_guard<std::mutex> lock(mu);
         return auths;
@@ -83,6 +91,7 @@ private:
     std::mutex mu;
     std::vector<LoginEvent> logins;
     std::vector<AuthEvent> auths;
+    std::vector<uint64_t> disconnects;
 };
 
 class QuoteSpi : public nq::TRVQuoteSpi {
@@ -422,6 +431,105 @@ TEST_F(LoginChain, InvalidatedTokenIsRequestedAgain) {
     // One request per invalidation, not one per second.
     std::this_thread::sleep_for(std::chrono::milliseconds(2500));
     EXPECT_EQ(counter.tokens_of(cs).size(), 2u);
+}
+
+// A session held through many request timeouts keeps its own authorisation:
+// the account index, the start-of-day data, the token and its heartbeats,
+// and a token invalidation is healed.
+TEST_F(LoginChain, NormalLoginKeepsItsAuthorisationThroughManyRequestTimeouts) {
+    setenv("TRV_REQUEST_TIMEOUT", "1", 1);
+    counter.set_init_data(counter::Bytes(24, 9), {counter::Bytes(42, 1)});
+    init_trade();
+    const LoginEvent e = login_and_wait("alice", 16);
+    ASSERT_FALSE(e.failed) << e.error.error_msg;
+    const uint64_t cs = counter_session();
+    for (int second = 0; second < 4; ++second) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+        SCOPED_TRACE(second);
+        EXPECT_EQ(trade->get_account_index(e.session_id), 22u);
+        EXPECT_NE(trade->get_init_assets(e.session_id), nullptr);
+    }
+    const size_t beats = heartbeat_count();
+    ASSERT_TRUE(wait_for([&] { return heartbeat_count() >= beats + 2; }, 5000));
+
+    // An invalidated token is replaced, and orders go out under the new one
+    // with the login's authorisation id.
+    ASSERT_TRUE(counter.invalidate_token(cs, counter.trade_tokens_of(cs)[0]));
+    ASSERT_TRUE(wait_for([&] { return counter.tokens_of(cs).size() == 2; }, 5000));
+    const uint64_t new_token = counter.tokens_of(cs)[1];
+    nq::trv_order_insert_info_t order;
+    std::memset(&order, 0, sizeof order);
+    order.exchange_index = nq::ExchangeIndex::SH;
+    std::memcpy(order.security_code, "600000  ", 8);
+    order.business_type = nq::BusinessType::CASH;
+    order.side = nq::Side::BUY;
+    order.order_type = nq::OrderType::LIMIT_PRICE;
+    order.quantity = 100;
+    order.price = 10000;
+    uint64_t xid = 0;
+    ASSERT_TRUE(wait_for([&] { return (xid = trade->insert_order(e.session_id, &order)) != 0; }, 5000));
+    EXPECT_EQ(xid >> 28, new_token);
+    ASSERT_TRUE(wait_for([&] {
+        for (const auto& d : counter.datagrams()) {
+            const auto o = d.parsed();
+            if (o.well_formed && o.body.size() >= 24 && o.code != 1286 &&
+                counter::wire::get_u64(o.body.data(), 8) == xid)
+                return counter::wire::get_u64(o.body.data(), 16) != 0;
+        }
+        return false;
+    }));
+    // Still one on_login.
+    EXPECT_EQ(spi.login_events().size(), 1u);
+}
+
+// A token answer whose id cannot number orders is a refused token: it is
+// asked for again and the login ends with a usable one.
+TEST_F(LoginChain, TokenIdZeroIsRefusedAndAskedAgain) {
+    counter.script(1411, Reply::with_u64(65, 0, 1923));
+    init_trade();
+    const LoginEvent e = login_and_wait("alice", 17);
+    ASSERT_FALSE(e.failed) << e.error.error_msg;
+    const uint64_t cs = counter_session();
+    const std::vector<uint32_t> codes = counter.codes(cs);
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), 1411u), 2);
+    uint64_t session = 0, token = 0;
+    trade->get_xid_sender(0, session, token);
+    EXPECT_EQ(session, 0u);
+    nq::trv_order_insert_info_t order;
+    std::memset(&order, 0, sizeof order);
+    order.exchange_index = nq::ExchangeIndex::SH;
+    std::memcpy(order.security_code, "600000  ", 8);
+    order.business_type = nq::BusinessType::CASH;
+    order.quantity = 100;
+    order.price = 10000;
+    const uint64_t xid = trade->insert_order(e.session_id, &order);
+    ASSERT_NE(xid, 0u) << nq::TRVTradeApi::get_last_error().error_msg;
+    EXPECT_EQ(xid >> 28, counter.tokens_of(cs).back());
+}
+
+// A login whose session died, and whose session slot a newer login took
+// before the first one's timeout, is still reported.
+TEST_F(LoginChain, LoginOfADeadSessionIsReportedAfterItsSlotIsReused) {
+    setenv("TRV_REQUEST_TIMEOUT", "6", 1);
+    counter.script(1030, Reply::close());
+    init_trade();
+    ASSERT_TRUE(trade->login(21, 3, "alice", "pw", "key"));
+    // The library frees the lost session and reports it; then a new login
+    // takes the lowest free slot, which is that one.
+    ASSERT_TRUE(wait_for([&] { return spi.disconnect_events().size() == 1; }));
+    ASSERT_TRUE(trade->login(22, 3, "alice", "pw", "key"));
+    ASSERT_TRUE(wait_for([&] { return spi.login_events().size() == 2; }));
+    const auto events = spi.login_events();
+    const LoginEvent& second = events[0].request_id == 22 ? events[0] : events[1];
+    const LoginEvent& first = events[0].request_id == 21 ? events[0] : events[1];
+    ASSERT_EQ(first.request_id, 21u);
+    ASSERT_EQ(second.request_id, 22u);
+    EXPECT_FALSE(second.failed) << second.error.error_msg;
+    EXPECT_TRUE(first.failed);
+    EXPECT_EQ(first.error.error_code_type, 311u);
+    EXPECT_EQ(first.session_id, spi.disconnect_events()[0]);
+    EXPECT_EQ(first.session_id & 0xffff, second.session_id & 0xffff);
+    EXPECT_NE(first.session_id, second.session_id);
 }
 
 TEST_F(LoginChain, TokenRequestIsNotRepeatedWhileOneIsOutstanding) {

@@ -2,7 +2,12 @@
 #include "api/monitor/KApiMon.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/time.h>
+#include <sys/wait.h>
+#include <x86intrin.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -153,6 +158,110 @@ TEST_F(MonFile, ForeignFilesAreRefusedAndLeftAlone) {
         EXPECT_FALSE(mon.initialize());
         EXPECT_EQ(contents(), before);
     }
+}
+
+TEST_F(MonFile, CapacitiesWhoseSizeOverflowsAreRefused) {
+    EXPECT_EQ(KApiMon::file_size(2, 3), 176u + 112u * 2 + 56u * 3);
+    EXPECT_EQ(KApiMon::file_size(uint64_t(1) << 60, 0), 0u);
+    EXPECT_EQ(KApiMon::file_size(0, uint64_t(1) << 62), 0u);
+    EXPECT_EQ(KApiMon::file_size(uint64_t(1) << 56, uint64_t(1) << 56), 0u);
+    KApiMon mon(path_.c_str(), uint64_t(1) << 60, 0, 0);
+    EXPECT_FALSE(mon.initialize());
+    struct stat st;
+    EXPECT_NE(stat(path_.c_str(), &st), 0);  // nothing made
+}
+
+// A file whose calibration never finished is made again; one that holds
+// anything else stays refused and untouched.
+TEST_F(MonFile, FileWhoseCalibrationNeverFinishedIsMadeAgain) {
+    struct Case {
+        const char* name;
+        uint64_t n, m;
+        uint32_t tag;
+        uint64_t counter;  // the login count word
+        bool remade;
+    } cases[] = {
+        {"nothing written", 0, 0, 0, 0, true},
+        {"capacities and tag written", 2, 3, 9, 0, true},
+        {"a count in it", 0, 0, 0, 1, false},
+        {"made for other capacities of the same size", 1, 5, 9, 0, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<unsigned char> f(KApiMon::file_size(2, 3), 0);
+        std::memcpy(&f[8], &c.n, 8);
+        std::memcpy(&f[16], &c.m, 8);
+        std::memcpy(&f[24], &c.tag, 4);
+        std::memcpy(&f[32], &c.counter, 8);
+        {
+            std::ofstream out(path_, std::ios::binary | std::ios::trunc);
+            out.write(reinterpret_cast<const char*>(f.data()), static_cast<std::streamsize>(f.size()));
+        }
+        KApiMon mon(path_.c_str(), 2, 3, 9);
+        ASSERT_EQ(mon.initialize(), c.remade);
+        const auto now = contents();
+        if (!c.remade) {
+            EXPECT_EQ(now, f);
+            continue;
+        }
+        double ticks;
+        std::memcpy(&ticks, now.data(), 8);
+        EXPECT_GT(ticks, 0.0);
+        EXPECT_EQ(u64(now, 8), 2u);
+        EXPECT_EQ(u64(now, 16), 3u);
+    }
+}
+
+TEST_F(MonFile, ProcessKilledDuringCalibrationLeavesAFileTheNextStartTakes) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        KApiMon mon(path_.c_str(), 2, 3, 9);
+        mon.initialize();
+        _exit(0);
+    }
+    usleep(400 * 1000);  // inside the one-second calibration
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    auto f = contents();
+    ASSERT_EQ(f.size(), KApiMon::file_size(2, 3));
+    EXPECT_EQ(u64(f, 0), 0u);  // no tick rate yet
+    EXPECT_EQ(u64(f, 8), 2u);
+    EXPECT_EQ(u64(f, 16), 3u);
+    KApiMon mon(path_.c_str(), 2, 3, 9);
+    EXPECT_TRUE(mon.initialize());
+}
+
+void on_alarm(int) {}
+
+// A signal that ends the calibration's sleep early does not skew the rate.
+TEST_F(MonFile, SignalDuringCalibrationKeepsTheTickRate) {
+    // The reference: ticks over a measured interval.
+    timespec t0, t1;
+    clock_gettime(CLOCK_MONOTONIC, &t0);
+    const unsigned long long s0 = __rdtsc();
+    usleep(300 * 1000);
+    const unsigned long long s1 = __rdtsc();
+    clock_gettime(CLOCK_MONOTONIC, &t1);
+    const double ns = double(t1.tv_sec - t0.tv_sec) * 1e9 + double(t1.tv_nsec - t0.tv_nsec);
+    const double reference = double(s1 - s0) / ns;
+
+    struct sigaction sa;
+    std::memset(&sa, 0, sizeof sa);
+    sa.sa_handler = on_alarm;  // no SA_RESTART: the sleep returns early
+    struct sigaction old;
+    ASSERT_EQ(sigaction(SIGALRM, &sa, &old), 0);
+    itimerval timer{};
+    timer.it_value.tv_usec = 200 * 1000;
+    ASSERT_EQ(setitimer(ITIMER_REAL, &timer, nullptr), 0);
+    KApiMon mon(path_.c_str(), 2, 3, 9);
+    ASSERT_TRUE(mon.initialize());
+    sigaction(SIGALRM, &old, nullptr);
+    double ticks;
+    auto f = contents();
+    std::memcpy(&ticks, f.data(), 8);
+    EXPECT_NEAR(ticks, reference, reference * 0.2);
 }
 
 TEST_F(MonFile, DumpLeavesAnEmptyFileAndFailsWhereItCannotWrite) {

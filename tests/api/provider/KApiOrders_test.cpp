@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <set>
 #include <string>
@@ -628,6 +629,52 @@ TEST_F(Orders, ConcurrentSendersGetDistinctXidsAndAllAreStored) {
         }
     EXPECT_EQ(all.size(), size_t(kThreads * kEach));
     EXPECT_EQ(t.token->order_sequence_.load(), uint64_t(kThreads * kEach + 1));
+}
+
+// An authorisation withdrawn and made again while orders are built on it:
+// every order that leaves carries its own token's authorisation id, never 0
+// and never the id of the record that took the slot next.
+TEST_F(Orders, ReauthorisationDuringSendsNeverPairsATokenWithAnotherAuthId) {
+    TradeSession t = open_session();
+    authorise(&t);
+    constexpr uint64_t kAuth[2] = {0xA1A1, 0xB2B2};
+    constexpr uint64_t kToken[2] = {6, 7};
+    std::atomic<uint64_t> current{add_auth(t.id, kToken[0], kAuth[0], 9)};
+    std::atomic<bool> done{false};
+    std::atomic<long> sent{0}, mismatched{0}, datagrams{0};
+
+    std::thread drain_tcp([&] {
+        Bytes frame;
+        while (!done.load()) read_frame(t.peer, &frame, 50);
+    });
+    std::thread order_node([&] {
+        Bytes d;
+        while (recv_datagram(&d, done.load() ? 200 : 1000)) {
+            if (d.size() != 62 || (d[4] | d[5] << 8) == 1286) continue;
+            ++datagrams;
+            const uint64_t xid = u64_at(d, 6 + 8), auth = u64_at(d, 6 + 16);
+            const uint64_t token = xid >> 28;
+            if ((token == kToken[0] && auth != kAuth[0]) || (token == kToken[1] && auth != kAuth[1])) ++mismatched;
+        }
+    });
+    std::thread flipper([&] {
+        for (int generation = 1; !done.load(); ++generation) {
+            api_->business_->auth_mgr_->close_auth(current.load());
+            current = add_auth(t.id, kToken[generation % 2], kAuth[generation % 2], 9);
+        }
+    });
+    api_->init_local_send();
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+    while (std::chrono::steady_clock::now() < end && sent.load() < 60000) {
+        nq::trv_order_insert_info_t o = sh_order();
+        if (api_->insert_order(t.id, &o, current.load()) != 0) ++sent;
+    }
+    done = true;
+    flipper.join();
+    drain_tcp.join();
+    order_node.join();
+    EXPECT_GT(sent.load(), 0);
+    EXPECT_EQ(mismatched.load(), 0) << "of " << datagrams.load() << " orders";
 }
 
 class CustomSequence : public TradeSessionFixture {

@@ -13,6 +13,7 @@
 #include <functional>
 #include <iterator>
 #include <mutex>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,6 +23,8 @@
 #include "api/provider/KApiFramework.h"
 #include "api/provider/KApiQuoteContext.h"
 #include "api/provider/KApiSession.h"
+#include "framework/Message.h"
+#include "framework/ServiceFunc.h"
 #include "framework/ApiLocalTime.h"
 #include "framework/TcpMessageIO.h"
 #include "support/TestPeer.h"
@@ -272,6 +275,114 @@ TEST_F(Quotes, UnsubscribeFromInsideOnQuoteIsRefused) {
     spi_.inside = nullptr;
     EXPECT_TRUE(api->unsubscribe_quote(sid));
 }
+
+// The counter re-announces its channel table (1045, through the library's
+// own handler) while the user subscribes and unsubscribes: every
+// subscription sees a whole table.
+TEST_F(Quotes, ChannelTableReannouncedDuringSubscriptionsIsSeenWhole) {
+    KApi* api = create_quote_api();
+    ASSERT_NE(api, nullptr);
+    int peer = -1;
+    const uint64_t sid = open_session(api, &peer);
+    ASSERT_NE(sid, 0u);
+    const uint16_t types[] = {nq::TRV_SSE_L1, nq::TRV_SZSE_L1, nq::DVS_SSE_L2_STOCK_TICK};
+    // The 1045 frame: 57-byte head, u32 size per item, u32 count, the items.
+    std::vector<unsigned char> frame(64 + 65 + 22 * 3, 0);
+    const uint64_t code_length = 1045 | uint64_t(frame.size()) << 14;
+    std::memcpy(&frame[8], &code_length, 8);
+    std::memcpy(&frame[16], &sid, 8);
+    const uint32_t item_size = 22, count = 3;
+    std::memcpy(&frame[64 + 57], &item_size, 4);
+    std::memcpy(&frame[64 + 61], &count, 4);
+    for (unsigned i = 0; i < 3; ++i) {
+        const sockaddr_in a = make_addr("127.0.0.1", free_port());
+        unsigned char* item = &frame[64 + 65 + 22 * i];
+        std::memcpy(item + 2, &types[i], 2);
+        std::memcpy(item + 4, &a, sizeof a);
+    }
+    nq::ServiceFunc* handler = nq::ServiceFunc::service_func_[1045];
+    ASSERT_NE(handler, nullptr);
+    auto reannounce = [&] {
+        std::vector<unsigned char> copy(frame);
+        nq::Message m{reinterpret_cast<nq::MessageHeader*>(copy.data()), copy.data() + 64, copy.data()};
+        handler->service_func(&m);
+    };
+    reannounce();
+    std::atomic<bool> done{false};
+    std::thread counter_side([&] {
+        while (!done.load()) reannounce();
+    });
+    nq::quote_thread_t threads[] = {thread({types[0], types[1]}), thread({types[2]})};
+    int failures = 0;
+    std::string first_failure;
+    for (int i = 0; i < 300; ++i) {
+        if (!api->subscribe_quote(sid, 2, threads, nq::RX_MODE_SOCKET)) {
+            if (failures++ == 0) first_failure = last_message();
+            continue;
+        }
+        ASSERT_TRUE(api->unsubscribe_quote(sid)) << last_message();
+    }
+    done = true;
+    counter_side.join();
+    EXPECT_EQ(failures, 0) << first_failure;
+}
+
+// An on_quote that calls an operation taking the API mutex while the user
+// unsubscribes (which waits for that very receiver thread): neither hangs.
+struct InsideCall {
+    const char* name;
+    std::function<void(KApi*, nq::TRVQuoteConfig*, nq::TRVQuoteSpi*)> call;
+};
+
+void PrintTo(const InsideCall& c, std::ostream* os) { *os << c.name; }
+
+class QuotesInsideCall : public Quotes, public ::testing::WithParamInterface<InsideCall> {};
+
+TEST_P(QuotesInsideCall, OnQuoteCallingBackIntoTheApiDoesNotHangUnsubscribe) {
+    KApi* api = create_quote_api();
+    ASSERT_NE(api, nullptr);
+    int peer = -1;
+    const uint64_t sid = open_session(api, &peer);
+    const sockaddr_in uni = make_addr("127.0.0.1", free_port());
+    announce(nq::TRV_SSE_L1, uni);
+    std::atomic<bool> entered{false}, returned{false};
+    nq::TRVQuoteConfig other;
+    spi_.inside = [&](nq::QuoteMCType) {
+        if (entered.exchange(true)) return;
+        // Long enough for the user's unsubscribe to be waiting for this thread.
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        GetParam().call(api, &other, &spi_);
+        returned = true;
+    };
+    nq::quote_thread_t t = thread({nq::TRV_SSE_L1});
+    ASSERT_TRUE(api->subscribe_quote(sid, 1, &t, nq::RX_MODE_SOCKET));
+    LoopbackSender tx;
+    tx.send(uni, "first");
+    ASSERT_TRUE(wait_until([&] { return entered.load(); }));
+    std::atomic<bool> unsubscribed{false};
+    std::thread user([&] {
+        api->unsubscribe_quote(sid);
+        unsubscribed = true;
+    });
+    const bool ended = wait_until([&] { return unsubscribed.load() && returned.load(); }, 10);
+    if (!ended) {
+        user.detach();
+        FAIL() << "unsubscribe_quote and the on_quote that called back hang each other";
+    }
+    user.join();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Calls, QuotesInsideCall,
+    ::testing::Values(
+        InsideCall{"stop", [](KApi* api, nq::TRVQuoteConfig*, nq::TRVQuoteSpi*) { api->stop_quote(); }},
+        InsideCall{"login",
+                   [](KApi* api, nq::TRVQuoteConfig*, nq::TRVQuoteSpi*) {
+                       api->login(1, 2, "alice", "pw", "key", nq::ApiType::QUOTE, nullptr);
+                   }},
+        InsideCall{"initialize", [](KApi* api, nq::TRVQuoteConfig* c,
+                                    nq::TRVQuoteSpi* spi) { api->initialize_quote(c, spi); }}),
+    [](const ::testing::TestParamInfo<InsideCall>& info) { return std::string(info.param.name); });
 
 TEST_F(Quotes, Level1QuoteRequestOnTheWire) {
     KApi* api = create_quote_api();
