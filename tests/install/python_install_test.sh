@@ -15,7 +15,10 @@ test -e "$site/py_trv_api.py"
 module=$(ls "$site"/_py_trv_api*.so)
 libdir=$(dirname "$(find "$prefix" -name 'libtrv_api.so.1' | head -n 1)")
 # No LD_LIBRARY_PATH: the run path finds the prefix's library.
-ldd "$module" | grep "=> $libdir/libtrv_api.so.1" >/dev/null || { echo "$module does not load $libdir/libtrv_api.so.1"; exit 1; }
+found=$(ldd "$module" | sed -n 's/^\s*libtrv_api\.so\.1 => \(\S*\) .*/\1/p')
+[ -n "$found" ] && [ "$(readlink -f "$found")" = "$(readlink -f "$libdir/libtrv_api.so.1")" ] ||
+  { echo "$module does not load $libdir/libtrv_api.so.1 (it loads '$found')"; exit 1; }
+cd "$scratch"   # not the build tree's module in the working directory
 check_module "$python" "$site" "$libdir" "$site"
 run_example "$python" "$scratch/logs" "$site"
 echo "the installed Python module runs the example"

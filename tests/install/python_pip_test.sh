@@ -9,6 +9,7 @@ set -euo pipefail
 src=$1; scratch=$2; counter=$3
 source "$src/tests/install/python_common.sh"
 rm -rf "$scratch"; mkdir -p "$scratch"
+cd "$scratch"   # not the build tree's module in the working directory
 /usr/bin/python3 -m venv --system-site-packages "$scratch/venv"
 export PIP_NO_INDEX=1 PIP_DISABLE_PIP_VERSION_CHECK=1 PIP_NO_CACHE_DIR=1
 # setuptools and CMake build here, not under the source tree.
