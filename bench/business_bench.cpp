@@ -3,6 +3,7 @@
 // (single- and multi-threaded; the baseline store is an unordered_map under a
 // mutex, which is what a straightforward implementation would use).
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
 #include <array>
 #include <atomic>
@@ -189,6 +190,48 @@ void BM_GetOrderMutexMap_Baseline(benchmark::State& state) {
 }
 BENCHMARK(BM_GetOrderMutexMap_Baseline)->Setup(lookup_setup)->Teardown(lookup_teardown)->ThreadRange(1, 8)
     ->UseRealTime();
+
+// Memory that stays for the trading day: heap in use (malloc's own count,
+// all arenas) after storing 1,000,000 orders (200 tokens, 5,000 sequences
+// each) and then two distinct reports for each of them, per order and per
+// report. Measured once; the time is not the point.
+size_t heap_in_use() {
+    const struct mallinfo2 m = mallinfo2();
+    return m.uordblks + m.hblkhd;
+}
+
+void BM_MemoryPerOrderAndReport(benchmark::State& state) {
+    constexpr uint64_t kTokens = 200, kSequences = 5000;
+    double per_order = 0, per_report = 0;
+    for (auto _ : state) {
+        KApiBusiness* b = new KApiBusiness();
+        b->initialize();
+        const size_t empty = heap_in_use();
+        unsigned char payload[56] = {};
+        for (uint64_t t = 5; t < 5 + kTokens; ++t)
+            for (uint64_t q = 1; q <= kSequences; ++q) {
+                fill_payload(payload, t << 28 | q << 8 | ((t + q) & 0xff));
+                b->add_order(1283, 0, sizeof payload, payload);
+            }
+        const size_t with_orders = heap_in_use();
+        unsigned char id[32] = {};
+        uint64_t n = 0;
+        for (uint64_t t = 5; t < 5 + kTokens; ++t)
+            for (uint64_t q = 1; q <= kSequences; ++q)
+                for (int r = 0; r < 2; ++r) {
+                    ++n;
+                    std::memcpy(id, &n, sizeof n);
+                    b->add_order_report(id, t << 28 | q << 8 | ((t + q) & 0xff));
+                }
+        const size_t with_reports = heap_in_use();
+        per_order = static_cast<double>(with_orders - empty) / static_cast<double>(kTokens * kSequences);
+        per_report = static_cast<double>(with_reports - with_orders) / static_cast<double>(n);
+        delete b;
+    }
+    state.counters["bytes_per_order"] = per_order;
+    state.counters["bytes_per_report"] = per_report;
+}
+BENCHMARK(BM_MemoryPerOrderAndReport)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -6,6 +6,10 @@
 # test links just the component it tests and gets the rest transitively.
 # libtrv_api is assembled from the object libraries alone.
 set_property(GLOBAL PROPERTY TRV_COMPONENTS "")
+include(CheckCXXCompilerFlag)
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64" AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  check_cxx_compiler_flag(-mtls-dialect=gnu2 TRV_TLS_DESCRIPTORS)
+endif()
 set_property(GLOBAL PROPERTY TRV_FUZZERS "")
 find_package(Threads REQUIRED)
 include(GoogleTest)
@@ -23,6 +27,14 @@ function(trv_cc_library)
   if(TRV_FUZZ)
     # The code under test carries the coverage counters, not only the harness.
     target_compile_options(${obj} PRIVATE -fsanitize=fuzzer-no-link)
+  endif()
+  if(TRV_TLS_DESCRIPTORS)
+    # Thread-local variables through TLS descriptors: in a program that links
+    # libtrv_api an access is a load at a fixed offset from the thread
+    # pointer, as with the initial-exec model, with no __tls_get_addr call;
+    # and unlike initial-exec the library still loads with dlopen (the
+    # Python module), however large its thread-local block.
+    target_compile_options(${obj} PRIVATE -mtls-dialect=gnu2)
   endif()
   add_library(trv_${L_NAME} STATIC $<TARGET_OBJECTS:${obj}>)
   target_include_directories(trv_${L_NAME} PUBLIC ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR}/src)
@@ -62,15 +74,20 @@ function(trv_cc_fuzz)
   set_property(GLOBAL APPEND PROPERTY TRV_FUZZERS "${F_NAME}|${F_CORPUS}")
 endfunction()
 
-# trv_cc_bench(NAME b SRCS ... DEPS ...)
+# trv_cc_bench(NAME b SRCS ... DEPS ... [PUBLIC_ONLY]): PUBLIC_ONLY leaves the
+# library's sources off the include path (a benchmark of the public interface).
 function(trv_cc_bench)
-  cmake_parse_arguments(B "" "NAME" "SRCS;DEPS" ${ARGN})
+  cmake_parse_arguments(B "PUBLIC_ONLY" "NAME" "SRCS;DEPS" ${ARGN})
   if(TRV_FUZZ OR NOT TRV_BENCH)
     return()
   endif()
   add_executable(${B_NAME} ${B_SRCS})
-  target_include_directories(${B_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR}/src
-    ${PROJECT_SOURCE_DIR}/tests)
+  if(B_PUBLIC_ONLY)
+    target_include_directories(${B_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR}/tests)
+  else()
+    target_include_directories(${B_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR}/src
+      ${PROJECT_SOURCE_DIR}/tests)
+  endif()
   target_link_libraries(${B_NAME} PRIVATE ${B_DEPS} benchmark::benchmark Threads::Threads)
   set_target_properties(${B_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bench)
 endfunction()

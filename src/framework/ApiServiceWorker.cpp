@@ -96,7 +96,7 @@ unsigned char* ApiServiceWorker::dup_message(const Message* msg) {
     const uint32_t length = frame_length(hdr);
     if (length < kFrameHeaderSize) return nullptr;
     if (msg->frame_ == nullptr && msg->body_ == nullptr && length > kFrameHeaderSize) return nullptr;
-    auto* copy = static_cast<unsigned char*>(alloc_mem(length, 16));
+    unsigned char* copy = alloc_copy(length);
     if (copy == nullptr) return nullptr;
     if (msg->frame_ != nullptr) {
         std::memcpy(copy, msg->frame_, length);
@@ -108,6 +108,21 @@ unsigned char* ApiServiceWorker::dup_message(const Message* msg) {
 }
 
 void ApiServiceWorker::free_message(unsigned char* copy) { std::free(copy); }
+
+unsigned char* ApiServiceWorker::alloc_copy(unsigned long length) {
+    return static_cast<unsigned char*>(alloc_mem(length, 16));
+}
+
+void ApiServiceWorker::add_copy(unsigned char* copy) {
+    if (copy == nullptr) return;
+    if (normal_queue_ == nullptr) {
+        LOG_ERROR("task dropped, worker not initialized: { name = %s }", name_);
+        free_message(copy);
+        return;
+    }
+    set_copy_owner(copy, this);
+    normal_queue_->push(copy);
+}
 
 void ApiServiceWorker::queue_copy(ApiTaskQueue* queue, const Message* msg) {
     if (queue == nullptr) {

@@ -28,6 +28,12 @@ public:
     // length is below 64 or memory runs out.
     static unsigned char* dup_message(const Message* msg);
     static void free_message(unsigned char* copy);
+    // A zero-filled block for a copy of `length` bytes that add_copy queues
+    // (the same allocation dup_message makes); null without memory.
+    static unsigned char* alloc_copy(unsigned long length);
+    // Queues a copy made by alloc_copy and filled by the caller, on the
+    // normal queue; the worker frees it after its task.
+    void add_copy(unsigned char* copy);
 
     static constexpr unsigned kOwnerOffset = 48;
     static constexpr unsigned long kQueueSlots = 1ul << 20;

@@ -3,6 +3,15 @@
 // "timer" thread) when the cached clock reaches its creation time plus the
 // queue's interval, and is then recycled by "timer_recycle". Timers cannot be
 // cancelled: a user that no longer needs one ignores it when it fires.
+//
+// Appending to a queue takes no lock: creators link their node at the tail
+// with one atomic exchange, so threads that arm timers at once (every order
+// arms one) never wait for each other. The mutex guards the free list and
+// recycling only; a creator that holds a node already (take_node) arms its
+// timer without it. A creator held up between reading the clock and linking
+// its node may end up behind a timer armed after it by another thread; the
+// firing round stops at the first timer not yet due, so such a timer fires
+// with the one before it: late by no more than the hold-up, never early.
 #pragma once
 #include <pthread.h>
 #include <atomic>
@@ -30,12 +39,16 @@ public:
     };
 
     // A slot is published by its id (release) after interval and list are set,
-    // so the firing thread may pick it up while it runs.
+    // so the firing thread may pick it up while it runs. Creators swap
+    // themselves in as the tail and then link behind the node they replaced
+    // (or make themselves the head of an empty list); the recycler unlinks
+    // fired nodes from the head and takes the last node only when no creator
+    // has swapped in behind it.
     struct timer_queue_t {
         std::atomic<uint64_t> id_;  // 0 = slot unused
         uint64_t interval_ms_;
         std::atomic<timer_node_t*> head_;
-        timer_node_t* tail_;        // only under the mutex
+        std::atomic<timer_node_t*> tail_;
     };
 
     explicit ApiTimerManager(ServiceProvider* provider);
@@ -53,6 +66,14 @@ public:
     // until the timer fires), or null: invalid data, size above 64, unknown
     // queue id (0 included), no memory.
     void* create_timer(unsigned long queue_id, void* data, unsigned long size);
+
+    // A node for a later create_timer_on, taken in advance (the free list's
+    // head, else a new node; under the mutex); null without memory. It is the
+    // caller's until it is armed.
+    timer_node_t* take_node();
+    // create_timer with a node from take_node, without any lock. Null (the
+    // node stays the caller's) on the same refusals as create_timer.
+    void* create_timer_on(timer_node_t* node, unsigned long queue_id, const void* data, unsigned long size);
 
     // One round of the "timer" thread: fires the due timers of every queue.
     void check_timer_proc();
@@ -76,6 +97,8 @@ public:
 
 private:
     timer_queue_t* find_queue(unsigned long id);
+    bool check_user_data(unsigned long queue_id, const void* data, unsigned long size) const;
+    void* append(timer_queue_t* queue, timer_node_t* node, const void* data, unsigned long size);
 };
 
 }}  // namespace nq::api

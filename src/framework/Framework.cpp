@@ -5,6 +5,7 @@
 #include <new>
 
 #include "framework/AllocMem.h"
+#include "framework/ApiServiceWorker.h"
 #include "framework/MessageHandler.h"
 #include "framework/ServiceFunc.h"
 #include "framework/TcpMessageIO.h"
@@ -20,6 +21,13 @@ Framework::~Framework() {}
 
 void Framework::post_message(unsigned long session_id, Message* message) {
     if (message_io_ != nullptr) message_io_->post_message(session_id, message);
+}
+
+void Framework::post_copy(unsigned long session_id, unsigned char* copy) {
+    if (message_io_ != nullptr)
+        message_io_->post_copy(session_id, copy);
+    else
+        ApiServiceWorker::free_message(copy);
 }
 
 bool Framework::initialize() {

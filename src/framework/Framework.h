@@ -17,6 +17,9 @@ public:
     Framework();
     virtual ~Framework();
     virtual void post_message(unsigned long session_id, Message* message);
+    // Posts a frame built in a block of ApiServiceWorker::alloc_copy; the
+    // block is given away (freed when there is no transport).
+    void post_copy(unsigned long session_id, unsigned char* copy);
     virtual bool initialize();
     virtual TcpMessageIO* create_message_io() = 0;
     // Handler index 1..count for a frame, 0 to drop it (on "msg_receiver").

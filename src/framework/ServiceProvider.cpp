@@ -22,6 +22,8 @@ ServiceProvider::~ServiceProvider() {}
 
 void ServiceProvider::on_timer(unsigned long, void*) {}
 
+void ServiceProvider::on_timer_recycle() {}
+
 bool ServiceProvider::initialize() {
     ApiLocalTime::initialize();
     ApiTimerManager* timers = nullptr;

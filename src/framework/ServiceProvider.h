@@ -14,6 +14,10 @@ public:
     virtual bool initialize();
     // Called on "timer" for every fired timer.
     virtual void on_timer(unsigned long queue_id, void* data);
+    // Called on "timer_recycle" after each recycling round (every 100 us or
+    // so), for work that keeps stocks filled away from the threads that use
+    // them; the default does nothing.
+    virtual void on_timer_recycle();
     virtual bool init_log() = 0;
 
     bool start_service();

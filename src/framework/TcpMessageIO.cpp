@@ -192,6 +192,15 @@ void TcpMessageIO::post_message(unsigned long id, Message* message) {
     if (sender_ != nullptr) sender_->add_task(message);
 }
 
+void TcpMessageIO::post_copy(unsigned long id, unsigned char* copy) {
+    if (copy == nullptr) return;
+    set_header_word(copy, 16, id);
+    if (sender_ != nullptr)
+        sender_->add_copy(copy);
+    else
+        ApiServiceWorker::free_message(copy);
+}
+
 void TcpMessageIO::send_message(const Message* message) {
     unsigned char* hdr = message->frame_ != nullptr ? message->frame_ : message->header_->bytes;
     const uint32_t length = frame_length(hdr);

@@ -43,6 +43,11 @@ public:
     // The last reference of a session marked by the stop path went.
     void close_released(TcpSession* session);
     void post_message(unsigned long id, Message* message);
+    // Queues a frame already copied into a block of
+    // ApiServiceWorker::alloc_copy (contiguous, its length in the header), so
+    // that posting copies and allocates nothing more; the block is the
+    // sender's from here on.
+    void post_copy(unsigned long id, unsigned char* copy);
     void send_message(const Message* message);
 
     // One round of the receiver; returns the number of epoll events served.

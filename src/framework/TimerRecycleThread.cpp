@@ -4,6 +4,7 @@
 
 #include "framework/ApiLocalTime.h"
 #include "framework/ApiTimerManager.h"
+#include "framework/ServiceProvider.h"
 
 namespace nq { namespace api {
 
@@ -15,6 +16,7 @@ void TimerRecycleThread::work_proc() {
     while (continue_work()) {
         ApiLocalTime::update_local_time();
         manager_->recycle_timer_proc();
+        if (manager_->provider_ != nullptr) manager_->provider_->on_timer_recycle();
         nanosleep(&pause, nullptr);
     }
 }

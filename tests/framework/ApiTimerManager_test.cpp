@@ -315,6 +315,9 @@ TEST_F(TimerThreads, QueueCreatedWhileTimerRuns) {
     EXPECT_EQ(2, seen);
 }
 
+// Creators append while "timer" fires and "timer_recycle" unlinks (queue 1
+// fires at once, so the recycler keeps taking the last node); half of them
+// arm nodes taken in advance.
 TEST_F(TimerThreads, TimersCreatedFromManyThreadsFireExactlyOnce) {
     ASSERT_TRUE(mgr_->create_timer_queue(1, 0));
     ASSERT_TRUE(mgr_->create_timer_queue(2, 1));
@@ -336,7 +339,13 @@ TEST_F(TimerThreads, TimersCreatedFromManyThreadsFireExactlyOnce) {
                 p.seq = uint32_t(i);
                 p.queue = 1 + (i & 1);
                 std::memset(p.pad, i & 0xff, sizeof p.pad);
-                if (!mgr_->create_timer(p.queue, &p, sizeof p)) ++refused;
+                void* copy = nullptr;
+                if (t % 2 == 0) {
+                    copy = mgr_->create_timer(p.queue, &p, sizeof p);
+                } else if (ApiTimerManager::timer_node_t* node = mgr_->take_node()) {
+                    copy = mgr_->create_timer_on(node, p.queue, &p, sizeof p);
+                }
+                if (!copy) ++refused;
                 if (i % 64 == 0) std::this_thread::yield();
             }
         });
@@ -360,6 +369,37 @@ TEST_F(TimerThreads, TimersCreatedFromManyThreadsFireExactlyOnce) {
         ++seen[p.thread * kPerThread + p.seq];
     }
     for (size_t i = 0; i < total; ++i) ASSERT_EQ(1, seen[i]) << "timer " << i;
+}
+
+// A creator with a node in hand never waits for the manager's mutex, which
+// node allocation and recycling hold.
+TEST_F(TimerRound, ArmingATakenNodeTakesNoLock) {
+    ASSERT_TRUE(mgr_->create_timer_queue(2, 10));
+    ApiTimerManager::timer_node_t* node = mgr_->take_node();
+    ASSERT_NE(nullptr, node);
+    ASSERT_EQ(0, pthread_mutex_lock(&mgr_->mutex_));
+    std::atomic<void*> copy{nullptr};
+    std::thread creator([&] {
+        uint64_t data[2] = {0x1234, 7};
+        copy = mgr_->create_timer_on(node, 2, data, sizeof data);
+    });
+    const bool armed = wait_until([&] { return copy.load() != nullptr; }, 10);
+    pthread_mutex_unlock(&mgr_->mutex_);
+    creator.join();
+    ASSERT_TRUE(armed) << "the creator waited for the mutex";
+    EXPECT_EQ(copy.load(), static_cast<void*>(node->data_));
+    round_at(T0 + 10);
+    ASSERT_EQ(1u, provider_->count());
+    EXPECT_EQ(0x1234u, provider_->fired()[0].bytes[0] | unsigned(provider_->fired()[0].bytes[1]) << 8);
+
+    // Refused like create_timer; the node stays the caller's.
+    ApiTimerManager::timer_node_t* spare = mgr_->take_node();
+    ASSERT_NE(nullptr, spare);
+    uint64_t data = 1;
+    EXPECT_EQ(nullptr, mgr_->create_timer_on(spare, 9, &data, sizeof data));
+    EXPECT_EQ(nullptr, mgr_->create_timer_on(spare, 2, &data, 65));
+    EXPECT_EQ(nullptr, mgr_->create_timer_on(nullptr, 2, &data, sizeof data));
+    EXPECT_NE(nullptr, mgr_->create_timer_on(spare, 2, &data, sizeof data));
 }
 
 }  // namespace

@@ -23,9 +23,7 @@ bool build(T*& member, unsigned long align, A... args) {
     return true;
 }
 
-inline KApiOrder** chain_of(KApiOrder** store, uint64_t xid) {
-    return &store[(xid >> 8) & (KApiBusiness::kOrderChains - 1)];
-}
+inline KApiOrder** chain_of(KApiOrder** store, uint64_t xid) { return &store[KApiBusiness::order_chain(xid)]; }
 
 inline bool chain_has(const KApiOrder* o, const KApiOrder* stop, uint64_t xid) {
     for (; o != stop; o = o->next)
@@ -72,6 +70,13 @@ bool KApiBusiness::initialize() {
     if (!build(auth_mgr_, 8)) return false;
     if (!build(login_account_mgr_, 8)) return false;
     return true;
+}
+
+uint64_t KApiBusiness::order_chain(uint64_t xid) {
+    // The top bits of the token id's Fibonacci hash place each token's run of
+    // chains; the sequence walks along it.
+    const uint64_t token_offset = ((xid >> 28) * 0x9E3779B97F4A7C15ull) >> (64 - 20);
+    return (token_offset + ((xid >> 8) & 0xfffff)) & (kOrderChains - 1);
 }
 
 bool KApiBusiness::add_order(uint32_t service_code, uint64_t send_time, uint32_t length, const void* payload) {

@@ -38,6 +38,12 @@ public:
     // is already stored, and the record stays the caller's. Allocates nothing.
     bool publish_order(KApiOrder* order);
     KApiOrder* get_api_order(uint64_t xid) const;
+    // The chain of the order store that holds xid: chosen from its token and
+    // its sequence together, so that the orders of one token never share a
+    // chain, and the same sequence used by many tokens lands in as many
+    // chains. A lookup then walks about as many records as the store holds
+    // per chain on average, however many tokens have used that sequence.
+    static uint64_t order_chain(uint64_t xid);
 
     // True when the 32-byte report id at `report` is new: it is remembered and
     // the order `xid`, if stored, is marked got_report. False for a duplicate.

@@ -6,6 +6,7 @@
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -46,6 +47,7 @@ bool KApiSocketUdpReceiver::do_initialize(const udp_receiver_config_t& config) {
     char local[INET_ADDRSTRLEN] = "";
     inet_ntop(AF_INET, &rt->local_addr.sin_addr, local, sizeof local);
     rt->items.reserve(config.streams.size());
+    rt->ready.reserve(config.streams.size());
     for (const udp_mcast_stream_t& stream : config.streams) {
         const uint32_t index = static_cast<uint32_t>(rt->items.size());
         int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
@@ -89,6 +91,9 @@ bool KApiSocketUdpReceiver::do_initialize(const udp_receiver_config_t& config) {
         if (config.rcvbuf > 0 && setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &config.rcvbuf, sizeof config.rcvbuf) != 0)
             LOG_WARN("udp receiver setsockopt(SO_RCVBUF) failed: { os_err_code = %d, rcvbuf = %d }", errno,
                      config.rcvbuf);
+        // Each datagram then says how many the kernel has dropped so far for
+        // want of room in the socket's buffer.
+        setsockopt(fd, SOL_SOCKET, SO_RXQ_OVFL, &one, sizeof one);
         void* buffer = nullptr;
         const uint64_t size = (config.buffer_size + 63) & ~uint64_t(63);
         if (size == 0 || posix_memalign(&buffer, 64, size) != 0) {
@@ -117,16 +122,29 @@ bool KApiSocketUdpReceiver::do_initialize(const udp_receiver_config_t& config) {
     return true;
 }
 
+namespace {
+
+uint64_t monotonic_ms() {
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
+    return static_cast<uint64_t>(ts.tv_sec) * 1000 + static_cast<uint64_t>(ts.tv_nsec) / 1000000;
+}
+
+}  // namespace
+
 void KApiSocketUdpReceiver::do_work() {
     socket_runtime_t* rt = runtime_;
     if (rt == nullptr) return;
     epoll_event events[kMaxEvents];
+    std::vector<uint32_t>& ready = rt->ready;
     while (continue_work()) {
-        int n = epoll_wait(rt->epoll_fd, events, kMaxEvents, kIdleWaitMs);
+        // Streams with datagrams left only look for new events, then go on.
+        const int wait_ms = ready.empty() ? kIdleWaitMs : 0;
+        int n = epoll_wait(rt->epoll_fd, events, kMaxEvents, wait_ms);
         if (n < 0) {
             if (errno == EINTR) continue;
             LOG_ERROR("udp receiver epoll_wait failed: { os_err_code = %d }", errno);
-            return;
+            break;
         }
         for (int i = 0; i < n; ++i) {
             if ((events[i].events & EPOLLIN) == 0) continue;
@@ -135,31 +153,91 @@ void KApiSocketUdpReceiver::do_work() {
                 uint64_t value;
                 while (read(rt->wake_fd, &value, sizeof value) > 0) {
                 }
-            } else if (data < rt->items.size()) {
-                drain(rt->items[data]);
+            } else if (data < rt->items.size() && !rt->items[data].ready) {
+                rt->items[data].ready = true;
+                ready.push_back(data);
             }
         }
+        // One turn: every ready stream in order, a bounded batch each. A
+        // stream whose batch ran out keeps its place for the next turn (its
+        // socket is edge-triggered: no new event comes for what it holds).
+        size_t kept = 0;
+        for (size_t i = 0; i < ready.size() && continue_work(); ++i) {
+            socket_runtime_t::item_t& item = rt->items[ready[i]];
+            if (serve(item))
+                ready[kept++] = ready[i];
+            else
+                item.ready = false;
+        }
+        if (!continue_work()) break;
+        ready.resize(kept);
+        if (rt->loss_pending != 0) report_losses(rt, false);
+    }
+    // Nothing counted goes unsaid when the receiver ends.
+    if (rt->loss_pending != 0) report_losses(rt, true);
+}
+
+bool KApiSocketUdpReceiver::serve(socket_runtime_t::item_t& item) {
+    // The kernel's drop count comes with a datagram (SO_RXQ_OVFL) once it is
+    // not zero.
+    alignas(cmsghdr) unsigned char control[CMSG_SPACE(sizeof(uint32_t))];
+    iovec iov{item.buffer, item.buffer_size};
+    msghdr msg;
+    for (int read_count = 0; read_count < kBatch;) {
+        std::memset(&msg, 0, sizeof msg);
+        msg.msg_iov = &iov;
+        msg.msg_iovlen = 1;
+        msg.msg_control = control;
+        msg.msg_controllen = sizeof control;
+        ssize_t len = recvmsg(item.fd, &msg, 0);
+        if (len < 0) {
+            if (errno == EINTR) continue;
+            if (errno != EAGAIN && errno != EWOULDBLOCK)
+                LOG_WARN("udp receiver recvfrom failed: { os_err_code = %d }", errno);
+            return false;
+        }
+        ++read_count;
+        uint32_t drops = item.kernel_drops;
+        for (cmsghdr* c = CMSG_FIRSTHDR(&msg); c != nullptr; c = CMSG_NXTHDR(&msg, c))
+            if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SO_RXQ_OVFL && c->cmsg_len >= CMSG_LEN(sizeof drops))
+                std::memcpy(&drops, CMSG_DATA(c), sizeof drops);
+        const bool cut = (msg.msg_flags & MSG_TRUNC) != 0;
+        if (drops != item.kernel_drops || cut) count_loss(item, drops, cut);
+        // An empty datagram carries nothing; those queued behind it still
+        // must be read.
+        if (len > 0) sink_->on_data(item.msg_type, item.buffer, static_cast<size_t>(len));
+    }
+    return true;
+}
+
+void KApiSocketUdpReceiver::count_loss(socket_runtime_t::item_t& item, uint32_t kernel_drops, bool truncated) {
+    // The kernel's count only grows (and wraps at 32 bits).
+    item.dropped += static_cast<uint32_t>(kernel_drops - item.kernel_drops);
+    item.kernel_drops = kernel_drops;
+    if (truncated) ++item.truncated;
+    if (!item.loss_pending) {
+        item.loss_pending = true;
+        ++runtime_->loss_pending;
     }
 }
 
-void KApiSocketUdpReceiver::drain(socket_runtime_t::item_t& item) {
-    // Edge-triggered: read until the socket is empty, or the next datagram
-    // would not raise another event.
-    while (continue_work()) {
-        ssize_t len = recvfrom(item.fd, item.buffer, item.buffer_size, 0, nullptr, nullptr);
-        if (len > 0) {
-            sink_->on_data(item.msg_type, item.buffer, static_cast<size_t>(len));
-        } else if (len == 0) {
-            // An empty datagram carries nothing; those queued behind it still
-            // must be read now.
-            continue;
-        } else if (errno == EINTR) {
-            continue;
-        } else {
-            if (errno != EAGAIN && errno != EWOULDBLOCK)
-                LOG_WARN("udp receiver recvfrom failed: { os_err_code = %d }", errno);
-            return;
-        }
+void KApiSocketUdpReceiver::report_losses(socket_runtime_t* rt, bool all_due) {
+    const uint64_t now = monotonic_ms();
+    for (socket_runtime_t::item_t& item : rt->items) {
+        if (!item.loss_pending) continue;
+        if (!all_due && item.last_report_ms != 0 && now - item.last_report_ms < kLossReportMs) continue;
+        char group[INET_ADDRSTRLEN] = "";
+        inet_ntop(AF_INET, &item.group.sin_addr, group, sizeof group);
+        LOG_WARN("udp receiver lost datagrams: { mcast = %s:%u, msg_type = %u, dropped = %lu, truncated = %lu, "
+                 "buffer_size = %lu }",
+                 group, static_cast<unsigned>(ntohs(item.group.sin_port)), static_cast<unsigned>(item.msg_type),
+                 static_cast<unsigned long>(item.dropped), static_cast<unsigned long>(item.truncated),
+                 static_cast<unsigned long>(item.buffer_size));
+        item.dropped = 0;
+        item.truncated = 0;
+        item.loss_pending = false;
+        item.last_report_ms = now;
+        --rt->loss_pending;
     }
 }
 

@@ -127,6 +127,9 @@ public:
     pkt_buf_t* bufs_[kBufferCount];
     char local_ip_[INET_ADDRSTRLEN];  // dotted local address for log lines
 
+    // The order path's only thread-local state: what else a sending thread
+    // keeps for its orders (its stock of records, copy blocks and timer
+    // nodes) is found through its buffer's index.
     static thread_local pkt_buf_t* local_pkt_buf_;
     // The calling thread's buffer, for code outside this unit.
     static pkt_buf_t* local_pkt_buf();

@@ -55,6 +55,8 @@ public:
     bool init_log() override;
     // "timer": queue 1 request timeouts, queue 2 order timeouts.
     void on_timer(unsigned long queue_id, void* data) override;
+    // Keeps the stocks of the order-sending threads filled.
+    void on_timer_recycle() override;
     void on_request_timer(void* data);
     void on_order_timer(void* data);
 

@@ -13,6 +13,7 @@
 #include "api/order/OrderXid.h"
 #include "api/provider/KApi.h"
 #include "api/provider/KApiFramework.h"
+#include "api/provider/KApiOrderReserve.h"
 #include "api/provider/KApiSession.h"
 #include "api/provider/KApiTradeContext.h"
 #include "api/provider/KApiSessionRef.h"
@@ -48,26 +49,6 @@ constexpr unsigned kOriginXidAt = 24;
 
 constexpr unsigned kTimeStampAt = 32;  // frame header
 
-// What a sending thread keeps beyond its packet buffer: the record its next
-// order or cancel is stored in. It is taken before the datagram leaves (so
-// that a report racing the send finds the order) and replaced only after.
-struct SendThreadState {
-    KApiOrder* spare = nullptr;
-    ~SendThreadState() { KApiOrder::destroy(spare); }
-};
-thread_local SendThreadState t_send_state;
-
-KApiOrder* spare_record() {
-    KApiOrder*& spare = t_send_state.spare;
-    if (spare == nullptr) spare = KApiOrder::create_blank();
-    return spare;
-}
-
-// Once the message is out: the next record for this thread.
-void refill_spare_record() {
-    if (t_send_state.spare == nullptr) t_send_state.spare = KApiOrder::create_blank();
-}
-
 uint64_t realtime_ns() {
     timespec ts;
     if (clock_gettime(CLOCK_REALTIME, &ts) != 0) return ~0ull;
@@ -75,17 +56,23 @@ uint64_t realtime_ns() {
 }
 
 // The TCP copy: a frame header with code, total length and time stamp in
-// front of the payload; the transport writes the session id and copies the
-// frame before post returns.
-struct alignas(8) TcpCopy {
-    unsigned char frame[kFrameHeaderSize + KApiOrder::kMaxBodySize];
+// front of the payload, written into `frame` (at least 64 + length bytes).
+void build_tcp_copy(unsigned char* frame, uint32_t code, uint64_t time_stamp, const unsigned char* body,
+                    uint32_t length) {
+    std::memset(frame, 0, kFrameHeaderSize);
+    set_frame_code_length(frame, code, kFrameHeaderSize + length);
+    set_header_word(frame, kTimeStampAt, time_stamp);
+    std::memcpy(frame + kFrameHeaderSize, body, length);
+}
+
+// Posts the TCP copy from the caller's stack; the transport copies the frame
+// (and the session id) before post returns.
+struct TcpCopy {
+    alignas(8) unsigned char frame[kFrameHeaderSize + KApiOrder::kMaxBodySize];
 
     void post(KApiFramework* framework, uint64_t session_id, uint32_t code, uint64_t time_stamp,
               const unsigned char* body, uint32_t length) {
-        std::memset(frame, 0, kFrameHeaderSize);
-        set_frame_code_length(frame, code, kFrameHeaderSize + length);
-        set_header_word(frame, kTimeStampAt, time_stamp);
-        std::memcpy(frame + kFrameHeaderSize, body, length);
+        build_tcp_copy(frame, code, time_stamp, body, length);
         Message m{reinterpret_cast<MessageHeader*>(frame), frame + kFrameHeaderSize, frame};
         framework->post_message(session_id, &m);
     }
@@ -208,25 +195,45 @@ ApiTradeToken* token_for_send(KApiBusiness* business, KApiSession* session, uint
 // A built order or cancel from here on: stored before it leaves (a report
 // that overtakes the rest of the call finds it, and its timer then stays
 // silent), sent by UDP to the token's order node, posted on the TCP session,
-// armed with an order timer; then the thread's next record and the buffer.
+// armed with an order timer; then the buffer is released. Record, TCP copy
+// block and timer node come from the thread's stock, so that nothing here
+// allocates or waits for another sending thread; without stock (or memory
+// for it) each is made the slower way.
 template <typename OnUdpFailed>
-void store_send_and_arm(KApiBusiness* business, KApiFramework* framework, ApiTimerManager* timers,
-                        KApiUdpSender* sender, const ApiTradeToken* token, uint64_t session_id, uint64_t xid,
-                        uint32_t code, uint64_t time_stamp, unsigned char* body, uint32_t length,
-                        OnUdpFailed on_udp_failed) {
-    KApiOrder* record = spare_record();
-    if (record != nullptr && record->fill(code, time_stamp, length, body) && business->publish_order(record))
-        t_send_state.spare = nullptr;
+void store_send_and_arm(KApiBusiness* business, KApiFramework* framework, KApiTradeContext* context,
+                        const ApiTradeToken* token, uint64_t session_id, uint64_t xid, uint32_t code,
+                        uint64_t time_stamp, unsigned char* body, uint32_t length, OnUdpFailed on_udp_failed) {
+    KApiUdpSender* sender = context->udp_sender_;
+    KApiOrderReserve* reserve = context->local_reserve();
+    KApiOrder* record = reserve != nullptr ? reserve->take_record() : KApiOrder::create_blank();
+    if (record != nullptr && !(record->fill(code, time_stamp, length, body) && business->publish_order(record))) {
+        if (reserve != nullptr)
+            reserve->keep_record(record);
+        else
+            KApiOrder::destroy(record);
+    }
 
     if (!sender->send_order(body, static_cast<uint16_t>(length), reinterpret_cast<const sockaddr*>(&token->fon_address),
                             reinterpret_cast<const char*>(token->fon_mac)))
         on_udp_failed();
 
-    TcpCopy copy;
-    copy.post(framework, session_id, code, time_stamp, body, length);
-    OrderTimerData timer{xid, session_id};
-    timers->create_timer(KApiTradeContext::kOrderTimerQueue, &timer, sizeof timer);
-    refill_spare_record();
+    if (unsigned char* copy = reserve != nullptr ? reserve->take_copy() : nullptr) {
+        build_tcp_copy(copy, code, time_stamp, body, length);
+        framework->post_copy(session_id, copy);
+    } else {
+        TcpCopy stack_copy;
+        stack_copy.post(framework, session_id, code, time_stamp, body, length);
+    }
+
+    const OrderTimerData timer{xid, session_id};
+    ApiTimerManager* timers = context->timers_;
+    if (ApiTimerManager::timer_node_t* node = reserve != nullptr ? reserve->take_timer_node() : nullptr) {
+        if (timers->create_timer_on(node, KApiTradeContext::kOrderTimerQueue, &timer, sizeof timer) == nullptr)
+            reserve->keep_timer_node(node);
+    } else {
+        timers->create_timer(KApiTradeContext::kOrderTimerQueue, const_cast<OrderTimerData*>(&timer), sizeof timer);
+    }
+    if (reserve != nullptr) reserve->hand_on_record();
     sender->release_send_buffer(body);
 }
 
@@ -236,7 +243,8 @@ void KApi::init_local_send() {
     KApiTradeContext* context = trade_context_.load(std::memory_order_acquire);
     if (context == nullptr || context->udp_sender_ == nullptr) return;
     context->udp_sender_->init_local_send();
-    refill_spare_record();
+    // The thread's stock too, so that its first order allocates nothing.
+    context->local_reserve();
 }
 
 uint64_t KApi::insert_order(uint64_t session_id, nq::trv_order_insert_info_t* order, uint64_t trade_token) {
@@ -321,8 +329,8 @@ uint64_t KApi::insert_order(uint64_t session_id, nq::trv_order_insert_info_t* or
     body[kOrderTypeAt] = static_cast<unsigned char>(order->order_type);
     std::memset(body + kReservedAt, 0, kOrderBodyLength - kReservedAt);
 
-    store_send_and_arm(business_, framework_, timer_manager_, sender, token, session_id, xid, code, realtime_ns(), body,
-                       length, [&] {
+    store_send_and_arm(business_, framework_, context, token, session_id, xid, code, realtime_ns(), body, length,
+                       [&] {
                            LOG_WARN("send order to fon failed: { session_id = %lu, trade_token = %lu, xid = %lu }",
                                     session_id, trade_token, xid);
                        });
@@ -415,7 +423,7 @@ uint64_t KApi::cancel_order(uint64_t session_id, nq::trv_cancel_order_info_t* ca
     store_le<uint64_t>(body, kOriginXidAt, origin_xid);
 
     // A cancel carries no time stamp.
-    store_send_and_arm(business_, framework_, timer_manager_, sender, token, session_id, xid, kCancelCode, 0, body,
+    store_send_and_arm(business_, framework_, context, token, session_id, xid, kCancelCode, 0, body,
                        kCancelBodyLength, [&] {
                            LOG_WARN("send cancel order to fon failed: { session_id = %lu, trade_token = %lu, "
                                     "xid = %lu, origin_xid = %lu }",

@@ -49,6 +49,10 @@ void KApi::on_timer(unsigned long queue_id, void* data) {
         on_order_timer(data);
 }
 
+void KApi::on_timer_recycle() {
+    if (KApiTradeContext* trade = trade_context_.load(std::memory_order_acquire)) trade->refill_reserves();
+}
+
 void KApi::on_request_timer(void* data) {
     if (data == nullptr || framework_ == nullptr || framework_->request_manager_ == nullptr) return;
     request_info_t info = framework_->request_manager_->on_timeout(static_cast<request_info_t*>(data));

@@ -31,12 +31,29 @@ std::vector<unsigned char> payload(uint64_t xid, unsigned char marker = 0x5a, si
     return p;
 }
 
+// The xid of a token and sequence as orders are numbered.
+uint64_t nq_xid(uint64_t token, uint64_t sequence) {
+    return token << 28 | sequence << 8 | ((token + sequence) & 0xff);
+}
+
+// An xid of `token` that is stored in chain `chain`.
+uint64_t xid_in_chain(uint64_t token, uint64_t chain) {
+    const uint64_t mask = KApiBusiness::kOrderChains - 1;
+    const uint64_t sequence = (chain - KApiBusiness::order_chain(token << 28)) & mask;
+    return nq_xid(token, sequence);
+}
+
 struct KApiBusinessStore : ::testing::Test {
     KApiBusiness b;
     void SetUp() override { ASSERT_TRUE(b.initialize()); }
     bool add(uint64_t xid, unsigned char marker = 0x5a, uint32_t code = 1101, uint64_t t = 0) {
         auto p = payload(xid, marker);
         return b.add_order(code, t, uint32_t(p.size()), p.data());
+    }
+    size_t chain_length(uint64_t chain) const {
+        size_t n = 0;
+        for (KApiOrder* o = b.order_store_[chain]; o != nullptr; o = o->next) ++n;
+        return n;
     }
 };
 
@@ -159,7 +176,7 @@ TEST_F(KApiBusinessStore, DuplicateXidKeepsTheFirstRecord) {
     ASSERT_NE(o, nullptr);
     EXPECT_EQ(o->message_.body_[16], 0x10 + 16);
     EXPECT_EQ(o->next, nullptr);
-    // Same chain (bits 8-27), other xid: both kept.
+    // Same sequence (bits 8-27), other token: both kept.
     const uint64_t other = 0xabc00 | (uint64_t(5) << 28);
     ASSERT_TRUE(add(other, 0x30));
     EXPECT_EQ(b.get_api_order(other)->message_.body_[16], 0x30 + 16);
@@ -257,17 +274,19 @@ TEST_F(KApiBusinessStore, ReportIsDeliveredAndLoggedWhenNoNodeCanBeMade) {
 // (ASan's leak check sees every record reachable from the store).
 TEST_F(KApiBusinessStore, ConcurrentSameXidHasExactlyOneWinner) {
     constexpr int kThreads = 8, kXids = 4000;
+    // 50 tokens per chain: the xids of a group share one chain, so the
+    // threads also race on each other's pushes.
+    std::vector<uint64_t> xids;
+    for (int i = 0; i < kXids; ++i) xids.push_back(xid_in_chain(uint64_t(i % 50 + 1), uint64_t(i / 50) + 7));
     std::vector<std::vector<unsigned char>> wins(kXids, std::vector<unsigned char>(kThreads, 0));
     trv_test::run_together(kThreads, [&](int t) {
         for (int i = 0; i < kXids; ++i) {
-            // Distinct chains and xids sharing one chain (same bits 8-27).
-            const uint64_t xid = (uint64_t(i % 50) << 28) | (uint64_t(i / 50) << 8) | 7;
-            auto p = payload(xid, static_cast<unsigned char>(t));
+            auto p = payload(xids[i], static_cast<unsigned char>(t));
             wins[i][t] = b.add_order(1101, 0, 56, p.data()) ? 1 : 0;
         }
     });
     for (int i = 0; i < kXids; ++i) {
-        const uint64_t xid = (uint64_t(i % 50) << 28) | (uint64_t(i / 50) << 8) | 7;
+        const uint64_t xid = xids[i];
         int n = 0, winner = -1;
         for (int t = 0; t < kThreads; ++t)
             if (wins[i][t]) ++n, winner = t;
@@ -276,8 +295,35 @@ TEST_F(KApiBusinessStore, ConcurrentSameXidHasExactlyOneWinner) {
         ASSERT_NE(o, nullptr);
         EXPECT_EQ(o->message_.body_[16], static_cast<unsigned char>(winner + 16));
         int copies = 0;
-        for (KApiOrder* c = b.order_store_[(xid >> 8) & 0xfffff]; c; c = c->next) copies += c->xid() == xid;
+        for (KApiOrder* c = b.order_store_[KApiBusiness::order_chain(xid)]; c; c = c->next) copies += c->xid() == xid;
         EXPECT_EQ(copies, 1);
+    }
+    EXPECT_EQ(chain_length(KApiBusiness::order_chain(xids[0])), 50u);
+}
+
+// The chain of an order depends on its token as well as on its sequence: the
+// same sequences used by 200 tokens spread over as many chains, so storing
+// and finding an order walks no more records with 200 earlier tokens than
+// with one, and the orders of one token never share a chain.
+TEST_F(KApiBusinessStore, ChainsStayShortHoweverManyTokensUseASequence) {
+    constexpr uint64_t kTokens = 200, kSequences = 64;
+    for (uint64_t t = 5; t < 5 + kTokens; ++t)
+        for (uint64_t s = 1; s <= kSequences; ++s) ASSERT_TRUE(add(nq_xid(t, s)));
+    size_t longest = 0;
+    for (uint64_t t = 5; t < 5 + kTokens; ++t)
+        for (uint64_t s = 1; s <= kSequences; ++s) {
+            longest = std::max(longest, chain_length(KApiBusiness::order_chain(nq_xid(t, s))));
+            ASSERT_EQ(b.get_api_order(nq_xid(t, s))->xid(), nq_xid(t, s));
+        }
+    EXPECT_LE(longest, 2u) << "a chain holds the orders of many tokens";
+
+    // One token over its whole sequence range: every order has a chain of
+    // its own.
+    std::vector<unsigned char> used(KApiBusiness::kOrderChains, 0);
+    for (uint64_t s = 1; s <= 0xfffff; ++s) {
+        const uint64_t c = KApiBusiness::order_chain(nq_xid(77, s));
+        ASSERT_EQ(used[c], 0) << s;
+        used[c] = 1;
     }
 }
 

@@ -106,6 +106,12 @@ public:
     std::atomic<uint64_t> session{0};
 };
 
+// One per process, never destroyed (each test is its own process).
+RecordingSpi& lasting_spi() {
+    static RecordingSpi* spi = new RecordingSpi;
+    return *spi;
+}
+
 // One counter and the trading (or privileged) API logged in to it.
 class LoginChain : public ::testing::Test {
 protected:
@@ -144,7 +150,10 @@ protected:
     size_t heartbeat_count() { return counter.datagrams(1286).size(); }
 
     StandInCounter counter;
-    RecordingSpi spi;
+    // The library may still call back (a late report, a timeout) while the
+    // test ends: the callback object outlives the fixture, as a program's
+    // would.
+    RecordingSpi& spi = lasting_spi();
     nq::TRVTradeConfig config;
     nq::TRVTradeApi* trade = nullptr;
 };
@@ -326,12 +335,17 @@ class LoginChainError : public LoginChain, public ::testing::WithParamInterface<
 
 TEST_P(LoginChainError, EndsTheLoginOnceWithTheRightOutcome) {
     const ErrorStep step = GetParam();
-    setenv("TRV_REQUEST_TIMEOUT", "1", 1);
+    // Only a step that ends by the timeout has 1 s; the others must not
+    // race it (a loaded machine under a sanitizer may take longer than 1 s
+    // for the chain).
+    const int timeout_s = step.timeout ? 1 : 5;
+    setenv("TRV_REQUEST_TIMEOUT", std::to_string(timeout_s).c_str(), 1);
     counter.script(step.code, Reply::error(305, 9, "step refused"), 1, step.table);
     init_trade();
     ASSERT_TRUE(trade->login(5, 3, "alice", "pw", "key"));
     ASSERT_TRUE(wait_for([&] { return spi.login_events().size() == 1; }));
-    std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+    // Past every request timeout of the chain: nothing more is reported.
+    std::this_thread::sleep_for(std::chrono::milliseconds(timeout_s * 1000 + 1500));
     const auto events = spi.login_events();
     ASSERT_EQ(events.size(), 1u);
     if (!step.login_fails) {
@@ -437,13 +451,15 @@ TEST_F(LoginChain, InvalidatedTokenIsRequestedAgain) {
 // the account index, the start-of-day data, the token and its heartbeats,
 // and a token invalidation is healed.
 TEST_F(LoginChain, NormalLoginKeepsItsAuthorisationThroughManyRequestTimeouts) {
-    setenv("TRV_REQUEST_TIMEOUT", "1", 1);
+    // Short enough to pass several times, long enough for the whole chain on
+    // a loaded machine.
+    setenv("TRV_REQUEST_TIMEOUT", "2", 1);
     counter.set_init_data(counter::Bytes(24, 9), {counter::Bytes(42, 1)});
     init_trade();
     const LoginEvent e = login_and_wait("alice", 16);
     ASSERT_FALSE(e.failed) << e.error.error_msg;
     const uint64_t cs = counter_session();
-    for (int second = 0; second < 4; ++second) {
+    for (int second = 0; second < 7; ++second) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1000));
         SCOPED_TRACE(second);
         EXPECT_EQ(trade->get_account_index(e.session_id), 22u);

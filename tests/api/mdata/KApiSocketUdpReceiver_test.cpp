@@ -13,6 +13,8 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "api/mdata/KApiEfviUdpReceiver.h"
 #include "api/mdata/KApiSocketUdpReceiver.h"
@@ -255,6 +257,128 @@ TEST(SocketUdpReceiver, DatagramsLongerThanTheBufferAreCut) {
     ASSERT_TRUE(wait_until([&] { return sink.count() == 1; }));
     EXPECT_EQ(sink.got()[0].data.size(), 100u);
     r.finalize();
+}
+
+// Streams of one thread take turns: with a backlog queued on one stream, the
+// datagrams of another stream are read after one batch of the backlog, not
+// after all of it.
+TEST(SocketUdpReceiver, ABusyStreamDoesNotHoldBackTheOthersOnItsThread) {
+    RecordingSink sink;
+    const sockaddr_in busy = make_addr("127.0.0.1", free_port());
+    const sockaddr_in quiet = make_addr("127.0.0.1", free_port());
+    KApiSocketUdpReceiver r("rx", &sink);
+    udp_receiver_config_t c = socket_config({stream(1, busy), stream(2, quiet)});
+    c.rcvbuf = 1 << 20;
+    ASSERT_TRUE(r.initialize(c));
+    // Queued before the thread runs, the busy stream's first.
+    LoopbackSender tx;
+    constexpr int kBacklog = 150, kQuiet = 5;
+    for (int i = 0; i < kBacklog; ++i) ASSERT_TRUE(tx.send(busy, numbered(1, i)));
+    for (int i = 0; i < kQuiet; ++i) ASSERT_TRUE(tx.send(quiet, numbered(2, i)));
+    ASSERT_TRUE(r.start());
+    ASSERT_TRUE(wait_until([&] { return sink.count() == size_t(kBacklog + kQuiet); }, 20.0)) << sink.count();
+    r.finalize();
+    const std::vector<Received> got = sink.got();
+    expect_in_order(got, {{1, kBacklog}, {2, kQuiet}});
+    size_t last_quiet = 0;
+    for (size_t i = 0; i < got.size(); ++i)
+        if (got[i].msg_type == 2) last_quiet = i;
+    EXPECT_LT(last_quiet, size_t(2 * KApiSocketUdpReceiver::kBatch + kQuiet))
+        << "the quiet stream waited for the busy stream's backlog";
+}
+
+// Loss lines of one stream, from the log: dropped and truncated counts.
+struct LossLine {
+    uint64_t ms_of_day, dropped, truncated;
+};
+std::vector<LossLine> loss_lines(const std::string& log, const sockaddr_in& group) {
+    char tag[96];
+    std::snprintf(tag, sizeof tag, "udp receiver lost datagrams: { mcast = 127.0.0.1:%u, ",
+                  static_cast<unsigned>(ntohs(group.sin_port)));
+    std::vector<LossLine> lines;
+    size_t at = 0;
+    while ((at = log.find(tag, at)) != std::string::npos) {
+        const size_t start = log.rfind('\n', at) == std::string::npos ? 0 : log.rfind('\n', at) + 1;
+        unsigned date, h, m, sec, ms;
+        unsigned long dropped = 0, truncated = 0;
+        LossLine l{0, 0, 0};
+        if (std::sscanf(log.c_str() + start, "[%u %u:%u:%u.%u]", &date, &h, &m, &sec, &ms) == 5)
+            l.ms_of_day = ((h * 60ull + m) * 60ull + sec) * 1000ull + ms;
+        const size_t d = log.find("dropped = ", at);
+        if (d != std::string::npos) std::sscanf(log.c_str() + d, "dropped = %lu, truncated = %lu", &dropped, &truncated);
+        l.dropped = dropped;
+        l.truncated = truncated;
+        lines.push_back(l);
+        at += std::strlen(tag);
+    }
+    return lines;
+}
+
+// A datagram longer than the buffer is still handed on (cut), and said at
+// WARN: at once the first time, then at most once a second with the count
+// since the last line.
+TEST(SocketUdpReceiver, CutDatagramsAreLoggedAtMostOnceASecondWithTheirCount) {
+    ASSERT_TRUE(log_file().ok());
+    RecordingSink sink;
+    const sockaddr_in uni = make_addr("127.0.0.1", free_port());
+    KApiSocketUdpReceiver r("rx", &sink);
+    udp_receiver_config_t c = socket_config({stream(5, uni)});
+    c.buffer_size = 100;
+    c.rcvbuf = 1 << 20;
+    ASSERT_TRUE(r.initialize(c));
+    ASSERT_TRUE(r.start());
+    LoopbackSender tx;
+    ASSERT_TRUE(tx.send(uni, std::string(300, 'a')));
+    ASSERT_TRUE(wait_until([&] { return loss_lines(log_file().text(), uni).size() == 1; }, 20.0));
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(tx.send(uni, std::string(101 + i, 'b')));
+    ASSERT_TRUE(tx.send(uni, std::string(100, 'c')));  // fits: not counted
+    ASSERT_TRUE(wait_until([&] { return loss_lines(log_file().text(), uni).size() == 2; }, 20.0));
+    EXPECT_EQ(sink.count(), 5u);
+    for (const Received& g : sink.got()) EXPECT_EQ(g.data.size(), 100u);
+    r.finalize();
+    const std::vector<LossLine> lines = loss_lines(log_file().text(), uni);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].truncated, 1u);
+    EXPECT_EQ(lines[1].truncated, 3u);
+    EXPECT_EQ(lines[0].dropped + lines[1].dropped, 0u);
+    EXPECT_GE(lines[1].ms_of_day - lines[0].ms_of_day, 990u) << "two lines within a second";
+    EXPECT_NE(log_file().text().find("msg_type = 5, dropped = 0, truncated = 1, buffer_size = 100 }"),
+              std::string::npos);
+}
+
+// Datagrams the kernel dropped for want of room in the socket's buffer are
+// counted from the drop count that the next datagram brings, and logged:
+// every datagram sent is either delivered or counted.
+TEST(SocketUdpReceiver, KernelDropsAreCountedAndLogged) {
+    ASSERT_TRUE(log_file().ok());
+    RecordingSink sink;
+    const sockaddr_in uni = make_addr("127.0.0.1", free_port());
+    KApiSocketUdpReceiver r("rx", &sink);
+    udp_receiver_config_t c = socket_config({stream(6, uni)});
+    c.rcvbuf = 4096;  // room for a few datagrams only
+    ASSERT_TRUE(r.initialize(c));
+    LoopbackSender tx;
+    constexpr int kFlood = 200;
+    for (int i = 0; i < kFlood; ++i) ASSERT_TRUE(tx.send(uni, numbered(6, i)));
+    ASSERT_TRUE(r.start());
+    ASSERT_TRUE(wait_until([&] { return sink.count() > 0; }, 20.0));
+    // Whatever was queued is read; the next datagram brings the count.
+    size_t before = 0;
+    do {
+        before = sink.count();
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    } while (sink.count() != before);
+    ASSERT_LT(before, size_t(kFlood)) << "nothing was dropped: the buffer is larger than expected";
+    ASSERT_TRUE(tx.send(uni, numbered(6, kFlood)));
+    ASSERT_TRUE(wait_until([&] { return !loss_lines(log_file().text(), uni).empty(); }, 20.0));
+    r.finalize();
+    uint64_t dropped = 0, truncated = 0;
+    for (const LossLine& l : loss_lines(log_file().text(), uni)) {
+        dropped += l.dropped;
+        truncated += l.truncated;
+    }
+    EXPECT_EQ(truncated, 0u);
+    EXPECT_EQ(dropped + sink.count(), uint64_t(kFlood + 1));
 }
 
 TEST(SocketUdpReceiver, StopAndRestartOnOtherStreams) {

@@ -315,7 +315,10 @@ TEST_F(Quotes, ChannelTableReannouncedDuringSubscriptionsIsSeenWhole) {
     nq::quote_thread_t threads[] = {thread({types[0], types[1]}), thread({types[2]})};
     int failures = 0;
     std::string first_failure;
-    for (int i = 0; i < 300; ++i) {
+    // Bounded in time too: the test's peer sends no heartbeats, so its
+    // session must not outlive the 5 s silence limit under a slow sanitizer.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    for (int i = 0; i < 300 && std::chrono::steady_clock::now() < end; ++i) {
         if (!api->subscribe_quote(sid, 2, threads, nq::RX_MODE_SOCKET)) {
             if (failures++ == 0) first_failure = last_message();
             continue;

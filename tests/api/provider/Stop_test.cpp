@@ -52,6 +52,12 @@ public:
     std::atomic<int> logins{0};
 };
 
+// One per process, never destroyed (each test is its own process).
+LoginSpi& lasting_spi() {
+    static LoginSpi* spi = new LoginSpi;
+    return *spi;
+}
+
 class StopTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -76,7 +82,7 @@ protected:
 
     StandInCounter counter;
     nq::TRVTradeConfig config;
-    LoginSpi spi;
+    LoginSpi& spi = lasting_spi();  // outlives the fixture: callbacks may still come
     nq::TRVTradeApi* trade = nullptr;
 };
 
