@@ -86,11 +86,13 @@ def measure(args):
         for repetition in range(args.benchmark_repetitions):
             iterations, wall, cpu = timed(run, args.benchmark_min_time)
             items = iterations * threads
+            # As Google Benchmark reports threaded rows: iterations of all
+            # threads together, times per one of them.
             rows.append({
                 "name": name, "family_index": family, "per_family_instance_index": 0, "run_name": name,
                 "run_type": "iteration", "repetitions": args.benchmark_repetitions,
-                "repetition_index": repetition, "threads": threads, "iterations": iterations,
-                "real_time": wall * 1e9 / iterations, "cpu_time": cpu * 1e9 / items, "time_unit": "ns",
+                "repetition_index": repetition, "threads": threads, "iterations": items,
+                "real_time": wall * 1e9 / items, "cpu_time": cpu * 1e9 / items, "time_unit": "ns",
                 "items_per_second": items / wall,
             })
     return rows

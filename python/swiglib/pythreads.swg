@@ -17,6 +17,9 @@
 #    endif
 #    ifdef __cplusplus /* C++ code */
 #      include <atomic>
+#      include <chrono>
+#      include <sched.h>
+#      include <unistd.h>
        /* Set once the interpreter starts exiting (after the facades have been
           stopped). Read by every thread without the interpreter lock, so it
           is atomic. */
@@ -31,6 +34,7 @@
        struct SWIG_Python_ThreadLocal {
          int depth = 0;
          bool kept = false;
+         bool gated = false;   /* this thread holds the gate (below) */
          void keep() {
            PyGILState_Ensure();   /* creates the state; held once, by this object */
            PyEval_SaveThread();
@@ -46,6 +50,82 @@
          }
        };
        static thread_local SWIG_Python_ThreadLocal SWIG_Python_thread;
+       /* The gate in front of the interpreter lock for library threads. When
+          several threads wait for the interpreter lock itself, every release
+          wakes one of them through the kernel and they fight over its mutex,
+          so an up-call costs microseconds instead of a tenth of one. Library
+          threads therefore wait here, spinning, and only the one that passed
+          takes the interpreter lock. The gate is only a queue in front of the
+          lock, never a second lock: a thread that has seen no thread pass for
+          a while (the one inside waits with the interpreter lock released: a
+          sleep, a blocking read, a queue fed by another callback) goes on to
+          the interpreter lock without it, and so does every thread after it
+          until the gate's holder leaves, so no callback waits for another
+          that it would not have waited for under the interpreter lock alone.
+          A thread gives the gate up when it releases the interpreter lock
+          (at the end of its up-call, or around a library call it makes from
+          its callback). Python's own threads never use it. */
+       struct SWIG_Python_Gate {
+         std::atomic<unsigned> locked{0};
+         std::atomic<unsigned> waiting{0};
+         std::atomic<unsigned> turns{0};              /* passes through the gate */
+         std::atomic<unsigned> stalled{0};            /* turns + 1 at which a waiter gave up */
+       };
+       static SWIG_Python_Gate SWIG_Python_gate;
+       static inline void SWIG_Python_CpuRelax() {
+#      if defined(__x86_64__) || defined(__i386__)
+         __builtin_ia32_pause();
+#      elif defined(__aarch64__)
+         __asm__ __volatile__("yield");
+#      endif
+       }
+       /* Whether this thread passed the gate (false: it goes on without it). */
+       static bool SWIG_Python_GateEnter() {
+         SWIG_Python_Gate &g = SWIG_Python_gate;
+         unsigned free_gate = 0;
+         if (g.waiting.load(std::memory_order_relaxed) == 0 &&
+             g.locked.compare_exchange_strong(free_gate, 1, std::memory_order_acquire, std::memory_order_relaxed))
+           goto passed;
+         {
+           unsigned seen = g.turns.load(std::memory_order_relaxed);
+           if (g.stalled.load(std::memory_order_relaxed) == seen + 1 && g.locked.load(std::memory_order_relaxed))
+             return false;   /* its holder is known to be waiting on something else */
+           g.waiting.fetch_add(1, std::memory_order_relaxed);
+           std::chrono::steady_clock::time_point since = std::chrono::steady_clock::now();
+           for (unsigned spins = 1;; ++spins) {
+             if (!g.locked.load(std::memory_order_relaxed)) {
+               free_gate = 0;
+               if (g.locked.compare_exchange_weak(free_gate, 1, std::memory_order_acquire, std::memory_order_relaxed)) {
+                 g.waiting.fetch_sub(1, std::memory_order_relaxed);
+                 goto passed;
+               }
+             }
+             SWIG_Python_CpuRelax();
+             if (spins % 64 == 0) {
+               unsigned now_turns = g.turns.load(std::memory_order_relaxed);
+               std::chrono::steady_clock::time_point now = std::chrono::steady_clock::now();
+               if (now_turns != seen) {
+                 seen = now_turns;
+                 since = now;
+               } else if (now - since > std::chrono::microseconds(50)) {
+                 g.stalled.store(seen + 1, std::memory_order_relaxed);
+                 g.waiting.fetch_sub(1, std::memory_order_relaxed);
+                 return false;
+               }
+               if (spins >= 4096) sched_yield();   /* a loaded machine: let the holder run */
+             }
+           }
+         }
+       passed:
+         g.turns.store(g.turns.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+         return true;
+       }
+       static void SWIG_Python_GateLeave(SWIG_Python_ThreadLocal &t) {
+         if (t.gated) {
+           t.gated = false;
+           SWIG_Python_gate.locked.store(0, std::memory_order_release);
+         }
+       }
        /* Exiting: a thread that is not one of Python's own and is not inside a
           block of its own must not enter the finalising interpreter (a thread
           taking the lock then is ended where it stands), so it waits here
@@ -53,6 +133,7 @@
        static void SWIG_Python_ExitGuard(SWIG_Python_ThreadLocal &t) {
          if (SWIG_Python_exiting.load(std::memory_order_acquire) &&
              (t.kept || PyGILState_GetThisThreadState() == NULL)) {
+           SWIG_Python_GateLeave(t);
            for (;;) pause();
          }
        }
@@ -61,6 +142,7 @@
          if (!t.kept && PyGILState_GetThisThreadState() == NULL) {
            t.keep();
          }
+         if (t.kept) t.gated = SWIG_Python_GateEnter();
          PyGILState_STATE state = PyGILState_Ensure();
          if (t.kept && SWIG_Python_exiting.load(std::memory_order_acquire)) {
            /* Set while this thread waited for the lock. */
@@ -78,7 +160,10 @@
            if (status) {
              SWIG_Python_ThreadLocal &t = SWIG_Python_thread;
              --t.depth;
-             if (!nested) PyGILState_Release(state);
+             if (!nested) {
+               PyGILState_Release(state);
+               SWIG_Python_GateLeave(t);
+             }
              status = false;
            }
          }
@@ -107,6 +192,8 @@
            depth = t.depth;
            t.depth = 0;
            save = PyEval_SaveThread();
+           /* The rest of this up-call goes without the gate. */
+           SWIG_Python_GateLeave(t);
          }
          ~SWIG_Python_Thread_Allow() { end(); }
        };

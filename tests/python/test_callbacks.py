@@ -204,3 +204,29 @@ def test_a_library_thread_keeps_one_thread_state_for_its_life():
     assert counts == [1000, 1000, 1000]
     # the threads have ended: their thread states, and what they held, are gone
     assert len(ended) == 3
+
+
+def test_a_callback_waiting_with_the_lock_released_does_not_hold_up_other_library_threads():
+    # The first up-call waits (the interpreter lock released) for the others:
+    # they must get in, as they would under the interpreter lock alone.
+    arrived, lock, everyone = [], threading.Lock(), threading.Event()
+    waited = []
+
+    class Spi(p.TRVTradeSpi):
+        def on_disconnect(self, session_id):
+            with lock:
+                arrived.append(threading.get_ident())
+                first = len(arrived) == 1
+                if len(arrived) == 3:
+                    everyone.set()
+            if first:
+                waited.append(everyone.wait(20))
+
+    spi = Spi()
+    driver.upcalls(int(spi.this), 3, 1)
+    assert waited == [True] and len(set(arrived)) == 3
+    # and the gate works again afterwards: many up-calls from four threads
+    count = []
+    Spi.on_disconnect = lambda self, session_id: count.append(session_id)
+    driver.upcalls(int(spi.this), 4, 2000)
+    assert len(count) == 8000 and sorted(count) == sorted(list(range(2000)) * 4)
