@@ -91,7 +91,8 @@
            if (g.stalled.load(std::memory_order_relaxed) == seen + 1 && g.locked.load(std::memory_order_relaxed))
              return false;   /* its holder is known to be waiting on something else */
            g.waiting.fetch_add(1, std::memory_order_relaxed);
-           std::chrono::steady_clock::time_point since = std::chrono::steady_clock::now();
+           const std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+           std::chrono::steady_clock::time_point since = start;
            for (unsigned spins = 1;; ++spins) {
              if (!g.locked.load(std::memory_order_relaxed)) {
                free_gate = 0;
@@ -109,6 +110,11 @@
                  since = now;
                } else if (now - since > std::chrono::microseconds(50)) {
                  g.stalled.store(seen + 1, std::memory_order_relaxed);
+                 g.waiting.fetch_sub(1, std::memory_order_relaxed);
+                 return false;
+               }
+               if (now - start > std::chrono::milliseconds(1)) {
+                 /* Others keep passing: wait for the interpreter lock asleep. */
                  g.waiting.fetch_sub(1, std::memory_order_relaxed);
                  return false;
                }
