@@ -655,6 +655,9 @@ void write_format_log(log_region_t* r, log_item_t* item) {
 void* log_write_proc(void* arg) {
     log_region_t* r = static_cast<log_region_t*>(arg);
     for (;;) {
+        // Read the stop flag before the pass: a line committed before the
+        // stop was raised is then seen by this pass or an earlier one.
+        bool stopping = load_acq(&r->stop) != 0;
         bool work = false;
         uint64_t count = r->block_count;
         for (uint64_t i = 0; i < count; ++i) {
@@ -674,7 +677,7 @@ void* log_write_proc(void* arg) {
             }
         }
         if (work) continue;
-        if (load_acq(&r->stop)) {
+        if (stopping) {
             for (auto& ch : r->channels)
                 if (ch.buffered > 0) flush_channel(r, ch);
             return nullptr;
