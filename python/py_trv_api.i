@@ -10,6 +10,7 @@
 #include "trv_api.h"
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <vector>
 #include <string>
 #include <unordered_set>
@@ -25,6 +26,7 @@
 %template(VectorString) std::vector<std::string>;
 
 %include "trv_typemaps.i"
+%include "trv_lifetimes.i"
 %include "trv_callbacks.i"
 %include "trv_lists.i"
 %include "trv_facades.i"
@@ -34,3 +36,4 @@
 
 %include "trv_arrays.i"
 %include "trv_helpers.i"
+%include "trv_companion.i"

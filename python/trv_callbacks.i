@@ -133,6 +133,6 @@ TRV_CALLBACK_DIRECTOR_ONLY(TRVPrivilegeSpi, on_position)
 // up-call copies report_size bytes, which must lie within the text given.
 %typemap(check) char *raw_report %{
   if ($1 && (size_t)arg10 > std::strlen($1) + 1) {
-    SWIG_exception_fail(SWIG_ValueError, "in method '" "$symname" "', argument 10: report_size exceeds the length of raw_report");
+    SWIG_exception_fail(SWIG_OverflowError, "in method '" "$symname" "', argument 10: report_size exceeds the length of raw_report");
   }
 %}

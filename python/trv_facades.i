@@ -91,6 +91,32 @@ TRV_RECORD_REQUIRED(nq::trv_rebuild_tick_quote_req_t const *request)
     SWIG_exception_fail(SWIG_TypeError, "in method '" "$symname" "', argument " "$argnum" " of type '" "$1_type" "'");
   }
   if ((Py_ssize_t)arg3 > trv_py::extent_of(swig_obj[$argnum - 1])) {
-    SWIG_exception_fail(SWIG_ValueError, "in method '" "$symname" "': thread_count exceeds the records given in quote_threads");
+    SWIG_exception_fail(SWIG_OverflowError, "in method '" "$symname" "': thread_count exceeds the records given in quote_threads");
   }
+%}
+
+// The sender lookups write through two uint64_t references. What Python can
+// give for them (elements of the uint64_t arrays of packed records, rows of
+// account-index lists) need not be aligned, so the library writes an aligned
+// temporary that is copied back.
+%typemap(in) uint64_t &session_id (void *argp = 0, int res = 0, uint64_t temp = 0),
+             uint64_t &trade_token (void *argp = 0, int res = 0, uint64_t temp = 0) %{
+  res = SWIG_ConvertPtr($input, &argp, $descriptor, 0);
+  if (!SWIG_IsOK(res)) {
+    SWIG_exception_fail(SWIG_ArgError(res), "in method '" "$symname" "', argument " "$argnum" " of type '" "$1_type" "'");
+  }
+  if (!argp) {
+    SWIG_exception_fail(SWIG_TypeError, "invalid null reference in method '" "$symname" "', argument " "$argnum" " of type '" "$1_type" "'");
+  }
+  std::memcpy(&temp, argp, sizeof(temp));
+  $1 = &temp;
+%}
+%typemap(argout) uint64_t &session_id, uint64_t &trade_token %{
+  std::memcpy(argp$argnum, $1, sizeof(uint64_t));
+%}
+
+// The gateway-address view reads the configuration's memory: it holds the
+// configuration.
+%typemap(ret) sockaddr * %{
+  if (std::strstr("$symname", "_agw_addrs")) trv_py::keep($result, swig_obj[0], 32);
 %}

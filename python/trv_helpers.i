@@ -153,9 +153,9 @@ static void say(const char* text) {
 bool TRVQuoteApi_initialize_friendly(nq::TRVQuoteApi *api, nq::TRVQuoteConfig *config, nq::TRVQuoteSpi *spi) {
     if (!api) return false;
     bool ok;
-    Py_BEGIN_ALLOW_THREADS
+    { SWIG_PYTHON_THREAD_BEGIN_ALLOW;
     ok = api->initialize(config, spi);
-    Py_END_ALLOW_THREADS
+    SWIG_PYTHON_THREAD_END_ALLOW; }
     if (ok) trv_py::initialized_quote_apis.insert(api);
     return ok;
 }
@@ -163,9 +163,9 @@ bool TRVQuoteApi_initialize_friendly(nq::TRVQuoteApi *api, nq::TRVQuoteConfig *c
 uint64_t TRVQuoteApi_get_trading_day_safe(nq::TRVQuoteApi *api) {
     if (!api || !trv_py::initialized_quote_apis.count(api)) return 0;
     uint64_t day;
-    Py_BEGIN_ALLOW_THREADS
+    { SWIG_PYTHON_THREAD_BEGIN_ALLOW;
     day = api->get_trading_day();
-    Py_END_ALLOW_THREADS
+    SWIG_PYTHON_THREAD_END_ALLOW; }
     return day;
 }
 
@@ -223,9 +223,9 @@ bool TRVQuoteApi_subscribe_quote_plan(nq::TRVQuoteApi *api, uint64_t session_id,
     }
     trv_py::say("self->subscribe_quote");
     bool ok;
-    Py_BEGIN_ALLOW_THREADS
+    { SWIG_PYTHON_THREAD_BEGIN_ALLOW;
     ok = api->subscribe_quote(session_id, (uint16_t)count, threads.data(), (nq::QuoteRxMode)(uint8_t)rx_mode);
-    Py_END_ALLOW_THREADS
+    SWIG_PYTHON_THREAD_END_ALLOW; }
     return ok;
 }
 %}

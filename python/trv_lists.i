@@ -18,6 +18,7 @@
     }
     trv_py::set_list_result(0);
     $action
+    trv_py::library_row = !from_python;
   }
 %}
 %exception nq::Name::data_count %{
@@ -41,7 +42,17 @@
       if (trv_kept != Py_None) trv_py::keep($result, trv_kept, 0);
       Py_DECREF(trv_kept);
     }
+    // A row of a library list reads the list's memory.
+    if (trv_py::take_library_row()) {
+      trv_py::keep($result, swig_obj[0], 0);
+      trv_py::HandOut::row($result, &trv_py::copy_record< Elem >, sizeof(Elem));
+    }
   }
+%}
+// A list handed to a callback lives only during the call (see trv_lifetimes.i).
+%typemap(directorin) nq::Name const * %{
+  $input = SWIG_NewPointerObj(SWIG_as_voidptr($1), $descriptor, 0);
+  trv_py::HandOut trv_hand_out_$1_name($input, nullptr, 0);
 %}
 %enddef
 

@@ -37,16 +37,18 @@ static bool member_accessor(const char* sym, const char* name, const char* suffi
            std::strcmp(sym + ls - lx, suffix) == 0;
 }
 
-// A view into a record (array or embedded record) holds the record's Python
-// object so that the memory it points to stays allocated; extent is the
-// number of elements at the view's address (0: one).
+// A view into a record (array or embedded record) holds the record's wrapped
+// object, so that the memory it points to stays allocated and so that the
+// view is refused once that memory is gone; extent is the number of elements
+// at the view's address (0: one).
 static void keep(PyObject* view, PyObject* parent, Py_ssize_t extent) {
     SwigPyObject* v = swig_this(view);
     if (!v) return;
     v->extent = extent;
-    if (parent && parent != Py_None && !v->keep) {
-        Py_INCREF(parent);
-        v->keep = parent;
+    SwigPyObject* p = swig_this(parent);
+    if (p && !v->keep) {
+        Py_INCREF((PyObject*)p);
+        v->keep = (PyObject*)p;
     }
 }
 
@@ -79,15 +81,15 @@ static void stopped(int kind) { initialised[kind] = false; }
 // pending), then keep library threads out of the finalising interpreter.
 static PyObject* at_exit(PyObject*, PyObject*) {
     bool stop[3] = {initialised[0], initialised[1], initialised[2]};
-    Py_BEGIN_ALLOW_THREADS
+    { SWIG_PYTHON_THREAD_BEGIN_ALLOW;
     if (stop[QUOTE]) nq::TRVQuoteApi::create()->stop();
     if (stop[PRIVILEGE]) nq::TRVPrivilege::create()->stop();
     if (stop[TRADE]) nq::TRVTradeApi::create()->stop();
-    Py_END_ALLOW_THREADS
+    SWIG_PYTHON_THREAD_END_ALLOW; }
     // The callback objects stay referenced: a library thread may still hold
     // one (quote receivers run until unsubscribe_quote) and must not reach
     // a freed bridge.
-    SWIG_Python_exiting = 1;
+    SWIG_Python_exiting.store(1, std::memory_order_release);
     Py_RETURN_NONE;
 }
 

@@ -18,9 +18,9 @@ namespace nq { class TRVTradeApi; class TRVPrivilege; class TRVQuoteApi; }
 %define TRV_FACADE_SELF(Cls)
 %typemap(check) nq::Cls *self %{
   if (!$1) {
-    Py_BEGIN_ALLOW_THREADS
+    { SWIG_PYTHON_THREAD_BEGIN_ALLOW;
     $1 = nq::Cls::create();
-    Py_END_ALLOW_THREADS
+    SWIG_PYTHON_THREAD_END_ALLOW; }
   }
 %}
 %typemap(check) nq::Cls const *self = nq::Cls *self;
@@ -60,7 +60,7 @@ TRV_FACADE_SELF(TRVQuoteApi)
   if (trv_py::member_accessor("$symname", "$1_name", "_set")) {
     Py_ssize_t avail = trv_py::extent_of(swig_obj[$argnum - 1]);
     if (avail >= 0 && avail < (Py_ssize_t)($1_dim0)) {
-      SWIG_exception_fail(SWIG_ValueError, "in variable '" "$1_name" "': the source holds fewer elements than the field");
+      SWIG_exception_fail(SWIG_TypeError, "in variable '" "$1_name" "': the source holds fewer elements than the field");
     }
   }
 %}

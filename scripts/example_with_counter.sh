@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts the stand-in counter on loopback and runs the example program
 # against it: example_with_counter.sh TRV_COUNTER TRV_EXAMPLE LOG_DIR
+# (with TRV_EXAMPLE_INTERPRETER set, the example is run by that program).
 set -euo pipefail
 counter=$1
 example=$2
@@ -14,4 +15,4 @@ for _ in $(seq 200); do
   [ -s "$port_file" ] && break
   sleep 0.1
 done
-TRV_FILE_PATH="$3" "$example" "$(cat "$port_file")"
+TRV_FILE_PATH="$3" ${TRV_EXAMPLE_INTERPRETER:+"$TRV_EXAMPLE_INTERPRETER"} "$example" "$(cat "$port_file")"

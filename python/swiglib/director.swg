@@ -172,7 +172,7 @@ namespace Swig {
         swig_msg += " ";
         swig_msg += msg;
       }
-      if (!PyErr_Occurred()) {
+      if (!PyErr_Occurred() && !SWIG_Python_RaiseGone()) {
         PyErr_SetString(error, what());
       }
       SWIG_PYTHON_THREAD_END_BLOCK;

@@ -79,7 +79,8 @@ SWIG_Python_SetErrorObj(PyObject *errtype, PyObject *obj) {
 SWIGINTERN void 
 SWIG_Python_SetErrorMsg(PyObject *errtype, const char *msg) {
   SWIG_PYTHON_THREAD_BEGIN_BLOCK;
-  PyErr_SetString(errtype, msg);
+  if (!SWIG_Python_RaiseGone())
+    PyErr_SetString(errtype, msg);
   SWIG_PYTHON_THREAD_END_BLOCK;
 }
 
@@ -579,7 +580,19 @@ typedef struct {
   PyObject *keep;
   /* Number of elements known to lie at ptr; 0 when only one is known. */
   Py_ssize_t extent;
+  /* Set once the memory at ptr is gone: SWIG_GONE_RETURNED when the callback
+     that handed this object out (or the memory it reads) has returned,
+     SWIG_GONE_DELETED when it was deleted. Such an object refuses every
+     conversion instead of reading. */
+  int gone;
+  /* A record copied out of memory that went away: the old address and size,
+     so that views into the old memory find their place in the copy. */
+  void *moved_from;
+  size_t moved_size;
 } SwigPyObject;
+
+#define SWIG_GONE_RETURNED 1
+#define SWIG_GONE_DELETED 2
 
 
 #ifdef SWIGPYTHON_BUILTIN
@@ -1021,6 +1034,9 @@ SwigPyObject_New(void *ptr, swig_type_info *ty, int own)
 #endif
     sobj->keep = 0;
     sobj->extent = 0;
+    sobj->gone = 0;
+    sobj->moved_from = 0;
+    sobj->moved_size = 0;
     if (own == SWIG_POINTER_OWN) {
       /* Obtain a reference to the Python capsule wrapping the module information, so that the
        * module information is correctly destroyed after all SWIG python objects have been freed
@@ -1321,6 +1337,65 @@ SWIG_Python_AcquirePtr(PyObject *obj, int own) {
   return 0;
 }
 
+/* Why a wrapped object refuses conversion, in the text raised for it. */
+SWIGRUNTIME void
+SwigPyObject_SetGone(SwigPyObject *used, SwigPyObject *gone) {
+  swig_type_info *ty = used->ty;
+  SwigPyClientData *data = ty ? (SwigPyClientData *) ty->clientdata : 0;
+  const char *name = 0;
+  if (data && data->klass && PyType_Check(data->klass))
+    name = ((PyTypeObject *)data->klass)->tp_name;
+  if (!name)
+    name = SWIG_TypePrettyName(ty);
+  if (!name)
+    name = "unknown";
+  const char *why;
+  if (gone->gone == SWIG_GONE_RETURNED)
+    why = gone == used ? "the callback that received it returned" : "the callback that received its data returned";
+  else
+    why = gone == used ? "it was deleted" : "the record it lies in was deleted";
+  snprintf(SWIG_Python_gone_text, sizeof(SWIG_Python_gone_text), "%s object used after %s", name, why);
+}
+
+/* Whether the native memory of one of this module's objects is still there:
+   neither the object nor what it points into (the chain of held parents) is
+   gone. A view into a record that was copied out of memory that went away is
+   moved to the same place in the copy. */
+SWIGRUNTIME int
+SwigPyObject_Usable(SwigPyObject *sobj) {
+  PyTypeObject *type = SwigPyObject_type();
+  SwigPyObject *s = sobj;
+  if (Py_TYPE(sobj) != type)
+    return 1;   /* another module's object, without these fields */
+  while (s) {
+    if (s->gone) {
+      SwigPyObject_SetGone(sobj, s);
+      return 0;
+    }
+    if (s->moved_from) {
+      if (s != sobj) {
+        char *p = (char *)sobj->ptr, *from = (char *)s->moved_from;
+        if (p >= from && p < from + s->moved_size)
+          sobj->ptr = (char *)s->ptr + (p - from);
+      }
+      break;
+    }
+    s = (s->keep && Py_TYPE(s->keep) == type) ? (SwigPyObject *)s->keep : 0;
+  }
+  if (SWIG_Python_gone_text[0])
+    SWIG_Python_gone_text[0] = 0;
+  return 1;
+}
+
+SWIGRUNTIME int
+SwigPyObject_Owned(SwigPyObject *sobj) {
+  if (Py_TYPE(sobj) == SwigPyObject_type() && sobj->gone) {
+    SwigPyObject_SetGone(sobj, sobj);
+    return 0;
+  }
+  return 1;
+}
+
 /* Convert a pointer value */
 
 SWIGRUNTIME int
@@ -1343,7 +1418,12 @@ SWIG_Python_ConvertPtrAndOwn(PyObject *obj, void **ptr, swig_type_info *ty, int 
   if (own)
     *own = 0;
   while (sobj) {
-    void *vptr = sobj->ptr;
+    void *vptr;
+    /* Taking the object over (delete_<Class>, a pointer field) needs only its
+       own memory: a decoder whose packet is gone can still be released. */
+    if ((flags & SWIG_POINTER_DISOWN) ? !SwigPyObject_Owned(sobj) : !SwigPyObject_Usable(sobj))
+      return SWIG_ERROR;
+    vptr = sobj->ptr;
     if (ty) {
       swig_type_info *to = sobj->ty;
       if (to == ty) {

@@ -16,31 +16,191 @@
 #      endif
 #    endif
 #    ifdef __cplusplus /* C++ code */
+#      include <atomic>
+#      include <chrono>
+#      include <sched.h>
+#      include <unistd.h>
        /* Set once the interpreter starts exiting (after the facades have been
-          stopped): a library thread that has never held the lock and calls
-          back now would enter a finalising interpreter, so it waits here
-          until the process ends instead. */
-       static volatile int SWIG_Python_exiting = 0;
-       static PyGILState_STATE SWIG_Python_EnsureGIL() {
-         if (SWIG_Python_exiting && PyGILState_GetThisThreadState() == NULL) {
+          stopped). Read by every thread without the interpreter lock, so it
+          is atomic. */
+       static std::atomic<int> SWIG_Python_exiting(0);
+       /* This thread's part in the interpreter lock. A thread the interpreter
+          has never seen (a library thread) gets one thread state on its first
+          up-call and keeps it until it ends, so that each later
+          PyGILState_Ensure only takes the lock instead of creating and
+          destroying a state. depth counts this thread's own lock blocks:
+          a block nested in one that holds the lock needs no second
+          PyGILState_Ensure (a block that releases the lock sets it to 0). */
+       struct SWIG_Python_ThreadLocal {
+         int depth = 0;
+         bool kept = false;
+         bool gated = false;   /* this thread holds the gate (below) */
+         void keep() {
+           PyGILState_Ensure();   /* creates the state; held once, by this object */
+           PyEval_SaveThread();
+           kept = true;
+         }
+         ~SWIG_Python_ThreadLocal() {
+           /* At thread exit. Once the interpreter is exiting the state is left
+              to its finalisation: taking the lock then could end the thread. */
+           if (!kept || SWIG_Python_exiting.load(std::memory_order_acquire) || !Py_IsInitialized()) return;
+           PyGILState_Ensure();
+           PyGILState_Release(PyGILState_LOCKED);
+           PyGILState_Release(PyGILState_UNLOCKED);   /* the last hold: clears and deletes the state */
+         }
+       };
+       static thread_local SWIG_Python_ThreadLocal SWIG_Python_thread;
+       /* The gate in front of the interpreter lock for library threads. When
+          several threads wait for the interpreter lock itself, every release
+          wakes one of them through the kernel and they fight over its mutex,
+          so an up-call costs microseconds instead of a tenth of one. Library
+          threads therefore wait here, spinning, and only the one that passed
+          takes the interpreter lock. The gate is only a queue in front of the
+          lock, never a second lock: a thread that has seen no thread pass for
+          a while (the one inside waits with the interpreter lock released: a
+          sleep, a blocking read, a queue fed by another callback) goes on to
+          the interpreter lock without it, and so does every thread after it
+          until the gate's holder leaves, so no callback waits for another
+          that it would not have waited for under the interpreter lock alone.
+          A thread gives the gate up when it releases the interpreter lock
+          (at the end of its up-call, or around a library call it makes from
+          its callback). Python's own threads never use it. */
+       struct SWIG_Python_Gate {
+         std::atomic<unsigned> locked{0};
+         std::atomic<unsigned> waiting{0};
+         std::atomic<unsigned> turns{0};              /* passes through the gate */
+         std::atomic<unsigned> stalled{0};            /* turns + 1 at which a waiter gave up */
+       };
+       static SWIG_Python_Gate SWIG_Python_gate;
+       static inline void SWIG_Python_CpuRelax() {
+#      if defined(__x86_64__) || defined(__i386__)
+         __builtin_ia32_pause();
+#      elif defined(__aarch64__)
+         __asm__ __volatile__("yield");
+#      endif
+       }
+       /* Whether this thread passed the gate (false: it goes on without it). */
+       static bool SWIG_Python_GateEnter() {
+         SWIG_Python_Gate &g = SWIG_Python_gate;
+         unsigned free_gate = 0;
+         if (g.waiting.load(std::memory_order_relaxed) == 0 &&
+             g.locked.compare_exchange_strong(free_gate, 1, std::memory_order_acquire, std::memory_order_relaxed))
+           goto passed;
+         {
+           unsigned seen = g.turns.load(std::memory_order_relaxed);
+           if (g.stalled.load(std::memory_order_relaxed) == seen + 1 && g.locked.load(std::memory_order_relaxed))
+             return false;   /* its holder is known to be waiting on something else */
+           g.waiting.fetch_add(1, std::memory_order_relaxed);
+           const std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+           std::chrono::steady_clock::time_point since = start;
+           for (unsigned spins = 1;; ++spins) {
+             if (!g.locked.load(std::memory_order_relaxed)) {
+               free_gate = 0;
+               if (g.locked.compare_exchange_weak(free_gate, 1, std::memory_order_acquire, std::memory_order_relaxed)) {
+                 g.waiting.fetch_sub(1, std::memory_order_relaxed);
+                 goto passed;
+               }
+             }
+             SWIG_Python_CpuRelax();
+             if (spins % 64 == 0) {
+               unsigned now_turns = g.turns.load(std::memory_order_relaxed);
+               std::chrono::steady_clock::time_point now = std::chrono::steady_clock::now();
+               if (now_turns != seen) {
+                 seen = now_turns;
+                 since = now;
+               } else if (now - since > std::chrono::microseconds(50)) {
+                 g.stalled.store(seen + 1, std::memory_order_relaxed);
+                 g.waiting.fetch_sub(1, std::memory_order_relaxed);
+                 return false;
+               }
+               if (now - start > std::chrono::milliseconds(1)) {
+                 /* Others keep passing: wait for the interpreter lock asleep. */
+                 g.waiting.fetch_sub(1, std::memory_order_relaxed);
+                 return false;
+               }
+               if (spins >= 4096) sched_yield();   /* a loaded machine: let the holder run */
+             }
+           }
+         }
+       passed:
+         g.turns.store(g.turns.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+         return true;
+       }
+       static void SWIG_Python_GateLeave(SWIG_Python_ThreadLocal &t) {
+         if (t.gated) {
+           t.gated = false;
+           SWIG_Python_gate.locked.store(0, std::memory_order_release);
+         }
+       }
+       /* Exiting: a thread that is not one of Python's own and is not inside a
+          block of its own must not enter the finalising interpreter (a thread
+          taking the lock then is ended where it stands), so it waits here
+          until the process ends. Python's own threads go on. */
+       static void SWIG_Python_ExitGuard(SWIG_Python_ThreadLocal &t) {
+         if (SWIG_Python_exiting.load(std::memory_order_acquire) &&
+             (t.kept || PyGILState_GetThisThreadState() == NULL)) {
+           SWIG_Python_GateLeave(t);
            for (;;) pause();
          }
-         return PyGILState_Ensure();
+       }
+       static PyGILState_STATE SWIG_Python_EnsureGIL(SWIG_Python_ThreadLocal &t) {
+         SWIG_Python_ExitGuard(t);
+         if (!t.kept && PyGILState_GetThisThreadState() == NULL) {
+           t.keep();
+         }
+         if (t.kept) t.gated = SWIG_Python_GateEnter();
+         PyGILState_STATE state = PyGILState_Ensure();
+         if (t.kept && SWIG_Python_exiting.load(std::memory_order_acquire)) {
+           /* Set while this thread waited for the lock. */
+           PyGILState_Release(state);
+           SWIG_Python_ExitGuard(t);
+         }
+         return state;
        }
        class SWIG_Python_Thread_Block {
          bool status;
+         bool nested;
          PyGILState_STATE state;
        public:
-         void end() { if (status) { PyGILState_Release(state); status = false;} }
-         SWIG_Python_Thread_Block() : status(true), state(SWIG_Python_EnsureGIL()) {}
+         void end() {
+           if (status) {
+             SWIG_Python_ThreadLocal &t = SWIG_Python_thread;
+             --t.depth;
+             if (!nested) {
+               PyGILState_Release(state);
+               SWIG_Python_GateLeave(t);
+             }
+             status = false;
+           }
+         }
+         SWIG_Python_Thread_Block() : status(true), nested(false), state(PyGILState_LOCKED) {
+           SWIG_Python_ThreadLocal &t = SWIG_Python_thread;
+           if (t.depth > 0) nested = true;
+           else state = SWIG_Python_EnsureGIL(t);
+           ++t.depth;
+         }
          ~SWIG_Python_Thread_Block() { end(); }
        };
        class SWIG_Python_Thread_Allow {
          bool status;
+         int depth;
          PyThreadState *save;
        public:
-         void end() { if (status) { PyEval_RestoreThread(save); status = false; }}
-         SWIG_Python_Thread_Allow() : status(true), save(PyEval_SaveThread()) {}
+         void end() {
+           if (status) {
+             PyEval_RestoreThread(save);
+             SWIG_Python_thread.depth = depth;
+             status = false;
+           }
+         }
+         SWIG_Python_Thread_Allow() : status(true) {
+           SWIG_Python_ThreadLocal &t = SWIG_Python_thread;
+           depth = t.depth;
+           t.depth = 0;
+           save = PyEval_SaveThread();
+           /* The rest of this up-call goes without the gate. */
+           SWIG_Python_GateLeave(t);
+         }
          ~SWIG_Python_Thread_Allow() { end(); }
        };
 #      define SWIG_PYTHON_THREAD_BEGIN_BLOCK   SWIG_Python_Thread_Block _swig_thread_block

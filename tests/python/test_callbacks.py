@@ -2,6 +2,7 @@
 import contextlib
 import gc
 import sys
+import threading
 import weakref
 
 import pytest
@@ -125,7 +126,8 @@ def test_base_methods():
      "in method 'TRVPrivilegeSpi_on_token', argument 1 of type 'nq::TRVPrivilegeSpi *'"),
     (lambda s: m.TRVTradeSpi_on_raw_report(s, 1, None, 1, 2, bytes(32), 1, 2, 3, 0, None), TypeError,
      "in method 'TRVTradeSpi_on_raw_report', argument 6 of type 'char [32]'"),
-    (lambda s: m.TRVTradeSpi_on_raw_report(s, 1, None, 1, 2, "R", 1, 2, 3, 64, "short"), ValueError, None),
+    (lambda s: m.TRVTradeSpi_on_raw_report(s, 1, None, 1, 2, "R", 1, 2, 3, 64, "short"), OverflowError,
+     "in method 'TRVTradeSpi_on_raw_report', argument 10: report_size exceeds the length of raw_report"),
 ])
 def test_base_method_argument_errors(call, error, text):
     spi = Recorder()
@@ -177,3 +179,54 @@ def test_quote_callback_gets_an_opaque_payload():
     spi = Quotes()
     driver.fire("quote", int(spi.this), "quote", 2)
     assert got == [(p.TRV_SSE_L1, b"\x01\x02\xb0\x04", True)] * 2
+
+
+def test_a_library_thread_keeps_one_thread_state_for_its_life():
+    local = threading.local()  # per thread state: lost if each up-call made a new one
+    counts, ended = [], []
+
+    class Token:
+        pass
+
+    class Spi(p.TRVTradeSpi):
+        def on_disconnect(self, session_id):
+            if not hasattr(local, "count"):
+                local.count = 0
+                local.token = Token()
+                weakref.finalize(local.token, ended.append, threading.get_ident())
+            local.count += 1
+            if session_id == 999:
+                counts.append(local.count)
+
+    spi = Spi()
+    driver.upcalls(int(spi.this), 3, 1000)
+    gc.collect()
+    assert counts == [1000, 1000, 1000]
+    # the threads have ended: their thread states, and what they held, are gone
+    assert len(ended) == 3
+
+
+def test_a_callback_waiting_with_the_lock_released_does_not_hold_up_other_library_threads():
+    # The first up-call waits (the interpreter lock released) for the others:
+    # they must get in, as they would under the interpreter lock alone.
+    arrived, lock, everyone = [], threading.Lock(), threading.Event()
+    waited = []
+
+    class Spi(p.TRVTradeSpi):
+        def on_disconnect(self, session_id):
+            with lock:
+                arrived.append(threading.get_ident())
+                first = len(arrived) == 1
+                if len(arrived) == 3:
+                    everyone.set()
+            if first:
+                waited.append(everyone.wait(20))
+
+    spi = Spi()
+    driver.upcalls(int(spi.this), 3, 1)
+    assert waited == [True] and len(set(arrived)) == 3
+    # and the gate works again afterwards: many up-calls from four threads
+    count = []
+    Spi.on_disconnect = lambda self, session_id: count.append(session_id)
+    driver.upcalls(int(spi.this), 4, 2000)
+    assert len(count) == 8000 and sorted(count) == sorted(list(range(2000)) * 4)

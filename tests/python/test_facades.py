@@ -100,6 +100,28 @@ def test_interpreter_exit_stops_facades_and_keeps_late_callbacks_out(run_script)
     assert out.stdout.splitlines() == ["late callback", "exiting"]
 
 
+def test_a_library_thread_that_called_back_before_stays_out_of_the_exiting_interpreter(run_script):
+    # The thread keeps the thread state of its first up-call: the exit guard
+    # must stop it all the same.
+    out = run_script("""
+        import atexit, threading, time
+        atexit.register(time.sleep, 0.6)  # runs after the module's own exit handler
+        import py_trv_api as p, _trv_py_driver as driver
+        called = threading.Event()
+        class Spi(p.TRVQuoteSpi):
+            def on_login(self, *args):
+                print("late callback" if called.is_set() else "first callback", flush=True)
+                called.set()
+        spi = Spi()
+        p._py_trv_api.disown_TRVQuoteSpi(spi)
+        driver.fire_detached("quote", int(spi.this), "login_ok", 300, True)
+        assert called.wait(30)
+        print("exiting", flush=True)
+    """)
+    assert out.returncode == 0, out.stderr
+    assert out.stdout.splitlines() == ["first callback", "exiting"]
+
+
 def test_quote_helpers(run_script):
     out = check(run_script, """
         import py_trv_api as p, _py_trv_api as m
@@ -154,7 +176,7 @@ def test_records_the_library_reads_are_required(run_script):
             try:
                 call()
                 print("accepted")
-            except (TypeError, ValueError) as e:
+            except (TypeError, OverflowError) as e:
                 print(type(e).__name__, e)
         # the callback base methods still take None for their records
         print(m.TRVTradeSpi_on_query_orders_by_page(p.TRVTradeSpi(), 1, 2, None, 0, 0, None, True, None))
@@ -167,7 +189,7 @@ def test_records_the_library_reads_are_required(run_script):
         "TypeError in method 'TRVPrivilege_submit_counter_fund_transfer_result', argument 4 of type 'nq::trv_counter_fund_transfer_result_t const *'",
         "TypeError in method 'TRVQuoteApi_request_rebuild_tick_quote', argument 4 of type 'nq::trv_rebuild_tick_quote_req_t const *'",
         "TypeError in method 'TRVQuoteApi_subscribe_quote', argument 4 of type 'nq::quote_thread_t *'",
-        "ValueError in method 'TRVQuoteApi_subscribe_quote': thread_count exceeds the records given in quote_threads",
+        "OverflowError in method 'TRVQuoteApi_subscribe_quote': thread_count exceeds the records given in quote_threads",
         "None",
     ]
 

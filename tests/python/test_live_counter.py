@@ -66,8 +66,12 @@ def test_login_query_and_order_reports(counter, run_script):
                 events.put(("assets", request_id, len(rows), all(type(r) is p.trv_asset_info_t for r in rows),
                             is_last, index_error))
 
+            def on_query_positions(self, session_id, request_id, positions, is_last, error_info):
+                # kept past the callback: the list refuses use, its rows are copies
+                events.put(("positions", positions, [positions.get(i) for i in range(positions.data_count())]))
+
             def on_order_response(self, session_id, msg_desc, response):
-                events.put(("order_response", response.xid, response.report_id))
+                events.put(("order_response", response.xid, response.report_id, response))
 
             def on_trade_report(self, session_id, msg_desc, report):
                 events.put(("trade_report", report.xid, report.report_id))
@@ -89,6 +93,13 @@ def test_login_query_and_order_reports(counter, run_script):
         print(next_event("subscribed"))
         assert api.query_assets(session, 3)
         print(next_event("assets")[1:])
+        assert api.query_positions(session, 4, "")
+        _, positions, rows = next_event("positions")
+        try:
+            positions.data_count()
+        except ReferenceError as e:
+            print("kept list:", e)
+        print("kept rows", [(r.this.own(), r.account_index) for r in rows])
         order = p.trv_order_insert_info_t()
         order.security_code = "600000"
         order.exchange_index, order.side = p.ExchangeIndex_SH, p.Side_BUY
@@ -96,8 +107,16 @@ def test_login_query_and_order_reports(counter, run_script):
         order.price, order.quantity = 100000, 100
         xid = api.insert_order(session, order)
         assert xid != 0, p.TRVTradeApi.get_last_error().error_msg
-        _, answered, report_id = next_event("order_response")
+        _, answered, report_id, response = next_event("order_response")
         print("order_response", answered == xid, type(report_id).__name__, len(report_id))
+        print("kept response", response.xid == xid, response.report_id == report_id)
+        # the sender lookup writes through two uint64_t references: any wrapped
+        # "unsigned long long *" serves, here element 0 of a packed record's arrays
+        refs = p.trv_sse_l1_snapshot_t()
+        assert api.get_xid_sender(xid, refs.bid_px, refs.offer_px) is None
+        print("xid sender", refs.get_bid_px(0) == session, refs.get_offer_px(0) != 0)
+        api.get_xid_sender(xid ^ 0xFFF0000000, refs.bid_px, refs.offer_px)
+        print("unknown xid sender", refs.get_bid_px(0), refs.get_offer_px(0))
         _, traded, report_id = next_event("trade_report")
         print("trade_report", traded == xid, len(report_id))
         api.stop()
@@ -107,7 +126,12 @@ def test_login_query_and_order_reports(counter, run_script):
         "login True 1 None True",
         "('subscribed', 2, None)",
         "(3, 3, True, True, True)",
+        "kept list: TRVPositionList object used after the callback that received it returned",
+        "kept rows [(True, 1), (True, 2), (True, 3)]",
         "order_response True bytes 32",
+        "kept response True True",
+        "xid sender True True",
+        "unknown xid sender 0 0",
         "trade_report True 32",
     ]
 
@@ -154,6 +178,13 @@ def test_fund_transfer_and_privileged_requests(start_counter, run_script):
         ok, biz_no = api.submit_counter_fund_transfer_request(session, 2, p.FundTransSide_IN, 5000000)
         assert ok, p.TRVTradeApi.get_last_error().error_msg
         print("submitted", type(biz_no).__name__, len(biz_no))
+        # the sender lookups write through two uint64_t references: any wrapped
+        # "unsigned long long *" serves, here element 0 of a packed record's arrays
+        refs = [p.trv_sse_l1_snapshot_t(), p.trv_sse_l1_snapshot_t()]
+        assert api.get_biz_sender(biz_no, refs[0].bid_px, refs[1].bid_px) is None
+        print("biz sender", refs[0].get_bid_px(0) == session, refs[1].get_bid_px(0) != 0)
+        api.get_biz_sender("not a number", refs[0].bid_px, refs[1].bid_px)
+        print("unknown biz sender", refs[0].get_bid_px(0), refs[1].get_bid_px(0))
         request = next_event("request")
         print("request", request[1] == biz_no, request[2:])
         result = next_event("result")
@@ -179,6 +210,8 @@ def test_fund_transfer_and_privileged_requests(start_counter, run_script):
     assert out.returncode == 0, out.stdout + out.stderr
     assert out.stdout.splitlines() == [
         "submitted str %d" % 18,
+        "biz sender True True",
+        "unknown biz sender 0 0",
         "request True (%d, 5000000)" % 1,
         "result True (1, 5000000, 1, 0)",
         "second True True",

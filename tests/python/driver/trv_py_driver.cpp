@@ -3,6 +3,8 @@
 // interpreter has never seen, as the library's handler and receiver threads do.
 #include <Python.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -58,6 +60,13 @@ void run_trade(nq::TRVTradeSpi* spi, const std::string& scenario) {
         spi->on_query_orders(1, 2, &list, true, nullptr);
     } else if (scenario == "query_orders_failed") {
         spi->on_query_orders(1, 2, nullptr, true, &err);
+    } else if (scenario == "orders_by_page") {
+        OrderList list(2);
+        nq::trv_page_query_reference_t ref;
+        std::memset(&ref, 0, sizeof(ref));
+        ref.sub_table_num = 3;
+        ref.positions[0] = 42;
+        spi->on_query_orders_by_page(1, 2, &list, 10, 2, &ref, false, nullptr);
     } else if (scenario == "order_timeout") {
         spi->on_order_timeout(1, 2);
     }
@@ -100,26 +109,68 @@ PyObject* fire(PyObject*, PyObject* args) {
     Py_RETURN_NONE;
 }
 
-// fire_detached(kind, address, scenario, delay_ms): one native thread that
-// waits and then calls back, never joined (as the library's threads are).
+// fire_detached(kind, address, scenario, delay_ms[, early]): one native
+// thread that waits and then calls back, never joined (as the library's
+// threads are); with early set it calls back once before waiting as well.
 PyObject* fire_detached(PyObject*, PyObject* args) {
     const char* kind;
     unsigned long long address;
     const char* scenario;
     int delay_ms = 0;
-    if (!PyArg_ParseTuple(args, "sKsi", &kind, &address, &scenario, &delay_ms)) return nullptr;
+    int early = 0;
+    if (!PyArg_ParseTuple(args, "sKsi|p", &kind, &address, &scenario, &delay_ms, &early)) return nullptr;
     std::string k(kind), s(scenario);
-    std::thread([k, s, address, delay_ms] {
+    std::thread([k, s, address, delay_ms, early] {
+        auto call = [&] {
+            if (k == "trade")
+                run_trade(reinterpret_cast<nq::TRVTradeSpi*>(address), s);
+            else
+                run_quote(reinterpret_cast<nq::TRVQuoteSpi*>(address), s);
+        };
+        if (early) call();
         std::this_thread::sleep_for(std::chrono::milliseconds(delay_ms));
-        if (k == "trade")
-            run_trade(reinterpret_cast<nq::TRVTradeSpi*>(address), s);
-        else
-            run_quote(reinterpret_cast<nq::TRVQuoteSpi*>(address), s);
+        call();
     }).detach();
     Py_RETURN_NONE;
 }
 
+// upcalls(address, threads, count): `threads` native threads, started
+// together, each make `count` on_disconnect up-calls into the trade callback
+// object at `address`; returns the seconds from the start until the last one
+// finished (the interpreter lock is released meanwhile).
+PyObject* upcalls(PyObject*, PyObject* args) {
+    unsigned long long address;
+    int threads;
+    long long count;
+    if (!PyArg_ParseTuple(args, "KiL", &address, &threads, &count)) return nullptr;
+    if (threads < 1 || count < 0) {
+        PyErr_SetString(PyExc_ValueError, "threads must be at least 1 and count not negative");
+        return nullptr;
+    }
+    auto* spi = reinterpret_cast<nq::TRVTradeSpi*>(address);
+    double seconds = 0;
+    Py_BEGIN_ALLOW_THREADS
+    std::atomic<int> ready{0};
+    std::atomic<bool> go{false};
+    std::vector<std::thread> pool;
+    for (int i = 0; i < threads; ++i) {
+        pool.emplace_back([&] {
+            ready.fetch_add(1);
+            while (!go.load(std::memory_order_acquire)) std::this_thread::yield();
+            for (long long n = 0; n < count; ++n) spi->on_disconnect((uint64_t)n);
+        });
+    }
+    while (ready.load() < threads) std::this_thread::yield();
+    auto start = std::chrono::steady_clock::now();
+    go.store(true, std::memory_order_release);
+    for (auto& t : pool) t.join();
+    seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    Py_END_ALLOW_THREADS
+    return PyFloat_FromDouble(seconds);
+}
+
 PyMethodDef methods[] = {
+    {"upcalls", upcalls, METH_VARARGS, nullptr},
     {"fire", fire, METH_VARARGS, nullptr},
     {"fire_detached", fire_detached, METH_VARARGS, nullptr},
     {nullptr, nullptr, 0, nullptr},
