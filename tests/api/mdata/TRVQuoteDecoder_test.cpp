@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "api/mdata/QuoteDecoderCase.h"
 
 namespace {
@@ -9,9 +11,9 @@ using namespace quote_test;
 // A 16-byte record header (type in byte 0; the rest is never read) followed
 // by `body` bytes of `v`.
 Bytes l1(uint8_t type, size_t body, uint8_t v = 0x11) {
-    Bytes b = fill(16, 0xEE);
+    Bytes b(16 + body, v);
+    std::fill(b.begin(), b.begin() + 16, uint8_t(0xEE));
     b[0] = type;
-    b.insert(b.end(), body, v);
     return b;
 }
 Bytes header(uint8_t type) { return l1(type, 0); }

@@ -72,8 +72,10 @@ public:
                                const nq::trv_tick_quote_union_t* tick) override {
         Event e{request_id, {static_cast<unsigned char>(exchange), static_cast<unsigned char>(msg_type)}, 0, true,
                 false, ""};
-        if (tick != nullptr) e.data.insert(e.data.end(), reinterpret_cast<const unsigned char*>(tick),
-                                           reinterpret_cast<const unsigned char*>(tick) + 8);
+        if (tick != nullptr) {
+            e.data.resize(10);
+            std::memcpy(e.data.data() + 2, tick, 8);
+        }
         record(&ticks, e);
     }
 
