@@ -20,6 +20,7 @@
 #      include <chrono>
 #      include <sched.h>
 #      include <unistd.h>
+#      include "log/CpuPause.h"   /* the library's spin-wait hint */
        /* Set once the interpreter starts exiting (after the facades have been
           stopped). Read by every thread without the interpreter lock, so it
           is atomic. */
@@ -72,13 +73,6 @@
          std::atomic<unsigned> stalled{0};            /* turns + 1 at which a waiter gave up */
        };
        static SWIG_Python_Gate SWIG_Python_gate;
-       static inline void SWIG_Python_CpuRelax() {
-#      if defined(__x86_64__) || defined(__i386__)
-         __builtin_ia32_pause();
-#      elif defined(__aarch64__)
-         __asm__ __volatile__("yield");
-#      endif
-       }
        /* Whether this thread passed the gate (false: it goes on without it). */
        static bool SWIG_Python_GateEnter() {
          SWIG_Python_Gate &g = SWIG_Python_gate;
@@ -101,7 +95,7 @@
                  goto passed;
                }
              }
-             SWIG_Python_CpuRelax();
+             nq::cpu_pause();
              if (spins % 64 == 0) {
                unsigned now_turns = g.turns.load(std::memory_order_relaxed);
                std::chrono::steady_clock::time_point now = std::chrono::steady_clock::now();
