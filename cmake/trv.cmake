@@ -58,14 +58,20 @@ endfunction()
 # executable; each TEST runs in its own process under CTest, so scenarios
 # that create process-wide singletons never share a process.
 function(trv_cc_test)
-  cmake_parse_arguments(T "" "NAME" "SRCS;DEPS;LABELS" ${ARGN})
+  # PROCESSORS: how many of ctest's -j slots the test takes (a scenario that
+  # runs many busy threads, so that a parallel run does not starve it).
+  cmake_parse_arguments(T "" "NAME;PROCESSORS" "SRCS;DEPS;LABELS" ${ARGN})
+  if(NOT T_PROCESSORS)
+    set(T_PROCESSORS 1)
+  endif()
   if(TRV_FUZZ OR NOT TRV_TESTING)
     return()
   endif()
   add_executable(${T_NAME} ${T_SRCS})
   target_include_directories(${T_NAME} PRIVATE ${TRV_INCLUDE_DIRS} ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(${T_NAME} PRIVATE ${T_DEPS} GTest::gtest GTest::gtest_main Threads::Threads)
-  gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300 LABELS "${T_LABELS}")
+  gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300 LABELS "${T_LABELS}"
+                       PROCESSORS ${T_PROCESSORS})
 endfunction()
 
 # trv_cc_fuzz(NAME f SRCS ... DEPS ... CORPUS dir): built only in the fuzz tree.
