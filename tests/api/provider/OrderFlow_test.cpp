@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -54,6 +55,8 @@ public:
     void on_order_timeout(uint64_t, uint64_t xid) override {
         std::lock_guard<std::mutex> lock(mu);
         ++timeouts[xid];
+        // A report already delivered should have kept the timer silent.
+        if (responses.count(xid) != 0 || trades.count(xid) != 0) ++timeouts_after_report[xid];
     }
     void on_order_response(uint64_t, const nq::trv_msg_desc_t* desc, const nq::trv_order_response_t* r) override {
         std::lock_guard<std::mutex> lock(mu);
@@ -97,7 +100,7 @@ public:
     uint64_t login_session = 0;
     bool login_failed = false;
     int logins = 0;
-    std::map<uint64_t, int> timeouts, responses, trades, rebuilt_responses, rebuilt_trades;
+    std::map<uint64_t, int> timeouts, timeouts_after_report, responses, trades, rebuilt_responses, rebuilt_trades;
     std::map<uint64_t, uint64_t> cancels;
     std::vector<Page> pages;
     int subscribed = 0, rebuild_answered = 0;
@@ -203,7 +206,16 @@ TEST_F(OrderFlow, OrdersReachTheCounterAndTheirReportsAreMatched) {
         EXPECT_TRUE(wait_for([&] { return count(&Spi::responses, x) == 1 && count(&Spi::trades, x) == 1; })) << x;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(2500));  // past the 1 s order timeout
-    for (uint64_t x : xids) EXPECT_EQ(count(&Spi::timeouts, x), 0) << x;
+    // A report that overtook the rest of the call must have found the order
+    // stored, so its timer stays silent. (On a starved machine an answer can
+    // take longer than the timeout itself; that order's timeout then came
+    // first, rightly, and is not counted here.)
+    int late = 0;
+    for (uint64_t x : xids) {
+        EXPECT_EQ(count(&Spi::timeouts_after_report, x), 0) << x;
+        late += count(&Spi::timeouts, x);
+    }
+    if (late != 0) std::printf("%d orders answered after their 1 s timeout\n", late);
     // A resend of an answered order is refused.
     EXPECT_FALSE(trade_->resend_order_request(session_, xid));
     EXPECT_STREQ(trade_->get_last_error().error_msg,
