@@ -227,13 +227,15 @@ TEST(ApiServiceThread, DestroyedThreadLeavesTheRegistry) {
 TEST(ApiServiceThread, StartServiceStartsNewestFirstAndStopServiceStopsAll) {
     Probe a("svc_a");
     Probe b("svc_b");
-    std::atomic<bool> b_was_running{false};
-    a.before = [&](Probe*) { b_was_running.store(b.is_alive() && b.tid_.load() != 0); };
+    // 0 until a's first run has looked at b (runs counts up before that), then
+    // 2 when b was running, 1 when not.
+    std::atomic<int> b_was_running{0};
+    a.before = [&](Probe*) { b_was_running.store(b.is_alive() && b.tid_.load() != 0 ? 2 : 1); };
     ApiServiceThread::start_service();
     EXPECT_TRUE(a.is_alive());
     EXPECT_TRUE(b.is_alive());
-    ASSERT_TRUE(wait_until([&] { return a.runs.load() == 1; }));
-    EXPECT_TRUE(b_was_running.load());
+    ASSERT_TRUE(wait_until([&] { return a.runs.load() == 1 && b_was_running.load() != 0; }));
+    EXPECT_EQ(2, b_was_running.load());
 
     ApiServiceThread::stop_service();
     EXPECT_FALSE(a.continue_work());

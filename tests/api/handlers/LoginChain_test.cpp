@@ -456,9 +456,16 @@ TEST_F(LoginChain, NormalLoginKeepsItsAuthorisationThroughManyRequestTimeouts) {
     setenv("TRV_REQUEST_TIMEOUT", "2", 1);
     counter.set_init_data(counter::Bytes(24, 9), {counter::Bytes(42, 1)});
     init_trade();
-    const LoginEvent e = login_and_wait("alice", 16);
+    // A starved machine can take longer than this short timeout over the
+    // login chain itself: such a login ends with 311 and is tried again.
+    LoginEvent e;
+    size_t logins = 0;
+    do {
+        ++logins;
+        e = login_and_wait("alice", 15 + logins, logins);
+    } while (e.failed && e.error.error_code_type == 311 && logins < 3);
     ASSERT_FALSE(e.failed) << e.error.error_msg;
-    const uint64_t cs = counter_session();
+    const uint64_t cs = counter_session(counter.logins().size());
     for (int second = 0; second < 7; ++second) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1000));
         SCOPED_TRACE(second);
@@ -494,8 +501,8 @@ TEST_F(LoginChain, NormalLoginKeepsItsAuthorisationThroughManyRequestTimeouts) {
         }
         return false;
     }));
-    // Still one on_login.
-    EXPECT_EQ(spi.login_events().size(), 1u);
+    // Still one on_login per login.
+    EXPECT_EQ(spi.login_events().size(), logins);
 }
 
 // A token answer whose id cannot number orders is a refused token: it is
