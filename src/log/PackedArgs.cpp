@@ -25,24 +25,13 @@ unsigned unpack(unsigned char* args, size_t room, StringData strings, Slot* slot
     while (n < count && p < end) {
         const unsigned t = *p;
         Slot& s = slots[n];
-        if (t >= 1 && t <= 8) {
-            if (static_cast<size_t>(end - p) < 1 + t) break;
+        if ((t >= 1 && t <= 8) || t == kFloatType || t == kDoubleType) {
+            const size_t width = t <= 8 ? t : t == kFloatType ? 4 : 8;
+            if (static_cast<size_t>(end - p) < 1 + width) break;
             uint64_t v = 0;
-            std::memcpy(&v, p + 1, t);  // zero-extended, little-endian
-            s = Slot{v, Kind::kInt};
-            p += 1 + t;
-        } else if (t == kFloatType) {
-            if (end - p < 5) break;
-            uint32_t v;
-            std::memcpy(&v, p + 1, 4);
-            s = Slot{v, Kind::kFloat};
-            p += 5;
-        } else if (t == kDoubleType) {
-            if (end - p < 9) break;
-            uint64_t v;
-            std::memcpy(&v, p + 1, 8);
-            s = Slot{v, Kind::kDouble};
-            p += 9;
+            std::memcpy(&v, p + 1, width);  // zero-extended, little-endian
+            s = Slot{v, t <= 8 ? Kind::kInt : t == kFloatType ? Kind::kFloat : Kind::kDouble};
+            p += 1 + width;
         } else if (t > kStringType) {
             const size_t len = t - kStringType;
             uintptr_t at = reinterpret_cast<uintptr_t>(p) + 1;

@@ -20,6 +20,16 @@ using namespace counter::wire;
 
 namespace {
 
+QuoteChannel channel(uint16_t provider, uint16_t type, uint16_t port, const char* group = "127.0.0.1") {
+    QuoteChannel c;
+    c.mc_provider = provider;
+    c.mc_type = type;
+    c.group.sin_family = AF_INET;
+    c.group.sin_port = htons(port);
+    inet_pton(AF_INET, group, &c.group.sin_addr);
+    return c;
+}
+
 uint64_t u64(const Bytes& f, size_t body_off) { return get_u64(f.data(), kHeaderSize + body_off); }
 uint32_t u32(const Bytes& f, size_t body_off) { return get_u32(f.data(), kHeaderSize + body_off); }
 uint16_t u16(const Bytes& f, size_t body_off) { return get_u16(f.data(), kHeaderSize + body_off); }
@@ -192,15 +202,8 @@ TEST_F(CounterTest, AccountKindsAnswerTheirLoginAccountType) {
 }
 
 TEST_F(CounterTest, MarketDataLoginSendsTheChannelTableFirst) {
-    QuoteChannel a;
-    a.mc_provider = 3;
-    a.mc_type = 1;
-    a.group.sin_family = AF_INET;
-    a.group.sin_port = htons(30001);
-    inet_pton(AF_INET, "127.0.0.1", &a.group.sin_addr);
-    QuoteChannel b = a;
-    b.mc_type = 102;
-    inet_pton(AF_INET, "239.1.2.3", &b.group.sin_addr);
+    const QuoteChannel a = channel(3, 1, 30001);
+    const QuoteChannel b = channel(3, 102, 30001, "239.1.2.3");
     counter.set_channels({a, b});
     const Bytes table = login("quoter", 2);
     ASSERT_EQ(code_of(table), 1045u);
@@ -220,20 +223,14 @@ TEST_F(CounterTest, MarketDataLoginSendsTheChannelTableFirst) {
 
 // The channel table goes out again, as it stands, whenever the test says.
 TEST_F(CounterTest, ChannelTableIsAnnouncedAgainOnCommand) {
-    QuoteChannel a;
-    a.mc_provider = 2;
-    a.mc_type = 2;
-    a.group.sin_family = AF_INET;
-    a.group.sin_port = htons(30002);
-    inet_pton(AF_INET, "127.0.0.1", &a.group.sin_addr);
+    const QuoteChannel a = channel(2, 2, 30002);
     counter.set_channels({a});
     ASSERT_EQ(code_of(login("quoter", 2)), 1045u);
     Bytes f;
     ASSERT_TRUE(client.next(&f));
     ASSERT_EQ(code_of(f), 1031u);
     const uint64_t login_account_index = u64(f, 57);
-    QuoteChannel b = a;
-    b.mc_type = 107;
+    const QuoteChannel b = channel(2, 107, 30002);
     counter.set_channels({a, b});
     ASSERT_TRUE(counter.announce_channels(1));
     ASSERT_TRUE(client.next(&f));
