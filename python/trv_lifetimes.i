@@ -35,6 +35,10 @@ public:
     }
     ~HandOut() {
         top_ = prev_;
+        // A thread that the finalising interpreter ended inside the up-call
+        // (its stack unwinding now) holds no lock: the objects are left to
+        // the finalisation.
+        if (SWIG_Python_ThreadEnded()) return;
         finish(self_);
         for (Entry& e : rows_) finish(e);
     }

@@ -60,10 +60,11 @@ static Py_ssize_t extent_of(PyObject* obj) {
 }
 
 // The facades that this module initialised, with the callback object given
-// to each. The object stays referenced after stop as well: stop does not wait
-// for a callback that a library thread has already begun (and quote receivers
-// run on until unsubscribe_quote), so the bridge must outlive it. A stopped
-// facade cannot be initialised again, so at most one object per facade is kept.
+// to each. The object stays referenced after stop as well: a stop called from
+// inside a callback does not wait for that callback, and a library thread
+// parked at the start of an up-call at exit (see at_exit) still holds the
+// bridge, which must outlive them. A stopped facade cannot be initialised
+// again, so at most one object per facade is kept.
 enum { TRADE = 0, PRIVILEGE = 1, QUOTE = 2 };
 static PyObject* held_spi[3] = {nullptr, nullptr, nullptr};
 static bool initialised[3] = {false, false, false};
@@ -77,19 +78,48 @@ static void hold_spi(int kind, PyObject* spi) {
 
 static void stopped(int kind) { initialised[kind] = false; }
 
-// Interpreter exit: stop every facade still initialised (so no callback is
-// pending), then keep library threads out of the finalising interpreter.
+// Interpreter exit. The facades still initialised are stopped; library
+// threads that begin an up-call from then on wait outside the interpreter
+// (pythreads.swg); the up-calls under way are given a bounded time to end,
+// with the interpreter lock released so that they can. One still under way
+// after that (a callback sleeping in a loop, waiting for a fill) is ended by
+// the finalisation when it next asks for the lock, and its clean-up leaves
+// Python alone, so the process ends with the program's own status.
+static const std::chrono::milliseconds exit_wait(2000);
+static std::atomic<bool> exit_stops_done(false);
+
+static void exit_stops(bool quote, bool privilege, bool trade) {
+    if (quote) nq::TRVQuoteApi::create()->stop();
+    if (privilege) nq::TRVPrivilege::create()->stop();
+    if (trade) nq::TRVTradeApi::create()->stop();
+    exit_stops_done.store(true, std::memory_order_release);
+}
+
 static PyObject* at_exit(PyObject*, PyObject*) {
+    // This thread finalises the interpreter.
+    SWIG_Python_exit_thread.store(pthread_self(), std::memory_order_release);
     bool stop[3] = {initialised[0], initialised[1], initialised[2]};
     { SWIG_PYTHON_THREAD_BEGIN_ALLOW;
-    if (stop[QUOTE]) nq::TRVQuoteApi::create()->stop();
-    if (stop[PRIVILEGE]) nq::TRVPrivilege::create()->stop();
-    if (stop[TRADE]) nq::TRVTradeApi::create()->stop();
+    const auto deadline = std::chrono::steady_clock::now() + exit_wait;
+    const auto nap = std::chrono::milliseconds(1);
+    if (stop[QUOTE] || stop[PRIVILEGE] || stop[TRADE]) {
+        // stop waits for the callbacks under way on other threads: one that
+        // does not end must not hold the exit, so the stops run on a thread
+        // of their own and are waited for until the deadline only.
+        try {
+            std::thread(exit_stops, stop[QUOTE], stop[PRIVILEGE], stop[TRADE]).detach();
+        } catch (const std::system_error&) {
+            exit_stops(stop[QUOTE], stop[PRIVILEGE], stop[TRADE]);
+        }
+        while (!exit_stops_done.load(std::memory_order_acquire) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(nap);
+    }
+    // The callback objects stay referenced: a library thread still inside an
+    // up-call, or parked at the start of one, holds its bridge.
+    SWIG_Python_exiting.store(1, std::memory_order_seq_cst);
+    while (SWIG_Python_upcalls.load(std::memory_order_seq_cst) > 0 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(nap);
     SWIG_PYTHON_THREAD_END_ALLOW; }
-    // The callback objects stay referenced: a library thread may still hold
-    // one (quote receivers run until unsubscribe_quote) and must not reach
-    // a freed bridge.
-    SWIG_Python_exiting.store(1, std::memory_order_release);
     Py_RETURN_NONE;
 }
 
@@ -144,3 +174,4 @@ static PyObject* const* const swig_obj = nullptr;
 %init %{
   trv_py::register_at_exit();
 %}
+
