@@ -52,11 +52,42 @@ static void keep(PyObject* view, PyObject* parent, Py_ssize_t extent) {
     }
 }
 
-// Elements available at the address of a wrapped object (at least one).
-static Py_ssize_t extent_of(PyObject* obj) {
+// Bytes known to lie at the address of a wrapped object: what the object
+// is (a record, an array field, a payload of known length), -1 when that is
+// unknown (a bare pointer, another module's object).
+static Py_ssize_t span_of(PyObject* obj) {
+    SwigPyObject* s = swig_this(obj);
+    return s ? s->span : -1;
+}
+static void set_span(PyObject* obj, Py_ssize_t bytes) {
+    SwigPyObject* s = swig_this(obj);
+    if (s) s->span = bytes;
+}
+// The size of what a pointer result points to (-1 for void: unknown).
+template <class T>
+static inline Py_ssize_t unit_of(T*) { return (Py_ssize_t)sizeof(T); }
+static inline Py_ssize_t unit_of(void*) { return -1; }
+static inline Py_ssize_t unit_of(const void*) { return -1; }
+
+// Whole elements of `unit` bytes available at the address of a wrapped
+// object: from its span where known, else the number it was made with (at
+// least one); -1 for an object of another module.
+static Py_ssize_t extent_of(PyObject* obj, size_t unit) {
     SwigPyObject* s = swig_this(obj);
     if (!s) return -1;
+    if (s->span >= 0) return s->span / (Py_ssize_t)unit;
     return s->extent > 0 ? s->extent : 1;
+}
+
+// Raw memory access through a wrapped object stays within the bytes known to
+// lie there: more raises OverflowError (with the interpreter lock held). A
+// bare pointer, whose extent is unknown, is not checked.
+static bool within_span(PyObject* obj, size_t bytes, const char* where, int argnum, const char* note = "") {
+    Py_ssize_t span = span_of(obj);
+    if (span < 0 || bytes <= (size_t)span) return true;
+    PyErr_Format(PyExc_OverflowError, "in method '%s', argument %d: %zu bytes%s exceed the %zd bytes of the object",
+                 where, argnum, bytes, note, span);
+    return false;
 }
 
 // The facades that this module initialised, with the callback object given
@@ -175,3 +206,18 @@ static PyObject* const* const swig_obj = nullptr;
   trv_py::register_at_exit();
 %}
 
+// Raw memory (cdata.i, included after this file): cdata reads, and memmove
+// writes, no more than the object holds where its size is known; a bare
+// pointer, whose extent is unknown, is not checked. memmove refuses None.
+%exception cdata_void %{
+  if (!trv_py::within_span(swig_obj[0], (size_t)arg2, "$symname", 2)) SWIG_fail;
+  $action
+%}
+%exception memmove %{
+  if (!arg1) {
+    // Nothing to write into: writing through null would end the process.
+    SWIG_exception_fail(SWIG_TypeError, "in method '" "$symname" "', argument 1 of type 'void *'");
+  }
+  if (!trv_py::within_span(swig_obj[0], (size_t)arg3, "$symname", 2, " (the text and its NUL)")) SWIG_fail;
+  $action
+%}
