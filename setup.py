@@ -2,9 +2,12 @@
 project's CMake: the extension _py_trv_api, its companion py_trv_api and the
 libtrv_api it loads (found next to it through its run path) go into the wheel.
 
-TRV_PIP_BUILD_DIR, when set, is where setuptools and CMake build (default:
-build/python-package under this tree); CMAKE_ARGS adds arguments to the CMake
-configuration, CMAKE_BUILD_PARALLEL_LEVEL sets the number of build jobs."""
+Only the library and the module are configured and built: no tests (so no
+GoogleTest), no benchmarks, no fuzz targets. TRV_PIP_BUILD_DIR, when set, is
+where setuptools and CMake build (default: build/python-package under this
+tree); CMAKE_ARGS adds arguments to the CMake configuration,
+CMAKE_BUILD_PARALLEL_LEVEL caps the number of build jobs (default: one per
+CPU)."""
 import os
 import re
 import shlex
@@ -29,8 +32,8 @@ def project_version():
 class CMakeBuild(build_ext):
     def build_extension(self, ext):
         cmake_dir = os.path.join(BUILD, "cmake")
-        configure = ["cmake", "-S", ROOT, "-B", cmake_dir, "-DCMAKE_BUILD_TYPE=Release", "-DTRV_BENCH=OFF",
-                     "-DTRV_PYTHON=" + sys.executable]
+        configure = ["cmake", "-S", ROOT, "-B", cmake_dir, "-DCMAKE_BUILD_TYPE=Release", "-DBUILD_TESTING=OFF",
+                     "-DTRV_BENCH=OFF", "-DTRV_PYTHON=" + sys.executable]
         if shutil.which("ninja"):
             configure += ["-G", "Ninja"]
         configure += shlex.split(os.environ.get("CMAKE_ARGS", ""))

@@ -14,6 +14,8 @@
 #include <vector>
 #include <string>
 #include <unordered_set>
+#include <system_error>
+#include <thread>
 %}
 
 %include "trv_support.i"

@@ -136,3 +136,8 @@ TRV_CALLBACK_DIRECTOR_ONLY(TRVPrivilegeSpi, on_position)
     SWIG_exception_fail(SWIG_OverflowError, "in method '" "$symname" "', argument 10: report_size exceeds the length of raw_report");
   }
 %}
+// Likewise on_quote: the up-call shows msg_len bytes of msg_data to Python,
+// which must lie within the object given, where its size is known.
+%typemap(check) uint32_t msg_len %{
+  if (!trv_py::within_span(swig_obj[$argnum - 2], (size_t)$1, "$symname", $argnum)) SWIG_fail;
+%}

@@ -90,7 +90,7 @@ TRV_RECORD_REQUIRED(nq::trv_rebuild_tick_quote_req_t const *request)
   if (!$1) {
     SWIG_exception_fail(SWIG_TypeError, "in method '" "$symname" "', argument " "$argnum" " of type '" "$1_type" "'");
   }
-  if ((Py_ssize_t)arg3 > trv_py::extent_of(swig_obj[$argnum - 1])) {
+  if ((Py_ssize_t)arg3 > trv_py::extent_of(swig_obj[$argnum - 1], sizeof(nq::quote_thread_t))) {
     SWIG_exception_fail(SWIG_OverflowError, "in method '" "$symname" "': thread_count exceeds the records given in quote_threads");
   }
 %}
@@ -116,7 +116,10 @@ TRV_RECORD_REQUIRED(nq::trv_rebuild_tick_quote_req_t const *request)
 %}
 
 // The gateway-address view reads the configuration's memory: it holds the
-// configuration.
+// configuration, and shows its 32 address slots.
 %typemap(ret) sockaddr * %{
-  if (std::strstr("$symname", "_agw_addrs")) trv_py::keep($result, swig_obj[0], 32);
+  if (std::strstr("$symname", "_agw_addrs")) {
+    trv_py::keep($result, swig_obj[0], 32);
+    trv_py::set_span($result, (Py_ssize_t)(32 * sizeof(sockaddr)));
+  }
 %}

@@ -30,11 +30,16 @@ static void* copy_record(const void* p) {
 class HandOut {
 public:
     HandOut(PyObject* obj, copy_fn copy, size_t size) : prev_(top_) {
+        if (size > 0) set_span(obj, (Py_ssize_t)size);
         self_ = entry(obj, copy, size, false);
         top_ = this;
     }
     ~HandOut() {
         top_ = prev_;
+        // A thread that the finalising interpreter ended inside the up-call
+        // (its stack unwinding now) holds no lock: the objects are left to
+        // the finalisation.
+        if (SWIG_Python_ThreadEnded()) return;
         finish(self_);
         for (Entry& e : rows_) finish(e);
     }
@@ -121,9 +126,10 @@ static bool take_library_row() {
   $input = SWIG_NewPointerObj(SWIG_as_voidptr($1), $descriptor, 0);
   trv_py::HandOut trv_hand_out_$1_name($input, &trv_py::copy_record< $1_basetype >, sizeof($1_basetype));
 %}
-// The market-data payload of on_quote: not copied.
-%typemap(directorin) void const * %{
+// The market-data payload of on_quote: not copied; its length is known.
+%typemap(directorin) void const *msg_data %{
   $input = SWIG_NewPointerObj(SWIG_as_voidptr($1), $descriptor, 0);
+  trv_py::set_span($input, (Py_ssize_t)msg_len);
   trv_py::HandOut trv_hand_out_$1_name($input, nullptr, 0);
 %}
 
@@ -134,8 +140,20 @@ static bool take_library_row() {
 
 // A decoder holds the object whose memory it reads; an item holds its decoder.
 %typemap(ret) nq::TRVQuoteDecoder *, nq::mqr::MQRQuoteDecoder * %{
+  trv_py::set_span($result, trv_py::unit_of($1));
   if (std::strncmp("$symname", "new_", 4) == 0) trv_py::keep($result, swig_obj[1], 0);
 %}
 %typemap(ret) nq::TRVQuoteItem *, nq::mqr::MQRQuoteItem * %{
+  trv_py::set_span($result, trv_py::unit_of($1));
   if (std::strstr("$symname", "_get_next")) trv_py::keep($result, swig_obj[0], 0);
 %}
+// A decoder reads `len` bytes from the packet: no more than the object given
+// holds, where its size is known.
+%define TRV_DECODER_LENGTH(Ctor)
+%exception Ctor %{
+  if (!trv_py::within_span(swig_obj[1], (size_t)arg3, "$symname", 3)) SWIG_fail;
+  $action
+%}
+%enddef
+TRV_DECODER_LENGTH(nq::TRVQuoteDecoder::TRVQuoteDecoder)
+TRV_DECODER_LENGTH(nq::mqr::MQRQuoteDecoder::MQRQuoteDecoder)

@@ -37,6 +37,7 @@
 %}
 %typemap(ret) Elem const * %{
   {
+    trv_py::set_span($result, (Py_ssize_t)sizeof(Elem));
     PyObject *trv_kept = trv_py::take_list_result();
     if (trv_kept) {
       if (trv_kept != Py_None) trv_py::keep($result, trv_kept, 0);
@@ -52,6 +53,7 @@
 // A list handed to a callback lives only during the call (see trv_lifetimes.i).
 %typemap(directorin) nq::Name const * %{
   $input = SWIG_NewPointerObj(SWIG_as_voidptr($1), $descriptor, 0);
+  trv_py::set_span($input, (Py_ssize_t)sizeof(nq::Name));
   trv_py::HandOut trv_hand_out_$1_name($input, nullptr, 0);
 %}
 %enddef

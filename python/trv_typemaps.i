@@ -39,15 +39,25 @@ TRV_FACADE_SELF(TRVQuoteApi)
 // Pointer fields store the address given, None included.
 %typemap(check) SWIGTYPE const * ""
 
-// Views of arrays and embedded records hold their record alive.
+// Views of arrays and embedded records hold their record alive. Every
+// object made for a pointer result knows the size of what it points to (an
+// array view, of the whole array), so raw memory access stays within it.
 %typemap(ret) SWIGTYPE * %{
+  trv_py::set_span($result, trv_py::unit_of($1));
   if (trv_py::member_accessor("$symname", "$1_name", "_get")) trv_py::keep($result, swig_obj[0], 0);
 %}
 %typemap(ret) SWIGTYPE [ANY] %{
+  trv_py::set_span($result, (Py_ssize_t)($1_dim0 * sizeof(*$1)));
   if (trv_py::member_accessor("$symname", "$1_name", "_get")) trv_py::keep($result, swig_obj[0], $1_dim0);
 %}
 %typemap(ret) SWIGTYPE [ANY][ANY] %{
+  trv_py::set_span($result, (Py_ssize_t)($1_dim0 * sizeof(*$1)));
   if (trv_py::member_accessor("$symname", "$1_name", "_get")) trv_py::keep($result, swig_obj[0], $1_dim0);
+%}
+// Records returned by value are copies of their own size.
+%typemap(ret) nq::trv_error_info_t, sockaddr, nq::trv_page_query_reference_t, sze_dvs_head, sse_dvs_head,
+              price_quantity_unit, sse_lev2_price_quantity_unit, sse_lev2_bond_price_quantity_unit %{
+  trv_py::set_span($result, (Py_ssize_t)sizeof($1_basetype));
 %}
 %typemap(ret) char [ANY] ""
 %typemap(ret) char * ""
@@ -58,7 +68,7 @@ TRV_FACADE_SELF(TRVQuoteApi)
 %define TRV_ARRAY_SOURCE_CHECK(Pattern)
 %typemap(check) Pattern %{
   if (trv_py::member_accessor("$symname", "$1_name", "_set")) {
-    Py_ssize_t avail = trv_py::extent_of(swig_obj[$argnum - 1]);
+    Py_ssize_t avail = trv_py::extent_of(swig_obj[$argnum - 1], sizeof(*$1));
     if (avail >= 0 && avail < (Py_ssize_t)($1_dim0)) {
       SWIG_exception_fail(SWIG_TypeError, "in variable '" "$1_name" "': the source holds fewer elements than the field");
     }

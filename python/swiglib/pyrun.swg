@@ -580,6 +580,10 @@ typedef struct {
   PyObject *keep;
   /* Number of elements known to lie at ptr; 0 when only one is known. */
   Py_ssize_t extent;
+  /* Number of bytes known to lie at ptr (the object's own size, or that of
+     the array or payload it shows); -1 when unknown (a bare pointer).
+     Raw memory access through the object stays within it. */
+  Py_ssize_t span;
   /* Set once the memory at ptr is gone: SWIG_GONE_RETURNED when the callback
      that handed this object out (or the memory it reads) has returned,
      SWIG_GONE_DELETED when it was deleted. Such an object refuses every
@@ -1034,6 +1038,7 @@ SwigPyObject_New(void *ptr, swig_type_info *ty, int own)
 #endif
     sobj->keep = 0;
     sobj->extent = 0;
+    sobj->span = -1;
     sobj->gone = 0;
     sobj->moved_from = 0;
     sobj->moved_size = 0;

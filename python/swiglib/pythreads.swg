@@ -18,13 +18,32 @@
 #    ifdef __cplusplus /* C++ code */
 #      include <atomic>
 #      include <chrono>
+#      include <pthread.h>
 #      include <sched.h>
 #      include <unistd.h>
 #      include "log/CpuPause.h"   /* the library's spin-wait hint */
        /* Set once the interpreter starts exiting (after the facades have been
-          stopped). Read by every thread without the interpreter lock, so it
-          is atomic. */
+          stopped): up-calls that begin later wait outside it. Read by every
+          thread without the interpreter lock, so it is atomic. */
        static std::atomic<int> SWIG_Python_exiting(0);
+       /* Up-calls under way on library threads (each counted from before it
+          asks for the interpreter lock until it has given it back): the exit
+          waits for them, for a bounded time. */
+       static std::atomic<int> SWIG_Python_upcalls(0);
+       /* The thread that finalises the interpreter (the one that ran the
+          module's exit handler; until then the one that imported it). */
+       static std::atomic<pthread_t> SWIG_Python_exit_thread(pthread_self());
+       /* Whether the interpreter is being finalised (or is gone) and this is
+          not the thread finalising it. Such a thread does not hold the
+          interpreter lock and never will again: a thread that asks for it is
+          ended where it stands (pthread_exit, which unwinds its stack), and
+          the thread states of all threads but the finalising one are freed.
+          Clean-up that runs on such a thread (the unwinding of an up-call or
+          of a module call that was waiting for the lock) leaves Python alone. */
+       static bool SWIG_Python_ThreadEnded() {
+         return !Py_IsInitialized() &&
+                !pthread_equal(pthread_self(), SWIG_Python_exit_thread.load(std::memory_order_acquire));
+       }
        /* This thread's part in the interpreter lock. A thread the interpreter
           has never seen (a library thread) gets one thread state on its first
           up-call and keeps it until it ends, so that each later
@@ -34,6 +53,7 @@
           PyGILState_Ensure (a block that releases the lock sets it to 0). */
        struct SWIG_Python_ThreadLocal {
          int depth = 0;
+         int upcall = 0;       /* blocks of an up-call under way that this thread counted */
          bool kept = false;
          bool gated = false;   /* this thread holds the gate (below) */
          void keep() {
@@ -43,11 +63,16 @@
          }
          ~SWIG_Python_ThreadLocal() {
            /* At thread exit. Once the interpreter is exiting the state is left
-              to its finalisation: taking the lock then could end the thread. */
-           if (!kept || SWIG_Python_exiting.load(std::memory_order_acquire) || !Py_IsInitialized()) return;
-           PyGILState_Ensure();
-           PyGILState_Release(PyGILState_LOCKED);
-           PyGILState_Release(PyGILState_UNLOCKED);   /* the last hold: clears and deletes the state */
+              to its finalisation: taking the lock then could end the thread.
+              Counted as an up-call, so that the exit waits for it. */
+           if (!kept) return;
+           SWIG_Python_upcalls.fetch_add(1, std::memory_order_seq_cst);
+           if (!SWIG_Python_exiting.load(std::memory_order_seq_cst) && Py_IsInitialized()) {
+             PyGILState_Ensure();
+             PyGILState_Release(PyGILState_LOCKED);
+             PyGILState_Release(PyGILState_UNLOCKED);   /* the last hold: clears and deletes the state */
+           }
+           SWIG_Python_upcalls.fetch_sub(1, std::memory_order_seq_cst);
          }
        };
        static thread_local SWIG_Python_ThreadLocal SWIG_Python_thread;
@@ -126,53 +151,79 @@
            SWIG_Python_gate.locked.store(0, std::memory_order_release);
          }
        }
-       /* Exiting: a thread that is not one of Python's own and is not inside a
-          block of its own must not enter the finalising interpreter (a thread
-          taking the lock then is ended where it stands), so it waits here
-          until the process ends. Python's own threads go on. */
-       static void SWIG_Python_ExitGuard(SWIG_Python_ThreadLocal &t) {
-         if (SWIG_Python_exiting.load(std::memory_order_acquire) &&
-             (t.kept || PyGILState_GetThisThreadState() == NULL)) {
+       /* Whether this thread is one the interpreter did not start (a library
+          thread): it gets a thread state of its own on its first up-call. */
+       static bool SWIG_Python_LibraryThread(SWIG_Python_ThreadLocal &t) {
+         return t.kept || PyGILState_GetThisThreadState() == NULL;
+       }
+       /* A library thread beginning an up-call (not one already inside its
+          own, which goes on) is counted; once the interpreter is exiting it
+          must not enter it (a thread taking the lock then is ended where it
+          stands), so it waits here, uncounted, until the process ends.
+          Python's own threads go on. */
+       static bool SWIG_Python_UpcallBegin(SWIG_Python_ThreadLocal &t) {
+         if (t.upcall > 0 || !SWIG_Python_LibraryThread(t)) return false;
+         SWIG_Python_upcalls.fetch_add(1, std::memory_order_seq_cst);
+         if (SWIG_Python_exiting.load(std::memory_order_seq_cst) || SWIG_Python_ThreadEnded()) {
+           SWIG_Python_upcalls.fetch_sub(1, std::memory_order_seq_cst);
            SWIG_Python_GateLeave(t);
            for (;;) pause();
          }
+         ++t.upcall;
+         return true;
+       }
+       static void SWIG_Python_UpcallEnd(SWIG_Python_ThreadLocal &t) {
+         --t.upcall;
+         SWIG_Python_upcalls.fetch_sub(1, std::memory_order_seq_cst);
        }
        static PyGILState_STATE SWIG_Python_EnsureGIL(SWIG_Python_ThreadLocal &t) {
-         SWIG_Python_ExitGuard(t);
          if (!t.kept && PyGILState_GetThisThreadState() == NULL) {
            t.keep();
          }
          if (t.kept) t.gated = SWIG_Python_GateEnter();
-         PyGILState_STATE state = PyGILState_Ensure();
-         if (t.kept && SWIG_Python_exiting.load(std::memory_order_acquire)) {
-           /* Set while this thread waited for the lock. */
-           PyGILState_Release(state);
-           SWIG_Python_ExitGuard(t);
-         }
-         return state;
+         return PyGILState_Ensure();
        }
        class SWIG_Python_Thread_Block {
          bool status;
          bool nested;
+         bool counted;
          PyGILState_STATE state;
        public:
          void end() {
            if (status) {
+             status = false;
              SWIG_Python_ThreadLocal &t = SWIG_Python_thread;
              --t.depth;
-             if (!nested) {
+             /* A thread ended while the up-call waited for the lock (in a
+                sleep or a read of its callback: its stack is unwinding now)
+                holds neither the lock nor a thread state to give back. */
+             if (!nested && !SWIG_Python_ThreadEnded()) {
                PyGILState_Release(state);
                SWIG_Python_GateLeave(t);
              }
-             status = false;
+             if (counted) SWIG_Python_UpcallEnd(t);
            }
          }
-         SWIG_Python_Thread_Block() : status(true), nested(false), state(PyGILState_LOCKED) {
+         SWIG_Python_Thread_Block() : status(true), nested(false), counted(false), state(PyGILState_LOCKED) {
            SWIG_Python_ThreadLocal &t = SWIG_Python_thread;
+           if (t.depth == 0) counted = SWIG_Python_UpcallBegin(t);   /* waits for good once the interpreter is exiting */
+           if (SWIG_Python_ThreadEnded()) {
+             /* Clean-up on a thread that the finalising interpreter ended
+                while it waited for the lock (its stack unwinding now): the
+                interpreter is not its to enter, and the block does nothing. */
+             if (counted) SWIG_Python_UpcallEnd(t);
+             counted = false;
+             status = false;
+             return;
+           }
            if (t.depth > 0) nested = true;
            else state = SWIG_Python_EnsureGIL(t);
            ++t.depth;
          }
+         /* Whether the block holds the interpreter lock: false on a thread
+            that the finalising interpreter has ended, whose clean-up must
+            then leave Python objects alone. */
+         bool active() const { return status; }
          ~SWIG_Python_Thread_Block() { end(); }
        };
        class SWIG_Python_Thread_Allow {
@@ -182,9 +233,13 @@
        public:
          void end() {
            if (status) {
+             /* Cleared first: while the interpreter is being finalised the
+                thread is ended inside PyEval_RestoreThread (pthread_exit
+                unwinds its stack), and the unwinding, which runs this
+                object's destructor, must not ask for the lock again. */
+             status = false;
              PyEval_RestoreThread(save);
              SWIG_Python_thread.depth = depth;
-             status = false;
            }
          }
          SWIG_Python_Thread_Allow() : status(true) {
@@ -201,6 +256,7 @@
 #      define SWIG_PYTHON_THREAD_END_BLOCK     _swig_thread_block.end()
 #      define SWIG_PYTHON_THREAD_BEGIN_ALLOW   SWIG_Python_Thread_Allow _swig_thread_allow
 #      define SWIG_PYTHON_THREAD_END_ALLOW     _swig_thread_allow.end()
+#      define SWIG_PYTHON_THREAD_BLOCK_ACTIVE  _swig_thread_block.active()
 #    else /* C code */
 #      define SWIG_PYTHON_THREAD_BEGIN_BLOCK   PyGILState_STATE _swig_thread_block = PyGILState_Ensure()
 #      define SWIG_PYTHON_THREAD_END_BLOCK     PyGILState_Release(_swig_thread_block)
@@ -230,4 +286,7 @@
 #  define SWIG_PYTHON_THREAD_END_BLOCK
 #  define SWIG_PYTHON_THREAD_BEGIN_ALLOW
 #  define SWIG_PYTHON_THREAD_END_ALLOW
+#endif
+#if !defined(SWIG_PYTHON_THREAD_BLOCK_ACTIVE)
+#  define SWIG_PYTHON_THREAD_BLOCK_ACTIVE 1
 #endif

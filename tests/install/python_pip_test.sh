@@ -4,7 +4,8 @@
 # isolation: setuptools and wheel are the system's), installs the source tree
 # with pip into a virtual environment and the wheel into a directory of its
 # own; each installed copy runs the Python example against the stand-in
-# counter.
+# counter. GoogleTest and Google Benchmark are hidden from CMake, as on a
+# machine without them: the pip route must not need them.
 set -euo pipefail
 src=$1; scratch=$2; counter=$3
 source "$src/tests/install/python_common.sh"
@@ -14,6 +15,7 @@ cd "$scratch"   # not the build tree's module in the working directory
 export PIP_NO_INDEX=1 PIP_DISABLE_PIP_VERSION_CHECK=1 PIP_NO_CACHE_DIR=1
 # setuptools and CMake build here, not under the source tree.
 export TRV_PIP_BUILD_DIR=$scratch/pip-build
+export CMAKE_ARGS="-DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON"
 pip=$scratch/venv/bin/pip
 "$pip" wheel -q --no-build-isolation --no-deps -w "$scratch/wheels" "$src"
 "$pip" install -q --no-build-isolation --no-deps "$src"

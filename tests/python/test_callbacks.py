@@ -128,6 +128,8 @@ def test_base_methods():
      "in method 'TRVTradeSpi_on_raw_report', argument 6 of type 'char [32]'"),
     (lambda s: m.TRVTradeSpi_on_raw_report(s, 1, None, 1, 2, "R", 1, 2, 3, 64, "short"), OverflowError,
      "in method 'TRVTradeSpi_on_raw_report', argument 10: report_size exceeds the length of raw_report"),
+    (lambda s: m.TRVQuoteSpi_on_quote(p.TRVQuoteSpi(), 1, p.trv_sse_l1_index_t(), 115), OverflowError,
+     "in method 'TRVQuoteSpi_on_quote', argument 4: 115 bytes exceed the 114 bytes of the object"),
 ])
 def test_base_method_argument_errors(call, error, text):
     spi = Recorder()
@@ -179,6 +181,30 @@ def test_quote_callback_gets_an_opaque_payload():
     spi = Quotes()
     driver.fire("quote", int(spi.this), "quote", 2)
     assert got == [(p.TRV_SSE_L1, b"\x01\x02\xb0\x04", True)] * 2
+
+
+def test_quote_payload_is_read_no_further_than_its_length():
+    refused = []
+
+    class Quotes(p.TRVQuoteSpi):
+        def on_quote(self, mc_type, msg_data, msg_len):
+            for read in (lambda: m.cdata(msg_data, msg_len + 1), lambda: m.memmove(msg_data, "abcd"),
+                         lambda: p.TRVQuoteDecoder(mc_type, msg_data, msg_len + 1),
+                         lambda: p.MQRQuoteDecoder(mc_type, msg_data, 1 << 20)):
+                try:
+                    read()
+                except OverflowError as e:
+                    refused.append(str(e))
+            p.TRVQuoteDecoder(mc_type, msg_data, msg_len).get_next()
+
+    spi = Quotes()
+    driver.fire("quote", int(spi.this), "quote")
+    assert refused == [
+        "in method 'cdata', argument 2: 5 bytes exceed the 4 bytes of the object",
+        "in method 'memmove', argument 2: 5 bytes (the text and its NUL) exceed the 4 bytes of the object",
+        "in method 'new_TRVQuoteDecoder', argument 3: 5 bytes exceed the 4 bytes of the object",
+        "in method 'new_MQRQuoteDecoder', argument 3: 1048576 bytes exceed the 4 bytes of the object",
+    ]
 
 
 def test_a_library_thread_keeps_one_thread_state_for_its_life():

@@ -52,7 +52,7 @@ def test_facade_objects_and_arguments(run_script):
 
 
 def test_callback_object_is_held_by_the_module(run_script):
-    # Kept past stop too: stop does not wait for a callback already under way.
+    # Kept past stop too: a stop called from inside a callback does not wait for that callback.
     out = check(run_script, """
         import gc, weakref, py_trv_api as p
         cfg = p.TRVTradeConfig()

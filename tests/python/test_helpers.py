@@ -101,3 +101,20 @@ def test_decoders_over_no_payload():
     assert item.data.sse_l1_index.this == snap.this and not snap.this.own()
     item.data.sse_l1_index = None
     assert item.data.sse_l1_index is None
+
+
+@pytest.mark.parametrize("cls,mc_type", [(p.TRVQuoteDecoder, p.TRV_SSE_L1), (p.MQRQuoteDecoder, p.DVS_SSE_L2_STOCK_TICK)])
+def test_decoders_read_no_further_than_their_packet(cls, mc_type):
+    index = p.trv_sse_l1_index_t()  # 114 bytes
+    for length in (115, 440, 0xFFFFFFFF):
+        with pytest.raises(OverflowError, match="^in method 'new_%s', argument 3: %d bytes exceed the 114 bytes of "
+                                                "the object$" % (cls.__name__, length)):
+            cls(mc_type, index, length)
+    decoder = cls(mc_type, index, 114)
+    while decoder.get_next() is not None:
+        pass
+    # a packet that is an array field: as long as the array
+    snapshot = p.trv_sse_l1_snapshot_t()
+    cls(mc_type, snapshot.bid_px, 40)
+    with pytest.raises(OverflowError):
+        cls(mc_type, snapshot.bid_px, 41)

@@ -179,6 +179,41 @@ def test_cdata_and_memmove_keep_every_byte():
     m.memmove(rec.this, "hi")
     assert ctypes.string_at(int(rec.this), 3) == b"hi\x00"
     assert m.cdata(None, 4) is None
+    for text in ("", "hi"):  # nothing to write into
+        with pytest.raises(TypeError, match="^in method 'memmove', argument 1 of type 'void \\*'$"):
+            m.memmove(None, text)
+
+
+def _agw_addrs():
+    cfg = p.TRVTradeConfig()
+    return cfg, cfg.agw_addrs()
+
+
+@pytest.mark.parametrize("make,size", [
+    (lambda: p.trv_sse_l1_index_t(), 114),                              # a record
+    (lambda: p.trv_sse_l1_index_t().this, 114),                         # its wrapped object
+    (lambda: p.trv_sse_l1_snapshot_t().bid_px, 5 * 8),                  # an array field
+    (lambda: p.sze_dvs_lev2().m_head, 43),                              # an embedded record
+    (lambda: p.sze_dvs_lev2().m_bid_unit, 10 * 12),                     # an array of price levels
+    (lambda: p.sze_dvs_lev2().get_head(), 43),                          # a helper's copy
+    (lambda: p.TRVTradeApi.get_last_error(), 8 + 8 + 256),              # a copy returned by value
+    (lambda: p.QuoteMCTypeArray64(3), 3 * 2),                           # an array of channel types
+    (lambda: p.QuoteMCTypeArray64(3).cast(), 3 * 2),
+    (lambda: _agw_addrs()[1], 32 * 16),                                 # the 32 gateway slots
+])
+def test_raw_memory_stays_within_an_object_of_known_size(make, size):
+    obj = make()
+    assert len(m.cdata(obj, size)) == size
+    m.memmove(obj, "x" * (size - 1))  # with its NUL: the whole object
+    assert m.cdata(obj, size).encode("utf-8", "surrogateescape") == b"x" * (size - 1) + b"\x00"
+    text = "^in method '%s', argument 2: %d bytes%s exceed the %d bytes of the object$"
+    for count in (size + 1, 1 << 30, 2 ** 64 - 1):
+        with pytest.raises(OverflowError, match=text % ("cdata", count, "", size)):
+            m.cdata(obj, count)
+    for length in (size, 100000):
+        with pytest.raises(OverflowError, match=text % ("memmove", length + 1, " \\(the text and its NUL\\)", size)):
+            m.memmove(obj, "A" * length)
+    assert m.cdata(obj, size).encode("utf-8", "surrogateescape") == b"x" * (size - 1) + b"\x00"
 
 
 def test_argument_count_and_overload_errors():
@@ -314,6 +349,13 @@ def test_channel_type_array_is_bounded_by_its_length():
     assert view[0] == 1 and view[63] == 0
     with pytest.raises(IndexError):
         view[64]
+    with pytest.raises(IndexError):  # no element at all
+        p.QuoteMCTypeArray64(0)[0]
+    # A view of another array is as long as the bytes it shows.
+    five = p.QuoteMCTypeArray64.frompointer(p.QuoteMCTypeArray64(5).cast())
+    assert five[4] == 0
+    with pytest.raises(IndexError):
+        five[5]
 
 
 def test_leak_line_for_a_released_socket_address(run_script):
