@@ -50,6 +50,8 @@ endif()
 
 # What the patch last made of the copy, to tell a copy edited since.
 set(made_file ${OUT}.sha256)
+get_filename_component(out_dir ${OUT} DIRECTORY)
+file(MAKE_DIRECTORY ${out_dir})
 file(REMOVE ${OUT}.new)
 file(STRINGS ${PATCH} hunks REGEX "^@@ ")
 if(hunks)
