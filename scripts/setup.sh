@@ -4,7 +4,7 @@ set -euo pipefail
 pkgs=(cmake ninja-build g++ binutils googletest libgtest-dev libgmock-dev
       libbenchmark-dev clang-14 libclang-rt-14-dev swig python3-dev pkg-config python3-pytest
       python3-pip python3-setuptools python3-wheel python3-venv
-      libspdlog-dev libconcurrentqueue-dev libboost-dev iproute2 util-linux)
+      libspdlog-dev libconcurrentqueue-dev libboost-dev iproute2 util-linux patch)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
