@@ -4286,12 +4286,12 @@ public:
      * type 304, "trade api stopped" or "quote api stopped") and opens nothing.
      * Remarks: The gateways are tried in turn; the connection attempts take at
      * most the request timeout (TRV_REQUEST_TIMEOUT) together, each an equal
-     * share of what is left and at most 3 s. An attempt that is not answered
-     * in its time (a gateway that drops it) fails as a refused one does
-     * ("socket connect fail(Connection timed out)." in the log) and the next
-     * gateway is tried; when none connects, the login fails with 304
-     * "connect to AGW failed: ...". No lock is held while connecting: other
-     * logins and stop go on meanwhile.
+     * share of what is left, at most 3 s but for the last gateway tried. An
+     * attempt that is not answered in its time (a gateway that drops it)
+     * fails as a refused one does ("socket connect fail(Connection timed
+     * out)." in the log) and the next gateway is tried; when none connects,
+     * the login fails with 304 "connect to AGW failed: ...". No lock is held
+     * while connecting: other logins and stop go on meanwhile.
      */
     bool login(uint64_t request_id, uint16_t client_id, const char* account_name, const char* password,
                const char* pub_key, const trv_user_terminal_info_t* info = nullptr);
@@ -4767,12 +4767,12 @@ public:
      * type 304, "trade api stopped" or "quote api stopped") and opens nothing.
      * Remarks: The gateways are tried in turn; the connection attempts take at
      * most the request timeout (TRV_REQUEST_TIMEOUT) together, each an equal
-     * share of what is left and at most 3 s. An attempt that is not answered
-     * in its time (a gateway that drops it) fails as a refused one does
-     * ("socket connect fail(Connection timed out)." in the log) and the next
-     * gateway is tried; when none connects, the login fails with 304
-     * "connect to AGW failed: ...". No lock is held while connecting: other
-     * logins and stop go on meanwhile.
+     * share of what is left, at most 3 s but for the last gateway tried. An
+     * attempt that is not answered in its time (a gateway that drops it)
+     * fails as a refused one does ("socket connect fail(Connection timed
+     * out)." in the log) and the next gateway is tried; when none connects,
+     * the login fails with 304 "connect to AGW failed: ...". No lock is held
+     * while connecting: other logins and stop go on meanwhile.
      */
     bool login(uint64_t request_id, uint16_t client_id, const char* account_name, const char* password,
                const char* pub_key, const trv_user_terminal_info_t* info = nullptr);

@@ -74,9 +74,13 @@ unsigned long Framework::open_session(unsigned long count, const sockaddr* addre
                       count, budget_ms);
             break;
         }
-        // An equal share of what is left for each address still to try.
-        uint64_t attempt = (budget_ms - spent) / (start + count - i);
-        if (attempt > static_cast<uint64_t>(TcpSession::kConnectTimeoutMs)) attempt = TcpSession::kConnectTimeoutMs;
+        // An equal share of what is left for each address still to try, at
+        // most the longest attempt but for the last address, which may take
+        // all that is left.
+        const uint64_t left = start + count - i;
+        uint64_t attempt = (budget_ms - spent) / left;
+        if (left > 1 && attempt > static_cast<uint64_t>(TcpSession::kConnectTimeoutMs))
+            attempt = TcpSession::kConnectTimeoutMs;
         if (attempt == 0) attempt = 1;
         const int socket = TcpSession::tcp_connect(remote, local, static_cast<long>(attempt));
         if (socket >= 0) return message_io_->open_session(socket, type);

@@ -30,9 +30,9 @@ public:
     // addresses: count IPv4 socket addresses of 16 bytes each, tried in turn
     // until one connects. The attempts take at most budget_ms together: each
     // gets an equal share of what is left (at most
-    // TcpSession::kConnectTimeoutMs), and one that has not connected by then
-    // fails like a refused one and the next address is tried; addresses not
-    // reached within the budget are not tried.
+    // TcpSession::kConnectTimeoutMs, but the last address all that is left),
+    // and one that has not connected by then fails like a refused one and the
+    // next address is tried.
     unsigned long open_session(unsigned long count, const sockaddr* addresses, const sockaddr* local,
                                unsigned char type, unsigned long budget_ms = kConnectBudgetMs);
     void close_session(unsigned long session_id, bool wait);
