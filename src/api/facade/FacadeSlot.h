@@ -52,6 +52,12 @@ public:
             // need this core (a spinning waiter under SCHED_FIFO on the
             // creator's only core would keep it from ever finishing).
             wait_word_change(flag_, kCreating, kWaitNs);
+            // In a child forked while another thread was creating the facade
+            // (and with it the provider), that thread is not there.
+            if (flag_.load(std::memory_order_acquire) == kCreating && KApi::in_forked_child()) {
+                KApi::refuse_in_forked_child();
+                return nullptr;
+            }
         }
     }
 

@@ -129,6 +129,12 @@ void on_fork_child() {
     }
 }
 
+// Registered when the library is loaded, before any creation can begin: a
+// child forked while another thread creates the provider must not wait for it.
+struct ForkHook {
+    ForkHook() { pthread_atfork(nullptr, nullptr, &on_fork_child); }
+} const g_fork_hook;
+
 }  // namespace
 
 bool KApi::in_forked_child() { return singleton_init_flag_.load(std::memory_order_acquire) == kFlagForked; }
@@ -173,9 +179,6 @@ KApi* KApi::create_singleton_or_get() {
         }
     }
 
-    // Once per process, before anything is started that a child could share.
-    static const int fork_handler = pthread_atfork(nullptr, nullptr, &on_fork_child);
-    (void)fork_handler;
     KApi* api = nullptr;
     ApiConfig<2ul>* config = make_object<ApiConfig<2ul>>();
     if (config == nullptr) {
