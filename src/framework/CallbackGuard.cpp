@@ -27,10 +27,9 @@ bool register_membarrier() { return membarrier(MEMBARRIER_CMD_REGISTER_PRIVATE_E
 // running thread's barrier point is seen, and a slot read after it sees the
 // cleared slot.
 void heavy_barrier() {
-    if (!g_callback_barrier_asymmetric) {
-        std::atomic_thread_fence(std::memory_order_seq_cst);
-        return;
-    }
+    // Without membarrier the guard's accesses, the clearing of the slots and
+    // the reads of the marks are all sequentially consistent.
+    if (!g_callback_barrier_asymmetric) return;
     if (membarrier(MEMBARRIER_CMD_PRIVATE_EXPEDITED) == 0) return;
     // Should the registration have gone (it cannot, short of exec), register
     // again, else take the slow barrier over every CPU.

@@ -12,9 +12,9 @@
 // the guard sees the cleared slot, and no call begins after the stop returns.
 // The barrier is asymmetric: the guard's half is only a compiler barrier, the
 // stop's half (membarrier) makes every running thread of the process pass a
-// full barrier. Where the kernel offers no membarrier, the guard takes a full
-// barrier of its own. A guard writes only a cache line of its thread's own and
-// takes no lock.
+// full barrier. Where the kernel offers no membarrier, both sides use
+// sequentially consistent accesses instead (an exchange on the guard's side).
+// A guard writes only a cache line of its thread's own and takes no lock.
 //
 // Use at a call site:
 //   if (CallbackGuard<nq::TRVTradeSpi> spi{session->trade_spi}) spi->on_order_response(...);
@@ -47,8 +47,9 @@ CallbackMark* claim_callback_mark();
 // or `also` (either may be null) that began before this call, or is waiting in
 // await_callbacks itself (two stops called from inside callbacks could
 // otherwise wait for each other for ever). The caller clears every slot that
-// holds the objects first. Sleeps between looks: it must not take the core
-// from the callback it waits for.
+// holds the objects first, with sequentially consistent operations (exchange,
+// compare-exchange or a plain store of the atomic). Sleeps between looks: it
+// must not take the core from the callback it waits for.
 void await_callbacks(const void* object, const void* also = nullptr);
 
 template <class Spi>
@@ -59,12 +60,19 @@ public:
         mark_ = t_callback_mark;
         if (mark_ == nullptr) mark_ = claim_callback_mark();
         previous_ = mark_->target.load(std::memory_order_relaxed);
-        mark_->target.store(spi_, std::memory_order_relaxed);
-        if (g_callback_barrier_asymmetric)
+        Spi* again;
+        if (g_callback_barrier_asymmetric) {
+            mark_->target.store(spi_, std::memory_order_relaxed);
             std::atomic_signal_fence(std::memory_order_seq_cst);
-        else
-            std::atomic_thread_fence(std::memory_order_seq_cst);
-        if (slot.load(std::memory_order_relaxed) != spi_) {
+            again = slot.load(std::memory_order_relaxed);
+        } else {
+            // Without membarrier: the write and the read are both in the
+            // single order of sequentially consistent operations, as are the
+            // stop's clearing of the slot and its read of the mark.
+            mark_->target.store(spi_, std::memory_order_seq_cst);
+            again = slot.load(std::memory_order_seq_cst);
+        }
+        if (again != spi_) {
             // Cleared meanwhile: its stop may be waiting for this mark.
             leave();
             spi_ = nullptr;

@@ -91,7 +91,7 @@ TEST_P(CallbackGuardBarrier, NoCallBeginsAfterTheStop) {
 
 INSTANTIATE_TEST_SUITE_P(Modes, CallbackGuardBarrier, ::testing::Bool(),
                          [](const ::testing::TestParamInfo<bool>& info) {
-                             return info.param ? std::string("Membarrier") : std::string("FullFence");
+                             return info.param ? std::string("Membarrier") : std::string("WithoutMembarrier");
                          });
 
 // A thread that keeps calling into the object through another slot (the same
