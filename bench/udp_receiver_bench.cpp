@@ -22,8 +22,11 @@
 //     datagrams delivered within 10 ms of their send.
 //   Throughput/... (bursts of 64, each awaited) and Latency/... (one datagram
 //     at a time, p50 and p99 from sendto to the callback).
-// Each row makes a fixed number of iterations (the names leave the count
-// out). Nothing is asserted.
+//   Dispatch/quote_worker, Dispatch/virtual_call: the hand-off of one
+//     datagram to on_quote alone (no network), guarded as the library does
+//     it, against a plain virtual call.
+// Each row but the Dispatch ones makes a fixed number of iterations (the
+// names leave the count out). Nothing is asserted.
 #include <arpa/inet.h>
 #include <benchmark/benchmark.h>
 #include <pthread.h>
@@ -425,6 +428,39 @@ void BM_Latency(benchmark::State& state) {
     state.SetItemsProcessed(static_cast<int64_t>(s.size()));
 }
 
+// The hand-off of one received datagram to on_quote, without the network:
+// the receiver's call into its quote worker (which marks the thread as
+// calling into the callback object, so that a stop can wait for the call),
+// against a plain virtual call through a pointer, what the hand-off was
+// without the mark.
+class CountingSpi : public nq::TRVQuoteSpi {
+public:
+    void on_quote(nq::QuoteMCType, const void* msg_data, uint32_t msg_len) override {
+        benchmark::DoNotOptimize(msg_data);
+        calls += msg_len != 0;
+    }
+    uint64_t calls = 0;
+};
+
+void BM_DispatchQuoteWorker(benchmark::State& state) {
+    CountingSpi spi;
+    nq::api::QuoteUdpWorker worker("kapi_quote", &spi);
+    nq::api::IUdpDataSink* sink = &worker;
+    benchmark::DoNotOptimize(sink);
+    unsigned char payload[kPayload] = {};
+    for (auto _ : state) sink->on_data(nq::TRV_SSE_L1, payload, sizeof payload);
+    state.SetItemsProcessed(static_cast<int64_t>(spi.calls));
+}
+
+void BM_DispatchVirtualCall(benchmark::State& state) {
+    CountingSpi spi;
+    nq::TRVQuoteSpi* target = &spi;
+    benchmark::DoNotOptimize(target);
+    unsigned char payload[kPayload] = {};
+    for (auto _ : state) target->on_quote(nq::TRV_SSE_L1, payload, sizeof payload);
+    state.SetItemsProcessed(static_cast<int64_t>(spi.calls));
+}
+
 BENCHMARK_TEMPLATE(BM_Burst, LibraryReceiver)->Name("BM_Burst/quote_receiver")->Iterations(1);
 BENCHMARK_TEMPLATE(BM_Burst, RecvmmsgReceiver)->Name("BM_Burst/recvmmsg_loop")->Iterations(1);
 BENCHMARK_TEMPLATE(BM_Fairness, LibraryReceiver)->Name("BM_Fairness/quote_receiver")->Iterations(1);
@@ -432,6 +468,8 @@ BENCHMARK_TEMPLATE(BM_Throughput, LibraryReceiver)->Name("Throughput/quote_recei
 BENCHMARK_TEMPLATE(BM_Throughput, RecvmmsgReceiver)->Name("Throughput/recvmmsg_loop")->Iterations(4000)->UseRealTime();
 BENCHMARK_TEMPLATE(BM_Latency, LibraryReceiver)->Name("Latency/quote_receiver")->Iterations(20000)->UseRealTime();
 BENCHMARK_TEMPLATE(BM_Latency, RecvmmsgReceiver)->Name("Latency/recvmmsg_loop")->Iterations(20000)->UseRealTime();
+BENCHMARK(BM_DispatchQuoteWorker)->Name("Dispatch/quote_worker");
+BENCHMARK(BM_DispatchVirtualCall)->Name("Dispatch/virtual_call");
 
 }  // namespace
 

@@ -17,6 +17,12 @@
  *     case; default INFO (3).
  *   - TRV_REQUEST_TIMEOUT: seconds a request waits for its answer before it
  *     ends with error 311 "timeout", 1-65535; default 10.
+ * A child forked from a process whose library is up has none of its threads
+ * and shares its connections and log: there every operation of the facades is
+ * refused (error 304, "api not available in a forked child process: { pid =
+ * ... }"), including a logout or stop from an atexit handler, and the library
+ * logs nothing. Every descriptor the library opens is close-on-exec, so a
+ * child that calls exec keeps none of them.
  * Errors are reported by the operation's result and the calling thread's
  * last error (get_last_error), whose error_code_type is 301 (start-up and
  * permission), 304 (interface not initialised), 305 (login refused), 307
@@ -2493,6 +2499,10 @@ class TRVBriefPositionList;
  * its request's, is dropped without a callback; so is a message shorter than its layout
  * (logged at WARN). The fixed-size text fields of pushed records point into the message
  * and are not terminated by the library.
+ * The object must live until stop of its interface has returned: stop waits for the
+ * callbacks under way on the library's threads, so a callback must not wait for
+ * anything the thread calling stop holds during the call (a lock taken around stop,
+ * for example) or for that thread itself; it would wait for ever.
  */
 class TRV_API_EXPORT TRVTradeSpi {
 public:
@@ -2848,8 +2858,10 @@ public:
 
 /**
  * Market-data callbacks. Every operation does nothing by default; override what is needed.
- * on_quote runs on the market-data receiver threads, the others on the library's handler
- * and heartbeat threads. A callback must not throw.
+ * on_quote runs on the market-data receiver threads, the others on the library's handler,
+ * timer and heartbeat threads. A callback must not throw. The object must live until stop
+ * has returned (stop waits for the callbacks under way, on_quote included): a callback
+ * must not wait for anything the thread calling stop holds during the call.
  */
 class TRV_API_EXPORT TRVQuoteSpi {
 public:
@@ -4191,7 +4203,9 @@ static_assert(sizeof(TRVQuoteDecoder) == 40 && sizeof(mqr::MQRQuoteDecoder) == 4
 /**
  * Trading interface. One object per process, obtained from create(); it is
  * never freed. Every operation other than create, initialize and stop needs an
- * initialised library: before that it fails with error type 304.
+ * initialised interface: before the first initialize of any interface it
+ * fails with error type 304 ("trade api not initialized"), also once create()
+ * has brought the library up.
  * Operations report failure by their result (false, 0 or null) and the calling
  * thread's last error (get_last_error); answers arrive later on the callbacks.
  */
@@ -4201,7 +4215,11 @@ public:
      * Returns the trading interface, creating it on the first call.
      * @return the one trading object of the process
      * Remarks: safe from any number of threads; the first call also brings up
-     * the library's service threads.
+     * the library's service threads, and leaves the calling thread under
+     * SCHED_FIFO 21 where the process has the right. It returns also in a
+     * process pinned to one core: each wait for a new thread (or, in another
+     * caller, for the creation) sleeps until it is woken, so it never keeps
+     * the awaited thread from the core.
      */
     static TRVTradeApi* create();
     /**
@@ -4236,13 +4254,23 @@ public:
      */
     bool initialize(TRVTradeConfig* trade_config, TRVTradeSpi* trade_spi);
     /**
-     * Stops the trading interface: clears its callbacks and closes its sessions
-     * without waiting. Does nothing before initialize.
-     * Remarks: a stopped interface cannot be initialised again. The sockets of
-     * its sessions, and of sessions logged out just before, are closed by the
-     * call itself (or, for a session a callback still holds, when that
-     * callback returns), not left to the service threads that a last stop
-     * ends. A login that is under way when stop is called finishes first.
+     * Stops the trading interface: clears its callbacks and closes its sessions.
+     * Does nothing before initialize.
+     * Remarks: When stop returns, no callback of this interface runs on another
+     * thread (handler, timer, heartbeat threads), and none begins later: the
+     * callback object may be freed then. A stop called from inside a callback
+     * does not wait for that callback (it goes on after stop returns) but waits
+     * for the others; so a callback must never wait for something the thread
+     * calling stop holds while it calls (a lock taken around stop, for
+     * example), nor for that thread itself. Two callbacks that each call a stop
+     * do not wait for each other. A stop called while another stop of this
+     * interface runs waits as well.
+     * A stopped interface cannot be initialised again. The sockets of its
+     * sessions, and of sessions logged out just before, are closed by the call
+     * itself (or, for a session a callback still holds, when that callback
+     * returns), not left to the service threads that a last stop ends. A login
+     * that has connected when stop is called finishes first; one still
+     * connecting is refused once connected ("trade api stopped").
      */
     void stop();
     /**
@@ -4256,6 +4284,14 @@ public:
      * @return true when the login was started; every login that returns true
      * ends in exactly one on_login. After stop the login is refused (error
      * type 304, "trade api stopped" or "quote api stopped") and opens nothing.
+     * Remarks: The gateways are tried in turn; the connection attempts take at
+     * most the request timeout (TRV_REQUEST_TIMEOUT) together, each an equal
+     * share of what is left, at most 3 s but for the last gateway tried. An
+     * attempt that is not answered in its time (a gateway that drops it)
+     * fails as a refused one does ("socket connect fail(Connection timed
+     * out)." in the log) and the next gateway is tried; when none connects,
+     * the login fails with 304 "connect to AGW failed: ...". No lock is held
+     * while connecting: other logins and stop go on meanwhile.
      */
     bool login(uint64_t request_id, uint16_t client_id, const char* account_name, const char* password,
                const char* pub_key, const trv_user_terminal_info_t* info = nullptr);
@@ -4289,7 +4325,7 @@ public:
      * Returns the trading day set by the login.
      * @return yyyymmdd; 0 before the first login answer
      * Remarks: 0 before a login answer has named the day, and (with error 304 "trade api not initialized") before
-     * initialize.
+     * the first initialize of any interface.
      */
     uint32_t get_trading_day();
     /**
@@ -4318,7 +4354,7 @@ public:
      * @param xid order id
      * @param session_id receives the session of the sender, 0 when unknown
      * @param trade_token receives the trade token of the sender, 0 when unknown
-     * Remarks: Before initialize, writes 0 and 0 (error 304).
+     * Remarks: Before the first initialize of any interface, writes 0 and 0 (error 304).
      */
     void get_xid_sender(uint64_t xid, uint64_t& session_id, uint64_t& trade_token);
     /**
@@ -4327,7 +4363,7 @@ public:
      * @param session_id receives the session of the sender, 0 when unknown
      * @param trade_token receives the trade token of the sender, 0 when unknown
      * Remarks: Only a business number of the library's form is looked up (18 characters of its alphabet); anything
-     * else, and any call before initialize, writes 0 and 0.
+     * else writes 0 and 0, and so does a call before the first initialize of any interface (error 304).
      */
     void get_biz_sender(char* biz_no, uint64_t& session_id, uint64_t& trade_token);
     /**
@@ -4552,9 +4588,10 @@ public:
     bool initialize(TRVPrivilegeConfig* config, TRVPrivilegeSpi* spi);
     /**
      * Stops the privileged interface: clears its callbacks and closes its
-     * sessions without waiting. Does nothing before initialize.
-     * Remarks: as TRVTradeApi::stop, the sockets of the closed sessions are
-     * closed by the call.
+     * sessions. Does nothing before initialize.
+     * Remarks: as TRVTradeApi::stop: when it returns no callback of this
+     * interface runs on another thread and none begins later, and the sockets
+     * of the closed sessions are closed by the call.
      */
     void stop();
     /**
@@ -4566,6 +4603,7 @@ public:
      * @return true when the login was started; every login that returns true
      * ends in exactly one on_login. After stop the login is refused (error
      * type 304, "privilege api stopped") and opens nothing.
+     * Remarks: The connection attempts are bounded as for TRVTradeApi::login.
      */
     bool login(uint64_t request_id, const char* account_name, const char* password, const char* pub_key);
     /**
@@ -4666,7 +4704,8 @@ private:
 /**
  * Market-data interface. One object per process, obtained from create(); it
  * is never freed. Every operation other than create, initialize and stop
- * needs an initialised library: before that it fails with error type 304.
+ * needs an initialised interface: before the first initialize of any
+ * interface it fails with error type 304 ("quote api not initialized").
  */
 class TRV_API_EXPORT TRVQuoteApi {
 public:
@@ -4691,7 +4730,7 @@ public:
     /**
      * Starts the market-data interface (once per process).
      * @param quote_config configuration, copied during the call
-     * @param quote_spi callbacks; must outlive their use, including the receiver threads of subscribe_quote
+     * @param quote_spi callbacks; must outlive their use (until stop, which also ends on_quote)
      * @return false when the library cannot start or the interface cannot be added
      * Remarks: As TRVTradeApi::initialize; after the service threads have ended the error is "quote api initialization
      * refused, api service stopped".
@@ -4699,16 +4738,20 @@ public:
     bool initialize(TRVQuoteConfig* quote_config, TRVQuoteSpi* quote_spi);
     /**
      * Stops the market-data interface: clears its callbacks and closes its
-     * sessions without waiting. Does nothing before initialize.
-     * Remarks: receiver threads of subscribe_quote run on until unsubscribe_quote.
-     * As TRVTradeApi::stop, the sockets of the closed sessions are closed by
-     * the call. May be called from on_quote.
+     * sessions. Does nothing before initialize.
+     * Remarks: As TRVTradeApi::stop: when it returns no callback of this
+     * interface runs on another thread, on_quote of the receiver threads
+     * included, and none begins later. The receiver threads of subscribe_quote
+     * run on, calling nothing, until unsubscribe_quote or the end of the
+     * service. The sockets of the closed sessions are closed by the call. May
+     * be called from on_quote (it does not wait for that call).
      */
     void stop();
     /**
      * Returns the trading day set by the login.
      * @return yyyymmdd; 0 before the first login answer
-     * Remarks: 0 before a login answer has named the day, and (error 304) before initialize.
+     * Remarks: 0 before a login answer has named the day, and (error 304) before the first initialize of any
+     * interface.
      */
     uint32_t get_trading_day();
     /**
@@ -4722,6 +4765,14 @@ public:
      * @return true when the login was started; every login that returns true
      * ends in exactly one on_login. After stop the login is refused (error
      * type 304, "trade api stopped" or "quote api stopped") and opens nothing.
+     * Remarks: The gateways are tried in turn; the connection attempts take at
+     * most the request timeout (TRV_REQUEST_TIMEOUT) together, each an equal
+     * share of what is left, at most 3 s but for the last gateway tried. An
+     * attempt that is not answered in its time (a gateway that drops it)
+     * fails as a refused one does ("socket connect fail(Connection timed
+     * out)." in the log) and the next gateway is tried; when none connects,
+     * the login fails with 304 "connect to AGW failed: ...". No lock is held
+     * while connecting: other logins and stop go on meanwhile.
      */
     bool login(uint64_t request_id, uint16_t client_id, const char* account_name, const char* password,
                const char* pub_key, const trv_user_terminal_info_t* info = nullptr);

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "framework/WordWait.h"
 #include "log/Log.h"
 
 namespace nq { namespace api {
@@ -83,7 +84,10 @@ bool ApiServiceThread::start() {
         alive_.store(false);
         return false;
     }
-    while (tid_.load() == 0) sleep_ns(1000);
+    // Blocks until the new thread has stored its tid: the caller may run
+    // under SCHED_FIFO on the only core the new thread may use, so a wait
+    // that polls would keep that thread from ever running.
+    while (tid_.load() == 0) wait_word_change(tid_, 0);
     return true;
 }
 
@@ -92,6 +96,9 @@ void* ApiServiceThread::thread_main(void* arg) {
     self->handle_ = pthread_self();
     const long tid = current_tid();
     self->tid_.store(static_cast<int>(tid));
+    // The starter may not have run since it created this thread: *self stays
+    // valid until this thread ends, so the wake may follow the store.
+    wake_word_waiters(self->tid_);
     self->bind_cpu_core();
     // The idle sleeps of the service loops are short (100 µs); the default
     // timer slack of 50 µs would stretch each by half.

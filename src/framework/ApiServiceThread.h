@@ -14,7 +14,10 @@ public:
     virtual void work_proc() = 0;
 
     // Starts the thread and returns once it has stored its tid. False when the
-    // thread is still running (stopping included) or cannot be created.
+    // thread is still running (stopping included) or cannot be created. The
+    // caller sleeps until the new thread wakes it, instead of polling every
+    // microsecond: a poller under SCHED_FIFO on the only core that the new
+    // thread may use would never let it run.
     bool start();
     void stop();
     bool continue_work() const;

@@ -1,6 +1,9 @@
 #include "framework/Framework.h"
 
+#include <time.h>
 #include <x86intrin.h>
+
+#include <cstdint>
 
 #include <new>
 
@@ -10,8 +13,19 @@
 #include "framework/ServiceFunc.h"
 #include "framework/TcpMessageIO.h"
 #include "framework/TcpSession.h"
+#include "log/Log.h"
 
 namespace nq { namespace api {
+
+namespace {
+
+uint64_t monotonic_ms() {
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<uint64_t>(ts.tv_sec) * 1000 + static_cast<uint64_t>(ts.tv_nsec) / 1000000;
+}
+
+}  // namespace
 
 Framework::Framework() : message_io_(nullptr), handler_count_(0) {
     for (auto& h : handlers_) h = nullptr;
@@ -46,14 +60,29 @@ bool Framework::initialize() {
 }
 
 unsigned long Framework::open_session(unsigned long count, const sockaddr* addresses, const sockaddr* local,
-                                      unsigned char type) {
+                                      unsigned char type, unsigned long budget_ms) {
     if (message_io_ == nullptr || count == 0 || addresses == nullptr) return 0;
     unsigned int aux;
     const unsigned long start = static_cast<unsigned long>(__rdtscp(&aux)) % count;
     const auto* base = reinterpret_cast<const unsigned char*>(addresses);
+    const uint64_t begin = monotonic_ms();
     for (unsigned long i = start; i < start + count; ++i) {
         const auto* remote = reinterpret_cast<const sockaddr*>(base + 16 * (i % count));
-        const int socket = TcpSession::tcp_connect(remote, local);
+        const uint64_t spent = monotonic_ms() - begin;
+        if (spent >= budget_ms) {
+            LOG_ERROR("connect attempts end, time spent: { tried = %lu, count = %lu, budget_ms = %lu }", i - start,
+                      count, budget_ms);
+            break;
+        }
+        // An equal share of what is left for each address still to try, at
+        // most the longest attempt but for the last address, which may take
+        // all that is left.
+        const uint64_t left = start + count - i;
+        uint64_t attempt = (budget_ms - spent) / left;
+        if (left > 1 && attempt > static_cast<uint64_t>(TcpSession::kConnectTimeoutMs))
+            attempt = TcpSession::kConnectTimeoutMs;
+        if (attempt == 0) attempt = 1;
+        const int socket = TcpSession::tcp_connect(remote, local, static_cast<long>(attempt));
         if (socket >= 0) return message_io_->open_session(socket, type);
     }
     return 0;

@@ -13,6 +13,8 @@ class MessageHandler;
 class Framework {
 public:
     static constexpr unsigned long kMaxHandlers = 7;
+    // Default time of all connection attempts of one open_session.
+    static constexpr unsigned long kConnectBudgetMs = 10000;
 
     Framework();
     virtual ~Framework();
@@ -25,9 +27,14 @@ public:
     // Handler index 1..count for a frame, 0 to drop it (on "msg_receiver").
     virtual unsigned long get_message_handler(Message* message) = 0;
 
-    // addresses: count IPv4 socket addresses of 16 bytes each.
+    // addresses: count IPv4 socket addresses of 16 bytes each, tried in turn
+    // until one connects. The attempts take at most budget_ms together: each
+    // gets an equal share of what is left (at most
+    // TcpSession::kConnectTimeoutMs, but the last address all that is left),
+    // and one that has not connected by then fails like a refused one and the
+    // next address is tried.
     unsigned long open_session(unsigned long count, const sockaddr* addresses, const sockaddr* local,
-                               unsigned char type);
+                               unsigned char type, unsigned long budget_ms = kConnectBudgetMs);
     void close_session(unsigned long session_id, bool wait);
     void dispatch_message(Message* message);
     void process_message(Message* message);

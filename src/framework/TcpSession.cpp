@@ -1,10 +1,12 @@
 #include "framework/TcpSession.h"
 
 #include <errno.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/epoll.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -212,10 +214,42 @@ long TcpSession::tcp_send(const void* buffer, unsigned long size) {
     return static_cast<long>(done);
 }
 
-int TcpSession::tcp_connect(const sockaddr* remote, const sockaddr* local) {
+namespace {
+
+int64_t monotonic_ms() {
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
+// The outcome of a connection attempt that is under way: 0 once connected,
+// else its error (ETIMEDOUT when it has not completed within timeout_ms).
+int finish_connect(int fd, long timeout_ms) {
+    const int64_t deadline = monotonic_ms() + timeout_ms;
+    for (;;) {
+        const int64_t left = deadline - monotonic_ms();
+        if (left <= 0) return ETIMEDOUT;
+        pollfd pfd{fd, POLLOUT, 0};
+        const int n = poll(&pfd, 1, static_cast<int>(left));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return errno;
+        if (n == 0) continue;  // the deadline is checked at the top
+        int error = 0;
+        socklen_t len = sizeof error;
+        if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &len) != 0) return errno;
+        return error;
+    }
+}
+
+}  // namespace
+
+int TcpSession::tcp_connect(const sockaddr* remote, const sockaddr* local, long timeout_ms) {
+    if (timeout_ms <= 0) timeout_ms = kConnectTimeoutMs;
     // Close-on-exec: a child the program forks and execs must not inherit
-    // its counter connection.
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, IPPROTO_TCP);
+    // its counter connection. Non-blocking while it connects, so that a
+    // gateway that drops the attempt costs timeout_ms, not the kernel's
+    // minutes of SYN retries.
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, IPPROTO_TCP);
     if (fd < 0) {
         LOG_ERROR("create socket fail(%s).", strerror(errno));
         return -1;
@@ -227,11 +261,16 @@ int TcpSession::tcp_connect(const sockaddr* remote, const sockaddr* local) {
         close(fd);
         return -1;
     }
-    if (connect(fd, remote, sizeof(sockaddr_in)) != 0) {
-        LOG_ERROR("socket connect fail(%s).", strerror(errno));
+    int error = connect(fd, remote, sizeof(sockaddr_in)) == 0 ? 0 : errno;
+    if (error == EINPROGRESS) error = finish_connect(fd, timeout_ms);
+    if (error != 0) {
+        LOG_ERROR("socket connect fail(%s).", strerror(error));
         close(fd);
         return -1;
     }
+    // Blocking again once connected, as the transport has always had it.
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     return fd;
 }
 

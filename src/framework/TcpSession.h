@@ -20,6 +20,8 @@ public:
     static constexpr uint64_t kHeartbeatTimeoutMs = 5000;
     // Longest single wait of the sender for room in a full socket buffer.
     static constexpr int kSendWaitMs = 100;
+    // Longest wait of one connection attempt.
+    static constexpr long kConnectTimeoutMs = 3000;
 
     explicit TcpSession(TcpMessageIO* io);
     virtual ~TcpSession();
@@ -62,7 +64,12 @@ public:
     // heartbeat time-out, or a session that dies meanwhile, ends the session.
     long tcp_send(const void* buffer, unsigned long size);
 
-    static int tcp_connect(const sockaddr* remote, const sockaddr* local);
+    // A connected socket (blocking, close-on-exec), or -1 with the failure
+    // logged. An attempt that has not completed within timeout_ms (0 or
+    // less: kConnectTimeoutMs) fails like a refused one, "socket connect
+    // fail(Connection timed out).", instead of waiting for the kernel's own
+    // time-out, which is minutes for a gateway that drops the attempt.
+    static int tcp_connect(const sockaddr* remote, const sockaddr* local, long timeout_ms = kConnectTimeoutMs);
 
     bool is_alive() const { return alive_.load(std::memory_order_acquire) != 0; }
     uint64_t session_id() const { return session_id_.load(std::memory_order_acquire); }

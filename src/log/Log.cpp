@@ -93,6 +93,18 @@ void on_thread_exit(void*) {
 
 void make_exit_key() { pthread_key_create(&g_exit_key, &on_thread_exit); }
 
+// In the child of a fork the region is still the parent's (a shared
+// mapping), and the logger threads are not there: a line written into it
+// would land in a block that a parent thread is filling, and be formatted
+// into the parent's file. The child logs nothing.
+void on_fork_child() {
+    g_region.store(nullptr, std::memory_order_relaxed);
+    g_released = true;
+    t_producer = producer_t();
+}
+pthread_once_t g_fork_hook_once = PTHREAD_ONCE_INIT;
+void add_fork_hook() { pthread_atfork(nullptr, nullptr, &on_fork_child); }
+
 void refresh_clock(log_region_t* r) {
     timeval tv;
     gettimeofday(&tv, nullptr);
@@ -197,6 +209,7 @@ bool Log::initialize(LogLevel level, unsigned long size_mb) {
     log_level_ = level;
     refresh_clock(r);
     pthread_once(&g_exit_key_once, &make_exit_key);
+    pthread_once(&g_fork_hook_once, &add_fork_hook);
     if (!start_log_service(r)) {
         munmap(base, bytes);
         return false;

@@ -36,6 +36,8 @@ constexpr unsigned long kItemArgsOffset = 24;
 
 class Log {
 public:
+    // Also makes a child forked from this process log nothing: the region
+    // is a shared mapping whose blocks and file belong to the parent.
     static bool initialize(LogLevel level, unsigned long size_mb);
     static bool open_log(unsigned long channel, const char* path);
     static const char* alloc_format_id(const char* fmt, unsigned long length);

@@ -1,5 +1,7 @@
 #include "framework/ApiServiceThread.h"
 #include "log/Log.h"
+#include "support/ForkedScenario.h"
+#include "support/OneCore.h"
 
 #include <gtest/gtest.h>
 #include <sched.h>
@@ -424,6 +426,23 @@ TEST(ApiServiceThread, LogsStartBindAndStopLines) {
     EXPECT_TRUE(wait_until([&] { return read_file(path).find(stop_bad) != std::string::npos; })) << read_file(path);
     std::remove(path.c_str());
     rmdir(dir);
+}
+
+// A process pinned to one core that starts its threads under SCHED_FIFO (as
+// the library's creator runs): each start returns, though the new thread can
+// only run on the core of the starter, at the starter's priority.
+TEST(ApiServiceThread, StartsOnTheStartersOnlyCoreUnderFifo) {
+    trv_test::run_forked_scenario(
+        [] {
+            if (!trv_test::pin_to_one_core(21)) return false;
+            for (int i = 0; i < 100; ++i) {
+                auto* t = new Probe("one_core", true);  // ends at once; never deleted in this child
+                EXPECT_TRUE(t->start());
+                EXPECT_NE(t->tid_.load(), 0);
+            }
+            return true;
+        },
+        trv_test::kNoRealtimeRight, 30);
 }
 
 }  // namespace

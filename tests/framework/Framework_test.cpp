@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -19,6 +20,8 @@
 #include "framework/ServiceFunc.h"
 #include "framework/ServiceProvider.h"
 #include "framework/TransportFixture.h"
+#include "support/BlackHole.h"
+#include "support/WaitUntil.h"
 
 namespace transport_test {
 namespace {
@@ -86,6 +89,37 @@ TEST_F(FrameworkTest, OpenSessionTriesEveryGatewayFromAnyStart) {
     EXPECT_EQ(fw->open_session(0, reinterpret_cast<sockaddr*>(gateways), nullptr, 1), 0u);
     EXPECT_EQ(fw->open_session(2, reinterpret_cast<sockaddr*>(gateways), nullptr, 1), 0u) << "both refuse";
     EXPECT_EQ(l.accept_one(100), -1) << "count 0 connected nowhere";
+    l.close_fd();
+}
+
+// With gateways that drop the attempt in the list, every call still reaches
+// the one that accepts, within the time given to the call, whatever the start.
+TEST_F(FrameworkTest, OpenSessionPassesOverGatewaysThatDropTheAttempt) {
+    trv_test::BlackHole hole;
+    if (!hole.open()) GTEST_SKIP() << trv_test::kNoBlackHole;
+    Listener l;
+    ASSERT_TRUE(l.open());
+    sockaddr_in gateways[3] = {hole.addr, hole.addr, l.addr};
+    for (int round = 0; round < 6; ++round) {
+        SCOPED_TRACE(round);
+        uint64_t id = 0;
+        double took = 0;
+        ASSERT_TRUE(trv_test::returns_within(20, [&] {
+            const auto start = std::chrono::steady_clock::now();
+            id = fw->open_session(3, reinterpret_cast<sockaddr*>(gateways), nullptr, 1, 1500);
+            took = trv_test::seconds_since(start);
+        })) << "a dropped connection attempt held the call";
+        ASSERT_NE(id, 0u);
+        EXPECT_LT(took, 1.5 + 1.0) << "the attempts share the time given";
+        const int peer = l.accept_one(10000);
+        ASSERT_GE(peer, 0);
+        close(peer);
+        fw->close_session(id, false);
+    }
+    // Only gateways that drop the attempt: the call ends with the time given.
+    uint64_t id = 1;
+    ASSERT_TRUE(trv_test::returns_within(20, [&] { id = fw->open_session(2, reinterpret_cast<sockaddr*>(gateways), nullptr, 1, 600); }));
+    EXPECT_EQ(id, 0u);
     l.close_fd();
 }
 

@@ -11,7 +11,9 @@
 #include <string>
 
 #include "framework/TransportFixture.h"
+#include "support/BlackHole.h"
 #include "support/TestLogFile.h"
+#include "support/WaitUntil.h"
 
 namespace transport_test {
 namespace {
@@ -474,6 +476,25 @@ TEST(TcpConnect, EachFailureLogsItsText) {
     EXPECT_EQ(fd, -1);
     EXPECT_TRUE(log.wait_for(std::string("[ERROR] create socket fail(") + strerror(EMFILE) + ")."))
         << log.text();
+}
+
+// A gateway that drops the attempt costs the attempt's time-out, and fails
+// as a refused one does.
+TEST(TcpConnect, AttemptThatIsDroppedEndsAtItsTimeout) {
+    trv_test::BlackHole hole;
+    if (!hole.open()) GTEST_SKIP() << trv_test::kNoBlackHole;
+    trv_test::TestLogFile log;
+    ASSERT_TRUE(log.ok());
+    int fd = 0;
+    double took = 0;
+    ASSERT_TRUE(trv_test::returns_within(20, [&] {
+        const auto start = std::chrono::steady_clock::now();
+        fd = TcpSession::tcp_connect(reinterpret_cast<const sockaddr*>(&hole.addr), nullptr, 300);
+        took = trv_test::seconds_since(start);
+    })) << "a dropped connection attempt was not bounded";
+    EXPECT_EQ(fd, -1);
+    EXPECT_GE(took, 0.29) << "the attempt waits its whole time-out";
+    EXPECT_TRUE(log.wait_for("[ERROR] socket connect fail(Connection timed out).")) << log.text();
 }
 
 TEST(TcpConnect, BlockingSocketWithReuseAddrOrMinusOne) {

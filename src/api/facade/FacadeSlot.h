@@ -7,7 +7,7 @@
 
 #include "api/provider/KApi.h"
 #include "framework/LastApiError.h"
-#include "log/CpuPause.h"
+#include "framework/WordWait.h"
 
 namespace nq { namespace api {
 
@@ -15,6 +15,8 @@ template <class T>
 class FacadeSlot {
 public:
     enum : int { kNone = 0, kCreating = 1, kCreated = 2 };
+    // A waiter looks at the flag again at least this often.
+    static constexpr long kWaitNs = 1000000;
 
     // Constant-initialised, so that creation works from any static
     // initialiser of the user program.
@@ -35,17 +37,27 @@ public:
                 T* object = make();
                 if (object == nullptr) {
                     flag_.store(kNone, std::memory_order_release);
+                    wake_word_waiters(flag_);
                     return nullptr;
                 }
                 // The release store of the flag publishes the instance to
                 // every caller that reads kCreated with acquire.
                 instance_.store(object, std::memory_order_release);
                 flag_.store(kCreated, std::memory_order_release);
+                wake_word_waiters(flag_);
                 return object;
             }
             // The acquire load at the top of the loop is the only ordering
-            // a waiter needs.
-            nq::cpu_pause();
+            // a waiter needs. It sleeps rather than spins: the creator may
+            // need this core (a spinning waiter under SCHED_FIFO on the
+            // creator's only core would keep it from ever finishing).
+            wait_word_change(flag_, kCreating, kWaitNs);
+            // In a child forked while another thread was creating the facade
+            // (and with it the provider), that thread is not there.
+            if (flag_.load(std::memory_order_acquire) == kCreating && KApi::in_forked_child()) {
+                KApi::refuse_in_forked_child();
+                return nullptr;
+            }
         }
     }
 
@@ -56,10 +68,17 @@ public:
         return object;
     }
 
-    // The ready provider, or null with last error 304 when there is none yet.
+    // The provider once an API has been initialised, or null with last error
+    // 304: before any initialize (whether or not create() has brought the
+    // provider up), and in a forked child, which has its own text.
     KApi* provider() const {
-        KApi* api = KApi::ready_instance();
-        if (api == nullptr) set_last_error(kErrorNotInitialised, 0, not_initialized_);
+        KApi* api = KApi::serving_instance();
+        if (api == nullptr) {
+            if (KApi::in_forked_child())
+                KApi::refuse_in_forked_child();
+            else
+                set_last_error(kErrorNotInitialised, 0, not_initialized_);
+        }
         return api;
     }
 

@@ -32,7 +32,10 @@ bool TRVPrivilege::initialize(TRVPrivilegeConfig* config, TRVPrivilegeSpi* spi) 
 }
 
 void TRVPrivilege::stop() {
-    if (KApi* api = KApi::ready_instance()) api->stop_privilege();
+    if (KApi* api = KApi::ready_instance())
+        api->stop_privilege();
+    else if (KApi::in_forked_child())
+        KApi::refuse_in_forked_child();
 }
 
 // No client id and no terminal information for a privileged login.

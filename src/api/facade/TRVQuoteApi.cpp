@@ -32,7 +32,10 @@ bool TRVQuoteApi::initialize(TRVQuoteConfig* quote_config, TRVQuoteSpi* quote_sp
 }
 
 void TRVQuoteApi::stop() {
-    if (KApi* api = KApi::ready_instance()) api->stop_quote();
+    if (KApi* api = KApi::ready_instance())
+        api->stop_quote();
+    else if (KApi::in_forked_child())
+        KApi::refuse_in_forked_child();
 }
 
 uint32_t TRVQuoteApi::get_trading_day() {

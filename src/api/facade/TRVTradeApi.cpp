@@ -54,7 +54,10 @@ bool TRVTradeApi::initialize(TRVTradeConfig* trade_config, TRVTradeSpi* trade_sp
 }
 
 void TRVTradeApi::stop() {
-    if (KApi* api = KApi::ready_instance()) api->stop_trade();
+    if (KApi* api = KApi::ready_instance())
+        api->stop_trade();
+    else if (KApi::in_forked_child())
+        KApi::refuse_in_forked_child();
 }
 
 bool TRVTradeApi::login(uint64_t request_id, uint16_t client_id, const char* account_name, const char* password,

@@ -1,5 +1,7 @@
 #include "api/handlers/ApiServiceFuncAnswers.h"
 
+#include "framework/CallbackGuard.h"
+
 #include "api/business/KApiBusiness.h"
 
 namespace nq { namespace api {
@@ -11,7 +13,7 @@ namespace {
 // timeout's).
 template <class Spi, class Call>
 void call(std::atomic<Spi*>& slot, Call&& f) {
-    if (Spi* spi = slot.load(std::memory_order_acquire)) f(spi);
+    if (CallbackGuard<Spi> spi{slot}) f(spi.get());
 }
 
 }  // namespace

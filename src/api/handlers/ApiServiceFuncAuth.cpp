@@ -1,5 +1,7 @@
 #include "api/handlers/ApiServiceFuncAuth.h"
 
+#include "framework/CallbackGuard.h"
+
 #include "api/business/KApiBusiness.h"
 #include "api/provider/ApiSessionGuard.h"
 #include "api/provider/KApi.h"
@@ -61,7 +63,7 @@ void ApiServiceFunc<AUTH_RSP>::fail(KApiSession* session, uint64_t trade_token, 
     if (!login_done && normal) {
         api->on_login(session_id, error);
     } else if (login_done && !normal) {
-        if (nq::TRVTradeSpi* spi = session->trade_spi.load(std::memory_order_acquire))
+        if (CallbackGuard<nq::TRVTradeSpi> spi{session->trade_spi})
             spi->on_auth_trade(session_id, request_id, 0, error);
     }
 }

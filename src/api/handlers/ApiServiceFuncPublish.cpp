@@ -1,5 +1,7 @@
 #include "api/handlers/ApiServiceFuncPublish.h"
 
+#include "framework/CallbackGuard.h"
+
 namespace nq { namespace api {
 
 namespace {
@@ -10,9 +12,9 @@ template <class Spi, class Record>
 void publish(std::atomic<Spi*>& slot, KApiSession* session, const nq::Message* message,
              void (Spi::*callback)(uint64_t, const nq::trv_msg_desc_t*, const Record*)) {
     static_assert(sizeof(Record) > 0, "complete record");
-    Spi* spi = slot.load(std::memory_order_acquire);
-    if (spi == nullptr) return;
-    (spi->*callback)(session->session_id(), reinterpret_cast<const nq::trv_msg_desc_t*>(message->body_),
+    CallbackGuard<Spi> spi{slot};
+    if (!spi) return;
+    (spi.get()->*callback)(session->session_id(), reinterpret_cast<const nq::trv_msg_desc_t*>(message->body_),
                      reinterpret_cast<const Record*>(message->body_ + PushedBody::kDescSize));
 }
 

@@ -1,5 +1,7 @@
 #include "api/handlers/ApiServiceFuncQueries.h"
 
+#include "framework/CallbackGuard.h"
+
 #include "api/handlers/KApiResultList.h"
 #include "api/messages/ApiBodyHead.h"
 #include "api/messages/QueryRequest.h"
@@ -19,11 +21,12 @@ template <class List, class Spi, class Interface>
 void answer(std::atomic<Spi*>& slot, KApiSession* session, uint64_t request_id, const KApiDataList* rows,
             const request_info_t* info, const nq::trv_error_info_t* error,
             void (Spi::*callback)(uint64_t, uint64_t, const Interface*, bool, const nq::trv_error_info_t*)) {
-    Spi* spi = slot.load(std::memory_order_acquire);
-    if (spi == nullptr || is_paged(info)) return;
+    if (is_paged(info)) return;
+    CallbackGuard<Spi> spi{slot};
+    if (!spi) return;
     const List list(rows);
     const bool is_last = error != nullptr || (info != nullptr && info->finished != 0);
-    (spi->*callback)(session->session_id(), request_id, error != nullptr ? nullptr : &list, is_last, error);
+    (spi.get()->*callback)(session->session_id(), request_id, error != nullptr ? nullptr : &list, is_last, error);
 }
 
 // The order query, paged or not.
@@ -34,8 +37,8 @@ void answer_orders(KApiSession* session, uint64_t request_id, const KApiDataList
                               &nq::TRVTradeSpi::on_query_orders);
         return;
     }
-    nq::TRVTradeSpi* spi = session->trade_spi.load(std::memory_order_acquire);
-    if (spi == nullptr) return;
+    CallbackGuard<nq::TRVTradeSpi> spi{session->trade_spi};
+    if (!spi) return;
     const query_request_status_t& status = info->request->status;
     if (error != nullptr) {
         spi->on_query_orders_by_page(session->session_id(), request_id, nullptr, status.req_count, status.rsp_count,

@@ -1,11 +1,13 @@
 #include "api/handlers/ApiServiceFuncRawReport.h"
 
+#include "framework/CallbackGuard.h"
+
 namespace nq { namespace api {
 
 // The family has checked that the body holds the report it announces.
 void ApiServiceFunc<RAW_REPORT_PUSH>::raw_report_call_back(KApiSession* session, nq::Message* message) {
-    nq::TRVTradeSpi* spi = session->trade_spi.load(std::memory_order_acquire);
-    if (spi == nullptr) return;
+    CallbackGuard<nq::TRVTradeSpi> spi{session->trade_spi};
+    if (!spi) return;
     unsigned char* body = message->body_;
     spi->on_raw_report(session->session_id(), reinterpret_cast<const nq::trv_msg_desc_t*>(body), body[17],
                        load_le<uint64_t>(body, 50), reinterpret_cast<char*>(body + 18),

@@ -1,5 +1,7 @@
 #include "api/handlers/ApiServiceFuncRebuildTick.h"
 
+#include "framework/CallbackGuard.h"
+
 #include "api/provider/ApiSessionGuard.h"
 
 namespace nq { namespace api {
@@ -10,8 +12,8 @@ void ApiServiceFunc<REBUILD_TICK_QUOTE_ERR_RSP>::service_func(nq::Message* messa
     if (session == nullptr || !check_body(message, sizeof(MessageBody<REBUILD_TICK_QUOTE_ERR_RSP>))) return;
     const auto* body = reinterpret_cast<const MessageBody<REBUILD_TICK_QUOTE_ERR_RSP>*>(message->body_);
     if (body->result != 0) return;
-    nq::TRVQuoteSpi* spi = session->quote_spi.load(std::memory_order_acquire);
-    if (spi == nullptr) return;
+    CallbackGuard<nq::TRVQuoteSpi> spi{session->quote_spi};
+    if (!spi) return;
     nq::trv_error_info_t error;
     copy_error(message->body_ + offsetof(MessageBody<REBUILD_TICK_QUOTE_ERR_RSP>, error), &error);
     spi->on_request_rebuild_tick_quote_error(session->session_id(), body->head.request_id, &error);
@@ -22,8 +24,8 @@ void ApiServiceFunc<REBUILD_TICK_QUOTE_RSP>::service_func(nq::Message* message) 
     ApiSession<2ul>* session = guard.get();
     if (session == nullptr || !check_body(message, sizeof(MessageBody<REBUILD_TICK_QUOTE_RSP>))) return;
     const auto* body = reinterpret_cast<const MessageBody<REBUILD_TICK_QUOTE_RSP>*>(message->body_);
-    nq::TRVQuoteSpi* spi = session->quote_spi.load(std::memory_order_acquire);
-    if (spi == nullptr) return;
+    CallbackGuard<nq::TRVQuoteSpi> spi{session->quote_spi};
+    if (!spi) return;
     spi->on_rebuild_tick_quote(session->session_id(), body->head.request_id, body->exchange_index, body->msg_type,
                                &body->tick);
 }

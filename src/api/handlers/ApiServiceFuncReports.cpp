@@ -1,5 +1,7 @@
 #include "api/handlers/ApiServiceFuncReports.h"
 
+#include "framework/CallbackGuard.h"
+
 namespace nq { namespace api {
 
 namespace {
@@ -23,35 +25,35 @@ static_assert(body_length(ORDER_ERROR2_PUSH) == 17 + sizeof(nq::trv_order_error_
 }  // namespace
 
 void ApiServiceFunc<ORDER_END_PUSH>::report_call_back(KApiSession* session, nq::Message* message) {
-    if (nq::TRVTradeSpi* spi = session->trade_spi.load(std::memory_order_acquire))
+    if (CallbackGuard<nq::TRVTradeSpi> spi{session->trade_spi})
         spi->on_order_end(session->session_id(), desc_of(message), record_of<nq::trv_order_end_t>(message));
 }
 
 void ApiServiceFunc<ORDER_RESPONSE_PUSH>::report_call_back(KApiSession* session, nq::Message* message) {
-    if (nq::TRVTradeSpi* spi = session->trade_spi.load(std::memory_order_acquire))
+    if (CallbackGuard<nq::TRVTradeSpi> spi{session->trade_spi})
         spi->on_order_response(session->session_id(), desc_of(message),
                                record_of<nq::trv_order_response_t>(message));
 }
 
 void ApiServiceFunc<CANCEL_RESPONSE_PUSH>::report_call_back(KApiSession* session, nq::Message* message) {
-    if (nq::TRVTradeSpi* spi = session->trade_spi.load(std::memory_order_acquire))
+    if (CallbackGuard<nq::TRVTradeSpi> spi{session->trade_spi})
         spi->on_cancel_response(session->session_id(), desc_of(message),
                                 record_of<nq::trv_cancel_response_t>(message));
 }
 
 void ApiServiceFunc<TRADE_REPORT_PUSH>::report_call_back(KApiSession* session, nq::Message* message) {
-    if (nq::TRVTradeSpi* spi = session->trade_spi.load(std::memory_order_acquire))
+    if (CallbackGuard<nq::TRVTradeSpi> spi{session->trade_spi})
         spi->on_trade_report(session->session_id(), desc_of(message), record_of<nq::trv_trade_report_t>(message));
 }
 
 void ApiServiceFunc<ORDER_ERROR_PUSH>::report_call_back(KApiSession* session, nq::Message* message) {
-    if (nq::TRVTradeSpi* spi = session->trade_spi.load(std::memory_order_acquire))
+    if (CallbackGuard<nq::TRVTradeSpi> spi{session->trade_spi})
         spi->on_order_error_response(session->session_id(), desc_of(message),
                                      record_of<nq::trv_order_error_response_t>(message));
 }
 
 void ApiServiceFunc<ORDER_ERROR2_PUSH>::report_call_back(KApiSession* session, nq::Message* message) {
-    if (nq::TRVTradeSpi* spi = session->trade_spi.load(std::memory_order_acquire))
+    if (CallbackGuard<nq::TRVTradeSpi> spi{session->trade_spi})
         spi->on_order_error_response(session->session_id(), desc_of(message),
                                      record_of<nq::trv_order_error_response_t>(message));
 }

@@ -1,5 +1,7 @@
 #include "api/handlers/ApiServiceFuncToken.h"
 
+#include "framework/CallbackGuard.h"
+
 #include <arpa/inet.h>
 
 #include <cstring>
@@ -75,7 +77,7 @@ void ApiServiceFunc<TRADE_TOKEN_RSP>::request_call_back(KApiSession* session,
         bool report = false;
         business_->auth_mgr_->with_auth(trade_token, [&](KApiAuth* a) { report = a->reported.exchange(1) == 0; });
         if (!report) return;
-        if (nq::TRVTradeSpi* spi = session->trade_spi.load(std::memory_order_acquire))
+        if (CallbackGuard<nq::TRVTradeSpi> spi{session->trade_spi})
             spi->on_auth_trade(session_id, request_id, trade_token, nullptr);
         return;
     }

@@ -41,9 +41,16 @@ void KApiQuoteReceiver::stop() {
 
 std::vector<QuoteUdpWorker*> KApiQuoteReceiver::take_workers() {
     std::vector<QuoteUdpWorker*> workers;
+    // A stop of the API no longer finds these workers in the set: their
+    // callbacks end here, so that none can begin after that stop returns.
+    detach_spi();
     workers.swap(workers_);
     started_ = false;
     return workers;
+}
+
+void KApiQuoteReceiver::detach_spi() {
+    for (QuoteUdpWorker* worker : workers_) worker->spi_.store(nullptr, std::memory_order_seq_cst);
 }
 
 void KApiQuoteReceiver::stop_workers(std::vector<QuoteUdpWorker*>& workers) {

@@ -33,8 +33,11 @@ public:
     // Hands the running workers to the caller and leaves the set stopped, so
     // that the caller can stop them (stop_workers) outside its own locks:
     // waiting for a receiver thread while holding a lock that its on_quote
-    // may ask for would never end.
+    // may ask for would never end. From here on the workers call no on_quote.
     std::vector<QuoteUdpWorker*> take_workers();
+    // The running workers call no on_quote any more (a stop of the
+    // market-data API); the threads go on until stopped.
+    void detach_spi();
     static void stop_workers(std::vector<QuoteUdpWorker*>& workers);
     bool started() const { return started_; }
 

@@ -2,20 +2,21 @@
 
 #include "api/mdata/KApiEfviUdpReceiver.h"
 #include "api/mdata/KApiSocketUdpReceiver.h"
+#include "framework/CallbackGuard.h"
 #include "framework/LastApiError.h"
 #include "log/Log.h"
 
 namespace nq { namespace api {
 
 QuoteUdpWorker::QuoteUdpWorker(const char* name, nq::TRVQuoteSpi* spi) : name_(name), spi_(spi), receiver_(nullptr) {
-    if (spi_ == nullptr) LOG_ERROR("quote worker create failed, spi is null: { name = %s}", name_);
+    if (spi == nullptr) LOG_ERROR("quote worker create failed, spi is null: { name = %s}", name_);
 }
 
 QuoteUdpWorker::~QuoteUdpWorker() { stop(); }
 
 bool QuoteUdpWorker::start(const udp_receiver_config_t& config) {
     stop();
-    if (spi_ == nullptr) {
+    if (spi_.load(std::memory_order_relaxed) == nullptr) {
         set_last_error(kErrorMarketData, 0, "quote worker start failed, spi is null");
         return false;
     }
@@ -52,7 +53,8 @@ void QuoteUdpWorker::stop() {
 }
 
 void QuoteUdpWorker::on_data(uint16_t msg_type, const void* data, size_t len) {
-    spi_->on_quote(static_cast<nq::QuoteMCType>(msg_type), data, static_cast<uint32_t>(len));
+    if (CallbackGuard<nq::TRVQuoteSpi> spi{spi_})
+        spi->on_quote(static_cast<nq::QuoteMCType>(msg_type), data, static_cast<uint32_t>(len));
 }
 
 }}  // namespace nq::api

@@ -1,6 +1,8 @@
 // The data sink of one quote thread: owns the thread's UDP receiver and hands
 // every payload to the user's on_quote on the receiver thread.
 #pragma once
+#include <atomic>
+
 #include "api/mdata/IUdpDataSink.h"
 #include "api/mdata/KApiUdpReceiver.h"
 #include "trv_api.h"
@@ -19,7 +21,9 @@ public:
     void on_data(uint16_t msg_type, const void* data, size_t len) override;
 
     const char* name_;
-    nq::TRVQuoteSpi* spi_;
+    // Cleared by a stop of the market-data API (and when the set hands the
+    // worker to be stopped): on_quote is not called after that.
+    std::atomic<nq::TRVQuoteSpi*> spi_;
     KApiUdpReceiver* receiver_;  // owned; null when stopped
 };
 

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -23,9 +24,10 @@
 #include "framework/AllocMem.h"
 #include "framework/ApiLocalTime.h"
 #include "framework/ApiTimerManager.h"
+#include "framework/CallbackGuard.h"
 #include "framework/MutexGuard.h"
+#include "framework/WordWait.h"
 #include "framework/TcpSession.h"
-#include "log/CpuPause.h"
 #include "log/Log.h"
 
 namespace nq { namespace api {
@@ -35,6 +37,7 @@ std::atomic<KApi*> TApiServiceProvider<2ul>::instance_{nullptr};
 
 std::atomic<int> KApi::singleton_init_flag_{0};
 std::atomic<KApi*> KApi::singleton_ptr_{nullptr};
+std::atomic<KApi*> KApi::serving_{nullptr};
 nq::trv_error_info_t KApi::creation_error_;
 
 namespace {
@@ -43,6 +46,11 @@ constexpr int kFlagNone = 0;
 constexpr int kFlagBuilding = 1;
 constexpr int kFlagReady = 2;
 constexpr int kFlagFailed = 3;
+// In a forked child of a process whose provider was created or being created.
+constexpr int kFlagForked = 4;
+// A waiter for the provider's creation looks at the flag again at least this
+// often, whatever wakes it.
+constexpr long kCreationWaitNs = 1000000;
 
 // What the public configuration copies hold: every byte up to the last
 // field (the allocations are the objects' full sizes).
@@ -61,11 +69,17 @@ T* copy_config(const T* config, unsigned long bytes) {
     return static_cast<T*>(mem);
 }
 
-void sleep_ms(long ms) {
-    timespec ts{ms / 1000, (ms % 1000) * 1000000L};
+void sleep_ms(long ms, long extra_ns = 0) {
+    timespec ts{ms / 1000, (ms % 1000) * 1000000L + extra_ns};
     while (nanosleep(&ts, &ts) != 0) {
     }
 }
+
+// States of an API's stopped byte.
+constexpr unsigned char kApiRunning = 0;
+constexpr unsigned char kApiStopping = 1;  // its callbacks are being cleared
+constexpr unsigned char kApiStopped = 2;
+constexpr long kStopWaitNs = 100000;
 
 // mkdir of the path and of every missing parent; errors are left to the
 // log's open, which reports them.
@@ -95,10 +109,40 @@ KApi::KApi()
     : config_(nullptr), business_(nullptr), framework_(nullptr), privilege_context_(nullptr),
       trade_context_(nullptr), quote_context_(nullptr), trade_stopped_(0), quote_stopped_(0),
       privilege_stopped_(0), service_stopped_(0), crontab_(nullptr) {
+    for (auto& pair : stopped_spi_)
+        for (auto& spi : pair) spi.store(nullptr, std::memory_order_relaxed);
     pthread_mutex_init(&api_mutex_, nullptr);
 }
 
 KApi::~KApi() {}
+
+namespace {
+
+// Runs in the child of a fork, on its only thread. The provider's threads are
+// not there, and its sockets, epoll instance and log region are shared with
+// the parent: the child must not act on them, so it refuses every call.
+void on_fork_child() {
+    const int flag = KApi::singleton_init_flag_.load(std::memory_order_relaxed);
+    if (flag == kFlagBuilding || flag == kFlagReady) {
+        KApi::serving_.store(nullptr, std::memory_order_relaxed);
+        KApi::singleton_init_flag_.store(kFlagForked, std::memory_order_relaxed);
+    }
+}
+
+// Registered when the library is loaded, before any creation can begin: a
+// child forked while another thread creates the provider must not wait for it.
+struct ForkHook {
+    ForkHook() { pthread_atfork(nullptr, nullptr, &on_fork_child); }
+} const g_fork_hook;
+
+}  // namespace
+
+bool KApi::in_forked_child() { return singleton_init_flag_.load(std::memory_order_acquire) == kFlagForked; }
+
+void KApi::refuse_in_forked_child() {
+    set_last_error(kErrorNotInitialised, 0, "api not available in a forked child process: { pid = %d }",
+                   static_cast<int>(getpid()));
+}
 
 KApi* KApi::ready_instance() {
     return singleton_init_flag_.load(std::memory_order_acquire) == kFlagReady
@@ -124,7 +168,14 @@ KApi* KApi::create_singleton_or_get() {
                 report_creation_failure();
                 return nullptr;
             }
-            nq::cpu_pause();
+            if (flag == kFlagForked) {
+                refuse_in_forked_child();
+                return nullptr;
+            }
+            // Sleeps rather than spins: the creator may need this core (a
+            // waiter under SCHED_FIFO on the creator's only core would keep
+            // it from ever finishing).
+            wait_word_change(singleton_init_flag_, kFlagBuilding, kCreationWaitNs);
         }
     }
 
@@ -153,10 +204,12 @@ KApi* KApi::create_singleton_or_get() {
     if (api == nullptr) {
         creation_error_ = LastApiError::get_last_error();
         singleton_init_flag_.store(kFlagFailed, std::memory_order_release);
+        wake_word_waiters(singleton_init_flag_);
         return nullptr;
     }
     singleton_ptr_.store(api, std::memory_order_release);
     singleton_init_flag_.store(kFlagReady, std::memory_order_release);
+    wake_word_waiters(singleton_init_flag_);
     return api;
 }
 
@@ -234,6 +287,8 @@ bool add_api(pthread_mutex_t* mutex, std::atomic<Context*>& slot, const std::ato
         return fail_start_up(texts.context_failed);
     }
     slot.store(context, std::memory_order_release);
+    // The facades' operations work from now on.
+    KApi::serving_.store(KApi::ready_instance(), std::memory_order_release);
     return true;
 }
 
@@ -281,33 +336,61 @@ bool KApi::initialize_privilege(nq::TRVPrivilegeConfig* config, nq::TRVPrivilege
     return true;
 }
 
-// A stop of an API that was never initialised, or that is already stopped,
-// changes nothing: it must not end the service of the APIs still running.
+// A stop of an API that was never initialised changes nothing: it must not
+// end the service of the APIs still running. The first stop of an API clears
+// its callbacks, closes its sessions and waits for its callbacks under way on
+// other threads; a stop that comes meanwhile, or later, waits for the
+// clearing and then for those callbacks itself.
 void KApi::stop_trade() {
     KApiTradeContext* context = trade_context_.load(std::memory_order_acquire);
-    if (context == nullptr || trade_stopped_.exchange(1) != 0) return;
+    if (context == nullptr) return;
+    if (!begin_stop(trade_stopped_, nq::ApiType::TRADE)) return;
     LOG_INFO("stop_trade: clearing trade SPI and closing trade sessions");
     nq::TRVTradeSpi* spi = context->spi_.exchange(nullptr);
     stop_sessions_by_type(nq::ApiType::TRADE, spi);
+    end_stop(trade_stopped_, nq::ApiType::TRADE, spi, nullptr);
     check_and_stop_service();
 }
 
 void KApi::stop_quote() {
     KApiQuoteContext* context = quote_context_.load(std::memory_order_acquire);
-    if (context == nullptr || quote_stopped_.exchange(1) != 0) return;
+    if (context == nullptr) return;
+    if (!begin_stop(quote_stopped_, nq::ApiType::QUOTE)) return;
     LOG_INFO("stop_quote: clearing quote SPI and closing quote sessions");
     nq::TRVQuoteSpi* spi = context->spi_.exchange(nullptr);
     stop_sessions_by_type(nq::ApiType::QUOTE, spi);
+    end_stop(quote_stopped_, nq::ApiType::QUOTE, spi, nullptr);
     check_and_stop_service();
 }
 
 void KApi::stop_privilege() {
     KApiPrivilegeContext* context = privilege_context_.load(std::memory_order_acquire);
-    if (context == nullptr || privilege_stopped_.exchange(1) != 0) return;
+    if (context == nullptr) return;
+    if (!begin_stop(privilege_stopped_, nq::ApiType::PRIVILEGE)) return;
     LOG_INFO("stop_privilege: clearing privilege SPI and closing privilege sessions");
     nq::TRVPrivilegeSpi* spi = context->spi_.exchange(nullptr);
     stop_sessions_by_type(nq::ApiType::PRIVILEGE, spi);
+    // Sessions hold this object in their trade slot too, as its trading base.
+    end_stop(privilege_stopped_, nq::ApiType::PRIVILEGE, spi, static_cast<nq::TRVTradeSpi*>(spi));
     check_and_stop_service();
+}
+
+bool KApi::begin_stop(std::atomic<unsigned char>& stopped, nq::ApiType type) {
+    unsigned char state = kApiRunning;
+    if (stopped.compare_exchange_strong(state, kApiStopping)) return true;
+    while (stopped.load(std::memory_order_acquire) != kApiStopped) sleep_ms(0, kStopWaitNs);
+    const unsigned index = static_cast<unsigned>(type);
+    await_callbacks(stopped_spi_[index][0].load(std::memory_order_acquire),
+                    stopped_spi_[index][1].load(std::memory_order_acquire));
+    return false;
+}
+
+void KApi::end_stop(std::atomic<unsigned char>& stopped, nq::ApiType type, const void* spi, const void* also) {
+    const unsigned index = static_cast<unsigned>(type);
+    stopped_spi_[index][0].store(spi, std::memory_order_relaxed);
+    stopped_spi_[index][1].store(also, std::memory_order_relaxed);
+    stopped.store(kApiStopped, std::memory_order_release);
+    await_callbacks(spi, also);
 }
 
 namespace {
@@ -324,9 +407,16 @@ void clear_slot(std::atomic<T*>& slot, const void* own) {
 void KApi::stop_sessions_by_type(nq::ApiType type, const void* own_spi) {
     if (framework_ == nullptr || framework_->api_message_io_ == nullptr) return;
     KApiMessageIO* io = framework_->api_message_io_;
-    // A login under way finishes first: its session is then in the table
-    // below, and every later login reads the stopped flag and is refused.
-    { MutexGuard barrier(&api_mutex_); }
+    {
+        // A login under way finishes first: its session is then in the table
+        // below, and every later login reads the stopped flag and is refused.
+        // Likewise a subscription: its receivers are then in the set.
+        MutexGuard barrier(&api_mutex_);
+        if (type == nq::ApiType::QUOTE) {
+            KApiQuoteContext* quote = quote_context_.load(std::memory_order_acquire);
+            if (quote != nullptr && quote->receivers_ != nullptr) quote->receivers_->detach_spi();
+        }
+    }
     // Compared as the pointer each slot holds: a privilege callback sits in
     // the trade slot as its TRVTradeSpi base.
     const void* own_trade = own_spi;
@@ -334,12 +424,9 @@ void KApi::stop_sessions_by_type(nq::ApiType type, const void* own_spi) {
         own_trade = static_cast<nq::TRVTradeSpi*>(static_cast<nq::TRVPrivilegeSpi*>(const_cast<void*>(own_spi)));
     const unsigned long high = io->slot_high_.load(std::memory_order_acquire);
     for (unsigned long slot = 1; slot < high && slot < TcpMessageIO::kSlotCount; ++slot) {
-        const uint64_t id = io->open_session_ids_[slot].load(std::memory_order_acquire);
-        if (id == 0) continue;
-        TcpSession* tcp = io->acquire_session(id);
-        if (tcp == nullptr) continue;
-        bool close = false;
-        if (KApiSession* session = KApiSession::from(tcp)) {
+        // Every session object, live or not: a handler may still hold a
+        // session that has died, and must find no callback of this API in it.
+        if (KApiSession* session = KApiSession::from(io->sessions_[slot].load(std::memory_order_acquire))) {
             switch (type) {
                 case nq::ApiType::PRIVILEGE:
                     clear_slot(session->privilege_spi, own_spi);
@@ -352,8 +439,13 @@ void KApi::stop_sessions_by_type(nq::ApiType type, const void* own_spi) {
                     clear_slot(session->quote_spi, own_spi);
                     break;
             }
-            close = session->api_type == static_cast<uint8_t>(type);
         }
+        const uint64_t id = io->open_session_ids_[slot].load(std::memory_order_acquire);
+        if (id == 0) continue;
+        TcpSession* tcp = io->acquire_session(id);
+        if (tcp == nullptr) continue;
+        KApiSession* session = KApiSession::from(tcp);
+        const bool close = session != nullptr && session->api_type == static_cast<uint8_t>(type);
         tcp->release();
         if (close) framework_->close_session(id, false);
     }

@@ -47,10 +47,24 @@ public:
     // The provider, created on the first call (the caller's thread then runs
     // at SCHED_FIFO 21); null when it could not be built. A failed creation
     // is final: every later call returns null with the first failure as the
-    // calling thread's last error.
+    // calling thread's last error. A caller that finds the creation under way
+    // sleeps until it ends (woken by the creator) instead of spinning, which
+    // under SCHED_FIFO on the creator's only core would never end. In a forked
+    // child of a process whose provider exists: null, refused (304).
     static KApi* create_singleton_or_get();
     // The provider once it is ready, else null; never builds it.
     static KApi* ready_instance();
+    // The provider once it is ready and an API has been initialised, else
+    // null: what the facades' operations other than create, initialize and
+    // stop work on (one load on the order path).
+    static KApi* serving_instance() { return serving_.load(std::memory_order_acquire); }
+    // True in a child forked from a process whose provider was created (or
+    // being created): the provider's threads, connections and log belong to
+    // the parent, so the child refuses every call (last error 304).
+    static bool in_forked_child();
+    // Sets the calling thread's last error for a call refused in a forked
+    // child.
+    static void refuse_in_forked_child();
 
     bool initialize() override;
     bool init_log() override;
@@ -65,12 +79,16 @@ public:
     bool initialize_quote(nq::TRVQuoteConfig* config, nq::TRVQuoteSpi* spi);
     bool initialize_privilege(nq::TRVPrivilegeConfig* config, nq::TRVPrivilegeSpi* spi);
 
+    // Clear the API's callbacks and close its sessions; they return once no
+    // callback of that API runs on another thread, and none begins later (a
+    // stop called from inside a callback does not wait for that callback).
     void stop_trade();
     void stop_quote();
     void stop_privilege();
-    // Clears, in every open session, the callback slots that hold own_spi
-    // (the stopped API's callback object), and closes the sessions of that
-    // API type without waiting.
+    // Clears, in every session object, the callback slots that hold own_spi
+    // (the stopped API's callback object), and in the market-data receivers
+    // for a market-data stop, and closes the open sessions of that API type
+    // without waiting.
     void stop_sessions_by_type(nq::ApiType type, const void* own_spi);
     void check_and_stop_service();
 
@@ -82,6 +100,11 @@ public:
 
     // Operations whose behaviour is added by the login, order, query, quote
     // and fund-transfer layers.
+    // login: the API mutex is not held while connecting, only before (the
+    // API's state) and after (the session's login state, with the API's state
+    // looked at again: a stop meanwhile refuses the login and closes the new
+    // session), so a gateway that drops the attempts holds up no other login
+    // and no stop; the attempts take at most the request timeout together.
     bool login(uint64_t request_id, uint16_t client_id, const char* account_name, const char* password,
                const char* pub_key, nq::ApiType type, const nq::trv_user_terminal_info_t* info);
     bool logout(uint64_t session_id);
@@ -189,10 +212,23 @@ public:
     std::atomic<unsigned char> service_stopped_;
     KApiCrontab* crontab_;
 
-    static std::atomic<int> singleton_init_flag_;  // 0 none, 1 being built, 2 ready, 3 failed
+    // The callback objects that each stopped API waits for, indexed by API
+    // type (its trading form second, for the privileged API).
+    std::atomic<const void*> stopped_spi_[3][2];
+
+    static std::atomic<int> singleton_init_flag_;  // 0 none, 1 being built, 2 ready, 3 failed, 4 forked
     static std::atomic<KApi*> singleton_ptr_;
+    static std::atomic<KApi*> serving_;
 
 private:
+    // True for the first stop of the API (the stopped byte goes from 0 to 1);
+    // any other waits until that stop has cleared the callbacks, then for
+    // the callbacks under way, and returns false.
+    bool begin_stop(std::atomic<unsigned char>& stopped, nq::ApiType type);
+    // The callbacks are cleared: marks the API stopped (2) and waits for its
+    // callbacks under way on other threads.
+    void end_stop(std::atomic<unsigned char>& stopped, nq::ApiType type, const void* spi, const void* also);
+
     // The calling thread's last error after a failed creation: the first
     // failure, as it was reported to the thread that saw it.
     static void report_creation_failure();

@@ -1,5 +1,7 @@
 #include "api/provider/KApiFramework.h"
 
+#include "framework/CallbackGuard.h"
+
 #include "api/provider/KApi.h"
 #include "api/provider/KApiMessageIO.h"
 #include "api/provider/KApiPrivilegeContext.h"
@@ -102,15 +104,15 @@ void KApiFramework::on_disconnect(unsigned long session_id, unsigned char type) 
     switch (type) {
         case static_cast<unsigned char>(nq::ApiType::PRIVILEGE):
             if (KApiPrivilegeContext* c = api->privilege_context_.load(std::memory_order_acquire))
-                if (nq::TRVPrivilegeSpi* spi = c->spi_.load(std::memory_order_acquire)) spi->on_disconnect(session_id);
+                if (CallbackGuard<nq::TRVPrivilegeSpi> spi{c->spi_}) spi->on_disconnect(session_id);
             break;
         case static_cast<unsigned char>(nq::ApiType::TRADE):
             if (KApiTradeContext* c = api->trade_context_.load(std::memory_order_acquire))
-                if (nq::TRVTradeSpi* spi = c->spi_.load(std::memory_order_acquire)) spi->on_disconnect(session_id);
+                if (CallbackGuard<nq::TRVTradeSpi> spi{c->spi_}) spi->on_disconnect(session_id);
             break;
         case static_cast<unsigned char>(nq::ApiType::QUOTE):
             if (KApiQuoteContext* c = api->quote_context_.load(std::memory_order_acquire))
-                if (nq::TRVQuoteSpi* spi = c->spi_.load(std::memory_order_acquire)) spi->on_disconnect(session_id);
+                if (CallbackGuard<nq::TRVQuoteSpi> spi{c->spi_}) spi->on_disconnect(session_id);
             break;
         default:
             break;

@@ -15,6 +15,7 @@
 #include "api/provider/KApi.h"
 #include "api/provider/KApiFramework.h"
 #include "api/provider/KApiLoginState.h"
+#include "api/provider/KApiMessageIO.h"
 #include "api/provider/KApiPrivilegeContext.h"
 #include "api/provider/KApiQuoteContext.h"
 #include "api/provider/KApiSessionRef.h"
@@ -136,78 +137,103 @@ void store_auth_sequence(void* context, uint64_t seq) {
 
 }  // namespace
 
-bool KApi::login(uint64_t request_id, uint16_t client_id, const char* account_name, const char* password,
-                 const char* pub_key, nq::ApiType type, const nq::trv_user_terminal_info_t* info) {
-    MutexGuard lock(&api_mutex_);
+namespace {
 
-    LoginConfig cfg;
-    std::memset(&cfg, 0, sizeof cfg);
-    nq::TRVTradeSpi* trade_spi = nullptr;
-    nq::TRVPrivilegeSpi* privilege_spi = nullptr;
-    nq::TRVQuoteSpi* quote_spi = nullptr;
+// What a login of `type` takes from its API: the configuration and the
+// callback objects. False, with the last error set, when that API is not
+// initialised or is stopped. Under the API mutex.
+bool login_context(KApi* api, nq::ApiType type, LoginConfig* cfg, nq::TRVTradeSpi** trade_spi,
+                   nq::TRVPrivilegeSpi** privilege_spi, nq::TRVQuoteSpi** quote_spi) {
     // A stopped API has no service left to carry a login to its end: refused
     // before a connection is opened.
-    const bool stopped = service_stopped_.load() != 0;
+    const bool stopped = api->service_stopped_.load() != 0;
     switch (type) {
         case nq::ApiType::PRIVILEGE: {
-            KApiPrivilegeContext* c = privilege_context_.load(std::memory_order_acquire);
+            KApiPrivilegeContext* c = api->privilege_context_.load(std::memory_order_acquire);
             if (c == nullptr) {
                 set_last_error(kErrorNotInitialised, 0, "privilege api not initialized");
                 return false;
             }
-            if (stopped || privilege_stopped_.load() != 0) {
+            if (stopped || api->privilege_stopped_.load() != 0) {
                 set_last_error(kErrorNotInitialised, 0, "privilege api stopped");
                 return false;
             }
-            cfg = {c->config_->agw_count(), c->config_->agw_addrs(), c->config_->get_local_addr(0),
-                   c->config_->trading_day(), 0};
-            privilege_spi = c->spi_.load(std::memory_order_acquire);
-            trade_spi = privilege_spi;
-            break;
+            *cfg = {c->config_->agw_count(), c->config_->agw_addrs(), c->config_->get_local_addr(0),
+                    c->config_->trading_day(), 0};
+            *privilege_spi = c->spi_.load(std::memory_order_acquire);
+            *trade_spi = *privilege_spi;
+            return true;
         }
         case nq::ApiType::TRADE: {
-            KApiTradeContext* c = trade_context_.load(std::memory_order_acquire);
+            KApiTradeContext* c = api->trade_context_.load(std::memory_order_acquire);
             if (c == nullptr) {
                 set_last_error(kErrorNotInitialised, 0, "trade api not initialized");
                 return false;
             }
-            if (stopped || trade_stopped_.load() != 0) {
+            if (stopped || api->trade_stopped_.load() != 0) {
                 set_last_error(kErrorNotInitialised, 0, "trade api stopped");
                 return false;
             }
-            cfg = {c->config_->agw_count(), c->config_->agw_addrs(), c->config_->get_local_addr(0),
-                   c->config_->trading_day(), 0};
-            trade_spi = c->spi_.load(std::memory_order_acquire);
-            break;
+            *cfg = {c->config_->agw_count(), c->config_->agw_addrs(), c->config_->get_local_addr(0),
+                    c->config_->trading_day(), 0};
+            *trade_spi = c->spi_.load(std::memory_order_acquire);
+            return true;
         }
         case nq::ApiType::QUOTE: {
-            KApiQuoteContext* c = quote_context_.load(std::memory_order_acquire);
+            KApiQuoteContext* c = api->quote_context_.load(std::memory_order_acquire);
             if (c == nullptr) {
                 set_last_error(kErrorNotInitialised, 0, "quote api not initialized");
                 return false;
             }
-            if (stopped || quote_stopped_.load() != 0) {
+            if (stopped || api->quote_stopped_.load() != 0) {
                 set_last_error(kErrorNotInitialised, 0, "quote api stopped");
                 return false;
             }
-            cfg = {c->config_->agw_count(), c->config_->agw_addrs(), c->config_->get_local_addr(0),
-                   c->config_->trading_day(), static_cast<uint8_t>(c->config_->use_level2() ? 1 : 0)};
-            quote_spi = c->spi_.load(std::memory_order_acquire);
-            break;
+            *cfg = {c->config_->agw_count(), c->config_->agw_addrs(), c->config_->get_local_addr(0),
+                    c->config_->trading_day(), static_cast<uint8_t>(c->config_->use_level2() ? 1 : 0)};
+            *quote_spi = c->spi_.load(std::memory_order_acquire);
+            return true;
         }
         default:
             set_last_error(kErrorNotInitialised, 0, "invalid api type");
             return false;
     }
+}
+
+}  // namespace
+
+bool KApi::login(uint64_t request_id, uint16_t client_id, const char* account_name, const char* password,
+                 const char* pub_key, nq::ApiType type, const nq::trv_user_terminal_info_t* info) {
+    LoginConfig cfg;
+    std::memset(&cfg, 0, sizeof cfg);
+    nq::TRVTradeSpi* trade_spi = nullptr;
+    nq::TRVPrivilegeSpi* privilege_spi = nullptr;
+    nq::TRVQuoteSpi* quote_spi = nullptr;
+    {
+        MutexGuard lock(&api_mutex_);
+        if (!login_context(this, type, &cfg, &trade_spi, &privilege_spi, &quote_spi)) return false;
+    }
     const uint32_t cid = client_id;
     if (cfg.agw_count > 32) cfg.agw_count = 32;
 
+    // Connected without the API mutex: a gateway that drops the attempts
+    // holds up no other login and no stop. The attempts end within the
+    // request timeout, like the rest of the login.
     const uint64_t session_id =
-        framework_->open_session(cfg.agw_count, cfg.agw_addrs, &cfg.local, static_cast<unsigned char>(type));
+        framework_->open_session(cfg.agw_count, cfg.agw_addrs, &cfg.local, static_cast<unsigned char>(type),
+                                 static_cast<unsigned long>(config_->request_timeout) * 1000);
     if (session_id == 0) {
         set_last_error(kErrorNotInitialised, 0,
                        "connect to AGW failed: { request_id = %lu, account_name = %s, client_id = %u }", request_id,
                        account_name, cid);
+        return false;
+    }
+    MutexGuard lock(&api_mutex_);
+    // Looked at again: the API may have been stopped during the connection
+    // (its callbacks are then cleared). The new session goes at once.
+    if (!login_context(this, type, &cfg, &trade_spi, &privilege_spi, &quote_spi)) {
+        framework_->close_session(session_id, false);
+        framework_->api_message_io_->close_dead_sockets();
         return false;
     }
     KApiSessionRef session(framework_, session_id);

@@ -4,6 +4,8 @@
 // number.
 #include <arpa/inet.h>
 
+#include "framework/CallbackGuard.h"
+
 #include <cstring>
 
 #include "api/business/KApiBusiness.h"
@@ -89,12 +91,13 @@ void KApi::on_order_timer(void* data) {
     const uint64_t session_id = load_le<uint64_t>(data, 8);
     KApiTradeContext* trade = trade_context_.load(std::memory_order_acquire);
     if (trade == nullptr) return;
-    nq::TRVTradeSpi* spi = trade->spi_.load(std::memory_order_acquire);
-    if (spi == nullptr) return;
+    if (trade->spi_.load(std::memory_order_acquire) == nullptr) return;
     KApiSessionRef session(framework_, session_id);
     if (!session) return;
     KApiOrder* order = business_->get_api_order(xid);
     if (order == nullptr || order->got_report.load(std::memory_order_acquire) != 0) return;
+    CallbackGuard<nq::TRVTradeSpi> spi{trade->spi_};
+    if (!spi) return;
     spi->on_order_timeout(session_id, load_le<uint64_t>(order->message_.body_, KApiOrder::kXidOffset));
 }
 
@@ -130,17 +133,17 @@ void KApi::on_login(uint64_t session_id, const nq::trv_error_info_t* error) {
     switch (static_cast<nq::ApiType>(entry.api_type)) {
         case nq::ApiType::PRIVILEGE:
             if (KApiPrivilegeContext* c = privilege_context_.load(std::memory_order_acquire))
-                if (nq::TRVPrivilegeSpi* spi = c->spi_.load(std::memory_order_acquire))
+                if (CallbackGuard<nq::TRVPrivilegeSpi> spi{c->spi_})
                     spi->on_login(session_id, entry.request_id, error);
             break;
         case nq::ApiType::TRADE:
             if (KApiTradeContext* c = trade_context_.load(std::memory_order_acquire))
-                if (nq::TRVTradeSpi* spi = c->spi_.load(std::memory_order_acquire))
+                if (CallbackGuard<nq::TRVTradeSpi> spi{c->spi_})
                     spi->on_login(session_id, entry.request_id, error);
             break;
         case nq::ApiType::QUOTE:
             if (KApiQuoteContext* c = quote_context_.load(std::memory_order_acquire))
-                if (nq::TRVQuoteSpi* spi = c->spi_.load(std::memory_order_acquire))
+                if (CallbackGuard<nq::TRVQuoteSpi> spi{c->spi_})
                     spi->on_login(session_id, entry.request_id, error);
             break;
     }

@@ -103,15 +103,10 @@ TEST(FacadeStatics, PerformanceDumpWithoutMonitorFails) {
     expect_error(301, "no mon instance, please use mon mode api version and initialize api first");
 }
 
-// Every operation but create, initialize and stop is refused while the
-// provider does not exist, naming the facade whose operation was called.
-TEST(FacadeBeforeInitialize, OperationsFailWith304) {
-    nq::TRVPrivilege* privilege = nq::TRVPrivilege::create();
-    nq::TRVQuoteApi* quote = nq::TRVQuoteApi::create();
-    ASSERT_NE(privilege, nullptr);
-    ASSERT_NE(quote, nullptr);
-    // Only the trading facade's create brings the provider up; its operations
-    // are reached here through the privileged object.
+// Every operation but create, initialize and stop is refused with 304 before
+// any initialize, naming the facade whose operation was called (the trading
+// operations are reached through the privileged object).
+void expect_refused_before_initialize(nq::TRVPrivilege* privilege, nq::TRVQuoteApi* quote) {
     nq::TRVTradeApi* trade = privilege;
 
     nq::trv_order_insert_info_t order = nq::trv_order_insert_info_t();
@@ -221,12 +216,42 @@ TEST(FacadeBeforeInitialize, OperationsFailWith304) {
         EXPECT_FALSE(c.call());
         expect_error(304, c.message);
     }
-    // Stopping before any initialisation does nothing, and nothing above
-    // brought the provider up.
+    // Stopping before any initialisation does nothing.
     trade->stop();
     privilege->stop();
     quote->stop();
-    EXPECT_TRUE(running_service_threads().empty());
+}
+
+// While the provider does not exist.
+TEST(FacadeBeforeInitialize, OperationsFailWith304) {
+    nq::TRVPrivilege* privilege = nq::TRVPrivilege::create();
+    nq::TRVQuoteApi* quote = nq::TRVQuoteApi::create();
+    ASSERT_NE(privilege, nullptr);
+    ASSERT_NE(quote, nullptr);
+    // Only the trading facade's create brings the provider up.
+    expect_refused_before_initialize(privilege, quote);
+    EXPECT_TRUE(running_service_threads().empty()) << "nothing above brought the provider up";
+}
+
+// Once the trading facade's create has brought the provider up, but before
+// any initialize: the same refusals, not the provider's "get session failed".
+TEST(FacadeBeforeInitialize, OperationsFailWith304AfterTheProviderIsUp) {
+    use_scratch_log_directory();
+    ASSERT_NE(nq::TRVTradeApi::create(), nullptr);
+    EXPECT_TRUE(service_threads_become(kServiceThreads));
+    nq::TRVPrivilege* privilege = nq::TRVPrivilege::create();
+    nq::TRVQuoteApi* quote = nq::TRVQuoteApi::create();
+    ASSERT_NE(privilege, nullptr);
+    ASSERT_NE(quote, nullptr);
+    expect_refused_before_initialize(privilege, quote);
+    // The first initialize makes every facade's operations reach the provider.
+    nq::TRVQuoteConfig config;
+    ASSERT_TRUE(config.set_local_addr("127.0.0.1", "127.0.0.1"));
+    static nq::TRVQuoteSpi spi;
+    ASSERT_TRUE(quote->initialize(&config, &spi)) << nq::TRVQuoteApi::get_last_error().error_msg;
+    EXPECT_FALSE(privilege->query_assets(1, 2));
+    expect_error(307, "query assets error, get session failed: { session_id = 1, request_id = 2 }");
+    quote->stop();
 }
 
 TEST(FacadeQuote, CreateStartsNoThreadAndInitializeStartsTheService) {
