@@ -2506,15 +2506,25 @@ public:
      * every request still outstanding on that session: none of them is
      * answered or timed out afterwards, so the program treats each as failed
      * here. The one exception is a login still under way, which ends with its
-     * own on_login (error 311, "timeout") at its request timeout. A peer that
-     * takes no bytes for 5 s also ends its session ("session send stalled").
+     * own on_login (error 311, "timeout") at its request timeout. Orders and
+     * cancels are not requests: each one of the session that had no report
+     * yet still ends with its own on_order_timeout at its order timeout,
+     * meaning "outcome unknown" (its datagram went to the order node on its
+     * own and may have reached the exchange). A peer that takes no bytes for
+     * 5 s also ends its session ("session send stalled").
      */
     virtual void on_disconnect(uint64_t session_id);
     /**
-     * No report or state change came for an order within the order timeout.
+     * No report came for an order or cancel within the order timeout: its
+     * outcome is unknown.
      * @param session_id session of the order
      * @param xid the order id
-     * Remarks: the order has not necessarily failed; query its state.
+     * Remarks: the order has not necessarily failed; query its state (or
+     * resend it while its session lives). Called once for every order and
+     * cancel without a report at its timeout, also when its session was lost
+     * or logged out meanwhile (after on_disconnect), so that every order ends
+     * in a report or in this call; a report that comes later is still
+     * delivered. Not called once the trading API is stopped.
      */
     virtual void on_order_timeout(uint64_t session_id, uint64_t xid);
     /**

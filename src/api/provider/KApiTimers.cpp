@@ -83,6 +83,11 @@ void KApi::on_request_timer(void* data) {
     KApiRequestManager::release(info);
 }
 
+// The one place where an order or cancel without a report ends: each timer
+// fires once, so each such order is reported once. Its session need not be
+// alive any more: the datagram went to the order node on its own and may be
+// live at the exchange, so an order whose session was lost (or logged out)
+// before its answer ends here too, at its order timeout, instead of never.
 void KApi::on_order_timer(void* data) {
     if (data == nullptr || business_ == nullptr) return;
     const uint64_t xid = load_le<uint64_t>(data, 0);
@@ -90,9 +95,7 @@ void KApi::on_order_timer(void* data) {
     KApiTradeContext* trade = trade_context_.load(std::memory_order_acquire);
     if (trade == nullptr) return;
     nq::TRVTradeSpi* spi = trade->spi_.load(std::memory_order_acquire);
-    if (spi == nullptr) return;
-    KApiSessionRef session(framework_, session_id);
-    if (!session) return;
+    if (spi == nullptr) return;  // the trading API was stopped
     KApiOrder* order = business_->get_api_order(xid);
     if (order == nullptr || order->got_report.load(std::memory_order_acquire) != 0) return;
     spi->on_order_timeout(session_id, load_le<uint64_t>(order->message_.body_, KApiOrder::kXidOffset));
