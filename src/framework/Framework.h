@@ -25,9 +25,14 @@ public:
     // Handler index 1..count for a frame, 0 to drop it (on "msg_receiver").
     virtual unsigned long get_message_handler(Message* message) = 0;
 
-    // addresses: count IPv4 socket addresses of 16 bytes each.
+    // addresses: count IPv4 socket addresses of 16 bytes each, tried in turn
+    // from a random one (gateway_start).
     unsigned long open_session(unsigned long count, const sockaddr* addresses, const sockaddr* local,
                                unsigned char type);
+    // The gateway tried first among count (0 for count 0): every one equally
+    // likely, drawn from the kernel's random source, so that the clients of
+    // one list spread over its gateways.
+    static unsigned long gateway_start(unsigned long count);
     void close_session(unsigned long session_id, bool wait);
     void dispatch_message(Message* message);
     void process_message(Message* message);

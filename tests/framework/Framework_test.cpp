@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -69,8 +70,7 @@ TEST_F(FrameworkTest, OpenSessionTriesEveryGatewayFromAnyStart) {
     ASSERT_TRUE(l.open());
     sockaddr_in gateways[3] = {refused_address(), refused_address(), l.addr};
     static_assert(sizeof(gateways[0]) == 16, "16-byte IPv4 socket addresses");
-    // The start index comes from the time-stamp counter; several calls see
-    // different starts.
+    // Whatever gateway a call starts from, it goes on to the next ones.
     for (int round = 0; round < 8; ++round) {
         SCOPED_TRACE(round);
         const uint64_t id = fw->open_session(3, reinterpret_cast<sockaddr*>(gateways), nullptr, 2);
@@ -87,6 +87,65 @@ TEST_F(FrameworkTest, OpenSessionTriesEveryGatewayFromAnyStart) {
     EXPECT_EQ(fw->open_session(2, reinterpret_cast<sockaddr*>(gateways), nullptr, 1), 0u) << "both refuse";
     EXPECT_EQ(l.accept_one(100), -1) << "count 0 connected nowhere";
     l.close_fd();
+}
+
+// Every gateway of a list is the first one tried by some logins: with all
+// of them accepting, the one that gets the connection is the start. Lists
+// of even length show a start drawn from an odd or even number only.
+TEST_F(FrameworkTest, EveryGatewayIsTriedFirst) {
+    for (const unsigned long count : {2ul, 3ul, 4ul}) {
+        SCOPED_TRACE(count);
+        std::vector<std::unique_ptr<Listener>> listeners;
+        std::vector<sockaddr_in> gateways;
+        for (unsigned long g = 0; g < count; ++g) {
+            listeners.emplace_back(new Listener());
+            ASSERT_TRUE(listeners.back()->open());
+            gateways.push_back(listeners.back()->addr);
+        }
+        std::vector<int> first(count, 0);
+        for (int round = 0; round < 64; ++round) {
+            const uint64_t id = fw->open_session(count, reinterpret_cast<sockaddr*>(gateways.data()), nullptr, 1);
+            ASSERT_NE(id, 0u);
+            // The connection is established when open_session returns: it
+            // waits in the backlog of the gateway that took it.
+            int taken = 0;
+            for (unsigned long g = 0; g < count; ++g) {
+                const int peer = listeners[g]->accept_one(0);
+                if (peer < 0) continue;
+                ++first[g];
+                ++taken;
+                close(peer);
+            }
+            ASSERT_EQ(taken, 1) << "one connection per open_session";
+            fw->close_session(id, false);
+        }
+        for (unsigned long g = 0; g < count; ++g) EXPECT_GT(first[g], 0) << "gateway " << g << " never tried first";
+        for (auto& l : listeners) l->close_fd();
+    }
+}
+
+// The start index itself: every index of a list from 1 to 32 gateways is
+// drawn, none far more often than the others (bounds of about six standard
+// deviations, so a sound draw never fails them).
+TEST(GatewayStart, EveryIndexEquallyLikely) {
+    EXPECT_EQ(Framework::gateway_start(0), 0u);
+    EXPECT_EQ(Framework::gateway_start(1), 0u);
+    for (const unsigned long count : {2ul, 3ul, 4ul, 5ul, 7ul, 16ul, 32ul}) {
+        SCOPED_TRACE(count);
+        const int draws = 2000 * static_cast<int>(count);
+        std::vector<int> seen(count, 0);
+        for (int i = 0; i < draws; ++i) {
+            const unsigned long start = Framework::gateway_start(count);
+            ASSERT_LT(start, count);
+            ++seen[start];
+        }
+        const double mean = draws / static_cast<double>(count);
+        const double sd = std::sqrt(mean * (1.0 - 1.0 / static_cast<double>(count)));
+        for (unsigned long g = 0; g < count; ++g) {
+            EXPECT_GT(seen[g], mean - 6 * sd) << "index " << g;
+            EXPECT_LT(seen[g], mean + 6 * sd) << "index " << g;
+        }
+    }
 }
 
 class RecordingHandler : public nq::ServiceFunc {
