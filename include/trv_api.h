@@ -4204,6 +4204,14 @@ static_assert(sizeof(TRVQuoteDecoder) == 40 && sizeof(mqr::MQRQuoteDecoder) == 4
  * initialised library: before that it fails with error type 304.
  * Operations report failure by their result (false, 0 or null) and the calling
  * thread's last error (get_last_error); answers arrive later on the callbacks.
+ *
+ * Each interface keeps to its own sessions: an operation that takes a session
+ * id refuses a session of another interface (market data, or privileged) as
+ * it refuses an unknown one, with error type 307 and its own "get session
+ * failed" text, and leaves that session untouched. Called on the privileged
+ * object (TRVPrivilege, which inherits them), these operations act for the
+ * privileged interface: they take its sessions and refuse the trading
+ * interface's.
  */
 class TRV_API_EXPORT TRVTradeApi {
 public:
@@ -4272,7 +4280,8 @@ public:
     /**
      * Logs a session out and closes it.
      * @param session_id session from on_login
-     * @return true when the logout was sent
+     * @return true when the logout was sent; false (307) for a session of
+     * another interface, which stays open
      */
     bool logout(uint64_t session_id);
     /**
@@ -4535,6 +4544,10 @@ private:
 /**
  * Privileged back-office interface; it also offers every trading operation.
  * One object per process, obtained from create(); it is never freed.
+ * Its operations, the inherited trading ones included, take the sessions of
+ * its own logins only: a trading or market-data session is refused as
+ * unknown (error type 307, the operation's own "get session failed" text)
+ * and left untouched.
  */
 class TRV_API_EXPORT TRVPrivilege : public TRVTradeApi {
 public:
@@ -4677,6 +4690,10 @@ private:
  * Market-data interface. One object per process, obtained from create(); it
  * is never freed. Every operation other than create, initialize and stop
  * needs an initialised library: before that it fails with error type 304.
+ * Its operations take the sessions of its own logins only: a trading or
+ * privileged session is refused as unknown (error type 307, the operation's
+ * own "get session failed" text) and left untouched. (unsubscribe_quote does
+ * not read its session id.)
  */
 class TRV_API_EXPORT TRVQuoteApi {
 public:
@@ -4738,7 +4755,8 @@ public:
     /**
      * Logs a session out and closes it.
      * @param session_id session from on_login
-     * @return true when the logout was sent
+     * @return true when the logout was sent; false (307) for a session of
+     * another interface, which stays open
      */
     bool logout(uint64_t session_id);
     /**
