@@ -241,47 +241,65 @@ TEST_F(FrameworkTest, BindCpuCoreOnlyForExistingWorkers) {
 struct Post {
     uint64_t session_id;
     uint64_t stamp;
+    uint64_t word56;
     std::chrono::steady_clock::time_point at;
 };
 
 class PostRecorder : public RecordingFramework {
 public:
     void post_message(unsigned long session_id, Message* m) override {
-        posts.push_back({session_id, header_word(m->header_, 32), std::chrono::steady_clock::now()});
+        posts.push_back({session_id, header_word(m->header_, 32), header_word(m->header_, 56),
+                         std::chrono::steady_clock::now()});
     }
     std::vector<Post> posts;
 };
 
-TEST(DelaySender, PostsNoEarlierThanStampPlusDelay) {
+// The delay runs from the moment the frame was queued, on the monotonic
+// clock; the wall clock, stepped a day either way meanwhile, plays no part,
+// and the frame leaves with its own time stamp.
+TEST(DelaySender, PostsNoEarlierThanQueuedPlusDelayWhateverTheWallClock) {
     ApiLocalTime::initialize();
     PostRecorder fw;
     nq::api::ApiDelaySender sender("delay_sender", &fw, 500);
+    ASSERT_TRUE(sender.initialize());
     EXPECT_STREQ(sender.name(), "delay_sender");
-    const uint64_t stamp = 1'700'000'000'000ull;
-    Bytes f = make_frame(1400, 80, 1, 0x123456789ull);
-    put_u64(f.data(), 32, stamp);
-    Message m{reinterpret_cast<nq::MessageHeader*>(f.data()), f.data() + 64, f.data()};
+    const uint64_t stamp = 1'700'000'000'000ull;  // epoch ms, what the peer sees
+    const uint64_t queued = 5'000'000ull;         // monotonic ms
+    constexpr uint64_t kDay = 24ull * 3600 * 1000;
 
     struct Case {
         uint64_t now;
         long min_wait_ms;
+        uint64_t wall;
     };
-    for (const Case c : {Case{stamp + 501, 0}, Case{stamp + 5000, 0}, Case{stamp + 500, 0}, Case{stamp + 460, 40}}) {
-        SCOPED_TRACE(c.now - stamp);
-        ApiLocalTime::set_local_time(c.now);
+    for (const Case c : {Case{queued + 501, 0, stamp - kDay}, Case{queued + 5000, 0, stamp},
+                         Case{queued + 500, 0, stamp + kDay}, Case{queued + 460, 40, stamp + kDay}}) {
+        SCOPED_TRACE(c.now - queued);
+        Bytes f = make_frame(1400, 80, 1, 0x123456789ull);
+        put_u64(f.data(), 32, stamp);
+        Message m{reinterpret_cast<nq::MessageHeader*>(f.data()), f.data() + 64, f.data()};
+        ApiLocalTime::set_mono_ms(queued);
+        sender.delay(&m);
+        unsigned char* copy = sender.get_first_task();
+        ASSERT_NE(copy, nullptr);
+        ApiLocalTime::set_mono_ms(c.now);
+        ApiLocalTime::set_local_time(c.wall);
         fw.posts.clear();
         const auto before = std::chrono::steady_clock::now();
-        sender.do_one_task(&m);
+        Message q{reinterpret_cast<nq::MessageHeader*>(copy), copy + 64, copy};
+        sender.do_one_task(&q);
+        nq::api::ApiServiceWorker::free_message(copy);
         ASSERT_EQ(fw.posts.size(), 1u);
         EXPECT_EQ(fw.posts[0].session_id, 0x123456789ull);
         EXPECT_EQ(fw.posts[0].stamp, stamp);
+        EXPECT_EQ(fw.posts[0].word56, 0u);
         EXPECT_GE(std::chrono::duration_cast<std::chrono::milliseconds>(fw.posts[0].at - before).count(),
                   c.min_wait_ms);
     }
 }
 
-// A stamp far ahead (a bad clock, a corrupt frame) must not park the worker:
-// a stop ends the wait and the message is not sent.
+// A frame due far ahead must not park the worker: a stop ends the wait and
+// the message is not sent.
 TEST(DelaySender, StopEndsTheWaitForAStampFarAhead) {
     ApiLocalTime::initialize();
     // Tells when the worker has taken the message and is waiting inside it.
@@ -297,7 +315,8 @@ TEST(DelaySender, StopEndsTheWaitForAStampFarAhead) {
     auto* sender = new Watched("delay_sender", &fw, 500);
     ASSERT_TRUE(sender->initialize());
     Bytes f = make_frame(1400, 80, 1, 7);
-    put_u64(f.data(), 32, ApiLocalTime::epoch_ms() + 24ull * 3600 * 1000);
+    // A copy queued, by its monotonic time, a day ahead.
+    put_u64(f.data(), nq::api::ApiDelaySender::kQueuedAt, ApiLocalTime::mono_ms() + 24ull * 3600 * 1000);
     Message m{reinterpret_cast<nq::MessageHeader*>(f.data()), f.data() + 64, f.data()};
     sender->add_task(&m);
     ASSERT_TRUE(sender->start());
@@ -339,11 +358,13 @@ TEST(ServiceProvider, InitLogFailureIs301WithItsMessage) {
 
 TEST(ServiceProvider, StartUpBringsClockAndTimerManager) {
     ApiLocalTime::set_local_time(0);
+    ApiLocalTime::set_mono_ms(0);
     auto* p = new TestProvider(true);
     EXPECT_TRUE(p->initialize());
     ASSERT_NE(p->timer_manager_, nullptr);
     EXPECT_EQ(p->timer_manager_->provider_, p);
     EXPECT_GT(ApiLocalTime::epoch_ms(), 1'600'000'000'000ull) << "the clock was filled";
+    EXPECT_GT(ApiLocalTime::mono_ms(), 0u) << "the monotonic clock was filled";
 }
 
 // Each allocation of the timer manager fails in turn: the start-up fails with
