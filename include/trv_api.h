@@ -2342,6 +2342,9 @@ public:
     /**
      * Sets the order timeout.
      * @param timeout seconds after which an order without report is reported by on_order_timeout
+     * Remarks: measured on the host's monotonic clock, as are the request timeout and the heartbeats: a
+     * step of the wall clock (time synchronisation, a manual correction) neither brings a time-out forward
+     * nor holds it back.
      */
     void set_order_timeout(uint16_t timeout) { order_timeout_ = timeout; }
     /**
