@@ -93,8 +93,10 @@ public:
         answers.fetch_add(1, std::memory_order_relaxed);
     }
     void on_order_timeout(uint64_t, uint64_t) override { timeouts.fetch_add(1, std::memory_order_relaxed); }
-    void on_auth_trade(uint64_t, uint64_t request_id, uint64_t trade_token, const nq::trv_error_info_t* error) override {
-        if (request_id >= 100 && request_id < 100 + kThreads) tokens[request_id - 100].store(error == nullptr ? trade_token : 1);
+    void on_auth_trade(uint64_t, uint64_t request_id, uint64_t trade_token,
+                       const nq::trv_error_info_t* error) override {
+        if (request_id >= 100 && request_id < 100 + kThreads)
+            tokens[request_id - 100].store(error == nullptr ? trade_token : 1);
     }
 
     std::atomic<uint64_t> session{0};

@@ -73,7 +73,8 @@ bool TRVTradeApi::logout(uint64_t session_id) { return g_slot.call_as(own_api(th
 
 bool TRVTradeApi::auth_trade(uint64_t session_id, uint64_t request_id, const char* account_name,
                              const char* password, const char* pub_key, const trv_user_terminal_info_t* info) {
-    return g_slot.call_as(own_api(this), &KApi::auth, session_id, request_id, account_name, password, pub_key, info, true);
+    return g_slot.call_as(own_api(this), &KApi::auth, session_id, request_id, account_name, password, pub_key, info,
+                          true);
 }
 
 bool TRVTradeApi::deauth_trade(uint64_t session_id, uint64_t request_id, uint64_t trade_token) {
@@ -113,15 +114,15 @@ void TRVTradeApi::get_biz_sender(char* biz_no, uint64_t& session_id, uint64_t& t
 bool TRVTradeApi::subscribe_trade_message(uint64_t session_id, uint64_t request_id,
                                           trade_message_type_t trade_message_type, TradeResumeType resume_type,
                                           uint64_t start_sequence) {
-    return g_slot.call_as(own_api(this), &KApi::subscribe_trade_message, session_id, request_id, trade_message_type, resume_type,
-                       start_sequence);
+    return g_slot.call_as(own_api(this), &KApi::subscribe_trade_message, session_id, request_id, trade_message_type,
+                          resume_type, start_sequence);
 }
 
 bool TRVTradeApi::rebuild_trade_message(uint64_t session_id, uint64_t request_id,
                                         trade_message_type_t trade_message_type, uint64_t start_sequence,
                                         uint64_t end_sequence, uint64_t account_index) {
-    return g_slot.call_as(own_api(this), &KApi::rebuild_trade_message, session_id, request_id, trade_message_type, start_sequence,
-                       end_sequence, account_index);
+    return g_slot.call_as(own_api(this), &KApi::rebuild_trade_message, session_id, request_id, trade_message_type,
+                          start_sequence, end_sequence, account_index);
 }
 
 bool TRVTradeApi::query_assets(uint64_t session_id, uint64_t request_id, uint64_t account_index) {
@@ -130,7 +131,8 @@ bool TRVTradeApi::query_assets(uint64_t session_id, uint64_t request_id, uint64_
 
 bool TRVTradeApi::query_positions(uint64_t session_id, uint64_t request_id, const char* security_code,
                                   ExchangeIndex exchange_index, uint64_t account_index) {
-    return g_slot.call_as(own_api(this), &KApi::query_positions, session_id, request_id, security_code, exchange_index, account_index);
+    return g_slot.call_as(own_api(this), &KApi::query_positions, session_id, request_id, security_code, exchange_index,
+                          account_index);
 }
 
 bool TRVTradeApi::query_orders(uint64_t session_id, uint64_t request_id,
@@ -140,8 +142,8 @@ bool TRVTradeApi::query_orders(uint64_t session_id, uint64_t request_id,
 
 bool TRVTradeApi::query_orders_by_page(uint64_t session_id, uint64_t request_id, uint32_t request_count,
                                        const trv_page_query_reference_t* query_reference, uint64_t account_index) {
-    return g_slot.call_as(own_api(this), &KApi::query_orders_by_page, session_id, request_id, request_count, query_reference,
-                       account_index);
+    return g_slot.call_as(own_api(this), &KApi::query_orders_by_page, session_id, request_id, request_count,
+                          query_reference, account_index);
 }
 
 bool TRVTradeApi::query_trades(uint64_t session_id, uint64_t request_id, uint64_t xid, uint64_t account_index) {
@@ -154,8 +156,8 @@ bool TRVTradeApi::query_init_assets(uint64_t session_id, uint64_t request_id, ui
 
 bool TRVTradeApi::query_init_positions(uint64_t session_id, uint64_t request_id, const char* security_code,
                                        ExchangeIndex exchange_index, uint64_t account_index) {
-    return g_slot.call_as(own_api(this), &KApi::query_init_positions, session_id, request_id, security_code, exchange_index,
-                       account_index);
+    return g_slot.call_as(own_api(this), &KApi::query_init_positions, session_id, request_id, security_code,
+                          exchange_index, account_index);
 }
 
 bool TRVTradeApi::query_trade_account_info(uint64_t session_id, uint64_t request_id, uint64_t account_index) {

@@ -196,7 +196,8 @@ TEST_F(FacadeSessions, EveryOperationRefusesAnotherApisSession) {
              [=, &biz_no](uint64_t s) {
                  return f->submit_counter_fund_transfer_request(s, 52, nq::FundTransSide::IN, 100, biz_no);
              }},
-            {"submit_cluster_fund_transfer_request", a, "submit cluster fund transfer request error, get session failed",
+            {"submit_cluster_fund_transfer_request", a,
+             "submit cluster fund transfer request error, get session failed",
              [=, &biz_no](uint64_t s) { return f->submit_cluster_fund_transfer_request(s, 53, 100, biz_no); }},
         };
         cases.insert(cases.end(), trading.begin(), trading.end());
@@ -221,13 +222,18 @@ TEST_F(FacadeSessions, EveryOperationRefusesAnotherApisSession) {
          [=, &exec](uint64_t s) { return pr->insert_fund_transfer_exec(s, 72, &exec); }},
         {"privileged submit_counter_fund_transfer_request", PRIVILEGE,
          "submit fund transfer request error, get session failed",
-         [=, &counter_request](uint64_t s) { return pr->submit_counter_fund_transfer_request(s, 73, &counter_request); }},
+         [=, &counter_request](uint64_t s) {
+             return pr->submit_counter_fund_transfer_request(s, 73, &counter_request);
+         }},
         {"submit_counter_fund_transfer_result", PRIVILEGE, "submit fund transfer result error, get session failed",
          [=, &counter_result](uint64_t s) { return pr->submit_counter_fund_transfer_result(s, 74, &counter_result); }},
         {"privileged submit_cluster_fund_transfer_request", PRIVILEGE,
          "submit cluster fund transfer request error, get session failed",
-         [=, &cluster_request](uint64_t s) { return pr->submit_cluster_fund_transfer_request(s, 75, &cluster_request); }},
-        {"submit_cluster_fund_transfer_result", PRIVILEGE, "submit cluster fund transfer result error, get session failed",
+         [=, &cluster_request](uint64_t s) {
+             return pr->submit_cluster_fund_transfer_request(s, 75, &cluster_request);
+         }},
+        {"submit_cluster_fund_transfer_result", PRIVILEGE,
+         "submit cluster fund transfer result error, get session failed",
          [=, &cluster_result](uint64_t s) { return pr->submit_cluster_fund_transfer_result(s, 76, &cluster_result); }},
         {"query_brief_assets", PRIVILEGE, "query brief assets error, get session failed",
          [=](uint64_t s) { return pr->query_brief_assets(s, 77, 0); }},

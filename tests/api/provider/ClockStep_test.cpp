@@ -228,7 +228,9 @@ TEST_F(ClockStep, ForwardAndBackStepsMoveNoTimerHeartbeatOrFlush) {
     // A log line reaches the file at once, not when the clock catches up.
     EXPECT_FALSE(api_->query_assets(0x7777, 1));
     EXPECT_TRUE(trv_test::wait_until(
-        [&] { return log_text().find("query assets error, get session failed: { session_id = 30583") != std::string::npos; },
+        [&] {
+            return log_text().find("query assets error, get session failed: { session_id = 30583") != std::string::npos;
+        },
         3.0))
         << "the ERROR line is still buffered";
     // Heartbeats go on after the step (one a second).
