@@ -68,7 +68,7 @@ bool TRVPrivilege::insert_fund_transfer_exec(uint64_t session_id, uint64_t reque
 bool TRVPrivilege::submit_counter_fund_transfer_request(
     uint64_t session_id, uint64_t request_id, const trv_counter_fund_transfer_request_t* fund_transfer_request) {
     return g_slot.call_as(kOwn, &KApi::pri_submit_counter_fund_transfer_request, session_id, request_id,
-                       fund_transfer_request);
+                          fund_transfer_request);
 }
 
 bool TRVPrivilege::submit_counter_fund_transfer_result(
@@ -86,7 +86,7 @@ bool TRVPrivilege::submit_cluster_fund_transfer_request(
 bool TRVPrivilege::submit_cluster_fund_transfer_result(
     uint64_t session_id, uint64_t request_id, const trv_cluster_fund_transfer_result_t* cluster_fund_transfer_result) {
     return g_slot.call_as(kOwn, &KApi::pri_submit_cluster_fund_transfer_result, session_id, request_id,
-                       cluster_fund_transfer_result);
+                          cluster_fund_transfer_result);
 }
 
 bool TRVPrivilege::query_brief_assets(uint64_t session_id, uint64_t request_id, uint64_t account_index) {
@@ -96,7 +96,7 @@ bool TRVPrivilege::query_brief_assets(uint64_t session_id, uint64_t request_id, 
 bool TRVPrivilege::query_brief_positions(uint64_t session_id, uint64_t request_id, const char* security_code,
                                          ExchangeIndex exchange_index, uint64_t account_index) {
     return g_slot.call_as(kOwn, &KApi::query_brief_positions, session_id, request_id, security_code, exchange_index,
-                       account_index);
+                          account_index);
 }
 
 }  // namespace nq
