@@ -959,8 +959,11 @@ void Day::verify_orders_transfers_queries() {
                   : s.cancel  ? o.cancels == 1 && o.responses + o.trades + o.errors == 0 && o.timeouts <= 1
                               : o.responses == 1 && o.trades == 1 && o.cancels + o.errors == 0 && o.timeouts <= 1;
         if (s.session == closed_session_ && only_timed_out && o.timed_out_ms > closed_at_) ++lost_in_flight;
-        // Its answer may have been lost with the session: then its time-out ends it.
-        if (s.session == closed_session_ && !ok && only_timed_out) ok = true;
+        // On the closed session its answer may have been lost with the session,
+        // whole (its time-out ends it) or after the order response (which ends it).
+        if (s.session == closed_session_ && !ok)
+            ok = only_timed_out ||
+                 (!s.cancel && o.responses == 1 && o.trades == 0 && o.cancels + o.errors + o.timeouts == 0);
         if (o.timeouts != 0 && o.timed_out_ms - s.sent_ms < kOrderTimeoutS * 1000 - kClockLagMs)
             faults_.fail(kNoEarlyTimeout, "xid " + std::to_string(kv.first) + " timed out " +
                                               std::to_string(o.timed_out_ms - s.sent_ms) + " ms after it was sent");
