@@ -2348,6 +2348,9 @@ public:
     /**
      * Sets the order timeout.
      * @param timeout seconds after which an order without report is reported by on_order_timeout
+     * Remarks: measured on the host's monotonic clock, as are the request timeout and the heartbeats: a
+     * step of the wall clock (time synchronisation, a manual correction) neither brings a time-out forward
+     * nor holds it back.
      */
     void set_order_timeout(uint16_t timeout) { order_timeout_ = timeout; }
     /**
@@ -2516,15 +2519,25 @@ public:
      * every request still outstanding on that session: none of them is
      * answered or timed out afterwards, so the program treats each as failed
      * here. The one exception is a login still under way, which ends with its
-     * own on_login (error 311, "timeout") at its request timeout. A peer that
-     * takes no bytes for 5 s also ends its session ("session send stalled").
+     * own on_login (error 311, "timeout") at its request timeout. Orders and
+     * cancels are not requests: each one of the session that had no report
+     * yet still ends with its own on_order_timeout at its order timeout,
+     * meaning "outcome unknown" (its datagram went to the order node on its
+     * own and may have reached the exchange). A peer that takes no bytes for
+     * 5 s also ends its session ("session send stalled").
      */
     virtual void on_disconnect(uint64_t session_id);
     /**
-     * No report or state change came for an order within the order timeout.
+     * No report came for an order or cancel within the order timeout: its
+     * outcome is unknown.
      * @param session_id session of the order
      * @param xid the order id
-     * Remarks: the order has not necessarily failed; query its state.
+     * Remarks: the order has not necessarily failed; query its state (or
+     * resend it while its session lives). Called once for every order and
+     * cancel without a report at its timeout, also when its session was lost
+     * or logged out meanwhile (after on_disconnect), so that every order ends
+     * in a report or in this call; a report that comes later is still
+     * delivered. Not called once the trading API is stopped.
      */
     virtual void on_order_timeout(uint64_t session_id, uint64_t xid);
     /**
@@ -4208,6 +4221,14 @@ static_assert(sizeof(TRVQuoteDecoder) == 40 && sizeof(mqr::MQRQuoteDecoder) == 4
  * has brought the library up.
  * Operations report failure by their result (false, 0 or null) and the calling
  * thread's last error (get_last_error); answers arrive later on the callbacks.
+ *
+ * Each interface keeps to its own sessions: an operation that takes a session
+ * id refuses a session of another interface (market data, or privileged) as
+ * it refuses an unknown one, with error type 307 and its own "get session
+ * failed" text, and leaves that session untouched. Called on the privileged
+ * object (TRVPrivilege, which inherits them), these operations act for the
+ * privileged interface: they take its sessions and refuse the trading
+ * interface's.
  */
 class TRV_API_EXPORT TRVTradeApi {
 public:
@@ -4298,7 +4319,8 @@ public:
     /**
      * Logs a session out and closes it.
      * @param session_id session from on_login
-     * @return true when the logout was sent
+     * @return true when the logout was sent; false (307) for a session of
+     * another interface, which stays open
      */
     bool logout(uint64_t session_id);
     /**
@@ -4561,6 +4583,10 @@ private:
 /**
  * Privileged back-office interface; it also offers every trading operation.
  * One object per process, obtained from create(); it is never freed.
+ * Its operations, the inherited trading ones included, take the sessions of
+ * its own logins only: a trading or market-data session is refused as
+ * unknown (error type 307, the operation's own "get session failed" text)
+ * and left untouched.
  */
 class TRV_API_EXPORT TRVPrivilege : public TRVTradeApi {
 public:
@@ -4706,6 +4732,10 @@ private:
  * is never freed. Every operation other than create, initialize and stop
  * needs an initialised interface: before the first initialize of any
  * interface it fails with error type 304 ("quote api not initialized").
+ * Its operations take the sessions of its own logins only: a trading or
+ * privileged session is refused as unknown (error type 307, the operation's
+ * own "get session failed" text) and left untouched. (unsubscribe_quote does
+ * not read its session id.)
  */
 class TRV_API_EXPORT TRVQuoteApi {
 public:
@@ -4779,7 +4809,8 @@ public:
     /**
      * Logs a session out and closes it.
      * @param session_id session from on_login
-     * @return true when the logout was sent
+     * @return true when the logout was sent; false (307) for a session of
+     * another interface, which stays open
      */
     bool logout(uint64_t session_id);
     /**

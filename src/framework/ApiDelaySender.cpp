@@ -17,9 +17,17 @@ constexpr long kStepNs = 10 * 1000000L;
 ApiDelaySender::ApiDelaySender(const char* name, Framework* framework, unsigned long delay_ms)
     : ApiServiceWorker(name), framework_(framework), delay_ms_(delay_ms) {}
 
+void ApiDelaySender::delay(const Message* msg) {
+    unsigned char* copy = dup_message(msg);
+    if (copy == nullptr) return;
+    set_header_word(copy, kWireStamp, header_word(copy, 32));
+    set_header_word(copy, kQueuedAt, ApiLocalTime::mono_ms());
+    add_copy(copy);
+}
+
 void ApiDelaySender::do_one_task(Message* msg) {
-    const uint64_t due = header_word(msg->header_, 32) + delay_ms_;
-    const uint64_t now = ApiLocalTime::epoch_ms();
+    const uint64_t due = header_word(msg->header_, kQueuedAt) + delay_ms_;
+    const uint64_t now = ApiLocalTime::mono_ms();
     if (due >= now) {
         // Slept in short steps: a stamp far ahead must not park the worker
         // beyond a stop. A message cut short by the stop is not sent.
@@ -46,6 +54,9 @@ void ApiDelaySender::do_one_task(Message* msg) {
             clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &step, nullptr);
         }
     }
+    // The frame as it was given: its own stamp back in word 32, word 56 zero.
+    set_header_word(msg->header_, 32, header_word(msg->header_, kWireStamp));
+    set_header_word(msg->header_, kWireStamp, 0);
     framework_->post_message(frame_session_id(msg->header_), msg);
 }
 

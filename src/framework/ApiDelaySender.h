@@ -1,5 +1,11 @@
-// A worker that posts each queued frame a fixed delay after the epoch-ms time
-// stamp in its header.
+// A worker that posts each queued frame a fixed delay after it was queued.
+//
+// The delay is measured on the monotonic clock, so that a step of the host's
+// clock neither sends a frame early nor holds it back. The frame's own time
+// stamp (header word 32, epoch ms: what the peer sees) travels unchanged: in
+// the queued copy it is kept in header word 56 (zero on the wire) while word
+// 32 holds the monotonic ms at which the frame was queued; both are put back
+// before the frame is posted.
 #pragma once
 #include "framework/ApiServiceWorker.h"
 
@@ -9,7 +15,15 @@ class Framework;
 
 class ApiDelaySender : public ApiServiceWorker {
 public:
+    static constexpr unsigned kQueuedAt = 32;   // header word of the queued copy: monotonic ms
+    static constexpr unsigned kWireStamp = 56;  // header word of the queued copy: the frame's stamp
+
     ApiDelaySender(const char* name, Framework* framework, unsigned long delay_ms);
+    // Queues a copy of the frame (contiguous, length from its header), to be
+    // posted delay_ms from now; the frame's time stamp is sent as it is.
+    void delay(const Message* msg);
+    // Waits until delay_ms after the copy was queued (or the worker is
+    // stopped: the frame is then dropped), then posts it.
     void do_one_task(Message* msg) override;
 
     Framework* framework_;

@@ -1,6 +1,8 @@
 #include "framework/ApiLocalTime.h"
 
 #include <sys/time.h>
+#include <time.h>
+
 #include <ctime>
 
 namespace nq { namespace api {
@@ -16,7 +18,17 @@ void ApiLocalTime::update_local_time() {
     timeval tv;
     gettimeofday(&tv, nullptr);
     set_local_time(uint64_t(tv.tv_sec) * 1000 + uint64_t(tv.tv_usec) / 1000);
+    set_mono_ms(read_mono_ms());
 }
+
+uint64_t ApiLocalTime::read_mono_ms() {
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    // Offset by one: 0 means "never" to the users of the clock.
+    return uint64_t(ts.tv_sec) * 1000 + uint64_t(ts.tv_nsec) / 1000000 + 1;
+}
+
+void ApiLocalTime::set_mono_ms(uint64_t mono_ms) { local_time_.mono_ms_.store(mono_ms, std::memory_order_relaxed); }
 
 void ApiLocalTime::set_local_time(uint64_t epoch_ms) {
     // The broken-down time changes once a second; the refresh runs every

@@ -1,5 +1,11 @@
 // Process-wide cached clock. One thread ("timer_recycle") refreshes it every
 // 100 us so that hot paths never ask the kernel for the time.
+//
+// Two clocks: the wall clock (date, times of day, epoch ms) names times and
+// dates (protocol stamps, the trading day, file names); the monotonic clock
+// (mono_ms) measures every interval and deadline (timers, heartbeats, the
+// delay sender), so that a step of the host's clock (time synchronisation,
+// a manual correction) neither fires them early nor holds them back.
 #pragma once
 #include <atomic>
 #include <cstdint>
@@ -10,11 +16,17 @@ class ApiLocalTime {
 public:
     // Fills the clock once from the system time; always true.
     static bool initialize();
-    // Refreshes every field from gettimeofday and the local time zone.
+    // Refreshes every field: the wall-clock fields from gettimeofday and the
+    // local time zone, mono_ms from CLOCK_MONOTONIC.
     static void update_local_time();
-    // Sets the clock to the local time of epoch_ms (milliseconds since the
-    // epoch). The refresh uses it; tests use it to drive clock-dependent logic.
+    // Sets the wall-clock fields to the local time of epoch_ms (milliseconds
+    // since the epoch); mono_ms is left as it is. The refresh uses it; tests
+    // use it to drive what names a time or a date.
     static void set_local_time(uint64_t epoch_ms);
+    // Sets mono_ms; tests use it to drive intervals and deadlines.
+    static void set_mono_ms(uint64_t mono_ms);
+    // CLOCK_MONOTONIC now, in ms (never 0), read from the kernel.
+    static uint64_t read_mono_ms();
 
     // Readers on any thread: each field is one aligned 64-bit word, read
     // without a lock. Fields of one refresh are not published together.
@@ -23,6 +35,9 @@ public:
     static uint64_t hhmmssmmm() { return local_time_.hhmmssmmm_.load(std::memory_order_relaxed); }
     static uint64_t epoch_ms() { return local_time_.epoch_ms_.load(std::memory_order_relaxed); }
     static uint64_t day_ms() { return local_time_.day_ms_.load(std::memory_order_relaxed); }
+    // Monotonic milliseconds (an arbitrary start, never stepped): the clock
+    // of every interval and deadline.
+    static uint64_t mono_ms() { return local_time_.mono_ms_.load(std::memory_order_relaxed); }
 
     // The cached time as the number yyyymmddhhmmssmmm, from one reading of
     // the clock: date and time of day read apart can straddle midnight.
@@ -35,6 +50,7 @@ public:
     std::atomic<uint64_t> hhmmssmmm_;  // time of day with milliseconds
     std::atomic<uint64_t> epoch_ms_;   // milliseconds since the epoch
     std::atomic<uint64_t> day_ms_;     // milliseconds since local midnight
+    std::atomic<uint64_t> mono_ms_;    // CLOCK_MONOTONIC in milliseconds
 
     static ApiLocalTime local_time_;
 };

@@ -114,7 +114,9 @@ void* ApiTimerManager::append(timer_queue_t* q, timer_node_t* node, const void* 
     std::memset(node->data_ + size, 0, kMaxUserData - size);
     node->next_.store(nullptr, std::memory_order_relaxed);
     node->queue_id_.store(q->id_.load(std::memory_order_relaxed), std::memory_order_relaxed);
-    uint64_t due = ApiLocalTime::epoch_ms() + q->interval_ms_;
+    // On the monotonic clock: a step of the wall clock neither fires the
+    // timer early nor holds it back.
+    uint64_t due = ApiLocalTime::mono_ms() + q->interval_ms_;
     if (due == 0) due = 1;  // 0 means fired
     // Release: whoever sees this due time also sees the node's other fields.
     node->due_.store(due, std::memory_order_release);
@@ -145,7 +147,7 @@ void ApiTimerManager::check_timer(timer_queue_t* q) {
     uint64_t due = node->due_.load(std::memory_order_acquire);
     if (due == 0) return;  // fired, waiting for recycling
     if (node->queue_id_.load(std::memory_order_relaxed) != qid) return;
-    const uint64_t now = ApiLocalTime::epoch_ms();
+    const uint64_t now = ApiLocalTime::mono_ms();
     while (due != 0 && due <= now) {
         // Read the link before marking the node fired: from then on the
         // recycler may take the node.

@@ -1,7 +1,9 @@
 // Fixed-interval timer queues. A timer is appended to its queue with a copy of
 // up to 64 bytes of user data, fires once (ServiceProvider::on_timer on the
-// "timer" thread) when the cached clock reaches its creation time plus the
-// queue's interval, and is then recycled by "timer_recycle". Timers cannot be
+// "timer" thread) when the cached monotonic clock (ApiLocalTime::mono_ms)
+// reaches its creation time plus the queue's interval, and is then recycled
+// by "timer_recycle". The wall clock plays no part: a step of the host's
+// clock neither fires a timer early nor holds it back. Timers cannot be
 // cancelled: a user that no longer needs one ignores it when it fires.
 //
 // Appending to a queue takes no lock: creators link their node at the tail
@@ -33,7 +35,7 @@ public:
     // writes due_ (0 = fired, release); the recycler takes only fired nodes.
     struct timer_node_t {
         std::atomic<uint64_t> queue_id_;  // 0 once recycled
-        std::atomic<uint64_t> due_;       // epoch ms; 0 once fired
+        std::atomic<uint64_t> due_;       // monotonic ms (ApiLocalTime::mono_ms); 0 once fired
         unsigned char data_[kMaxUserData];
         std::atomic<timer_node_t*> next_;
     };
@@ -61,7 +63,7 @@ public:
     // false when all 8 slots are in use or id is 0.
     bool create_timer_queue(unsigned long id, unsigned long interval_ms);
 
-    // Appends a timer due at the cached clock plus the queue's interval and
+    // Appends a timer due at the cached monotonic clock plus the queue's interval and
     // returns the address of the node's copy of data (valid for its creator
     // until the timer fires), or null: invalid data, size above 64, unknown
     // queue id (0 included), no memory.

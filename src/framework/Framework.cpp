@@ -1,10 +1,11 @@
 #include "framework/Framework.h"
 
+#include <sys/random.h>
 #include <time.h>
 #include <x86intrin.h>
 
+#include <atomic>
 #include <cstdint>
-
 #include <new>
 
 #include "framework/AllocMem.h"
@@ -59,11 +60,40 @@ bool Framework::initialize() {
     return true;
 }
 
+namespace {
+
+// A 64-bit random number: the kernel's random source, or, should it be
+// unavailable, the time-stamp counter and a per-process count mixed so
+// that every bit depends on all of theirs (splitmix64).
+uint64_t random_word() {
+    uint64_t word = 0;
+    if (getrandom(&word, sizeof word, GRND_NONBLOCK) == static_cast<ssize_t>(sizeof word)) return word;
+    static std::atomic<uint64_t> count{0};
+    unsigned int aux;
+    uint64_t z = __rdtscp(&aux) + count.fetch_add(1, std::memory_order_relaxed) * 0x9E3779B97F4A7C15ull;
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+}
+
+}  // namespace
+
+unsigned long Framework::gateway_start(unsigned long count) {
+    if (count <= 1) return 0;
+    // Draws beyond the largest multiple of count are drawn again, so that no
+    // index is favoured by the remainder.
+    const uint64_t limit = UINT64_MAX - UINT64_MAX % count;
+    uint64_t word;
+    do {
+        word = random_word();
+    } while (word >= limit);
+    return static_cast<unsigned long>(word % count);
+}
+
 unsigned long Framework::open_session(unsigned long count, const sockaddr* addresses, const sockaddr* local,
                                       unsigned char type, unsigned long budget_ms) {
     if (message_io_ == nullptr || count == 0 || addresses == nullptr) return 0;
-    unsigned int aux;
-    const unsigned long start = static_cast<unsigned long>(__rdtscp(&aux)) % count;
+    const unsigned long start = gateway_start(count);
     const auto* base = reinterpret_cast<const unsigned char*>(addresses);
     const uint64_t begin = monotonic_ms();
     for (unsigned long i = start; i < start + count; ++i) {

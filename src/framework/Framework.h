@@ -28,13 +28,17 @@ public:
     virtual unsigned long get_message_handler(Message* message) = 0;
 
     // addresses: count IPv4 socket addresses of 16 bytes each, tried in turn
-    // until one connects. The attempts take at most budget_ms together: each
-    // gets an equal share of what is left (at most
-    // TcpSession::kConnectTimeoutMs, but the last address all that is left),
-    // and one that has not connected by then fails like a refused one and the
-    // next address is tried.
+    // from a random one (gateway_start) until one connects. The attempts take
+    // at most budget_ms together: each gets an equal share of what is left (at
+    // most TcpSession::kConnectTimeoutMs, but the last address all that is
+    // left), and one that has not connected by then fails like a refused one
+    // and the next address is tried.
     unsigned long open_session(unsigned long count, const sockaddr* addresses, const sockaddr* local,
                                unsigned char type, unsigned long budget_ms = kConnectBudgetMs);
+    // The gateway tried first among count (0 for count 0): every one equally
+    // likely, drawn from the kernel's random source, so that the clients of
+    // one list spread over its gateways.
+    static unsigned long gateway_start(unsigned long count);
     void close_session(unsigned long session_id, bool wait);
     void dispatch_message(Message* message);
     void process_message(Message* message);

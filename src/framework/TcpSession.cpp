@@ -47,7 +47,7 @@ void TcpSession::attach(int socket) {
     broken_ = 0;
     retired_.store(0, std::memory_order_relaxed);
     close_on_release_.store(0, std::memory_order_relaxed);
-    const uint64_t now = ApiLocalTime::epoch_ms();
+    const uint64_t now = ApiLocalTime::mono_ms();
     last_recv_time_.store(now, std::memory_order_relaxed);
     attach_time_ = now;
     // Last: a thread that sees the session alive also sees the fields above.
@@ -95,17 +95,17 @@ void TcpSession::disconnect() {
     if (ref_count_.load(std::memory_order_seq_cst) != 0) return;
     close(socket_);
     socket_ = -1;
-    close_time_ = ApiLocalTime::epoch_ms();
+    close_time_ = ApiLocalTime::mono_ms();
 }
 
 bool TcpSession::is_disconnect() const {
-    return socket_ < 0 && close_time_ != 0 && close_time_ + 1000 < ApiLocalTime::epoch_ms();
+    return socket_ < 0 && close_time_ != 0 && close_time_ + 1000 < ApiLocalTime::mono_ms();
 }
 
 void TcpSession::free_session() { session_id_.store(0, std::memory_order_release); }
 
 int TcpSession::check_heartbeat() const {
-    const uint64_t now = ApiLocalTime::epoch_ms();
+    const uint64_t now = ApiLocalTime::mono_ms();
     if (last_recv_time_.load(std::memory_order_relaxed) + heartbeat_timeout_ < now) return -1;
     if (attach_time_ + 1000 < now) return 1;
     return 0;
@@ -147,7 +147,7 @@ long TcpSession::tcp_recv(unsigned char* buffer, unsigned long size) {
         alive_.store(0, std::memory_order_seq_cst);
         return static_cast<long>(done);
     }
-    last_recv_time_.store(ApiLocalTime::epoch_ms(), std::memory_order_relaxed);
+    last_recv_time_.store(ApiLocalTime::mono_ms(), std::memory_order_relaxed);
     return static_cast<long>(done);
 }
 
@@ -188,18 +188,18 @@ long TcpSession::tcp_send(const void* buffer, unsigned long size) {
     unsigned long done = 0;
     // The sender serves every session: a peer that stops reading must not hold
     // it for longer than a silent peer would live.
-    uint64_t progress_time = ApiLocalTime::epoch_ms();
+    uint64_t progress_time = ApiLocalTime::mono_ms();
     while (done < size) {
         const ssize_t n = send(socket_, p + done, size - done, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n > 0) {
             done += static_cast<unsigned long>(n);
-            progress_time = ApiLocalTime::epoch_ms();
+            progress_time = ApiLocalTime::mono_ms();
             continue;
         }
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
             if (!is_alive()) break;
-            if (ApiLocalTime::epoch_ms() > progress_time + heartbeat_timeout_) {
+            if (ApiLocalTime::mono_ms() > progress_time + heartbeat_timeout_) {
                 LOG_WARN("session send stalled: { session_id = %lu }", (unsigned long)session_id());
                 alive_.store(0, std::memory_order_seq_cst);
                 break;

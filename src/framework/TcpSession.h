@@ -10,6 +10,9 @@ namespace nq { namespace api {
 
 class TcpMessageIO;
 
+// Its times (attach, last receive, close, send progress) are monotonic
+// milliseconds (ApiLocalTime::mono_ms): heartbeats and silence are measured
+// on a clock that a step of the host's clock does not move.
 class TcpSession {
 public:
     static constexpr uint64_t kRingSize = 256 * 1024;

@@ -105,6 +105,13 @@ void on_fork_child() {
 pthread_once_t g_fork_hook_once = PTHREAD_ONCE_INIT;
 void add_fork_hook() { pthread_atfork(nullptr, nullptr, &on_fork_child); }
 
+// Milliseconds of CLOCK_MONOTONIC: the clock of the flush interval.
+uint64_t monotonic_ms() {
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<uint64_t>(ts.tv_sec) * 1000 + static_cast<uint64_t>(ts.tv_nsec) / 1000000;
+}
+
 void refresh_clock(log_region_t* r) {
     timeval tv;
     gettimeofday(&tv, nullptr);
@@ -134,7 +141,7 @@ void recycle_block(log_region_t* r, log_block_t* b) {
 }
 
 // Writes the channel's buffered bytes; keeps what could not be written.
-bool flush_channel(log_region_t* r, log_channel_t& ch) {
+bool flush_channel(log_region_t*, log_channel_t& ch) {
     int fd = load_acq(&ch.fd);
     if (fd <= 0) return false;
     size_t done = 0;
@@ -155,7 +162,7 @@ bool flush_channel(log_region_t* r, log_channel_t& ch) {
         return false;
     }
     ch.buffered = 0;
-    ch.last_flush_ms = load_rlx(&r->now_ms);
+    ch.last_flush_ms = monotonic_ms();
     return true;
 }
 
@@ -453,7 +460,9 @@ void* log_write_proc(void* arg) {
                 work = true;
             }
         }
-        uint64_t now = load_rlx(&r->now_ms);
+        // The flush interval on the monotonic clock: a step of the host's
+        // clock must not hold buffered lines back until it catches up.
+        uint64_t now = monotonic_ms();
         for (auto& ch : r->channels) {
             if (load_acq(&ch.fd) <= 0 || ch.last_flush_ms + 1 >= now) continue;
             if (ch.buffered > 0) {

@@ -33,7 +33,7 @@ struct log_channel_t {
     int32_t fd;  // -2 open requested, -1 open failed, > 0 open
     char path[kPathSize];
     uint64_t state;  // 0 free, 1 claimed
-    uint64_t last_flush_ms;
+    uint64_t last_flush_ms;  // CLOCK_MONOTONIC ms (an interval, not a time of day)
     uint64_t buffered;
     char buffer[kChannelBufferSize];
 };

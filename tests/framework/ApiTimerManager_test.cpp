@@ -45,7 +45,7 @@ public:
         f.queue = queue_id;
         f.data = data;
         std::memcpy(f.bytes, data, sizeof f.bytes);
-        f.clock = ApiLocalTime::epoch_ms();
+        f.clock = ApiLocalTime::mono_ms();
         std::lock_guard<std::mutex> lock(mutex_);
         fired_.push_back(f);
     }
@@ -88,18 +88,18 @@ ApiTimerManager* make_manager(ServiceProvider* provider) {
     return mgr;
 }
 
-constexpr uint64_t T0 = 1765357200000ull;  // some instant in epoch ms
+constexpr uint64_t T0 = 1765357200000ull;  // some instant of the monotonic clock (ms)
 
 class TimerRound : public ::testing::Test {
 protected:
     void SetUp() override {
         provider_ = make_provider<RecordingProvider>();
         mgr_ = make_manager(provider_);
-        ApiLocalTime::set_local_time(T0);
+        ApiLocalTime::set_mono_ms(T0);
     }
     // One round of each thread at the given clock.
     void round_at(uint64_t now) {
-        ApiLocalTime::set_local_time(now);
+        ApiLocalTime::set_mono_ms(now);
         mgr_->check_timer_proc();
         mgr_->recycle_timer_proc();
     }
@@ -136,7 +136,7 @@ TEST_F(TimerRound, FiresOnceWhenTheClockReachesTheDueTimeWithItsData) {
 TEST_F(TimerRound, FiresInCreationOrder) {
     ASSERT_TRUE(mgr_->create_timer_queue(2, 5000));
     void* a = timer(2, 'a');
-    ApiLocalTime::set_local_time(T0 + 1);
+    ApiLocalTime::set_mono_ms(T0 + 1);
     void* b = timer(2, 'b');
     ASSERT_TRUE(a && b);
     round_at(T0 + 5000);
@@ -152,12 +152,12 @@ TEST_F(TimerRound, FiresInCreationOrder) {
 TEST_F(TimerRound, RecyclesOnlyFiredTimersAndReusesTheirNodes) {
     ASSERT_TRUE(mgr_->create_timer_queue(1, 10));
     void* a = timer(1, 'a', 64);
-    ApiLocalTime::set_local_time(T0 + 5);
+    ApiLocalTime::set_mono_ms(T0 + 5);
     void* b = timer(1, 'b');
     round_at(T0 + 10);  // a fires and is recycled; b stays pending
     ASSERT_EQ(1u, provider_->count());
 
-    ApiLocalTime::set_local_time(T0 + 10);
+    ApiLocalTime::set_mono_ms(T0 + 10);
     void* c = timer(1, 'c', 4);
     EXPECT_EQ(a, c) << "the fired node is reused";
     // Nothing of the earlier timer's 64 bytes stays behind the new 4.
@@ -177,14 +177,29 @@ TEST_F(TimerRound, RecyclesOnlyFiredTimersAndReusesTheirNodes) {
     EXPECT_EQ(1u, f[2].queue);
 }
 
+// Timers run on the monotonic clock alone: the wall clock stepped a day
+// forward fires nothing early, stepped back holds nothing back.
+TEST_F(TimerRound, WallClockStepsMoveNoTimer) {
+    ASSERT_TRUE(mgr_->create_timer_queue(1, 10000));
+    const uint64_t wall = 1765357200000ull;
+    ApiLocalTime::set_local_time(wall);
+    ASSERT_NE(nullptr, timer(1, 'a'));
+    ApiLocalTime::set_local_time(wall + 24ull * 3600 * 1000);
+    round_at(T0 + 9999);
+    EXPECT_EQ(0u, provider_->count()) << "a forward step fired a timer early";
+    ApiLocalTime::set_local_time(wall - 24ull * 3600 * 1000);
+    round_at(T0 + 10000);
+    EXPECT_EQ(1u, provider_->count()) << "a backward step held a due timer back";
+}
+
 TEST(TimerRoundDefault, DefaultOnTimerStillMarksAndRecycles) {
     ApiTimerManager* mgr = make_manager(make_provider<SilentProvider>());
-    ApiLocalTime::set_local_time(T0);
+    ApiLocalTime::set_mono_ms(T0);
     ASSERT_TRUE(mgr->create_timer_queue(7, 100));
     long v = 42;
     void* a = mgr->create_timer(7, &v, sizeof v);
     ASSERT_NE(nullptr, a);
-    ApiLocalTime::set_local_time(T0 + 100);
+    ApiLocalTime::set_mono_ms(T0 + 100);
     mgr->check_timer_proc();
     mgr->recycle_timer_proc();
     EXPECT_EQ(a, mgr->create_timer(7, &v, sizeof v));

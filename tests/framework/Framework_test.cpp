@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -72,8 +73,7 @@ TEST_F(FrameworkTest, OpenSessionTriesEveryGatewayFromAnyStart) {
     ASSERT_TRUE(l.open());
     sockaddr_in gateways[3] = {refused_address(), refused_address(), l.addr};
     static_assert(sizeof(gateways[0]) == 16, "16-byte IPv4 socket addresses");
-    // The start index comes from the time-stamp counter; several calls see
-    // different starts.
+    // Whatever gateway a call starts from, it goes on to the next ones.
     for (int round = 0; round < 8; ++round) {
         SCOPED_TRACE(round);
         const uint64_t id = fw->open_session(3, reinterpret_cast<sockaddr*>(gateways), nullptr, 2);
@@ -121,6 +121,65 @@ TEST_F(FrameworkTest, OpenSessionPassesOverGatewaysThatDropTheAttempt) {
     ASSERT_TRUE(trv_test::returns_within(20, [&] { id = fw->open_session(2, reinterpret_cast<sockaddr*>(gateways), nullptr, 1, 600); }));
     EXPECT_EQ(id, 0u);
     l.close_fd();
+}
+
+// Every gateway of a list is the first one tried by some logins: with all
+// of them accepting, the one that gets the connection is the start. Lists
+// of even length show a start drawn from an odd or even number only.
+TEST_F(FrameworkTest, EveryGatewayIsTriedFirst) {
+    for (const unsigned long count : {2ul, 3ul, 4ul}) {
+        SCOPED_TRACE(count);
+        std::vector<std::unique_ptr<Listener>> listeners;
+        std::vector<sockaddr_in> gateways;
+        for (unsigned long g = 0; g < count; ++g) {
+            listeners.emplace_back(new Listener());
+            ASSERT_TRUE(listeners.back()->open());
+            gateways.push_back(listeners.back()->addr);
+        }
+        std::vector<int> first(count, 0);
+        for (int round = 0; round < 64; ++round) {
+            const uint64_t id = fw->open_session(count, reinterpret_cast<sockaddr*>(gateways.data()), nullptr, 1);
+            ASSERT_NE(id, 0u);
+            // The connection is established when open_session returns: it
+            // waits in the backlog of the gateway that took it.
+            int taken = 0;
+            for (unsigned long g = 0; g < count; ++g) {
+                const int peer = listeners[g]->accept_one(0);
+                if (peer < 0) continue;
+                ++first[g];
+                ++taken;
+                close(peer);
+            }
+            ASSERT_EQ(taken, 1) << "one connection per open_session";
+            fw->close_session(id, false);
+        }
+        for (unsigned long g = 0; g < count; ++g) EXPECT_GT(first[g], 0) << "gateway " << g << " never tried first";
+        for (auto& l : listeners) l->close_fd();
+    }
+}
+
+// The start index itself: every index of a list from 1 to 32 gateways is
+// drawn, none far more often than the others (bounds of about six standard
+// deviations, so a sound draw never fails them).
+TEST(GatewayStart, EveryIndexEquallyLikely) {
+    EXPECT_EQ(Framework::gateway_start(0), 0u);
+    EXPECT_EQ(Framework::gateway_start(1), 0u);
+    for (const unsigned long count : {2ul, 3ul, 4ul, 5ul, 7ul, 16ul, 32ul}) {
+        SCOPED_TRACE(count);
+        const int draws = 2000 * static_cast<int>(count);
+        std::vector<int> seen(count, 0);
+        for (int i = 0; i < draws; ++i) {
+            const unsigned long start = Framework::gateway_start(count);
+            ASSERT_LT(start, count);
+            ++seen[start];
+        }
+        const double mean = draws / static_cast<double>(count);
+        const double sd = std::sqrt(mean * (1.0 - 1.0 / static_cast<double>(count)));
+        for (unsigned long g = 0; g < count; ++g) {
+            EXPECT_GT(seen[g], mean - 6 * sd) << "index " << g;
+            EXPECT_LT(seen[g], mean + 6 * sd) << "index " << g;
+        }
+    }
 }
 
 class RecordingHandler : public nq::ServiceFunc {
@@ -216,47 +275,65 @@ TEST_F(FrameworkTest, BindCpuCoreOnlyForExistingWorkers) {
 struct Post {
     uint64_t session_id;
     uint64_t stamp;
+    uint64_t word56;
     std::chrono::steady_clock::time_point at;
 };
 
 class PostRecorder : public RecordingFramework {
 public:
     void post_message(unsigned long session_id, Message* m) override {
-        posts.push_back({session_id, header_word(m->header_, 32), std::chrono::steady_clock::now()});
+        posts.push_back({session_id, header_word(m->header_, 32), header_word(m->header_, 56),
+                         std::chrono::steady_clock::now()});
     }
     std::vector<Post> posts;
 };
 
-TEST(DelaySender, PostsNoEarlierThanStampPlusDelay) {
+// The delay runs from the moment the frame was queued, on the monotonic
+// clock; the wall clock, stepped a day either way meanwhile, plays no part,
+// and the frame leaves with its own time stamp.
+TEST(DelaySender, PostsNoEarlierThanQueuedPlusDelayWhateverTheWallClock) {
     ApiLocalTime::initialize();
     PostRecorder fw;
     nq::api::ApiDelaySender sender("delay_sender", &fw, 500);
+    ASSERT_TRUE(sender.initialize());
     EXPECT_STREQ(sender.name(), "delay_sender");
-    const uint64_t stamp = 1'700'000'000'000ull;
-    Bytes f = make_frame(1400, 80, 1, 0x123456789ull);
-    put_u64(f.data(), 32, stamp);
-    Message m{reinterpret_cast<nq::MessageHeader*>(f.data()), f.data() + 64, f.data()};
+    const uint64_t stamp = 1'700'000'000'000ull;  // epoch ms, what the peer sees
+    const uint64_t queued = 5'000'000ull;         // monotonic ms
+    constexpr uint64_t kDay = 24ull * 3600 * 1000;
 
     struct Case {
         uint64_t now;
         long min_wait_ms;
+        uint64_t wall;
     };
-    for (const Case c : {Case{stamp + 501, 0}, Case{stamp + 5000, 0}, Case{stamp + 500, 0}, Case{stamp + 460, 40}}) {
-        SCOPED_TRACE(c.now - stamp);
-        ApiLocalTime::set_local_time(c.now);
+    for (const Case c : {Case{queued + 501, 0, stamp - kDay}, Case{queued + 5000, 0, stamp},
+                         Case{queued + 500, 0, stamp + kDay}, Case{queued + 460, 40, stamp + kDay}}) {
+        SCOPED_TRACE(c.now - queued);
+        Bytes f = make_frame(1400, 80, 1, 0x123456789ull);
+        put_u64(f.data(), 32, stamp);
+        Message m{reinterpret_cast<nq::MessageHeader*>(f.data()), f.data() + 64, f.data()};
+        ApiLocalTime::set_mono_ms(queued);
+        sender.delay(&m);
+        unsigned char* copy = sender.get_first_task();
+        ASSERT_NE(copy, nullptr);
+        ApiLocalTime::set_mono_ms(c.now);
+        ApiLocalTime::set_local_time(c.wall);
         fw.posts.clear();
         const auto before = std::chrono::steady_clock::now();
-        sender.do_one_task(&m);
+        Message q{reinterpret_cast<nq::MessageHeader*>(copy), copy + 64, copy};
+        sender.do_one_task(&q);
+        nq::api::ApiServiceWorker::free_message(copy);
         ASSERT_EQ(fw.posts.size(), 1u);
         EXPECT_EQ(fw.posts[0].session_id, 0x123456789ull);
         EXPECT_EQ(fw.posts[0].stamp, stamp);
+        EXPECT_EQ(fw.posts[0].word56, 0u);
         EXPECT_GE(std::chrono::duration_cast<std::chrono::milliseconds>(fw.posts[0].at - before).count(),
                   c.min_wait_ms);
     }
 }
 
-// A stamp far ahead (a bad clock, a corrupt frame) must not park the worker:
-// a stop ends the wait and the message is not sent.
+// A frame due far ahead must not park the worker: a stop ends the wait and
+// the message is not sent.
 TEST(DelaySender, StopEndsTheWaitForAStampFarAhead) {
     ApiLocalTime::initialize();
     // Tells when the worker has taken the message and is waiting inside it.
@@ -272,7 +349,8 @@ TEST(DelaySender, StopEndsTheWaitForAStampFarAhead) {
     auto* sender = new Watched("delay_sender", &fw, 500);
     ASSERT_TRUE(sender->initialize());
     Bytes f = make_frame(1400, 80, 1, 7);
-    put_u64(f.data(), 32, ApiLocalTime::epoch_ms() + 24ull * 3600 * 1000);
+    // A copy queued, by its monotonic time, a day ahead.
+    put_u64(f.data(), nq::api::ApiDelaySender::kQueuedAt, ApiLocalTime::mono_ms() + 24ull * 3600 * 1000);
     Message m{reinterpret_cast<nq::MessageHeader*>(f.data()), f.data() + 64, f.data()};
     sender->add_task(&m);
     ASSERT_TRUE(sender->start());
@@ -314,11 +392,13 @@ TEST(ServiceProvider, InitLogFailureIs301WithItsMessage) {
 
 TEST(ServiceProvider, StartUpBringsClockAndTimerManager) {
     ApiLocalTime::set_local_time(0);
+    ApiLocalTime::set_mono_ms(0);
     auto* p = new TestProvider(true);
     EXPECT_TRUE(p->initialize());
     ASSERT_NE(p->timer_manager_, nullptr);
     EXPECT_EQ(p->timer_manager_->provider_, p);
     EXPECT_GT(ApiLocalTime::epoch_ms(), 1'600'000'000'000ull) << "the clock was filled";
+    EXPECT_GT(ApiLocalTime::mono_ms(), 0u) << "the monotonic clock was filled";
 }
 
 // Each allocation of the timer manager fails in turn: the start-up fails with

@@ -59,10 +59,10 @@ TEST_F(TransportTest, StaleIdOfAReusedSlotReachesNothing) {
 
     // The user's close was not reported; the reused slot reports its own loss.
     EXPECT_TRUE(io->events_of(SessionEvent::kDisconnect).empty());
-    set_now(ApiLocalTime::epoch_ms() + 5001);
+    set_now(ApiLocalTime::mono_ms() + 5001);
     io->heartbeat_check_proc();  // marked dead
     io->heartbeat_check_proc();  // closed
-    set_now(ApiLocalTime::epoch_ms() + 1001);
+    set_now(ApiLocalTime::mono_ms() + 1001);
     io->heartbeat_check_proc();  // freed and reported
     auto lost = io->events_of(SessionEvent::kDisconnect);
     ASSERT_EQ(lost.size(), 1u);
@@ -282,7 +282,7 @@ TEST_F(TransportTest, BadFrameLengthBreaksOnlyThatSession) {
 
         // A loss the user did not cause: reported.
         io->heartbeat_check_proc();
-        set_now(ApiLocalTime::epoch_ms() + 1001);
+        set_now(ApiLocalTime::mono_ms() + 1001);
         io->heartbeat_check_proc();
         bool reported = false;
         for (const auto& e : io->events_of(SessionEvent::kDisconnect)) reported |= e.id == bad;
@@ -307,7 +307,7 @@ TEST_F(TransportTest, PeerCloseDeliversWhatCameAndStopsWatchingTheSocket) {
     EXPECT_EQ(io->epoll_receive_proc(), 0);
 
     io->heartbeat_check_proc();
-    set_now(ApiLocalTime::epoch_ms() + 1001);
+    set_now(ApiLocalTime::mono_ms() + 1001);
     io->heartbeat_check_proc();
     io->heartbeat_check_proc();
     auto lost = io->events_of(SessionEvent::kDisconnect);

@@ -106,14 +106,15 @@ class TransportTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ApiLocalTime::initialize();
-        t0 = ApiLocalTime::epoch_ms();
+        t0 = ApiLocalTime::mono_ms();
         fw = new RecordingFramework();  // lives with the process, like the library's
         fw->handler_count_ = handler_count;
         ASSERT_TRUE(fw->initialize());
         io = fw->rio;
     }
 
-    void set_now(uint64_t ms) { ApiLocalTime::set_local_time(ms); }
+    // The clock of heartbeats and silence.
+    void set_now(uint64_t ms) { ApiLocalTime::set_mono_ms(ms); }
 
     // A socketpair whose library end is registered; returns the peer end.
     int open_pair(uint64_t* id, unsigned char type = 1) {
@@ -143,7 +144,7 @@ protected:
 
     // Sweeps a user-closed or dead session until the sweep frees it.
     void sweep_until_freed(uint64_t id) {
-        uint64_t now = ApiLocalTime::epoch_ms();
+        uint64_t now = ApiLocalTime::mono_ms();
         for (int i = 0; i < 4 && slot_object(id)->session_id() == id; ++i) {
             io->heartbeat_check_proc();
             now += 1001;

@@ -7,20 +7,12 @@
 
 namespace nq { namespace api {
 
-KApiOrder* KApiOrder::create(uint32_t service_code, uint64_t send_time, uint32_t length, const void* payload) {
-    // A shorter body has no xid to be found by, a longer one would be stored
-    // cut and resent corrupted.
-    if (!payload || length < kMinBodySize || length > kMaxBodySize) return nullptr;
-    KApiOrder* o = create_blank();
-    if (!o) return nullptr;
-    o->fill(service_code, send_time, length, payload);
-    return o;
-}
-
-KApiOrder* KApiOrder::create_blank() {
-    KApiOrder* o = make_object<KApiOrder>();
-    if (!o) return nullptr;
+KApiOrder* KApiOrder::make(uint32_t body_capacity) {
+    void* mem = alloc_mem(size_for(body_capacity), alignof(KApiOrder));
+    if (!mem) return nullptr;
+    KApiOrder* o = new (mem) KApiOrder();
     o->got_report.store(0, std::memory_order_relaxed);
+    o->body_capacity_ = body_capacity;
     o->resend_count = 1;
     o->next = nullptr;
     o->message_.header_ = reinterpret_cast<MessageHeader*>(o->storage_);
@@ -29,9 +21,21 @@ KApiOrder* KApiOrder::create_blank() {
     return o;
 }
 
+KApiOrder* KApiOrder::create(uint32_t service_code, uint64_t send_time, uint32_t length, const void* payload) {
+    // A shorter body has no xid to be found by, a longer one would be stored
+    // cut and resent corrupted.
+    if (!payload || length < kMinBodySize || length > kMaxBodySize) return nullptr;
+    KApiOrder* o = make(length > kBlankBodySize ? length : kBlankBodySize);
+    if (!o) return nullptr;
+    o->fill(service_code, send_time, length, payload);
+    return o;
+}
+
+KApiOrder* KApiOrder::create_blank() { return make(kBlankBodySize); }
+
 bool KApiOrder::fill(uint32_t service_code, uint64_t send_time, uint32_t length, const void* payload) {
-    if (!payload || length < kMinBodySize || length > kMaxBodySize) return false;
-    std::memset(storage_, 0, sizeof storage_);
+    if (!payload || length < kMinBodySize || length > body_capacity_) return false;
+    std::memset(message_.frame_, 0, kFrameHeaderSize + body_capacity_);
     got_report.store(0, std::memory_order_relaxed);
     resend_count = 1;
     next = nullptr;

@@ -1,7 +1,14 @@
 // Stored copy of one sent order or cancel: kept for the order timeout, report
 // matching and resend.
+//
+// Kept for the whole trading day, so it holds what it needs and no more: the
+// frame header and the body as sent, sized to the body. A record made ahead
+// of its order (create_blank) has room for the longest body the library
+// sends (an order, 56 bytes; a cancel has 32); add_order makes each record
+// for its own payload, up to 192 bytes.
 #pragma once
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -10,24 +17,31 @@
 namespace nq { namespace api {
 
 struct KApiOrder {
-    static constexpr uint32_t kStorageSize = 256;
-    static constexpr uint32_t kMaxBodySize = kStorageSize - kFrameHeaderSize;  // 192
-    static constexpr uint32_t kMinBodySize = 16;                               // up to the xid
+    static constexpr uint32_t kMaxBodySize = 192;
+    static constexpr uint32_t kBlankBodySize = 56;
+    static constexpr uint32_t kMinBodySize = 16;  // up to the xid
     static constexpr uint32_t kXidOffset = 8;
 
     Message message_;                  // header, body and frame point into storage_
     std::atomic<uint8_t> got_report;   // set by the report handler, read by the timer thread
+    uint32_t body_capacity_;           // body bytes the storage holds
     uint64_t resend_count;             // starts at 1
-    alignas(8) unsigned char storage_[kStorageSize];  // 64-byte header, then the body
     KApiOrder* next;                   // chain link; written before the record is published
+    alignas(8) unsigned char storage_[];  // 64-byte header, then body_capacity_ bytes of body
 
-    // A zero-filled record framing `payload`; null when the allocation fails
-    // or the payload cannot hold an xid or does not fit the storage.
+    // A zero-filled record framing `payload`, sized for it; null when the
+    // allocation fails or the payload cannot hold an xid or is longer than
+    // kMaxBodySize.
     static KApiOrder* create(uint32_t service_code, uint64_t send_time, uint32_t length, const void* payload);
-    // An empty record, filled later by fill(); a sending thread keeps one in
-    // hand so that storing its next order allocates nothing.
+    // An empty record with room for kBlankBodySize body bytes, filled later by
+    // fill(); a sending thread keeps one in hand so that storing its next
+    // order allocates nothing.
     static KApiOrder* create_blank();
     static void destroy(KApiOrder* order);
+    // Bytes a record with room for `body_capacity` body bytes takes.
+    static constexpr size_t size_for(uint32_t body_capacity) {
+        return offsetof(KApiOrder, storage_) + kFrameHeaderSize + body_capacity;
+    }
 
     // Frames `payload` into this unpublished record, as create() does; false
     // (record unchanged) when the payload cannot hold an xid or does not fit.
@@ -49,6 +63,9 @@ struct KApiOrder {
         return x;
     }
     bool reported() const { return got_report.load(std::memory_order_acquire) != 0; }
+
+private:
+    static KApiOrder* make(uint32_t body_capacity);
 };
 
 }}  // namespace nq::api

@@ -6,10 +6,16 @@
 #include <utility>
 
 #include "api/provider/KApi.h"
+#include "api/provider/KApiCallerScope.h"
 #include "framework/LastApiError.h"
 #include "framework/WordWait.h"
 
 namespace nq { namespace api {
+
+// The privileged facade once it exists. It is a trading facade too: the
+// trading operations called on it act for the privileged API and its
+// sessions, those called on the trading facade for the trading API.
+extern std::atomic<const void*> privileged_facade;
 
 template <class T>
 class FacadeSlot {
@@ -88,6 +94,22 @@ public:
     R call(R (KApi::*op)(Params...), Args&&... args) const {
         KApi* api = provider();
         return api != nullptr ? (api->*op)(std::forward<Args>(args)...) : R();
+    }
+
+    // call() for an operation on one of the caller's sessions, made for the
+    // API `own`: a session of another API is refused by the operation as an
+    // unknown one (307, its own text) and left untouched.
+    template <class R, class... Params, class... Args>
+    R call_as(nq::ApiType own, R (KApi::*op)(Params...), Args&&... args) const {
+        KApi* api = provider();
+        if (api == nullptr) return R();
+        KApiCallerScope scope(own);
+        return (api->*op)(std::forward<Args>(args)...);
+    }
+
+    // The facade once made, else null; never makes it.
+    T* existing() const {
+        return flag_.load(std::memory_order_acquire) == kCreated ? instance_.load(std::memory_order_acquire) : nullptr;
     }
 
 private:

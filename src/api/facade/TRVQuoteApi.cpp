@@ -15,6 +15,9 @@ namespace {
 
 api::FacadeSlot<TRVQuoteApi> g_slot("quote api not initialized");
 
+// The market-data API's operations take its sessions only.
+constexpr ApiType kOwn = ApiType::QUOTE;
+
 }  // namespace
 
 TRVQuoteApi* TRVQuoteApi::create() {
@@ -48,31 +51,31 @@ bool TRVQuoteApi::login(uint64_t request_id, uint16_t client_id, const char* acc
     return g_slot.call(&KApi::login, request_id, client_id, account_name, password, pub_key, ApiType::QUOTE, info);
 }
 
-bool TRVQuoteApi::logout(uint64_t session_id) { return g_slot.call(&KApi::logout, session_id); }
+bool TRVQuoteApi::logout(uint64_t session_id) { return g_slot.call_as(kOwn, &KApi::logout, session_id); }
 
 bool TRVQuoteApi::subscribe_quote(uint64_t session_id, uint16_t thread_count, quote_thread_t* quote_threads,
                                   QuoteRxMode rx_mode) {
-    return g_slot.call(&KApi::subscribe_quote, session_id, thread_count, quote_threads, rx_mode);
+    return g_slot.call_as(kOwn, &KApi::subscribe_quote, session_id, thread_count, quote_threads, rx_mode);
 }
 
 bool TRVQuoteApi::unsubscribe_quote(uint64_t session_id) { return g_slot.call(&KApi::unsubscribe_quote, session_id); }
 
 bool TRVQuoteApi::query_static_quote_info(uint64_t session_id, uint64_t request_id) {
-    return g_slot.call(&KApi::query_static_quote_info, session_id, request_id);
+    return g_slot.call_as(kOwn, &KApi::query_static_quote_info, session_id, request_id);
 }
 
 bool TRVQuoteApi::query_level1_quote(uint64_t session_id, uint64_t request_id, ExchangeIndex exchange_index,
                                      const char* security_code) {
-    return g_slot.call(&KApi::query_level1_quote, session_id, request_id, exchange_index, security_code);
+    return g_slot.call_as(kOwn, &KApi::query_level1_quote, session_id, request_id, exchange_index, security_code);
 }
 
 bool TRVQuoteApi::query_all_level1_quote(uint64_t session_id, uint64_t request_id) {
-    return g_slot.call(&KApi::query_all_level1_quote, session_id, request_id);
+    return g_slot.call_as(kOwn, &KApi::query_all_level1_quote, session_id, request_id);
 }
 
 bool TRVQuoteApi::request_rebuild_tick_quote(uint64_t session_id, uint64_t request_id,
                                              const trv_rebuild_tick_quote_req_t* request) {
-    return g_slot.call(&KApi::request_rebuild_tick_quote, session_id, request_id, request);
+    return g_slot.call_as(kOwn, &KApi::request_rebuild_tick_quote, session_id, request_id, request);
 }
 
 }  // namespace nq

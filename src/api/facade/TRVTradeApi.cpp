@@ -16,6 +16,13 @@ namespace {
 
 api::FacadeSlot<TRVTradeApi> g_slot("trade api not initialized");
 
+// The API a trading operation acts for: the privileged one when it is called
+// on the privileged facade (which inherits it), else the trading one. The
+// facade that was asked for is the object the operation runs on.
+ApiType own_api(const TRVTradeApi* facade) {
+    return facade == api::privileged_facade.load(std::memory_order_relaxed) ? ApiType::PRIVILEGE : ApiType::TRADE;
+}
+
 // A fund-transfer request of a trading user, all zero but the account index
 // of the session or token (0 included), source OTHER, the amount and the
 // local time as the number yyyymmddhhmmssmmm; the provider gives it its
@@ -65,15 +72,16 @@ bool TRVTradeApi::login(uint64_t request_id, uint16_t client_id, const char* acc
     return g_slot.call(&KApi::login, request_id, client_id, account_name, password, pub_key, ApiType::TRADE, info);
 }
 
-bool TRVTradeApi::logout(uint64_t session_id) { return g_slot.call(&KApi::logout, session_id); }
+bool TRVTradeApi::logout(uint64_t session_id) { return g_slot.call_as(own_api(this), &KApi::logout, session_id); }
 
 bool TRVTradeApi::auth_trade(uint64_t session_id, uint64_t request_id, const char* account_name,
                              const char* password, const char* pub_key, const trv_user_terminal_info_t* info) {
-    return g_slot.call(&KApi::auth, session_id, request_id, account_name, password, pub_key, info, true);
+    return g_slot.call_as(own_api(this), &KApi::auth, session_id, request_id, account_name, password, pub_key, info,
+                          true);
 }
 
 bool TRVTradeApi::deauth_trade(uint64_t session_id, uint64_t request_id, uint64_t trade_token) {
-    return g_slot.call(&KApi::deauth, session_id, request_id, trade_token);
+    return g_slot.call_as(own_api(this), &KApi::deauth, session_id, request_id, trade_token);
 }
 
 uint32_t TRVTradeApi::get_trading_day() {
@@ -82,15 +90,15 @@ uint32_t TRVTradeApi::get_trading_day() {
 }
 
 const trv_init_asset_info_t* TRVTradeApi::get_init_assets(uint64_t session_id, uint64_t trade_token) {
-    return g_slot.call(&KApi::get_init_asset_info, session_id, trade_token);
+    return g_slot.call_as(own_api(this), &KApi::get_init_asset_info, session_id, trade_token);
 }
 
 const TRVInitPositionList* TRVTradeApi::get_init_positions(uint64_t session_id, uint64_t trade_token) {
-    return g_slot.call(&KApi::get_init_position_list, session_id, trade_token);
+    return g_slot.call_as(own_api(this), &KApi::get_init_position_list, session_id, trade_token);
 }
 
 uint64_t TRVTradeApi::get_account_index(uint64_t session_id, uint64_t trade_token) {
-    return g_slot.call(&KApi::get_account_index, session_id, trade_token);
+    return g_slot.call_as(own_api(this), &KApi::get_account_index, session_id, trade_token);
 }
 
 // The out-references read 0 and 0 unless the provider names a sender.
@@ -109,68 +117,69 @@ void TRVTradeApi::get_biz_sender(char* biz_no, uint64_t& session_id, uint64_t& t
 bool TRVTradeApi::subscribe_trade_message(uint64_t session_id, uint64_t request_id,
                                           trade_message_type_t trade_message_type, TradeResumeType resume_type,
                                           uint64_t start_sequence) {
-    return g_slot.call(&KApi::subscribe_trade_message, session_id, request_id, trade_message_type, resume_type,
-                       start_sequence);
+    return g_slot.call_as(own_api(this), &KApi::subscribe_trade_message, session_id, request_id, trade_message_type,
+                          resume_type, start_sequence);
 }
 
 bool TRVTradeApi::rebuild_trade_message(uint64_t session_id, uint64_t request_id,
                                         trade_message_type_t trade_message_type, uint64_t start_sequence,
                                         uint64_t end_sequence, uint64_t account_index) {
-    return g_slot.call(&KApi::rebuild_trade_message, session_id, request_id, trade_message_type, start_sequence,
-                       end_sequence, account_index);
+    return g_slot.call_as(own_api(this), &KApi::rebuild_trade_message, session_id, request_id, trade_message_type,
+                          start_sequence, end_sequence, account_index);
 }
 
 bool TRVTradeApi::query_assets(uint64_t session_id, uint64_t request_id, uint64_t account_index) {
-    return g_slot.call(&KApi::query_assets, session_id, request_id, account_index);
+    return g_slot.call_as(own_api(this), &KApi::query_assets, session_id, request_id, account_index);
 }
 
 bool TRVTradeApi::query_positions(uint64_t session_id, uint64_t request_id, const char* security_code,
                                   ExchangeIndex exchange_index, uint64_t account_index) {
-    return g_slot.call(&KApi::query_positions, session_id, request_id, security_code, exchange_index, account_index);
+    return g_slot.call_as(own_api(this), &KApi::query_positions, session_id, request_id, security_code, exchange_index,
+                          account_index);
 }
 
 bool TRVTradeApi::query_orders(uint64_t session_id, uint64_t request_id,
                                const trv_order_query_param_t* order_query_param, uint64_t account_index) {
-    return g_slot.call(&KApi::query_orders, session_id, request_id, order_query_param, account_index);
+    return g_slot.call_as(own_api(this), &KApi::query_orders, session_id, request_id, order_query_param, account_index);
 }
 
 bool TRVTradeApi::query_orders_by_page(uint64_t session_id, uint64_t request_id, uint32_t request_count,
                                        const trv_page_query_reference_t* query_reference, uint64_t account_index) {
-    return g_slot.call(&KApi::query_orders_by_page, session_id, request_id, request_count, query_reference,
-                       account_index);
+    return g_slot.call_as(own_api(this), &KApi::query_orders_by_page, session_id, request_id, request_count,
+                          query_reference, account_index);
 }
 
 bool TRVTradeApi::query_trades(uint64_t session_id, uint64_t request_id, uint64_t xid, uint64_t account_index) {
-    return g_slot.call(&KApi::query_trades, session_id, request_id, xid, account_index);
+    return g_slot.call_as(own_api(this), &KApi::query_trades, session_id, request_id, xid, account_index);
 }
 
 bool TRVTradeApi::query_init_assets(uint64_t session_id, uint64_t request_id, uint64_t account_index) {
-    return g_slot.call(&KApi::query_init_assets, session_id, request_id, account_index);
+    return g_slot.call_as(own_api(this), &KApi::query_init_assets, session_id, request_id, account_index);
 }
 
 bool TRVTradeApi::query_init_positions(uint64_t session_id, uint64_t request_id, const char* security_code,
                                        ExchangeIndex exchange_index, uint64_t account_index) {
-    return g_slot.call(&KApi::query_init_positions, session_id, request_id, security_code, exchange_index,
-                       account_index);
+    return g_slot.call_as(own_api(this), &KApi::query_init_positions, session_id, request_id, security_code,
+                          exchange_index, account_index);
 }
 
 bool TRVTradeApi::query_trade_account_info(uint64_t session_id, uint64_t request_id, uint64_t account_index) {
-    return g_slot.call(&KApi::query_trade_account_info, session_id, request_id, account_index);
+    return g_slot.call_as(own_api(this), &KApi::query_trade_account_info, session_id, request_id, account_index);
 }
 
 void TRVTradeApi::init_local_send() { g_slot.call(&KApi::init_local_send); }
 
 uint64_t TRVTradeApi::insert_order(uint64_t session_id, trv_order_insert_info_t* order, uint64_t trade_token) {
-    return g_slot.call(&KApi::insert_order, session_id, order, trade_token);
+    return g_slot.call_as(own_api(this), &KApi::insert_order, session_id, order, trade_token);
 }
 
 uint64_t TRVTradeApi::cancel_order(uint64_t session_id, trv_cancel_order_info_t* cancel_order,
                                    uint64_t trade_token) {
-    return g_slot.call(&KApi::cancel_order, session_id, cancel_order, trade_token);
+    return g_slot.call_as(own_api(this), &KApi::cancel_order, session_id, cancel_order, trade_token);
 }
 
 bool TRVTradeApi::resend_order_request(uint64_t session_id, uint64_t xid) {
-    return g_slot.call(&KApi::resend_order_request, session_id, xid);
+    return g_slot.call_as(own_api(this), &KApi::resend_order_request, session_id, xid);
 }
 
 bool TRVTradeApi::submit_counter_fund_transfer_request(uint64_t session_id, uint64_t request_id,
@@ -178,6 +187,7 @@ bool TRVTradeApi::submit_counter_fund_transfer_request(uint64_t session_id, uint
                                                        uint64_t trade_token) {
     KApi* api = g_slot.provider();
     if (api == nullptr) return false;
+    api::KApiCallerScope scope(own_api(this));
     trv_counter_fund_transfer_request_t request =
         transfer_record<trv_counter_fund_transfer_request_t>(api, session_id, trade_token, amount);
     request.side = side;
@@ -188,6 +198,7 @@ bool TRVTradeApi::submit_cluster_fund_transfer_request(uint64_t session_id, uint
                                                        char* biz_no, uint64_t trade_token) {
     KApi* api = g_slot.provider();
     if (api == nullptr) return false;
+    api::KApiCallerScope scope(own_api(this));
     const trv_cluster_fund_transfer_request_t request =
         transfer_record<trv_cluster_fund_transfer_request_t>(api, session_id, trade_token, amount);
     return api->user_submit_cluster_fund_transfer_request(session_id, request_id, &request, biz_no, trade_token);

@@ -73,6 +73,10 @@ public:
     // Keeps the stocks of the order-sending threads filled.
     void on_timer_recycle() override;
     void on_request_timer(void* data);
+    // An order or cancel without a report when its timer fires is reported
+    // once by on_order_timeout of the trading API's callback object, also
+    // when its session has been lost or closed meanwhile (its datagram may
+    // have reached the exchange); nothing once the trading API is stopped.
     void on_order_timer(void* data);
 
     bool initialize_trade(nq::TRVTradeConfig* config, nq::TRVTradeSpi* spi);

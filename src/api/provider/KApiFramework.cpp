@@ -95,7 +95,7 @@ void KApiFramework::delay_post_message(unsigned long session_id, Message* messag
     if (message == nullptr || message->header_ == nullptr || delay_sender_ == nullptr) return;
     set_header_word(message->header_, 16, session_id);
     set_header_word(message->header_, 32, ApiLocalTime::epoch_ms());
-    delay_sender_->add_task(message);
+    delay_sender_->delay(message);
 }
 
 void KApiFramework::on_disconnect(unsigned long session_id, unsigned char type) {

@@ -36,7 +36,7 @@ void KApiOrderReserve::hand_on_record() {
     // Made on the refilling thread: brought into this thread's cache now, so
     // that storing the next order before it leaves does not wait for memory.
     const char* p = reinterpret_cast<const char*>(kept_record_);
-    for (size_t at = 0; at < sizeof(KApiOrder); at += 64) __builtin_prefetch(p + at, 1, 3);
+    for (size_t at = 0; at < KApiOrder::size_for(KApiOrder::kBlankBodySize); at += 64) __builtin_prefetch(p + at, 1, 3);
 }
 
 void KApiOrderReserve::keep_record(KApiOrder* record) {

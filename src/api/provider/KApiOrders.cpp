@@ -12,6 +12,7 @@
 #include "api/order/KApiUdpSender.h"
 #include "api/order/OrderXid.h"
 #include "api/provider/KApi.h"
+#include "api/provider/KApiCallerScope.h"
 #include "api/provider/KApiFramework.h"
 #include "api/provider/KApiOrderReserve.h"
 #include "api/provider/KApiSession.h"
@@ -86,7 +87,9 @@ struct OrderTimerData {
 
 // The trading session of a full id, read from its slot without a reference:
 // session objects are never freed, and a stale id (its slot reused by a
-// newer connection), a closed session or one of another API is refused.
+// newer connection), a closed session, one of another API type, or a call
+// through another facade than the trading API's (the privileged facade's
+// inherited order operations) is refused.
 KApiSession* live_trade_session(const KApiFramework* framework, uint64_t session_id) {
     if (framework == nullptr || framework->message_io_ == nullptr) return nullptr;
     const uint64_t slot = session_id & 0xffff;
@@ -95,7 +98,8 @@ KApiSession* live_trade_session(const KApiFramework* framework, uint64_t session
     if (tcp == nullptr || tcp->session_id() != session_id || !tcp->is_alive()) return nullptr;
     // The API's transport makes nothing but KApiSession objects.
     KApiSession* session = static_cast<KApiSession*>(tcp);
-    if (session->api_type != static_cast<uint8_t>(nq::ApiType::TRADE)) return nullptr;
+    constexpr uint8_t kTrade = static_cast<uint8_t>(nq::ApiType::TRADE);
+    if (session->api_type != kTrade || !KApiCallerScope::admits(kTrade)) return nullptr;
     return session;
 }
 

@@ -85,15 +85,18 @@ void KApi::on_request_timer(void* data) {
     KApiRequestManager::release(info);
 }
 
+// The one place where an order or cancel without a report ends: each timer
+// fires once, so each such order is reported once. Its session need not be
+// alive any more: the datagram went to the order node on its own and may be
+// live at the exchange, so an order whose session was lost (or logged out)
+// before its answer ends here too, at its order timeout, instead of never.
 void KApi::on_order_timer(void* data) {
     if (data == nullptr || business_ == nullptr) return;
     const uint64_t xid = load_le<uint64_t>(data, 0);
     const uint64_t session_id = load_le<uint64_t>(data, 8);
     KApiTradeContext* trade = trade_context_.load(std::memory_order_acquire);
     if (trade == nullptr) return;
-    if (trade->spi_.load(std::memory_order_acquire) == nullptr) return;
-    KApiSessionRef session(framework_, session_id);
-    if (!session) return;
+    if (trade->spi_.load(std::memory_order_acquire) == nullptr) return;  // the trading API was stopped
     KApiOrder* order = business_->get_api_order(xid);
     if (order == nullptr || order->got_report.load(std::memory_order_acquire) != 0) return;
     CallbackGuard<nq::TRVTradeSpi> spi{trade->spi_};

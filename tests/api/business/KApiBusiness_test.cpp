@@ -136,7 +136,7 @@ TEST_F(KApiBusinessStore, StoredOrderIsFramedFromItsPayload) {
     EXPECT_EQ(rd64(hdr, 8), 1101u | (uint64_t(56 + 64) << 14));
     EXPECT_EQ(rd64(hdr, 32), 1765400000123456789ull);
     EXPECT_EQ(std::memcmp(hdr + 64, p.data(), 56), 0);
-    for (int i = 64 + 56; i < 256; ++i) ASSERT_EQ(hdr[i], 0) << i;
+    EXPECT_EQ(o->body_capacity_, 56u) << "the record holds what it stores, no more";
     EXPECT_EQ(o->got_report.load(), 0);
     EXPECT_EQ(o->resend_count, 1u);
     EXPECT_EQ(b.get_api_order(0x123456789abcdef1ull), nullptr);
@@ -163,6 +163,7 @@ TEST_F(KApiBusinessStore, PayloadsThatCannotBeStoredWholeAreRefused) {
     auto max = payload(0x2300, 1, 192);
     EXPECT_TRUE(b.add_order(1101, 0, 192, max.data()));
     EXPECT_EQ(std::memcmp(b.get_api_order(0x2300)->message_.body_, max.data(), 192), 0);
+    EXPECT_EQ(b.get_api_order(0x2300)->body_capacity_, 192u) << "sized for its payload";
     auto small = payload(0x2400, 1, 16);
     EXPECT_TRUE(b.add_order(1102, 0, 16, small.data()));
     EXPECT_FALSE(b.add_order(1102, 0, 15, small.data()));  // no whole xid
@@ -199,6 +200,8 @@ TEST_F(KApiBusinessStore, PreparedRecordIsPublishedOrLeftWithItsBuilder) {
 
     auto fresh = payload(0xee00, 0x50);
     EXPECT_FALSE(spare->fill(1289, 7, 15, fresh.data())) << "no whole xid";
+    auto longer = payload(0xee00, 0x50, 57);
+    EXPECT_FALSE(spare->fill(1283, 7, 57, longer.data())) << "a made-ahead record holds 56 body bytes";
     ASSERT_TRUE(spare->fill(1283, 99, 56, fresh.data()));
     EXPECT_TRUE(b.publish_order(spare));
     EXPECT_EQ(alloc_fault::calls, 0);
@@ -211,6 +214,23 @@ TEST_F(KApiBusinessStore, PreparedRecordIsPublishedOrLeftWithItsBuilder) {
     EXPECT_EQ(o->resend_count, 1u);
     EXPECT_FALSE(o->reported());
     EXPECT_EQ(0, std::memcmp(o->message_.body_, fresh.data(), 56));
+}
+
+// A made-ahead record filled with an order and then, unpublished, with a
+// cancel keeps nothing of the longer body.
+TEST(KApiOrderRecord, RefilledRecordKeepsNothingOfAnEarlierBody) {
+    KApiOrder* r = KApiOrder::create_blank();
+    ASSERT_NE(r, nullptr);
+    auto order = payload(0xab00, 0x11, 56);
+    ASSERT_TRUE(r->fill(1283, 5, 56, order.data()));
+    auto cancel = payload(0xac00, 0x22, 32);
+    ASSERT_TRUE(r->fill(1289, 0, 32, cancel.data()));
+    const unsigned char* body = r->message_.body_;
+    EXPECT_EQ(0, std::memcmp(body, cancel.data(), 32));
+    for (uint32_t i = 32; i < r->body_capacity_; ++i) EXPECT_EQ(body[i], 0) << i;
+    EXPECT_EQ(nq::frame_length(r->storage_), 96u);
+    EXPECT_EQ(rd64(r->storage_, 32), 0u);
+    KApiOrder::destroy(r);
 }
 
 TEST_F(KApiBusinessStore, FailedCopyAllocationStoresNothing) {

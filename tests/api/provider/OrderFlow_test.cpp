@@ -52,6 +52,10 @@ public:
         login_failed = error != nullptr;
         ++logins;
     }
+    void on_disconnect(uint64_t session_id) override {
+        std::lock_guard<std::mutex> lock(mu);
+        disconnected.push_back(session_id);
+    }
     void on_order_timeout(uint64_t, uint64_t xid) override {
         std::lock_guard<std::mutex> lock(mu);
         ++timeouts[xid];
@@ -102,6 +106,7 @@ public:
     int logins = 0;
     std::map<uint64_t, int> timeouts, timeouts_after_report, responses, trades, rebuilt_responses, rebuilt_trades;
     std::map<uint64_t, uint64_t> cancels;
+    std::vector<uint64_t> disconnected;
     std::vector<Page> pages;
     int subscribed = 0, rebuild_answered = 0;
     uint64_t latest_sequence = 0;
@@ -126,6 +131,7 @@ private:
 class OrderFlow : public ::testing::Test {
 protected:
     virtual counter::CounterOptions options() { return counter::CounterOptions(); }
+    virtual uint16_t order_timeout() { return 1; }
 
     void SetUp() override {
         char tmpl[] = "/tmp/trv_order_flow.XXXXXX";
@@ -140,7 +146,7 @@ protected:
         ASSERT_TRUE(config_.set_local_addr("127.0.0.1", "127.0.0.1"));
         ASSERT_TRUE(config_.add_agw_addr("127.0.0.1", counter_->port()));
         config_.set_trading_day(20240102);
-        config_.set_order_timeout(1);
+        config_.set_order_timeout(order_timeout());
         ASSERT_TRUE(trade_->initialize(&config_, &spi_));
         ASSERT_TRUE(trade_->login(1, 3, "alice", "pw", "key", nullptr));
         ASSERT_TRUE(wait_for([&] { return spi_.with([&] { return spi_.logins; }) == 1; }));
@@ -296,6 +302,86 @@ TEST_F(OrderFlow, ReplayDeliversRebuildCopies) {
     EXPECT_FALSE(trade_->subscribe_trade_message(session_, 9, nq::TradeMessageType::REPORT,
                                                  nq::TradeResumeType::QUICK, 0));
     EXPECT_EQ(trade_->get_last_error().error_code_type, 309u);
+}
+
+// A session lost while four threads send orders and cancels on it, the
+// counter answering only some of them: every xid the library handed out
+// ends exactly once, by its report or by on_order_timeout at its order
+// timeout, which comes after the loss was reported. Its datagram may have
+// reached the exchange, so an order of a lost session is never left without
+// an end.
+class LostSessionOrderFlow : public OrderFlow {
+protected:
+    uint16_t order_timeout() override { return 4; }
+};
+
+TEST_F(LostSessionOrderFlow, EveryOrderInFlightEndsExactlyOnce) {
+    counter::OrderReplies replies;
+    replies.skip_every = 2;  // every second sequence is never answered
+    counter_->set_order_replies(replies);
+    std::mutex mu;
+    std::vector<uint64_t> xids;
+    std::atomic<int> sent{0};
+    std::atomic<bool> lost{false};
+    std::vector<std::thread> senders;
+    for (int t = 0; t < 4; ++t) {
+        senders.emplace_back([&] {
+            trade_->init_local_send();
+            for (int i = 0; i < 400 && !lost.load(); ++i) {
+                const uint64_t xid = insert();
+                if (xid == 0) {
+                    // Refused only once the session is gone.
+                    EXPECT_EQ(trade_->get_last_error().error_code_type, 307u) << trade_->get_last_error().error_msg;
+                    break;
+                }
+                uint64_t cancel = 0;
+                if (i % 3 == 0) {
+                    nq::trv_cancel_order_info_t c{0, xid};
+                    cancel = trade_->cancel_order(session_, &c, 0);
+                }
+                {
+                    std::lock_guard<std::mutex> lock(mu);
+                    xids.push_back(xid);
+                    if (cancel != 0) xids.push_back(cancel);
+                }
+                sent.fetch_add(1);
+                std::this_thread::sleep_for(std::chrono::microseconds(500));
+            }
+        });
+    }
+    ASSERT_TRUE(wait_for([&] { return sent.load() >= 100; }));
+    counter_->close_session(counter_session_);
+    ASSERT_TRUE(wait_for([&] { return !spi_.with([&] { return spi_.disconnected.empty(); }); }));
+    lost.store(true);
+    for (auto& t : senders) t.join();
+    EXPECT_EQ(spi_.with([&] { return spi_.disconnected; }), std::vector<uint64_t>{session_});
+    ASSERT_GE(xids.size(), 100u);
+
+    // An xid has ended when a report of it (order or cancel response) came
+    // or it timed out.
+    auto ended = [&](uint64_t x) {
+        return spi_.responses.count(x) != 0 || spi_.cancels.count(x) != 0 || spi_.timeouts.count(x) != 0;
+    };
+    EXPECT_TRUE(wait_for([&] {
+        return spi_.with([&] {
+            for (uint64_t x : xids)
+                if (!ended(x)) return false;
+            return true;
+        });
+    })) << "an order or cancel of the lost session never ended";
+    std::this_thread::sleep_for(std::chrono::milliseconds(4500));  // one more order timeout: nothing repeats
+    spi_.with([&] {
+        int unanswered = 0;
+        for (uint64_t x : xids) {
+            const bool answered = spi_.responses.count(x) != 0 || spi_.cancels.count(x) != 0;
+            const int timeouts = spi_.timeouts.count(x) != 0 ? spi_.timeouts.at(x) : 0;
+            EXPECT_EQ(answered ? 0 : 1, timeouts) << "xid " << x << (answered ? " answered" : " unanswered");
+            if (!answered) ++unanswered;
+        }
+        EXPECT_GT(unanswered, 0) << "the counter left some orders unanswered";
+        EXPECT_EQ(spi_.timeouts.size(), static_cast<size_t>(unanswered)) << "a time-out of an xid never sent";
+        return 0;
+    });
 }
 
 class PagedOrderFlow : public OrderFlow {

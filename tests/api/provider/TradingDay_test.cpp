@@ -10,8 +10,11 @@
 //   - the market-data session subscribes and unsubscribes in a loop while the
 //     counter re-announces its channel table, every 50 ms and right before
 //     each subscription;
-//   - the counter closes session B; a login that the counter cuts off and a
+//   - the counter closes session B while orders are in flight on it (its
+//     requests have ended first); a login that the counter cuts off and a
 //     login that succeeds follow;
+//   - the host's wall clock is stepped back by 30 s and, seven seconds
+//     later, forward again, as time synchronisation does;
 //   - at the end an on_quote stops the market-data API while
 //     unsubscribe_quote waits for that very receiver, the trading API logs
 //     out and stops, and calls after stop are refused.
@@ -19,7 +22,8 @@
 // start-of-day assets and positions, tokens that are healed), and at the end
 // that every callback came exactly once, neither kind of heartbeat paused,
 // and the process holds no more threads and descriptors than before
-// initialize but for what the provider keeps until the process ends. Bounds
+// initialize but for what the provider keeps until the process ends, and that
+// no order timed out before its order timeout. Bounds
 // are generous: only a fault, not a busy machine, fails them. A hang is
 // caught by the parent, which kills the child and lists its threads; a
 // sanitizer's report ends the child with a failing status.
@@ -50,6 +54,7 @@
 #include "counter/CounterRoutine.h"
 #include "counter/StandInCounter.h"
 #include "support/ForkedScenario.h"
+#include "support/WallClockStep.h"
 #include "trv_api.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -68,6 +73,13 @@ void sleep_ms(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms
 
 constexpr int kDayMs = 16000;          // trading, from the end of the morning logins
 constexpr int kCloseAtMs = 5000;       // when the counter closes session B
+constexpr int kStepBackAtMs = 6000;    // the wall clock goes back by kStepMs then
+constexpr int kStepForwardAtMs = 13000;  // and forward again, to the kernel's, then
+constexpr int64_t kStepMs = 30000;
+// Timers are armed from the cached clock, which lags when the thread that
+// refreshes it (every 100 us) waits for a processor: a time-out may come this
+// much before its timeout on a busy machine, never a step's worth.
+constexpr int64_t kClockLagMs = 1000;
 constexpr int kInvalidationMs = 1000;  // one 1034 this often, the trading sessions in turn
 constexpr int kAnnouncementMs = 50;    // the channel table again this often
 constexpr int kFeedMs = 2;             // one datagram per channel this often
@@ -93,6 +105,8 @@ const char kRefusals[] = "orders and transfers are refused for a missing token o
 const char kTcpHeartbeats[] = "TCP heartbeats reach the counter on every live session";
 const char kTokenHeartbeats[] = "token heartbeats reach the order node";
 const char kOrders[] = "every order and cancel is answered or timed out, exactly once";
+const char kLostOrders[] = "orders in flight on a lost session end with their time-out";
+const char kNoEarlyTimeout[] = "no order times out before its order timeout, whatever the wall clock does";
 const char kTransfers[] = "every fund transfer gets one pushed request and one pushed result";
 const char kQueries[] = "every query ends exactly once (last page, or 311 timeout)";
 const char kSubscriptions[] = "every subscription made during re-announcements succeeds and delivers";
@@ -186,12 +200,14 @@ struct LoginEnd {
 
 struct OrderOutcome {
     int responses = 0, trades = 0, cancels = 0, errors = 0, timeouts = 0;
+    int64_t timed_out_ms = 0;  // when the first on_order_timeout came
 };
 
 struct SentOrder {
     bool cancel;
     bool answered;  // the counter answers it: its sequence is not a multiple of kSkipEvery
     uint64_t session;
+    int64_t sent_ms;
 };
 
 struct Transfer {
@@ -242,7 +258,11 @@ public:
         r_->login_ended(session_id, request_id, error);
     }
     void on_disconnect(uint64_t session_id) override { r_->disconnected(session_id); }
-    void on_order_timeout(uint64_t, uint64_t xid) override { bump(xid, &OrderOutcome::timeouts); }
+    void on_order_timeout(uint64_t, uint64_t xid) override {
+        std::lock_guard<std::mutex> lock(r_->mu);
+        OrderOutcome& o = r_->outcomes[xid];
+        if (o.timeouts++ == 0) o.timed_out_ms = now_ms();
+    }
     void on_order_response(uint64_t, const nq::trv_msg_desc_t*, const nq::trv_order_response_t* r) override {
         bump(r->xid, &OrderOutcome::responses);
     }
@@ -343,6 +363,7 @@ struct Account {
     const char* name;
     uint64_t trade_account_index;
     std::atomic<uint64_t> session{0};          // the library's id; 0 while it is being replaced
+    std::atomic<uint64_t> order_session{0};    // the same for orders, which go on until the session is lost
     std::atomic<uint64_t> counter_session{0};  // the counter's number of that session
 };
 
@@ -391,6 +412,7 @@ private:
     void set_invalidating(bool on);
     bool invalidated_lately(const Account& a);
     bool being_replaced(const Account& a, uint64_t s) const { return a.session.load() != s; }
+    void step_wall_clock();
 
     void order_thread(int index);
     void transfer_thread();
@@ -438,6 +460,8 @@ private:
     std::mutex lives_mu_;
     std::map<uint64_t, Life> lives_;  // by counter session
     uint64_t closed_session_ = 0;     // the library's id of the session the counter closed
+    int64_t closed_at_ = 0;           // when it closed it
+    std::atomic<uint64_t> closing_{0};  // that session, from the moment it is closed
     uint64_t cut_off_session_ = 0;    // the library's id of the login the counter cut off
 
     std::map<int, std::string> threads_before_, fds_before_;
@@ -536,6 +560,7 @@ bool Day::log_in_trade(Account& a, uint64_t request_id) {
     }
     a.counter_session = cs;
     a.session = end.session;
+    a.order_session = end.session;
     return true;
 }
 
@@ -570,8 +595,9 @@ void Day::order_thread(int index) {
     const auto answered = [](uint64_t xid) { return ((xid >> 8) & 0xfffff) % kSkipEvery != 0; };
     while (!day_over_) {
         sleep_ms(kOrderPaceMs);
-        const uint64_t s = a.session.load();
+        const uint64_t s = a.order_session.load();
         if (s == 0) continue;
+        const int64_t sent_ms = now_ms();
         const uint64_t xid = trade_->insert_order(s, &order, 0);
         uint64_t cxid = 0;
         if (xid != 0) {
@@ -581,10 +607,12 @@ void Day::order_thread(int index) {
         const nq::trv_error_info_t e = nq::TRVTradeApi::get_last_error();
         {
             std::lock_guard<std::mutex> lock(records_.mu);
-            if (xid != 0) records_.sent[xid] = SentOrder{false, answered(xid), s};
-            if (cxid != 0) records_.sent[cxid] = SentOrder{true, answered(cxid), s};
+            if (xid != 0) records_.sent[xid] = SentOrder{false, answered(xid), s, sent_ms};
+            if (cxid != 0) records_.sent[cxid] = SentOrder{true, answered(cxid), s, sent_ms};
         }
-        if (cxid != 0 || being_replaced(a, s)) continue;
+        if (cxid != 0 || a.order_session.load() != s) continue;
+        // Refused as unknown once the counter has closed the session.
+        if (s == closing_.load() && e.error_code_type == 307) continue;
         if (std::strstr(e.error_msg, "invalid token") != nullptr && invalidated_lately(a)) continue;
         faults_.fail(kRefusals, std::string("order or cancel on ") + a.name + ": " + e.error_msg);
     }
@@ -747,25 +775,31 @@ void Day::quote_loop() {
                 static_cast<unsigned long long>(round + routine_.announcements()));
 }
 
-// The counter closes session B; one on_disconnect follows. Then a login that
-// the counter cuts off at its authorisation, which ends once, with an error,
-// and a login that succeeds.
+// The counter closes session B while its two order threads go on sending
+// on it; one on_disconnect follows, and every order of B still unanswered
+// then ends with its own time-out. Then a login that the counter cuts off at
+// its authorisation, which ends once, with an error, and a login that
+// succeeds.
 void Day::close_b_and_log_in_again() {
     set_invalidating(false);
     const uint64_t old = b_.session.exchange(0);
+    // A lost session's outstanding requests never end: let B's end first.
+    // Its orders are not requests: they go on until the session is lost.
+    sleep_ms(kOutstandingEndMs);
     {
         std::lock_guard<std::mutex> lock(lives_mu_);
         lives_[b_.counter_session.load()].to = now_ms();
     }
-    // A lost session's outstanding requests never end: let B's end first.
-    sleep_ms(kOutstandingEndMs);
     closed_session_ = old;
+    closing_ = old;
+    closed_at_ = now_ms();
     counter_.close_session(b_.counter_session.load());
     int seen = 0;
     for (const int64_t deadline = now_ms() + 12000; seen == 0 && now_ms() < deadline; sleep_ms(10)) {
         std::lock_guard<std::mutex> lock(records_.mu);
         seen = records_.disconnects[old];
     }
+    b_.order_session = 0;
     if (seen == 0) faults_.fail(kDisconnect, "no on_disconnect within 12 s of the counter closing session B");
 
     counter_.script(1046, counter::Reply::close(), 1);
@@ -915,13 +949,24 @@ void Day::check_back_to_start() {
 // their time to end.
 void Day::verify_orders_transfers_queries() {
     std::lock_guard<std::mutex> lock(records_.mu);
+    size_t lost_in_flight = 0;  // orders of the closed session that ended by their time-out after its loss
     for (const auto& kv : records_.sent) {
         const SentOrder& s = kv.second;
         const OrderOutcome& o = records_.outcomes[kv.first];
+        const bool only_timed_out = o.timeouts == 1 && o.responses + o.trades + o.cancels + o.errors == 0;
         // A report that a busy machine held up past the order timeout follows the timeout.
-        const bool ok = !s.answered ? o.timeouts == 1 && o.responses + o.trades + o.cancels + o.errors == 0
-                        : s.cancel  ? o.cancels == 1 && o.responses + o.trades + o.errors == 0 && o.timeouts <= 1
-                                    : o.responses == 1 && o.trades == 1 && o.cancels + o.errors == 0 && o.timeouts <= 1;
+        bool ok = !s.answered ? only_timed_out
+                  : s.cancel  ? o.cancels == 1 && o.responses + o.trades + o.errors == 0 && o.timeouts <= 1
+                              : o.responses == 1 && o.trades == 1 && o.cancels + o.errors == 0 && o.timeouts <= 1;
+        if (s.session == closed_session_ && only_timed_out && o.timed_out_ms > closed_at_) ++lost_in_flight;
+        // On the closed session its answer may have been lost with the session,
+        // whole (its time-out ends it) or after the order response (which ends it).
+        if (s.session == closed_session_ && !ok)
+            ok = only_timed_out ||
+                 (!s.cancel && o.responses == 1 && o.trades == 0 && o.cancels + o.errors + o.timeouts == 0);
+        if (o.timeouts != 0 && o.timed_out_ms - s.sent_ms < kOrderTimeoutS * 1000 - kClockLagMs)
+            faults_.fail(kNoEarlyTimeout, "xid " + std::to_string(kv.first) + " timed out " +
+                                              std::to_string(o.timed_out_ms - s.sent_ms) + " ms after it was sent");
         if (!ok) {
             char text[200];
             std::snprintf(text, sizeof text,
@@ -935,6 +980,9 @@ void Day::verify_orders_transfers_queries() {
     for (const auto& kv : records_.outcomes)
         if (records_.sent.count(kv.first) == 0)
             faults_.fail(kOrders, "a callback for xid " + std::to_string(kv.first) + ", which no call returned");
+    // B's order threads sent until the loss, every ninth order unanswered: some
+    // were in flight.
+    if (lost_in_flight == 0) faults_.fail(kLostOrders, "no order of the closed session ended by its time-out");
     for (const auto& kv : records_.transfers) {
         const Transfer& t = kv.second;
         if (!t.submitted)
@@ -963,8 +1011,9 @@ void Day::verify_orders_transfers_queries() {
     EXPECT_GT(records_.transfers.size(), 20u);
     // At least one query went unanswered, so the time-out path was taken (a slow build makes fewer queries).
     EXPECT_GE(withheld, 1u);
-    std::printf("%zu orders and cancels, %zu fund transfers, %zu queries (%zu unanswered)\n", records_.sent.size(),
-                records_.transfers.size(), records_.queries.size(), withheld);
+    std::printf("%zu orders and cancels (%zu of the lost session ended by their time-out), %zu fund transfers, "
+                "%zu queries (%zu unanswered)\n",
+                records_.sent.size(), lost_in_flight, records_.transfers.size(), records_.queries.size(), withheld);
 }
 
 void Day::verify_logins_disconnects_quotes() {
@@ -1065,6 +1114,15 @@ void Day::verify_heartbeats() {
     gaps(times, day_start_, day_end_, kTokenHeartbeats, "the order node");
 }
 
+// The host's wall clock goes back by kStepMs and, seven seconds later,
+// forward again: timers, heartbeats and silence detection must not notice.
+void Day::step_wall_clock() {
+    while (!day_over_ && now_ms() < day_start_ + kStepBackAtMs) sleep_ms(5);
+    trv_test::set_wall_clock_step(-kStepMs);
+    while (!day_over_ && now_ms() < day_start_ + kStepForwardAtMs) sleep_ms(5);
+    trv_test::set_wall_clock_step(0);
+}
+
 bool Day::run() {
     if (!set_up()) return false;
     if (trade_ == nullptr || quote_ == nullptr || !trade_->initialize(&trade_config_, &trade_spi_) ||
@@ -1090,6 +1148,7 @@ bool Day::run() {
     workers.emplace_back([this] { query_thread(); });
     workers.emplace_back([this] { monitor_thread(); });
     workers.emplace_back([this] { quote_loop(); });
+    workers.emplace_back([this] { step_wall_clock(); });
     sleep_ms(kCloseAtMs);
     close_b_and_log_in_again();
     while (now_ms() < day_start_ + kDayMs) sleep_ms(20);

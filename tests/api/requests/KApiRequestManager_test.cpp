@@ -111,7 +111,7 @@ KApiRequestManager* volatile g_ring = nullptr;
 class RingTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ApiLocalTime::set_local_time(kT0);
+        ApiLocalTime::set_mono_ms(kT0);
         fw = new RecordingFramework();
         provider = new RingProvider();
         timers = new ApiTimerManager(provider);
@@ -126,7 +126,7 @@ protected:
     }
     // Runs one round of the timer threads at clock `at`.
     void fire(uint64_t at) {
-        ApiLocalTime::set_local_time(at);
+        ApiLocalTime::set_mono_ms(at);
         timers->check_timer_proc();
         timers->recycle_timer_proc();
     }
@@ -195,7 +195,7 @@ TEST_F(RingTest, AdmitsUpTo65535AndWrapsSequencesIntoReusedSlots) {
     EXPECT_EQ(rd<uint64_t>(sent[0].body(), 0), kSession);
     EXPECT_EQ(rd<uint64_t>(sent[0].body(), 16), 0u);
 
-    ApiLocalTime::set_local_time(kT0 + 1);
+    ApiLocalTime::set_mono_ms(kT0 + 1);
     for (uint64_t seq = 1; seq < 65535; ++seq) {
         ASSERT_TRUE(ring->send_request(kSession, &req)) << seq;
         ASSERT_EQ(rd<uint64_t>(req.body(), 16), seq);

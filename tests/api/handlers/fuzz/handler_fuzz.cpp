@@ -214,7 +214,7 @@ World* make_world() {
     for (unsigned long i = 1; i <= f->handler_count_; ++i) w->handler_workers.push_back(f->handlers_[i]);
     w->senders = {static_cast<nq::api::ApiServiceWorker*>(f->message_io_->sender_),
                   static_cast<nq::api::ApiServiceWorker*>(f->delay_sender_)};
-    w->clock_ms = nq::api::ApiLocalTime::epoch_ms();
+    w->clock_ms = nq::api::ApiLocalTime::mono_ms();
     for (int i = 0; i < 3; ++i) open_session(w, i);
     for (uint32_t code = 0; code < nq::ServiceFunc::kTableSize; ++code)
         if (dynamic_cast<nq::api::KApiServiceFuncBase*>(nq::ServiceFunc::service_func_[code]) != nullptr)
@@ -252,11 +252,11 @@ void run_queued_work(World* w) {
 // recycled, sessions that the input closed swept and opened anew.
 void settle(World* w) {
     run_queued_work(w);
-    nq::api::ApiLocalTime::set_local_time(w->clock_ms + 2 * kRequestTimeoutMs);
+    nq::api::ApiLocalTime::set_mono_ms(w->clock_ms + 2 * kRequestTimeoutMs);
     w->api->timer_manager_->check_timer_proc();
     run_queued_work(w);
     w->api->timer_manager_->recycle_timer_proc();
-    nq::api::ApiLocalTime::set_local_time(w->clock_ms);
+    nq::api::ApiLocalTime::set_mono_ms(w->clock_ms);
     bool swept = false;
     for (int i = 0; i < 3; ++i) {
         nq::api::TcpSession* tcp = w->api->framework_->message_io_->acquire_session(w->sessions[i]);
@@ -286,7 +286,7 @@ std::unique_ptr<unsigned char[]> frame_of(uint32_t code, uint64_t session, const
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static World* w = make_world();
     if (size < 2) return 0;
-    nq::api::ApiLocalTime::set_local_time(w->clock_ms);
+    nq::api::ApiLocalTime::set_mono_ms(w->clock_ms);
     const uint32_t code = w->codes[data[0] % w->codes.size()];
     const uint8_t flags = data[1];
     const int which = (flags & 3) % 3;
