@@ -362,7 +362,7 @@ int main(int argc, char** argv) {
         unsigned long before = t_allocs;
         void* volatile p = std::malloc(64);
         std::free(p);
-        if (t_allocs == before) std::printf("warning: heap allocation counter is not active\n");
+        if (t_allocs == before) std::fprintf(stderr, "warning: heap allocation counter is not active\n");
     }
     if (!setup().build()) {
         std::fprintf(stderr, "set-up failed: %s\n", nq::TRVTradeApi::get_last_error().error_msg);

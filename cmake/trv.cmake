@@ -90,10 +90,13 @@ function(trv_cc_fuzz)
   set_property(GLOBAL APPEND PROPERTY TRV_FUZZERS "${F_NAME}|${F_CORPUS}")
 endfunction()
 
-# trv_cc_bench(NAME b SRCS ... DEPS ... [PUBLIC_ONLY]): PUBLIC_ONLY leaves the
-# library's sources off the include path (a benchmark of the public interface).
+# trv_cc_bench(NAME b SRCS ... DEPS ... [PUBLIC_ONLY] [JSON_FILTER regex]):
+# PUBLIC_ONLY leaves the library's sources off the include path (a benchmark
+# of the public interface). JSON_FILTER adds a test that runs the rows it
+# selects with --benchmark_format=json and reads what they print as JSON (a
+# benchmark with a reporter of its own must still honour the flag).
 function(trv_cc_bench)
-  cmake_parse_arguments(B "PUBLIC_ONLY" "NAME" "SRCS;DEPS" ${ARGN})
+  cmake_parse_arguments(B "PUBLIC_ONLY" "NAME;JSON_FILTER" "SRCS;DEPS" ${ARGN})
   if(NOT TRV_BENCH)
     return()
   endif()
@@ -105,6 +108,12 @@ function(trv_cc_bench)
   endif()
   target_link_libraries(${B_NAME} PRIVATE ${B_DEPS} benchmark::benchmark Threads::Threads)
   set_target_properties(${B_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/bench)
+  if(B_JSON_FILTER AND TRV_TESTING AND NOT TRV_SANITIZE)
+    add_test(NAME Bench.${B_NAME}.SpeaksJson
+      COMMAND ${CMAKE_COMMAND} -DBENCH=$<TARGET_FILE:${B_NAME}> -DFILTER=${B_JSON_FILTER}
+        -P ${PROJECT_SOURCE_DIR}/cmake/check_bench_json.cmake)
+    set_tests_properties(Bench.${B_NAME}.SpeaksJson PROPERTIES TIMEOUT 300)
+  endif()
 endfunction()
 
 # Writes the fuzzer list for scripts/run_fuzzers.sh: "binary|corpus" per line.
