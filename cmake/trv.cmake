@@ -27,6 +27,9 @@ function(trv_cc_library)
   add_library(${obj} OBJECT ${L_SRCS})
   target_include_directories(${obj} PUBLIC ${TRV_INCLUDE_DIRS})
   target_compile_definitions(${obj} PRIVATE TRV_BUILDING_LIBRARY)
+  # A log line or last error whose arguments do not fit its format fails the
+  # build (both are checked at compile time).
+  target_compile_options(${obj} PRIVATE -Werror=format)
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
     # Function-local statics of templates and inline variables become weak
     # rather than "unique" symbols: unique ones stay global even when hidden,

@@ -107,3 +107,11 @@ inline void set_last_error(unsigned long type, unsigned long code, const char* f
 
 }  // namespace api
 }  // namespace nq
+
+// Every call site's arguments are checked against its format at compile time,
+// as the log macros' are; the check is never evaluated. Write
+// (set_last_error)(...) to call the function itself unchecked (a format that
+// is not a literal, or a mismatch made on purpose).
+#define set_last_error(type_, code_, ...)                                                 \
+    ((false ? ::nq::log::detail::check_format(__VA_ARGS__) : static_cast<void>(0)),     \
+     ::nq::api::set_last_error(type_, code_, __VA_ARGS__))

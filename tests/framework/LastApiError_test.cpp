@@ -48,7 +48,8 @@ struct FormatCase {
 
 // The formatter's own cases are in tests/log/PackedArgs_test.cpp; these are
 // what set_last_error adds: copies of the arguments, the 255-character
-// message, and a format without arguments kept as it stands.
+// message, and a format without arguments kept as it stands. The cases that
+// break printf's rules on purpose call the function past its format check.
 TEST(LastApiError, FormatsPackedArguments) {
     const std::string long300(300, 'q');
     static char caller_buffer[16];
@@ -58,7 +59,7 @@ TEST(LastApiError, FormatsPackedArguments) {
                              (unsigned char)200, (short)-3); },
          "order 42 of 600000 refused: -7 (200/-3)"},
         {"char, bool, enum, float, double, percent",
-         [] { set_last_error(1, 0, "%c%d%d %.1f %g 100%%", 'Z', true, nq::ApiType::QUOTE, 2.5f, 0.125); },
+         [] { (set_last_error)(1, 0, "%c%d%d %.1f %g 100%%", 'Z', true, nq::ApiType::QUOTE, 2.5f, 0.125); },
          "Z12 2.5 0.125 100%"},
         {"null string",
          [] { set_last_error(1, 0, "name=%s", (const char*)nullptr); },
@@ -74,10 +75,10 @@ TEST(LastApiError, FormatsPackedArguments) {
          [&] { set_last_error(1, 0, "%s|", long300.c_str()); },
          std::string(238, 'q') + "|"},
         {"integer argument for %s is not dereferenced",
-         [] { set_last_error(1, 0, "%s", 0x10ul); },
+         [] { (set_last_error)(1, 0, "%s", 0x10ul); },
          "(not a string)"},
         {"no arguments: text as it stands",
-         [] { set_last_error(301, 0, "value %d unset"); },
+         [] { (set_last_error)(301, 0, "value %d unset"); },
          "value %d unset"},
     };
     for (const FormatCase& c : cases) {
@@ -94,7 +95,7 @@ TEST(LastApiError, MessageIsCutTo255Characters) {
     EXPECT_EQ(a + std::string(55, 'b'), std::string(e.error_msg));
 
     static const std::string literal(300, 'L');  // static lifetime, as required
-    set_last_error(301, 0, literal.c_str());
+    (set_last_error)(301, 0, literal.c_str());
     e = last();
     ASSERT_EQ(255u, strnlen(e.error_msg, sizeof e.error_msg));
     EXPECT_EQ(std::string(255, 'L'), std::string(e.error_msg));
