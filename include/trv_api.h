@@ -2347,7 +2347,10 @@ public:
     sockaddr* agw_addrs() { return reinterpret_cast<sockaddr*>(agw_addrs_); }
     /**
      * Sets the order timeout.
-     * @param timeout seconds after which an order without report is reported by on_order_timeout
+     * @param timeout seconds after which an order without report is reported by on_order_timeout; 10 by
+     * default; 0 is refused: TRVTradeApi::initialize then fails with error 301 "allocate trade context failed,
+     * likely local address error (or other errors)" (the library's own text; the log says "order timeout must
+     * be at least 1 second")
      * Remarks: measured on the host's monotonic clock, as are the request timeout and the heartbeats: a
      * step of the wall clock (time synchronisation, a manual correction) neither brings a time-out forward
      * nor holds it back.
@@ -4267,8 +4270,13 @@ public:
      * @param trade_config configuration, copied during the call
      * @param trade_spi callbacks; must outlive their use (until stop)
      * @return false when the library cannot start or the interface cannot be
-     * added (repeated initialisation, null configuration, bad local address)
-     * Remarks: Once every initialised interface has been stopped, the service threads are gone: initialising an
+     * added (repeated initialisation, null configuration, bad local address,
+     * an order timeout of 0: error 301 "allocate trade context failed, likely
+     * local address error (or other errors)", whose reason the log names)
+     * Remarks: initialize and stop are not virtual: called through a
+     * TRVTradeApi pointer to the TRVPrivilege object they start or stop the
+     * trading interface, not the privileged one.
+     * Once every initialised interface has been stopped, the service threads are gone: initialising an
      * interface not initialised before then fails with error 301 "trade api initialization refused, api
      * service stopped". When the library itself cannot be created, every later initialize fails with that
      * first failure's error.
@@ -4292,6 +4300,9 @@ public:
      * returns), not left to the service threads that a last stop ends. A login
      * that has connected when stop is called finishes first; one still
      * connecting is refused once connected ("trade api stopped").
+     * Not virtual: through a TRVTradeApi pointer to the TRVPrivilege object it
+     * stops the trading interface only; stop the privileged interface through
+     * a TRVPrivilege pointer.
      */
     void stop();
     /**
@@ -4581,12 +4592,25 @@ private:
 };
 
 /**
- * Privileged back-office interface; it also offers every trading operation.
- * One object per process, obtained from create(); it is never freed.
+ * Privileged back-office interface. One object per process, obtained from
+ * create(); it is never freed.
  * Its operations, the inherited trading ones included, take the sessions of
  * its own logins only: a trading or market-data session is refused as
  * unknown (error type 307, the operation's own "get session failed" text)
  * and left untouched.
+ * It derives from TRVTradeApi, but a privileged login is no trading account,
+ * so on a privileged session only some trading operations work:
+ *   - sent as on a trading session: logout, the query_* operations,
+ *     subscribe_trade_message and rebuild_trade_message;
+ *   - refused: auth_trade (307); get_account_index, get_init_assets and
+ *     get_init_positions without a trade token (307); deauth_trade of a token
+ *     the session did not authorise (309); insert_order, cancel_order and
+ *     resend_order_request (304 while the trading interface is not
+ *     initialised, 307 once it is: orders go through a trading login); the
+ *     trading fund-transfer submissions (308, not a trade account: use this
+ *     class's own submit_* operations).
+ * initialize and stop are not virtual: through a TRVTradeApi pointer to this
+ * object they act on the trading interface.
  */
 class TRV_API_EXPORT TRVPrivilege : public TRVTradeApi {
 public:
@@ -4617,7 +4641,9 @@ public:
      * sessions. Does nothing before initialize.
      * Remarks: as TRVTradeApi::stop: when it returns no callback of this
      * interface runs on another thread and none begins later, and the sockets
-     * of the closed sessions are closed by the call.
+     * of the closed sessions are closed by the call. Not virtual: call it
+     * through a TRVPrivilege pointer (through a TRVTradeApi pointer to this
+     * object, stop stops the trading interface).
      */
     void stop();
     /**

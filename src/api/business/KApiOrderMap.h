@@ -8,7 +8,10 @@
 
 namespace nq { namespace api {
 
-// Exported for the user program; the order path does not use it.
+// In the library's export table beside the order store (its symbols are part
+// of the binary interface, see tests/packaging/exported_symbols.txt), but its
+// header is not installed, so no user program includes it; nothing in the
+// library uses it either (the order store indexes orders by chains).
 class __attribute__((visibility("default"))) KApiOrderMap {
 public:
     static constexpr unsigned kLeaves = 1024;

@@ -1,5 +1,9 @@
 // The trading facade: an empty object whose operations forward to the service
-// provider, refused with 304 while the provider is not ready.
+// provider, refused with 304 while the provider is not ready. Two do more:
+// the fund-transfer submissions build their request record here (account
+// index, source, amount, request time) before they forward it. Each session
+// operation is made for the API it is called on (trading, or privileged on
+// the privileged facade).
 #include <cstring>
 #include <new>
 

@@ -30,8 +30,9 @@ public:
     // kGrowth times deeper at its next refill, up to kCapacity.
     static constexpr unsigned long kFirstDepth = 1024;
     static constexpr unsigned long kGrowth = 4;
-    // A TCP copy block: frame header and the longest order body (orders are
-    // 56 bytes, cancels 32).
+    // A TCP copy block: frame header and room for the bodies that new orders
+    // (56 bytes) and cancels (32) post. A resend posts its stored body, which
+    // may be longer (up to KApiOrder::kMaxBodySize), from a copy on its stack.
     static constexpr unsigned long kCopySize = kFrameHeaderSize + 64;
 
     // An empty reserve (fill it with refill); null without memory.

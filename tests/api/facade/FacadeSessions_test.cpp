@@ -294,4 +294,64 @@ TEST_F(FacadeSessions, EveryOperationRefusesAnotherApisSession) {
         EXPECT_TRUE(counter_.wait_closed(counter_session(a), 15000)) << kApiNames[a];
 }
 
+// What the privileged interface's inherited trading operations do on its own
+// session, as its header says: a privileged login is no trading account.
+TEST_F(FacadeSessions, PrivilegedSessionTakesTheQueriesButNoTradingAccountOperation) {
+    nq::TRVTradeApi* p = privilege_;
+    const uint64_t s = session_[PRIVILEGE];
+    nq::trv_order_insert_info_t order{};
+    order.price = 101000;
+    order.quantity = 100;
+    std::strcpy(order.security_code, "600000");
+    order.exchange_index = nq::ExchangeIndex::SH;
+    order.order_type = nq::OrderType::LIMIT_PRICE;
+    order.side = nq::Side::BUY;
+    order.business_type = nq::BusinessType::CASH;
+    nq::trv_cancel_order_info_t cancel{};
+    cancel.origin_xid = (uint64_t(1) << 28) | (1u << 8);
+    nq::trv_order_query_param_t order_query{};
+    nq::trv_page_query_reference_t page{};
+    char biz_no[32] = {0};
+    struct Expect {
+        const char* name;
+        uint64_t refusal;  // 0: sent
+        std::function<bool()> call;
+    };
+    const Expect cases[] = {
+        {"query_assets", 0, [&] { return p->query_assets(s, 90); }},
+        {"query_positions", 0, [&] { return p->query_positions(s, 91, "600000", nq::ExchangeIndex::SH); }},
+        {"query_orders", 0, [&] { return p->query_orders(s, 92, &order_query); }},
+        {"query_orders_by_page", 0, [&] { return p->query_orders_by_page(s, 93, 100, &page); }},
+        {"query_trades", 0, [&] { return p->query_trades(s, 94, 0); }},
+        {"query_init_assets", 0, [&] { return p->query_init_assets(s, 95); }},
+        {"query_init_positions", 0, [&] { return p->query_init_positions(s, 96, "600000", nq::ExchangeIndex::SH); }},
+        {"query_trade_account_info", 0, [&] { return p->query_trade_account_info(s, 97); }},
+        {"subscribe_trade_message", 0,
+         [&] { return p->subscribe_trade_message(s, 98, 1, nq::TradeResumeType::RESTART, 0); }},
+        {"rebuild_trade_message", 0, [&] { return p->rebuild_trade_message(s, 99, 1, 1, 2, 0); }},
+        {"auth_trade", 307, [&] { return p->auth_trade(s, 100, "trader", "pw", "key", nullptr); }},
+        {"get_account_index", 307, [&] { return p->get_account_index(s, 0) != 0; }},
+        {"get_init_assets", 307, [&] { return p->get_init_assets(s, 0) != nullptr; }},
+        {"get_init_positions", 307, [&] { return p->get_init_positions(s, 0) != nullptr; }},
+        {"deauth_trade", 309, [&] { return p->deauth_trade(s, 101, 5); }},
+        // The trading interface is initialised in this fixture.
+        {"insert_order", 307, [&] { return p->insert_order(s, &order) != 0; }},
+        {"cancel_order", 307, [&] { return p->cancel_order(s, &cancel) != 0; }},
+        {"resend_order_request", 307, [&] { return p->resend_order_request(s, cancel.origin_xid); }},
+        {"submit_counter_fund_transfer_request", 308,
+         [&] { return p->submit_counter_fund_transfer_request(s, 102, nq::FundTransSide::IN, 100, biz_no); }},
+        {"submit_cluster_fund_transfer_request", 308,
+         [&] { return p->submit_cluster_fund_transfer_request(s, 103, 100, biz_no); }},
+    };
+    for (const Expect& c : cases) {
+        SCOPED_TRACE(c.name);
+        const bool sent = c.call();
+        EXPECT_EQ(sent, c.refusal == 0) << nq::TRVTradeApi::get_last_error().error_msg;
+        if (c.refusal != 0) {
+            EXPECT_EQ(nq::TRVTradeApi::get_last_error().error_code_type, c.refusal);
+        }
+    }
+    EXPECT_TRUE(counter_.is_open(counter_session(PRIVILEGE)));
+}
+
 }  // namespace
