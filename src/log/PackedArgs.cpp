@@ -93,6 +93,151 @@ size_t append_int(char* spec, size_t at, int v) {
     return at + static_cast<size_t>(std::snprintf(spec + at, 16, "%d", v));
 }
 
+// The unpacked arguments, taken in order; past the last, a conversion
+// takes 0.
+struct ArgCursor {
+    const Slot* slots;
+    unsigned count;
+    unsigned next;
+
+    Slot take() { return next < count ? slots[next++] : Slot{0, Kind::kNone}; }
+};
+
+// One conversion rebuilt for snprintf: flags (repeats dropped past eight),
+// the width and precision as numbers, then the length this formatter
+// chooses and the conversion character.
+struct Conversion {
+    char spec[64];
+    size_t sl;  // characters of spec so far
+    int len;    // -2 hh, -1 h, 0 none, 1 wide (l, ll, j, q, z, t), 2 L
+};
+
+// Reads the flags, width and precision at f into c.spec, taking the fields
+// given as '*' from the arguments (width first).
+void parse_fields(const char*& f, ArgCursor& in, Conversion& c) {
+    c.sl = 0;
+    c.spec[c.sl++] = '%';
+    for (; *f && std::strchr("-+ #0'", *f); ++f)
+        if (c.sl < 9) c.spec[c.sl++] = *f;
+    if (*f == '*') {
+        c.sl = append_int(c.spec, c.sl, clamp_field(static_cast<int32_t>(in.take().value)));
+        ++f;
+    } else if (const int w = parse_field(f)) {
+        c.sl = append_int(c.spec, c.sl, w);
+    }
+    if (*f == '.') {
+        ++f;
+        const int prec = *f == '*' ? (++f, clamp_field(static_cast<int32_t>(in.take().value))) : parse_field(f);
+        // A negative precision counts as none, as in printf.
+        if (prec >= 0) {
+            c.spec[c.sl++] = '.';
+            c.sl = append_int(c.spec, c.sl, prec);
+        }
+    }
+}
+
+// Reads the length modifiers at f.
+int parse_length(const char*& f) {
+    int len = 0;
+    for (bool more = true; more && *f;) {
+        switch (*f) {
+            case 'h': len = len == -1 ? -2 : -1; ++f; break;
+            case 'l': case 'j': case 'q': case 'z': case 't': len = 1; ++f; break;
+            case 'L': len = 2; ++f; break;
+            default: more = false;
+        }
+    }
+    return len;
+}
+
+// %d and %i: the argument read as wide as the length says, printed as long long.
+bool print_signed(Out& o, Conversion& c, uint64_t v) {
+    long long s;
+    switch (c.len) {
+        case -2: s = static_cast<signed char>(v); break;
+        case -1: s = static_cast<short>(v); break;
+        case 0: s = static_cast<int>(v); break;
+        default: s = static_cast<long long>(v); break;
+    }
+    std::memcpy(c.spec + c.sl, "lld", 4);
+    return o.print(c.spec, s);
+}
+
+// %u, %o, %x and %X: the argument read as wide as the length says, printed
+// as unsigned long long.
+bool print_unsigned(Out& o, Conversion& c, char conv, uint64_t v) {
+    unsigned long long u;
+    switch (c.len) {
+        case -2: u = static_cast<unsigned char>(v); break;
+        case -1: u = static_cast<unsigned short>(v); break;
+        case 0: u = static_cast<unsigned>(v); break;
+        default: u = v; break;
+    }
+    const char tail[4] = {'l', 'l', conv, '\0'};
+    std::memcpy(c.spec + c.sl, tail, 4);
+    return o.print(c.spec, u);
+}
+
+// %s: only a string argument is read as one.
+bool print_string(Out& o, Conversion& c, const Slot& a) {
+    const char* s = a.kind == Kind::kString ? reinterpret_cast<const char*>(static_cast<uintptr_t>(a.value))
+                    : a.value == 0          ? "(null)"
+                                            : "(not a string)";
+    std::memcpy(c.spec + c.sl, "s", 2);
+    return o.print(c.spec, s);
+}
+
+// %f, %e, %g, %a and their capitals: a float argument is widened to double.
+bool print_floating(Out& o, Conversion& c, char conv, const Slot& a) {
+    double d;
+    if (a.kind == Kind::kFloat) {
+        const uint32_t bits = static_cast<uint32_t>(a.value);
+        float fl;
+        std::memcpy(&fl, &bits, 4);
+        d = fl;
+    } else {
+        std::memcpy(&d, &a.value, 8);
+    }
+    const char tail[2] = {conv, '\0'};
+    std::memcpy(c.spec + c.sl, tail, 2);
+    return o.print(c.spec, d);
+}
+
+// Prints one parsed conversion; text is the conversion as it stands in the
+// format, copied when conv is not one this formatter knows.
+bool print_conversion(Out& o, Conversion& c, char conv, ArgCursor& in, const char* text, size_t text_len) {
+    switch (conv) {
+        case 'd':
+        case 'i':
+            return print_signed(o, c, in.take().value);
+        case 'u':
+        case 'o':
+        case 'x':
+        case 'X':
+            return print_unsigned(o, c, conv, in.take().value);
+        case 'c': {
+            const uint64_t v = in.take().value;
+            std::memcpy(c.spec + c.sl, "c", 2);
+            return o.print(c.spec, static_cast<int>(static_cast<unsigned char>(v)));
+        }
+        case 's':
+            return print_string(o, c, in.take());
+        case 'p': {
+            const uint64_t v = in.take().value;
+            std::memcpy(c.spec + c.sl, "p", 2);
+            return o.print(c.spec, reinterpret_cast<void*>(static_cast<uintptr_t>(v)));
+        }
+        case 'f': case 'F': case 'e': case 'E': case 'g': case 'G': case 'a': case 'A':
+            return print_floating(o, c, conv, in.take());
+        case 'n':
+            in.take();  // never written through
+            return true;
+        default:
+            o.put(text, text_len);
+            return true;
+    }
+}
+
 }  // namespace
 
 int format_packed(char* buf, unsigned long size, const char* fmt, unsigned char* args, size_t room,
@@ -103,9 +248,7 @@ int format_packed(char* buf, unsigned long size, const char* fmt, unsigned char*
         return -1;
     }
     Slot slots[kMaxArgs];
-    const unsigned count = unpack(args, room, strings, slots);
-    unsigned next = 0;
-    auto take = [&]() -> Slot { return next < count ? slots[next++] : Slot{0, Kind::kNone}; };
+    ArgCursor in{slots, unpack(args, room, strings, slots), 0};
 
     const char* f = fmt;
     bool ok = true;
@@ -123,120 +266,16 @@ int format_packed(char* buf, unsigned long size, const char* fmt, unsigned char*
             ++f;
             continue;
         }
-        // The conversion is rebuilt for snprintf: flags (repeats dropped past
-        // eight), the width and precision as numbers, then the length this
-        // formatter chooses and the conversion character.
-        char spec[64];
-        size_t sl = 0;
-        spec[sl++] = '%';
-        for (; *f && std::strchr("-+ #0'", *f); ++f)
-            if (sl < 9) spec[sl++] = *f;
-        if (*f == '*') {
-            sl = append_int(spec, sl, clamp_field(static_cast<int32_t>(take().value)));
-            ++f;
-        } else if (const int w = parse_field(f)) {
-            sl = append_int(spec, sl, w);
-        }
-        if (*f == '.') {
-            ++f;
-            const int prec = *f == '*' ? (++f, clamp_field(static_cast<int32_t>(take().value))) : parse_field(f);
-            // A negative precision counts as none, as in printf.
-            if (prec >= 0) {
-                spec[sl++] = '.';
-                sl = append_int(spec, sl, prec);
-            }
-        }
-        int len = 0;  // -2 hh, -1 h, 0 none, 1 wide (l, ll, j, q, z, t), 2 L
-        for (bool more = true; more && *f;) {
-            switch (*f) {
-                case 'h': len = len == -1 ? -2 : -1; ++f; break;
-                case 'l': case 'j': case 'q': case 'z': case 't': len = 1; ++f; break;
-                case 'L': len = 2; ++f; break;
-                default: more = false;
-            }
-        }
+        Conversion c;
+        parse_fields(f, in, c);
+        c.len = parse_length(f);
         const char conv = *f;
         if (conv == '\0') {
             o.put(start, static_cast<size_t>(f - start));
             break;
         }
         ++f;
-        switch (conv) {
-            case 'd':
-            case 'i': {
-                const uint64_t v = take().value;
-                long long s;
-                switch (len) {
-                    case -2: s = static_cast<signed char>(v); break;
-                    case -1: s = static_cast<short>(v); break;
-                    case 0: s = static_cast<int>(v); break;
-                    default: s = static_cast<long long>(v); break;
-                }
-                std::memcpy(spec + sl, "lld", 4);
-                ok = o.print(spec, s);
-                break;
-            }
-            case 'u':
-            case 'o':
-            case 'x':
-            case 'X': {
-                const uint64_t v = take().value;
-                unsigned long long u;
-                switch (len) {
-                    case -2: u = static_cast<unsigned char>(v); break;
-                    case -1: u = static_cast<unsigned short>(v); break;
-                    case 0: u = static_cast<unsigned>(v); break;
-                    default: u = v; break;
-                }
-                const char c[4] = {'l', 'l', conv, '\0'};
-                std::memcpy(spec + sl, c, 4);
-                ok = o.print(spec, u);
-                break;
-            }
-            case 'c': {
-                const uint64_t v = take().value;
-                std::memcpy(spec + sl, "c", 2);
-                ok = o.print(spec, static_cast<int>(static_cast<unsigned char>(v)));
-                break;
-            }
-            case 's': {
-                const Slot a = take();
-                const char* s = a.kind == Kind::kString ? reinterpret_cast<const char*>(static_cast<uintptr_t>(a.value))
-                                : a.value == 0          ? "(null)"
-                                                        : "(not a string)";
-                std::memcpy(spec + sl, "s", 2);
-                ok = o.print(spec, s);
-                break;
-            }
-            case 'p': {
-                const uint64_t v = take().value;
-                std::memcpy(spec + sl, "p", 2);
-                ok = o.print(spec, reinterpret_cast<void*>(static_cast<uintptr_t>(v)));
-                break;
-            }
-            case 'f': case 'F': case 'e': case 'E': case 'g': case 'G': case 'a': case 'A': {
-                const Slot a = take();
-                double d;
-                if (a.kind == Kind::kFloat) {
-                    const uint32_t bits = static_cast<uint32_t>(a.value);
-                    float fl;
-                    std::memcpy(&fl, &bits, 4);
-                    d = fl;
-                } else {
-                    std::memcpy(&d, &a.value, 8);
-                }
-                const char c[2] = {conv, '\0'};
-                std::memcpy(spec + sl, c, 2);
-                ok = o.print(spec, d);
-                break;
-            }
-            case 'n':
-                take();  // never written through
-                break;
-            default:
-                o.put(start, static_cast<size_t>(f - start));
-                break;
-        }
+        ok = print_conversion(o, c, conv, in, start, static_cast<size_t>(f - start));
         if (o.total > 0x7fffffff) ok = false;
     }
     if (o.size > 0) o.buf[o.total < o.size ? o.total : o.size - 1] = '\0';

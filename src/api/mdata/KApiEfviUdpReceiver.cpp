@@ -59,15 +59,15 @@ KApiEfviUdpReceiver::KApiEfviUdpReceiver(const char* name, IUdpDataSink* sink)
 
 KApiEfviUdpReceiver::~KApiEfviUdpReceiver() { finalize(); }
 
-bool KApiEfviUdpReceiver::do_initialize(const udp_receiver_config_t& config) {
-    auto* rt = new efvi_runtime_t();
-    runtime_ = rt;
-    char local_ip[INET_ADDRSTRLEN] = "";
-    inet_ntop(AF_INET, &config.local_addr.sin_addr, local_ip, sizeof local_ip);
+namespace {
 
+using efvi_runtime_t = KApiEfviUdpReceiver::efvi_runtime_t;
+using rx_buf_t = KApiEfviUdpReceiver::rx_buf_t;
+constexpr uint64_t kRegionAlign = KApiEfviUdpReceiver::kRegionAlign;
+
+bool buffers_valid(const udp_receiver_config_t& config, uint64_t stride, const char* local_ip) {
     // The ring is kept one short of full, so a single buffer would leave the
     // adapter none to write into; request ids are ints.
-    const uint64_t stride = stride_for(config.buffer_size);
     if (config.buffer_count < 2 || config.buffer_count > static_cast<uint64_t>(INT_MAX) ||
         config.buffer_size > UINT32_MAX || config.buffer_count > UINT64_MAX / stride) {
         LOG_ERROR("udp receiver efvi invalid buffers: { buffer_count = %lu, buffer_size = %lu, local_ip = %s }",
@@ -75,7 +75,12 @@ bool KApiEfviUdpReceiver::do_initialize(const udp_receiver_config_t& config) {
                   local_ip);
         return false;
     }
+    return true;
+}
 
+// Opens the driver, then a protection domain and a virtual interface on the
+// adapter that holds the local address.
+bool open_vi(efvi_runtime_t* rt, const udp_receiver_config_t& config, const char* local_ip) {
     unsigned nic = get_nic_id(&config.local_addr);
     if (nic == 0) {
         LOG_ERROR("udp receiver efvi get_nic_id failed: { local_ip = %s }", local_ip);
@@ -104,9 +109,12 @@ bool KApiEfviUdpReceiver::do_initialize(const udp_receiver_config_t& config) {
         return false;
     }
     rt->vi_allocated = true;
-    for (const udp_mcast_stream_t& stream : config.streams)
-        rt->stream_map[stream_key(stream.group.sin_addr.s_addr, ntohs(stream.group.sin_port))] = stream.msg_type;
+    return true;
+}
 
+// The memory of the receive buffers: huge pages when asked for and to be
+// had, ordinary pages otherwise.
+bool allocate_region(efvi_runtime_t* rt, const udp_receiver_config_t& config, uint64_t stride, const char* local_ip) {
     rt->stride = stride;
     rt->buffer_count = config.buffer_count;
     rt->region_size = rt->buffer_count * rt->stride;
@@ -128,14 +136,20 @@ bool KApiEfviUdpReceiver::do_initialize(const udp_receiver_config_t& config) {
         rt->region = p;
         rt->huge_pages = false;
     }
-    rc = ef_memreg_alloc(&rt->memreg, rt->driver_handle, &rt->pd, rt->driver_handle, rt->region, rt->region_size);
+    return true;
+}
+
+// Registers the region with the adapter and puts every buffer on the free
+// list.
+bool register_buffers(efvi_runtime_t* rt, const char* local_ip) {
+    int rc = ef_memreg_alloc(&rt->memreg, rt->driver_handle, &rt->pd, rt->driver_handle, rt->region, rt->region_size);
     if (rc < 0) {
         LOG_ERROR("udp receiver ef_memreg_alloc failed: { rc = %d, local_ip = %s }", rc, local_ip);
         return false;
     }
     rt->memreg_allocated = true;
 
-    rt->data_offset = kDataOffset;
+    rt->data_offset = KApiEfviUdpReceiver::kDataOffset;
     auto* base = static_cast<unsigned char*>(rt->region);
     for (uint64_t i = 0; i < rt->buffer_count; ++i) {
         auto* buf = reinterpret_cast<rx_buf_t*>(base + i * rt->stride);
@@ -146,18 +160,28 @@ bool KApiEfviUdpReceiver::do_initialize(const udp_receiver_config_t& config) {
         rt->free_list = buf;
         ++rt->free_count;
     }
-    refill(rt);
+    return true;
+}
 
+// Asks the adapter for the frames of every stream.
+bool add_filters(efvi_runtime_t* rt, const udp_receiver_config_t& config, const char* local_ip) {
     for (const udp_mcast_stream_t& stream : config.streams) {
         ef_filter_spec spec;
         ef_filter_spec_init(&spec, EF_FILTER_FLAG_NONE);
         ef_filter_spec_set_ip4_local(&spec, IPPROTO_UDP, stream.group.sin_addr.s_addr, stream.group.sin_port);
-        rc = ef_vi_filter_add(&rt->vi, rt->driver_handle, &spec);
+        const int rc = ef_vi_filter_add(&rt->vi, rt->driver_handle, &spec);
         if (rc < 0) {
             LOG_ERROR("udp receiver ef_vi_filter_add failed: { rc = %d, local_ip = %s }", rc, local_ip);
             return false;
         }
     }
+    return true;
+}
+
+// Joins every multicast group through a kernel socket kept open for the
+// receiver's life: the membership is the kernel's, the frames come through
+// the filters.
+bool join_groups(efvi_runtime_t* rt, const udp_receiver_config_t& config, const char* local_ip) {
     for (const udp_mcast_stream_t& stream : config.streams) {
         if (!is_multicast_group(stream.group)) continue;
         int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
@@ -181,6 +205,25 @@ bool KApiEfviUdpReceiver::do_initialize(const udp_receiver_config_t& config) {
                   static_cast<unsigned>(ntohs(stream.group.sin_port)), static_cast<unsigned>(stream.msg_type),
                   local_ip);
     }
+    return true;
+}
+
+}  // namespace
+
+bool KApiEfviUdpReceiver::do_initialize(const udp_receiver_config_t& config) {
+    auto* rt = new efvi_runtime_t();
+    runtime_ = rt;
+    char local_ip[INET_ADDRSTRLEN] = "";
+    inet_ntop(AF_INET, &config.local_addr.sin_addr, local_ip, sizeof local_ip);
+
+    // What a step opened stays in the runtime on failure: do_cleanup frees it.
+    const uint64_t stride = stride_for(config.buffer_size);
+    if (!buffers_valid(config, stride, local_ip) || !open_vi(rt, config, local_ip)) return false;
+    for (const udp_mcast_stream_t& stream : config.streams)
+        rt->stream_map[stream_key(stream.group.sin_addr.s_addr, ntohs(stream.group.sin_port))] = stream.msg_type;
+    if (!allocate_region(rt, config, stride, local_ip) || !register_buffers(rt, local_ip)) return false;
+    refill(rt);
+    if (!add_filters(rt, config, local_ip) || !join_groups(rt, config, local_ip)) return false;
     rt->ready = true;
     return true;
 }

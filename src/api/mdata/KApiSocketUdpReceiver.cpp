@@ -20,11 +20,18 @@ KApiSocketUdpReceiver::KApiSocketUdpReceiver(const char* name, IUdpDataSink* sin
 
 KApiSocketUdpReceiver::~KApiSocketUdpReceiver() { finalize(); }
 
-bool KApiSocketUdpReceiver::do_initialize(const udp_receiver_config_t& config) {
-    auto* rt = new socket_runtime_t();
-    rt->local_addr = config.local_addr;
-    runtime_ = rt;
+namespace {
 
+using socket_runtime_t = KApiSocketUdpReceiver::socket_runtime_t;
+
+uint64_t monotonic_ms() {
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
+    return static_cast<uint64_t>(ts.tv_sec) * 1000 + static_cast<uint64_t>(ts.tv_nsec) / 1000000;
+}
+
+// The epoll set, with the eventfd that wakes the thread for a stop in it.
+bool open_wake_set(socket_runtime_t* rt) {
     rt->epoll_fd = epoll_create1(EPOLL_CLOEXEC);
     if (rt->epoll_fd < 0) {
         LOG_ERROR("udp receiver epoll_create1 failed: { os_err_code = %d }", errno);
@@ -38,99 +45,123 @@ bool KApiSocketUdpReceiver::do_initialize(const udp_receiver_config_t& config) {
     epoll_event ev;
     std::memset(&ev, 0, sizeof ev);
     ev.events = EPOLLIN;
-    ev.data.u32 = kWakeEventData;
+    ev.data.u32 = KApiSocketUdpReceiver::kWakeEventData;
     if (epoll_ctl(rt->epoll_fd, EPOLL_CTL_ADD, rt->wake_fd, &ev) != 0) {
         LOG_ERROR("udp receiver epoll_ctl add wake_fd failed: { os_err_code = %d }", errno);
         return false;
     }
+    return true;
+}
+
+// A socket bound to the stream's port (on the group's address for a
+// multicast stream, which it then joins, on the local one otherwise); -1
+// when a step failed.
+int open_stream_socket(const udp_mcast_stream_t& stream, const sockaddr_in& local_addr, const char* local) {
+    int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        LOG_ERROR("udp receiver socket() failed: { os_err_code = %d }", errno);
+        return -1;
+    }
+    int one = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    const bool multicast = is_multicast_group(stream.group);
+    sockaddr_in bind_addr;
+    if (multicast) {
+        bind_addr = stream.group;
+    } else {
+        bind_addr = local_addr;
+        bind_addr.sin_port = stream.group.sin_port;
+    }
+    bind_addr.sin_family = AF_INET;
+    if (bind(fd, reinterpret_cast<const sockaddr*>(&bind_addr), sizeof bind_addr) != 0) {
+        LOG_ERROR("udp receiver bind failed: { os_err_code = %d }", errno);
+        close(fd);
+        return -1;
+    }
+    if (multicast) {
+        ip_mreq mreq;
+        mreq.imr_multiaddr = stream.group.sin_addr;
+        mreq.imr_interface = local_addr.sin_addr;
+        if (setsockopt(fd, IPPROTO_IP, IP_ADD_MEMBERSHIP, &mreq, sizeof mreq) != 0) {
+            LOG_ERROR("udp receiver join multicast failed: { os_err_code = %d }", errno);
+            close(fd);
+            return -1;
+        }
+    }
+    char group[INET_ADDRSTRLEN] = "";
+    inet_ntop(AF_INET, &stream.group.sin_addr, group, sizeof group);
+    LOG_INFO("udp receiver socket joined multicast group: { mcast = %s:%u, local = %s, msg_type = %u, fd = %d }",
+             group, static_cast<unsigned>(ntohs(stream.group.sin_port)), local,
+             static_cast<unsigned>(stream.msg_type), fd);
+    return fd;
+}
+
+// Non-blocking, with the configured buffer size, and counting drops.
+void tune_stream_socket(int fd, const udp_receiver_config_t& config) {
+    int flags = fcntl(fd, F_GETFL, 0);
+    if (flags >= 0) fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+    if (config.rcvbuf > 0 && setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &config.rcvbuf, sizeof config.rcvbuf) != 0)
+        LOG_WARN("udp receiver setsockopt(SO_RCVBUF) failed: { os_err_code = %d, rcvbuf = %d }", errno,
+                 config.rcvbuf);
+    // Each datagram then says how many the kernel has dropped so far for
+    // want of room in the socket's buffer.
+    int one = 1;
+    setsockopt(fd, SOL_SOCKET, SO_RXQ_OVFL, &one, sizeof one);
+}
+
+// Opens one stream's socket and buffer and adds them to the epoll set as
+// the next item.
+bool add_stream(socket_runtime_t* rt, const udp_mcast_stream_t& stream, const udp_receiver_config_t& config,
+                const char* local) {
+    const uint32_t index = static_cast<uint32_t>(rt->items.size());
+    int fd = open_stream_socket(stream, rt->local_addr, local);
+    if (fd < 0) return false;
+    tune_stream_socket(fd, config);
+    void* buffer = nullptr;
+    const uint64_t size = (config.buffer_size + 63) & ~uint64_t(63);
+    if (size == 0 || posix_memalign(&buffer, 64, size) != 0) {
+        LOG_ERROR("udp receiver posix_memalign failed.");
+        close(fd);
+        return false;
+    }
+    socket_runtime_t::item_t item;
+    std::memset(&item, 0, sizeof item);
+    item.fd = fd;
+    item.msg_type = stream.msg_type;
+    item.group = stream.group;
+    item.buffer = static_cast<unsigned char*>(buffer);
+    item.buffer_size = config.buffer_size;
+    epoll_event ev;
+    std::memset(&ev, 0, sizeof ev);
+    ev.events = EPOLLIN | EPOLLET;
+    ev.data.u32 = index;
+    if (epoll_ctl(rt->epoll_fd, EPOLL_CTL_ADD, fd, &ev) != 0) {
+        LOG_ERROR("udp receiver epoll_ctl add fd failed: { os_err_code = %d }", errno);
+        std::free(buffer);
+        close(fd);
+        return false;
+    }
+    rt->items.push_back(item);
+    return true;
+}
+
+}  // namespace
+
+bool KApiSocketUdpReceiver::do_initialize(const udp_receiver_config_t& config) {
+    auto* rt = new socket_runtime_t();
+    rt->local_addr = config.local_addr;
+    runtime_ = rt;
+    // What a step opened stays in the runtime on failure: do_cleanup closes it.
+    if (!open_wake_set(rt)) return false;
 
     char local[INET_ADDRSTRLEN] = "";
     inet_ntop(AF_INET, &rt->local_addr.sin_addr, local, sizeof local);
     rt->items.reserve(config.streams.size());
     rt->ready.reserve(config.streams.size());
-    for (const udp_mcast_stream_t& stream : config.streams) {
-        const uint32_t index = static_cast<uint32_t>(rt->items.size());
-        int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        if (fd < 0) {
-            LOG_ERROR("udp receiver socket() failed: { os_err_code = %d }", errno);
-            return false;
-        }
-        int one = 1;
-        setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-        const bool multicast = is_multicast_group(stream.group);
-        sockaddr_in bind_addr;
-        if (multicast) {
-            bind_addr = stream.group;
-        } else {
-            bind_addr = rt->local_addr;
-            bind_addr.sin_port = stream.group.sin_port;
-        }
-        bind_addr.sin_family = AF_INET;
-        if (bind(fd, reinterpret_cast<const sockaddr*>(&bind_addr), sizeof bind_addr) != 0) {
-            LOG_ERROR("udp receiver bind failed: { os_err_code = %d }", errno);
-            close(fd);
-            return false;
-        }
-        if (multicast) {
-            ip_mreq mreq;
-            mreq.imr_multiaddr = stream.group.sin_addr;
-            mreq.imr_interface = rt->local_addr.sin_addr;
-            if (setsockopt(fd, IPPROTO_IP, IP_ADD_MEMBERSHIP, &mreq, sizeof mreq) != 0) {
-                LOG_ERROR("udp receiver join multicast failed: { os_err_code = %d }", errno);
-                close(fd);
-                return false;
-            }
-        }
-        char group[INET_ADDRSTRLEN] = "";
-        inet_ntop(AF_INET, &stream.group.sin_addr, group, sizeof group);
-        LOG_INFO("udp receiver socket joined multicast group: { mcast = %s:%u, local = %s, msg_type = %u, fd = %d }",
-                 group, static_cast<unsigned>(ntohs(stream.group.sin_port)), local,
-                 static_cast<unsigned>(stream.msg_type), fd);
-        int flags = fcntl(fd, F_GETFL, 0);
-        if (flags >= 0) fcntl(fd, F_SETFL, flags | O_NONBLOCK);
-        if (config.rcvbuf > 0 && setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &config.rcvbuf, sizeof config.rcvbuf) != 0)
-            LOG_WARN("udp receiver setsockopt(SO_RCVBUF) failed: { os_err_code = %d, rcvbuf = %d }", errno,
-                     config.rcvbuf);
-        // Each datagram then says how many the kernel has dropped so far for
-        // want of room in the socket's buffer.
-        setsockopt(fd, SOL_SOCKET, SO_RXQ_OVFL, &one, sizeof one);
-        void* buffer = nullptr;
-        const uint64_t size = (config.buffer_size + 63) & ~uint64_t(63);
-        if (size == 0 || posix_memalign(&buffer, 64, size) != 0) {
-            LOG_ERROR("udp receiver posix_memalign failed.");
-            close(fd);
-            return false;
-        }
-        socket_runtime_t::item_t item;
-        std::memset(&item, 0, sizeof item);
-        item.fd = fd;
-        item.msg_type = stream.msg_type;
-        item.group = stream.group;
-        item.buffer = static_cast<unsigned char*>(buffer);
-        item.buffer_size = config.buffer_size;
-        std::memset(&ev, 0, sizeof ev);
-        ev.events = EPOLLIN | EPOLLET;
-        ev.data.u32 = index;
-        if (epoll_ctl(rt->epoll_fd, EPOLL_CTL_ADD, fd, &ev) != 0) {
-            LOG_ERROR("udp receiver epoll_ctl add fd failed: { os_err_code = %d }", errno);
-            std::free(buffer);
-            close(fd);
-            return false;
-        }
-        rt->items.push_back(item);
-    }
+    for (const udp_mcast_stream_t& stream : config.streams)
+        if (!add_stream(rt, stream, config, local)) return false;
     return true;
 }
-
-namespace {
-
-uint64_t monotonic_ms() {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
-    return static_cast<uint64_t>(ts.tv_sec) * 1000 + static_cast<uint64_t>(ts.tv_nsec) / 1000000;
-}
-
-}  // namespace
 
 void KApiSocketUdpReceiver::do_work() {
     socket_runtime_t* rt = runtime_;

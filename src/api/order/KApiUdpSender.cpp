@@ -44,6 +44,22 @@ inline long now_ns() {
 // GNU strerror_r: thread-safe, returns the text (not always in buf).
 const char* error_text(int err, char* buf, size_t size) { return strerror_r(err, buf, size); }
 
+// What a kernel-bypass set-up has opened after the driver: unless kept, it
+// is released when the set-up returns (the protection domain if allocated,
+// then the driver), after the failed step's log line.
+struct EfviSetUp {
+    ef_driver_handle* driver;
+    ef_pd* pd;  // set once allocated
+    bool kept;
+
+    ~EfviSetUp() {
+        if (kept) return;
+        if (pd != nullptr) ef_pd_free(pd, *driver);
+        ef_driver_close(*driver);
+        *driver = -1;
+    }
+};
+
 }  // namespace
 
 KApiUdpSender::KApiUdpSender(const sockaddr* local_addr)
@@ -124,37 +140,32 @@ bool KApiUdpSender::init_socket() {
 }
 
 bool KApiUdpSender::init_efvi() {
-    // A failed step releases what the earlier steps opened, so a host
-    // without a usable adapter keeps no driver state.
     int rc = ef_driver_open(&driver_handle_);
     if (rc < 0) {
         LOG_WARN("udp sender ef_driver_open failed: { rc = %d, ip = %s }", rc, local_ip_);
         driver_handle_ = -1;
         return false;
     }
+    // A failed step releases what the earlier steps opened, so a host
+    // without a usable adapter keeps no driver state.
+    EfviSetUp opened{&driver_handle_, nullptr, false};
     unsigned nic = get_nic_id(&local_addr_);
     if (nic == 0) {
         LOG_WARN("udp sender get nic failed: { ip = %s }", local_ip_);
-        ef_driver_close(driver_handle_);
-        driver_handle_ = -1;
         return false;
     }
     rc = ef_pd_alloc(&pd_, driver_handle_, static_cast<int>(nic), EF_PD_DEFAULT);
     if (rc < 0) {
         LOG_WARN("udp sender ef_pd_alloc_by_name failed: { rc = %d, ip = %s }", rc, local_ip_);
-        ef_driver_close(driver_handle_);
-        driver_handle_ = -1;
         return false;
     }
+    opened.pd = &pd_;
     ef_vi probe;
     std::memset(&probe, 0, sizeof probe);
     rc = ef_vi_alloc_from_pd(&probe, driver_handle_, &pd_, driver_handle_, -1, 0, -1, nullptr, -1,
                              EF_VI_TX_CTPIO);
     if (rc < 0) {
         LOG_WARN("udp sender ef_vi_alloc_from_pd failed: { rc = %d, ip = %s }", rc, local_ip_);
-        ef_pd_free(&pd_, driver_handle_);
-        ef_driver_close(driver_handle_);
-        driver_handle_ = -1;
         return false;
     }
     rc = ef_vi_get_mac(&probe, driver_handle_, local_mac_addr_);
@@ -162,19 +173,14 @@ bool KApiUdpSender::init_efvi() {
     if (rc < 0) {
         // Frames with no source address would be dropped or misrouted.
         LOG_WARN("udp sender ef_vi_get_mac failed: { rc = %d, ip = %s }", rc, local_ip_);
-        ef_pd_free(&pd_, driver_handle_);
-        ef_driver_close(driver_handle_);
-        driver_handle_ = -1;
         return false;
     }
     rc = ef_memreg_alloc(&memreg_, driver_handle_, &pd_, driver_handle_, bufs_[0], kRegionSize);
     if (rc < 0) {
         LOG_WARN("udp sender ef_memreg_alloc failed: { rc = %d, ip = %s }", rc, local_ip_);
-        ef_pd_free(&pd_, driver_handle_);
-        ef_driver_close(driver_handle_);
-        driver_handle_ = -1;
         return false;
     }
+    opened.kept = true;
     unsigned char tmpl[kFrameHdrLen];
     std::memset(tmpl, 0, sizeof tmpl);
     init_frame_hdr(tmpl);

@@ -55,6 +55,80 @@ void fill_quote_head(api_body_head_t* head, KApiBusiness* business, const KApiSe
     head->trade_token = token;
 }
 
+// Refuses a thread that names more channels than its table holds.
+bool channel_counts_fit(const nq::quote_thread_t* threads, unsigned thread_count) {
+    for (unsigned i = 0; i < thread_count; ++i) {
+        if (threads[i].mc_count > kMaxQuoteTypes) {
+            set_last_error(kErrorMarketData, 0,
+                           "subscribe quote error, too many quote multicast: { thread = %u, mc_count = %u }", i,
+                           static_cast<unsigned>(threads[i].mc_count));
+            return false;
+        }
+    }
+    return true;
+}
+
+// The channel types of every thread, thread after thread.
+std::vector<uint16_t> requested_types(const nq::quote_thread_t* threads, unsigned thread_count) {
+    std::vector<uint16_t> types;
+    for (unsigned i = 0; i < thread_count; ++i)
+        types.insert(types.end(), threads[i].mc_types, threads[i].mc_types + threads[i].mc_count);
+    return types;
+}
+
+// Refuses a type that has no announced channel or that two threads name;
+// types and announced are in the order of requested_types.
+bool channels_claimable(const nq::quote_thread_t* threads, unsigned thread_count, const std::vector<uint16_t>& types,
+                        const bool* announced) {
+    // Per type, the 1-based number of the thread that took it.
+    std::vector<unsigned char> claimed(65536, 0);
+    for (unsigned i = 0, at = 0; i < thread_count; ++i) {
+        for (unsigned k = 0; k < threads[i].mc_count; ++k, ++at) {
+            const uint16_t type = types[at];
+            if (!announced[at]) {
+                set_last_error(kErrorMarketData, 0, "subscribe quote error, invalid quote multicast: { type = %u }",
+                               static_cast<unsigned>(type));
+                return false;
+            }
+            if (claimed[type] != 0) {
+                set_last_error(
+                    kErrorMarketData, 0,
+                    "subscribe quote error, duplicate quote multicast: { type = %u, thread = %u, thread = %u }",
+                    static_cast<unsigned>(type), static_cast<unsigned>(claimed[type] - 1), i);
+                return false;
+            }
+            // Threads past 255 share the top value; only "claimed" matters then.
+            claimed[type] = static_cast<unsigned char>(i + 1 > 255 ? 255 : i + 1);
+        }
+    }
+    return true;
+}
+
+// The receiver thread of one quote thread; types and channels point at its
+// own entries.
+quote_receiver_thread_t receiver_thread(const nq::quote_thread_t& thread, nq::QuoteRxMode rx_mode,
+                                        const sockaddr& local, const uint16_t* types,
+                                        const quote_mc_info_t* channels) {
+    quote_receiver_thread_t record;
+    record.name = kQuoteThreadName;
+    record.config.rx_mode = rx_mode;
+    record.config.cpu_core = thread.cpu_affinity;
+    record.config.busy_poll = thread.busy_poll;
+    std::memcpy(&record.config.local_addr, &local, sizeof record.config.local_addr);
+    record.config.rcvbuf = 0;
+    record.config.buffer_size = 2048;
+    record.config.buffer_count = 4096;
+    record.config.use_huge_pages = true;
+    record.config.streams.reserve(thread.mc_count);
+    for (unsigned k = 0; k < thread.mc_count; ++k) {
+        udp_mcast_stream_t stream;
+        stream.msg_type = types[k];
+        std::memcpy(&stream.group, channels[k].mc_addr, sizeof stream.group);
+        record.config.streams.push_back(stream);
+    }
+    return record;
+}
+
 }  // namespace
 
 bool KApi::subscribe_quote(uint64_t session_id, uint16_t thread_count, nq::quote_thread_t* quote_threads,
@@ -85,68 +159,25 @@ bool KApi::subscribe_quote(uint64_t session_id, uint16_t thread_count, nq::quote
                        static_cast<unsigned>(thread_count));
         return false;
     }
-    // Every thread is checked before anything is built; the claim table
-    // holds, per type, the 1-based number of the thread that took it.
-    for (unsigned i = 0; i < thread_count; ++i) {
-        if (quote_threads[i].mc_count > kMaxQuoteTypes) {
-            set_last_error(kErrorMarketData, 0,
-                           "subscribe quote error, too many quote multicast: { thread = %u, mc_count = %u }", i,
-                           static_cast<unsigned>(quote_threads[i].mc_count));
-            return false;
-        }
-    }
+    // Every thread is checked before anything is built.
+    if (!channel_counts_fit(quote_threads, thread_count)) return false;
     // One copy of every channel asked for, taken from one table: a
     // re-announcement during the call gives the old channels or the new.
-    std::vector<uint16_t> types;
-    for (unsigned i = 0; i < thread_count; ++i)
-        types.insert(types.end(), quote_threads[i].mc_types, quote_threads[i].mc_types + quote_threads[i].mc_count);
+    const std::vector<uint16_t> types = requested_types(quote_threads, thread_count);
     std::vector<quote_mc_info_t> channels(types.size());
     std::unique_ptr<bool[]> announced(new bool[types.size() + 1]);
     KApiQuoteContext::copy_quote_mc_infos(types.data(), types.size(), channels.data(), announced.get());
-    std::vector<unsigned char> claimed(65536, 0);
-    for (unsigned i = 0, at = 0; i < thread_count; ++i) {
-        for (unsigned k = 0; k < quote_threads[i].mc_count; ++k, ++at) {
-            const uint16_t type = types[at];
-            if (!announced[at]) {
-                set_last_error(kErrorMarketData, 0, "subscribe quote error, invalid quote multicast: { type = %u }",
-                               static_cast<unsigned>(type));
-                return false;
-            }
-            if (claimed[type] != 0) {
-                set_last_error(
-                    kErrorMarketData, 0,
-                    "subscribe quote error, duplicate quote multicast: { type = %u, thread = %u, thread = %u }",
-                    static_cast<unsigned>(type), static_cast<unsigned>(claimed[type] - 1), i);
-                return false;
-            }
-            // Threads past 255 share the top value; only "claimed" matters then.
-            claimed[type] = static_cast<unsigned char>(i + 1 > 255 ? 255 : i + 1);
-        }
-    }
+    if (!channels_claimable(quote_threads, thread_count, types, announced.get())) return false;
+
     const sockaddr local = context->config_->get_local_addr(1);
     quote_receiver_config_t config;
     config.spi = context->spi_.load(std::memory_order_acquire);
     config.threads.reserve(thread_count);
-    for (unsigned i = 0, at = 0; i < thread_count; ++i) {
-        const nq::quote_thread_t& thread = quote_threads[i];
-        quote_receiver_thread_t record;
-        record.name = kQuoteThreadName;
-        record.config.rx_mode = rx_mode;
-        record.config.cpu_core = thread.cpu_affinity;
-        record.config.busy_poll = thread.busy_poll;
-        std::memcpy(&record.config.local_addr, &local, sizeof record.config.local_addr);
-        record.config.rcvbuf = 0;
-        record.config.buffer_size = 2048;
-        record.config.buffer_count = 4096;
-        record.config.use_huge_pages = true;
-        record.config.streams.reserve(thread.mc_count);
-        for (unsigned k = 0; k < thread.mc_count; ++k, ++at) {
-            udp_mcast_stream_t stream;
-            stream.msg_type = types[at];
-            std::memcpy(&stream.group, channels[at].mc_addr, sizeof stream.group);
-            record.config.streams.push_back(stream);
-        }
-        config.threads.push_back(record);
+    size_t at = 0;  // the thread's first entry in types and channels
+    for (unsigned i = 0; i < thread_count; ++i) {
+        config.threads.push_back(
+            receiver_thread(quote_threads[i], rx_mode, local, types.data() + at, channels.data() + at));
+        at += quote_threads[i].mc_count;
     }
     return receivers->start(config);
 }
