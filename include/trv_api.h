@@ -31,12 +31,51 @@
  * callbacks only).
  */
 
+/*
+ * Contents. Each section starts at a line "// ==== Section: <name> ====";
+ * search for that text to jump there (in vi or less: /==== Section: Facades),
+ * or list every section with its line: grep -n '==== Section' trv_api.h.
+ * A program starts at the facades, which name the configuration classes,
+ * callback interfaces, result lists and records it needs.
+ *
+ *   Macros                   TRV_API_EXPORT, TRV_PACKED and the layout checks'
+ *                            TRV_LAYOUT, TRV_AT, TRV_ALIGN
+ *   Level-2 feed constants   exchange ids, array lengths and message types of
+ *                            the exchanges' level-2 feeds (SZE_*, SSE_*)
+ *   Level-2 feed records     Shenzhen and Shanghai level-2 multicast records
+ *                            (price levels, sze_*, sse_*), global namespace
+ *   Layout checks: level-2 feed records
+ *   Types and enumerations   amount_t, price_t, quantity_t, enumerations,
+ *                            TradeMessageType (namespace nq from here on)
+ *   Length constants         CONST_*_LEN, PAGE_REQ_COUNT_MIN
+ *   Public records           the trading records: errors, message descriptor,
+ *                            terminal information, orders, cancels, reports,
+ *                            order book, positions, assets, queries, accounts,
+ *                            fund transfers, privileged publications
+ *   Layout checks: public records
+ *   Configuration classes    TRVTradeConfig, TRVPrivilegeConfig, TRVQuoteConfig
+ *   Callback interfaces      TRVTradeSpi, TRVPrivilegeSpi, TRVQuoteSpi
+ *   Result lists             TRVOrderList to TRVBriefPositionList
+ *   Security filter          TRVSecurityFilter (C++ only)
+ *   Market-data records      Shanghai and Shenzhen level-1 records, level-2
+ *                            tick records, static information, quote_thread_t
+ *   Decoders                 TRVQuoteDecoder (level 1), mqr::MQRQuoteDecoder
+ *                            (level 2)
+ *   Layout checks: market-data records and decoders
+ *   Facades                  TRVTradeApi, TRVPrivilege, TRVQuoteApi
+ *
+ * Layout checks are compiled only (never seen by SWIG) and stand after the
+ * declarations they check, except the configuration classes' private fields,
+ * which are checked inside each class.
+ */
 #ifndef TRV_API_H
 #define TRV_API_H
 
 #include <stddef.h>
 #include <stdint.h>
 #include <netinet/in.h>
+
+// ==== Section: Macros ====
 
 #ifndef TRV_API_EXPORT
 #ifdef SWIG
@@ -65,6 +104,8 @@
 #define TRV_AT(T, field, off) static_assert(offsetof(T, field) == (off), #T "." #field " offset")
 #define TRV_ALIGN(T, align) static_assert(alignof(T) == (align), #T " alignment")
 #endif
+
+// ==== Section: Level-2 feed constants ====
 
 /* Level-2 feed constants. Array lengths expand to parenthesised numbers. */
 
@@ -143,6 +184,8 @@
 #define SSE_STATIC_INFO_SYMBOL_IS_INCORRECT (-1)
 #define SSE_STATIC_INFO_NOT_FOUND_SYMBOL (-2)
 #define SSE_STATIC_INFO_FOUND_SYMBOL_BUT_NO_VALUE (-3)
+
+// ==== Section: Level-2 feed records ====
 
 /* ---- Price levels ---- */
 
@@ -721,6 +764,8 @@ struct TRV_PACKED sse_static_msg {
     sse_static_msg_body m_body;
 };
 
+// ==== Section: Layout checks: level-2 feed records ====
+
 #ifndef SWIG
 TRV_LAYOUT(price_quantity_unit, 12);
 TRV_AT(price_quantity_unit, m_price, 0);
@@ -1189,6 +1234,8 @@ TRV_AT(sse_static_msg, m_body, 12);
 
 namespace nq {
 
+// ==== Section: Types and enumerations ====
+
 /** Money amount, fixed point scaled by 10000. */
 typedef int64_t amount_t;
 /** Price, fixed point scaled by 10000. */
@@ -1333,6 +1380,8 @@ enum QuoteRxMode : uint8_t { RX_MODE_AUTO = 0, RX_MODE_SOCKET = 1, RX_MODE_EFVI 
 enum class ApiType { PRIVILEGE = 0, TRADE = 1, QUOTE = 2 };
 #endif
 
+// ==== Section: Length constants ====
+
 /* Lengths of character arrays, terminating NUL included. */
 /** Security code length. */
 const int CONST_STR_SECURITY_CODE_LEN = 9;
@@ -1360,6 +1409,8 @@ const int CONST_TRD_EXEC_ID_LEN = 17;
 const int CONST_FUND_ACC_NAME_LEN = 15;
 /** Fund-transfer business number length. */
 const int CONST_BIZ_NO_LEN = 20;
+
+// ==== Section: Public records ====
 
 /** Error record of callbacks and of get_last_error. */
 struct TRV_PACKED trv_error_info_t {
@@ -2020,6 +2071,8 @@ struct TRV_PACKED trv_internal_quote_login_info_t {
     int64_t time;
 };
 
+// ==== Section: Layout checks: public records ====
+
 #ifndef SWIG
 TRV_LAYOUT(trv_error_info_t, 272);
 TRV_AT(trv_error_info_t, error_code, 8);
@@ -2309,6 +2362,8 @@ TRV_LAYOUT(QuoteMCType, 2);
 #endif
 
 
+// ==== Section: Configuration classes ====
+
 /* Quote-side records defined with the market-data records. */
 struct trv_level1_quote_t;
 struct trv_static_quote_full_info_t;
@@ -2493,6 +2548,8 @@ private:
 #ifndef SWIG
 TRV_LAYOUT(TRVPrivilegeConfig, 568);  /* adds nothing to TRVTradeConfig */
 #endif
+
+// ==== Section: Callback interfaces ====
 
 class TRVOrderList;
 class TRVInitAssetList;
@@ -2968,6 +3025,8 @@ public:
                                        QuoteMsgType msg_type, const trv_tick_quote_union_t* tick_quote);
 };
 
+// ==== Section: Result lists ====
+
 /** Orders of an order query. A list handed to a callback is valid only during the call. */
 class TRV_API_EXPORT TRVOrderList {
 public:
@@ -3291,6 +3350,8 @@ protected:
     virtual ~TRVBriefPositionList() {}
 };
 
+// ==== Section: Security filter ====
+
 #ifndef SWIG
 /**
  * Bitmap over security codes with which a program tests quickly whether a code belongs
@@ -3326,6 +3387,8 @@ private:
 
 
 namespace nq {
+
+// ==== Section: Market-data records ====
 
 /* ---- Level-1 records: the payload of TRV_SSE_L1 and TRV_SZSE_L1 and the level-1 query answers ---- */
 
@@ -3839,7 +3902,7 @@ struct quote_thread_t {
     QuoteMCType mc_types[64];
 };
 
-/* ---- Decoders ---- */
+// ==== Section: Decoders ====
 
 /** Pointer to one level-1 record inside a payload; the member is chosen by TRVQuoteItem::data_type. */
 union trv_quote_data_union_t {
@@ -3972,6 +4035,8 @@ private:
 };
 
 }  // namespace mqr
+
+// ==== Section: Layout checks: market-data records and decoders ====
 
 #ifndef SWIG
 TRV_LAYOUT(trv_sse_l1_index_t, 114);
@@ -4224,7 +4289,7 @@ TRV_LAYOUT(TRVQuoteDecoder, 40);
 TRV_LAYOUT(mqr::MQRQuoteDecoder, 40);
 #endif
 
-/* ---- Facades ---- */
+// ==== Section: Facades ====
 
 /**
  * Trading interface. One object per process, obtained from create(); it is

@@ -425,6 +425,33 @@ std::vector<std::string> public_header_lines() {
     return lines;
 }
 
+// A reader finds a section by the marker that the contents comment names.
+TEST(PublicHeaderText, ContentsNamesEverySectionInOrder) {
+    const std::string marker = "// ==== Section: ";
+    const std::string marker_end = " ====";
+    std::vector<std::string> sections;
+    std::vector<std::string> listed;
+    bool in_contents = false;
+    for (const std::string& line : public_header_lines()) {
+        if (line.rfind(" * Contents.", 0) == 0) {
+            in_contents = true;
+        } else if (in_contents && line.rfind(" */", 0) == 0) {
+            in_contents = false;
+        } else if (in_contents && line.rfind(" *   ", 0) == 0 && line.size() > 5 && line[5] != ' ') {
+            // "name  description": the name ends at the first double space.
+            const std::string entry = line.substr(5);
+            listed.push_back(entry.substr(0, entry.find("  ")));
+        }
+        if (line.rfind(marker, 0) == 0) {
+            ASSERT_GT(line.size(), marker.size() + marker_end.size()) << line;
+            ASSERT_EQ(line.substr(line.size() - marker_end.size()), marker_end) << line;
+            sections.push_back(line.substr(marker.size(), line.size() - marker.size() - marker_end.size()));
+        }
+    }
+    ASSERT_FALSE(sections.empty()) << "no section marker in the header";
+    EXPECT_EQ(listed, sections);
+}
+
 // One style of layout check: static_assert appears only in the definitions
 // of TRV_LAYOUT, TRV_AT and TRV_ALIGN.
 TEST(PublicHeaderText, LayoutChecksUseTheLayoutMacros) {
