@@ -1412,6 +1412,12 @@ const int CONST_BIZ_NO_LEN = 20;
 
 // ==== Section: Public records ====
 
+/*
+ * A time field of type int64_t whose name ends in _time holds a decimal date
+ * and time, YYYYMMDDHHMMSSsss (year to millisecond), in one integer:
+ * 20240315093000500 is 15 March 2024, 09:30:00.500.
+ */
+
 /** Error record of callbacks and of get_last_error. */
 struct TRV_PACKED trv_error_info_t {
     /** Error category. */
@@ -1529,7 +1535,7 @@ struct TRV_PACKED trv_order_response_t {
     quantity_t cancel_quantity;
     /** Cancel reason (Shanghai immediate-or-cancel remainders). */
     int cancel_reason_id;
-    /** Report time. */
+    /** Report time, YYYYMMDDHHMMSSsss. */
     int64_t transact_time;
 };
 
@@ -1551,7 +1557,7 @@ struct TRV_PACKED trv_cancel_response_t {
     quantity_t cancel_quantity;
     /** Cancel reason. */
     int cancel_reason_id;
-    /** Report time. */
+    /** Report time, YYYYMMDDHHMMSSsss. */
     int64_t transact_time;
 };
 
@@ -1577,7 +1583,7 @@ struct TRV_PACKED trv_trade_report_t {
     quantity_t leaves_quantity;
     /** Order quantity. */
     quantity_t order_quantity;
-    /** Report time. */
+    /** Report time, YYYYMMDDHHMMSSsss. */
     int64_t transact_time;
     /** Traded amount of this trade, scaled by 10000. */
     amount_t amount;
@@ -1597,7 +1603,7 @@ struct TRV_PACKED trv_order_error_response_t {
     uint8_t is_cancel_flag;
     /** The error. */
     trv_error_info_t error_info;
-    /** Report time. */
+    /** Report time, YYYYMMDDHHMMSSsss. */
     int64_t transact_time;
 };
 
@@ -1609,7 +1615,7 @@ struct TRV_PACKED trv_order_end_t {
     char report_id[CONST_REPORT_ID_LEN];
     /** Order id. */
     uint64_t xid;
-    /** Report time. */
+    /** Report time, YYYYMMDDHHMMSSsss. */
     int64_t transact_time;
 };
 
@@ -1649,7 +1655,7 @@ struct TRV_PACKED trv_order_info_t {
     amount_t order_amount;
     /** Order fee. */
     amount_t order_fee;
-    /** Order time. */
+    /** Order time, YYYYMMDDHHMMSSsss. */
     int64_t insert_time;
     /** Traded quantity. */
     quantity_t trade_quantity;
@@ -1665,11 +1671,11 @@ struct TRV_PACKED trv_order_info_t {
     quantity_t leaves_quantity;
     /** Quantity cancelled. */
     quantity_t cancel_quantity;
-    /** Time of the last trade. */
+    /** Time of the last trade, YYYYMMDDHHMMSSsss. */
     int64_t trade_time;
-    /** Cancel time, set only when a cancel succeeded. */
+    /** Cancel time, YYYYMMDDHHMMSSsss, set only when a cancel succeeded. */
     int64_t cancel_time;
-    /** Time of the last update. */
+    /** Time of the last update, YYYYMMDDHHMMSSsss. */
     int64_t update_time;
     /** Error of a rejected order. */
     trv_error_info_t error_info;
@@ -1711,7 +1717,7 @@ struct TRV_PACKED trv_order_book_insert_t {
     amount_t order_amount;
     /** Order fee. */
     amount_t order_fee;
-    /** Order time. */
+    /** Order time, YYYYMMDDHHMMSSsss. */
     int64_t insert_time;
 };
 
@@ -1757,11 +1763,11 @@ struct TRV_PACKED trv_order_book_update_t {
     quantity_t leaves_quantity;
     /** Quantity cancelled. */
     quantity_t cancel_quantity;
-    /** Time of the last trade. */
+    /** Time of the last trade, YYYYMMDDHHMMSSsss. */
     int64_t trade_time;
-    /** Cancel time. */
+    /** Cancel time, YYYYMMDDHHMMSSsss. */
     int64_t cancel_time;
-    /** Time of the last update. */
+    /** Time of the last update, YYYYMMDDHHMMSSsss. */
     int64_t update_time;
     /** Which member of report is valid: ORDER_RESPONSE, CANCEL_RESPONSE or TRADE_REPORT. */
     TradeReportType report_type;
@@ -1787,7 +1793,7 @@ struct TRV_PACKED trv_order_book_error_t {
     char cl_order_id[CONST_CL_ORD_ID_LEN];
     /** Contract number of the cancelled order. */
     char origin_cl_order_id[CONST_CL_ORD_ID_LEN];
-    /** Time of the last update. */
+    /** Time of the last update, YYYYMMDDHHMMSSsss. */
     int64_t update_time;
     /** The failure. */
     trv_order_error_response_t order_error;
@@ -1891,9 +1897,9 @@ struct TRV_PACKED trv_order_query_param_t {
     uint64_t xid;
     /** Security code; empty for all securities. */
     char security_code[CONST_STR_SECURITY_CODE_LEN];
-    /** Start of the time window; 0 is 00:00 of the trading day. */
+    /** Start of the time window, YYYYMMDDHHMMSSsss; 0 is 00:00 of the trading day. */
     int64_t begin_time;
-    /** End of the time window; 0 is now. */
+    /** End of the time window, YYYYMMDDHHMMSSsss; 0 is now. */
     int64_t end_time;
     /** 1 to query only unfinished orders. */
     uint8_t query_unfinished;
@@ -1933,7 +1939,7 @@ struct TRV_PACKED trv_counter_fund_transfer_request_t {
     FundTransSide side;
     /** Amount, scaled by 10000. */
     amount_t amount;
-    /** Request time (set by the library). */
+    /** Request time, YYYYMMDDHHMMSSsss, local time (set by the library). */
     int64_t request_time;
 };
 
@@ -1949,9 +1955,9 @@ struct TRV_PACKED trv_counter_fund_transfer_result_t {
     FundTransSide side;
     /** Amount, scaled by 10000. */
     amount_t amount;
-    /** Request time. */
+    /** Request time, YYYYMMDDHHMMSSsss. */
     int64_t request_time;
-    /** Result time. */
+    /** Result time, YYYYMMDDHHMMSSsss. */
     int64_t result_time;
     /** Transfer state. */
     FundTransStatus status;
@@ -1969,7 +1975,7 @@ struct TRV_PACKED trv_cluster_fund_transfer_request_t {
     FundTransSource source;
     /** Amount, scaled by 10000. */
     amount_t amount;
-    /** Request time. */
+    /** Request time, YYYYMMDDHHMMSSsss. */
     int64_t request_time;
 };
 
@@ -1983,9 +1989,9 @@ struct TRV_PACKED trv_cluster_fund_transfer_result_t {
     FundTransSource source;
     /** Amount, scaled by 10000. */
     amount_t amount;
-    /** Request time. */
+    /** Request time, YYYYMMDDHHMMSSsss. */
     int64_t request_time;
-    /** Result time. */
+    /** Result time, YYYYMMDDHHMMSSsss. */
     int64_t result_time;
     /** Transfer state. */
     FundTransStatus status;
