@@ -30,12 +30,52 @@
  * input), 309 (request refused), 310 (market data) or 311 (time-out, in
  * callbacks only).
  */
+
+/*
+ * Contents. Each section starts at a line "// ==== Section: <name> ====";
+ * search for that text to jump there (in vi or less: /==== Section: Facades),
+ * or list every section with its line: grep -n '==== Section' trv_api.h.
+ * A program starts at the facades, which name the configuration classes,
+ * callback interfaces, result lists and records it needs.
+ *
+ *   Macros                   TRV_API_EXPORT, TRV_PACKED and the layout checks'
+ *                            TRV_LAYOUT, TRV_AT, TRV_ALIGN
+ *   Level-2 feed constants   exchange ids, array lengths and message types of
+ *                            the exchanges' level-2 feeds (SZE_*, SSE_*)
+ *   Level-2 feed records     Shenzhen and Shanghai level-2 multicast records
+ *                            (price levels, sze_*, sse_*), global namespace
+ *   Layout checks: level-2 feed records
+ *   Types and enumerations   amount_t, price_t, quantity_t, enumerations,
+ *                            TradeMessageType (namespace nq from here on)
+ *   Length constants         CONST_*_LEN, PAGE_REQ_COUNT_MIN
+ *   Public records           the trading records: errors, message descriptor,
+ *                            terminal information, orders, cancels, reports,
+ *                            order book, positions, assets, queries, accounts,
+ *                            fund transfers, privileged publications
+ *   Layout checks: public records
+ *   Configuration classes    TRVTradeConfig, TRVPrivilegeConfig, TRVQuoteConfig
+ *   Callback interfaces      TRVTradeSpi, TRVPrivilegeSpi, TRVQuoteSpi
+ *   Result lists             TRVOrderList to TRVBriefPositionList
+ *   Security filter          TRVSecurityFilter (C++ only)
+ *   Market-data records      Shanghai and Shenzhen level-1 records, level-2
+ *                            tick records, static information, quote_thread_t
+ *   Decoders                 TRVQuoteDecoder (level 1), mqr::MQRQuoteDecoder
+ *                            (level 2)
+ *   Layout checks: market-data records and decoders
+ *   Facades                  TRVTradeApi, TRVPrivilege, TRVQuoteApi
+ *
+ * Layout checks are compiled only (never seen by SWIG) and stand after the
+ * declarations they check, except the configuration classes' private fields,
+ * which are checked inside each class.
+ */
 #ifndef TRV_API_H
 #define TRV_API_H
 
 #include <stddef.h>
 #include <stdint.h>
 #include <netinet/in.h>
+
+// ==== Section: Macros ====
 
 #ifndef TRV_API_EXPORT
 #ifdef SWIG
@@ -53,6 +93,19 @@
 #define TRV_PACKED __attribute__((packed))
 #endif
 #endif
+
+/*
+ * Layout checks of the records, classes and enumerations, compiled but never
+ * seen by SWIG; undefined at the end of this header. TRV_LAYOUT checks a
+ * size, TRV_AT the offset of one field, TRV_ALIGN an alignment.
+ */
+#ifndef SWIG
+#define TRV_LAYOUT(T, size) static_assert(sizeof(T) == (size), #T " size")
+#define TRV_AT(T, field, off) static_assert(offsetof(T, field) == (off), #T "." #field " offset")
+#define TRV_ALIGN(T, align) static_assert(alignof(T) == (align), #T " alignment")
+#endif
+
+// ==== Section: Level-2 feed constants ====
 
 /* Level-2 feed constants. Array lengths expand to parenthesised numbers. */
 
@@ -131,6 +184,8 @@
 #define SSE_STATIC_INFO_SYMBOL_IS_INCORRECT (-1)
 #define SSE_STATIC_INFO_NOT_FOUND_SYMBOL (-2)
 #define SSE_STATIC_INFO_FOUND_SYMBOL_BUT_NO_VALUE (-3)
+
+// ==== Section: Level-2 feed records ====
 
 /* ---- Price levels ---- */
 
@@ -709,473 +764,477 @@ struct TRV_PACKED sse_static_msg {
     sse_static_msg_body m_body;
 };
 
+// ==== Section: Layout checks: level-2 feed records ====
+
 #ifndef SWIG
-static_assert(sizeof(price_quantity_unit) == 12, "price_quantity_unit size");
-static_assert(offsetof(price_quantity_unit, m_price) == 0, "price_quantity_unit layout");
-static_assert(offsetof(price_quantity_unit, m_quantity) == 4, "price_quantity_unit layout");
-static_assert(sizeof(sse_lev2_price_quantity_unit) == 16, "sse_lev2_price_quantity_unit size");
-static_assert(offsetof(sse_lev2_price_quantity_unit, m_reserved) == 0, "sse_lev2_price_quantity_unit layout");
-static_assert(offsetof(sse_lev2_price_quantity_unit, m_price) == 4, "sse_lev2_price_quantity_unit layout");
-static_assert(offsetof(sse_lev2_price_quantity_unit, m_quantity) == 8, "sse_lev2_price_quantity_unit layout");
-static_assert(sizeof(sse_lev2_tree_price_quantity_unit) == 12, "sse_lev2_tree_price_quantity_unit size");
-static_assert(offsetof(sse_lev2_tree_price_quantity_unit, m_price) == 0, "sse_lev2_tree_price_quantity_unit layout");
-static_assert(offsetof(sse_lev2_tree_price_quantity_unit, m_quantity) == 4, "sse_lev2_tree_price_quantity_unit layout");
-static_assert(sizeof(sse_option_price_quantity_unit) == 12, "sse_option_price_quantity_unit size");
-static_assert(offsetof(sse_option_price_quantity_unit, m_price) == 0, "sse_option_price_quantity_unit layout");
-static_assert(offsetof(sse_option_price_quantity_unit, m_quantity) == 4, "sse_option_price_quantity_unit layout");
-static_assert(sizeof(sse_lev2_bond_price_quantity_unit) == 12, "sse_lev2_bond_price_quantity_unit size");
-static_assert(offsetof(sse_lev2_bond_price_quantity_unit, m_price) == 0, "sse_lev2_bond_price_quantity_unit layout");
-static_assert(offsetof(sse_lev2_bond_price_quantity_unit, m_quantity) == 4, "sse_lev2_bond_price_quantity_unit layout");
-static_assert(sizeof(sze_dvs_head) == 43, "sze_dvs_head size");
-static_assert(offsetof(sze_dvs_head, m_sequence) == 0, "sze_dvs_head layout");
-static_assert(offsetof(sze_dvs_head, m_reserved_1) == 4, "sze_dvs_head layout");
-static_assert(offsetof(sze_dvs_head, m_message_type) == 8, "sze_dvs_head layout");
-static_assert(offsetof(sze_dvs_head, m_security_type) == 9, "sze_dvs_head layout");
-static_assert(offsetof(sze_dvs_head, m_sub_security_type) == 10, "sze_dvs_head layout");
-static_assert(offsetof(sze_dvs_head, m_symbol) == 11, "sze_dvs_head layout");
-static_assert(offsetof(sze_dvs_head, m_exchange_id) == 20, "sze_dvs_head layout");
-static_assert(offsetof(sze_dvs_head, m_quote_update_time) == 21, "sze_dvs_head layout");
-static_assert(offsetof(sze_dvs_head, m_channel_num) == 29, "sze_dvs_head layout");
-static_assert(offsetof(sze_dvs_head, m_sequence_num) == 31, "sze_dvs_head layout");
-static_assert(offsetof(sze_dvs_head, m_md_stream_id) == 39, "sze_dvs_head layout");
-static_assert(sizeof(sze_heartbeat) == 16, "sze_heartbeat size");
-static_assert(offsetof(sze_heartbeat, m_sequence) == 0, "sze_heartbeat layout");
-static_assert(offsetof(sze_heartbeat, m_reserved_1) == 4, "sze_heartbeat layout");
-static_assert(offsetof(sze_heartbeat, m_message_type) == 8, "sze_heartbeat layout");
-static_assert(offsetof(sze_heartbeat, m_reserved_2) == 9, "sze_heartbeat layout");
-static_assert(sizeof(sze_dvs_lev2) == 376, "sze_dvs_lev2 size");
-static_assert(offsetof(sze_dvs_lev2, m_head) == 0, "sze_dvs_lev2 layout");
-static_assert(offsetof(sze_dvs_lev2, m_trading_status) == 43, "sze_dvs_lev2 layout");
-static_assert(offsetof(sze_dvs_lev2, m_total_trade_num) == 44, "sze_dvs_lev2 layout");
-static_assert(offsetof(sze_dvs_lev2, m_total_quantity) == 52, "sze_dvs_lev2 layout");
-static_assert(offsetof(sze_dvs_lev2, m_total_value) == 60, "sze_dvs_lev2 layout");
-static_assert(offsetof(sze_dvs_lev2, m_pre_close_price) == 68, "sze_dvs_lev2 layout");
-static_assert(offsetof(sze_dvs_lev2, m_last_price) == 72, "sze_dvs_lev2 layout");
-static_assert(offsetof(sze_dvs_lev2, m_open_price) == 76, "sze_dvs_lev2 layout");
-static_assert(offsetof(sze_dvs_lev2, m_day_high_price) == 80, "sze_dvs_lev2 layout");
-static_assert(offsetof(sze_dvs_lev2, m_day_low_price) == 84, "sze_dvs_lev2 layout");
-static_assert(offsetof(sze_dvs_lev2, m_today_close_price) == 88, "sze_dvs_lev2 layout");
-static_assert(offsetof(sze_dvs_lev2, m_total_bid_weighted_avg_price) == 92, "sze_dvs_lev2 layout");
-static_assert(offsetof(sze_dvs_lev2, m_total_bid_quantity) == 96, "sze_dvs_lev2 layout");
-static_assert(offsetof(sze_dvs_lev2, m_total_ask_weighted_avg_price) == 104, "sze_dvs_lev2 layout");
-static_assert(offsetof(sze_dvs_lev2, m_total_ask_quantity) == 108, "sze_dvs_lev2 layout");
-static_assert(offsetof(sze_dvs_lev2, m_lpv) == 116, "sze_dvs_lev2 layout");
-static_assert(offsetof(sze_dvs_lev2, m_iopv) == 120, "sze_dvs_lev2 layout");
-static_assert(offsetof(sze_dvs_lev2, m_upper_limit_price) == 124, "sze_dvs_lev2 layout");
-static_assert(offsetof(sze_dvs_lev2, m_low_limit_price) == 128, "sze_dvs_lev2 layout");
-static_assert(offsetof(sze_dvs_lev2, m_open_interest) == 132, "sze_dvs_lev2 layout");
-static_assert(offsetof(sze_dvs_lev2, m_bid_unit) == 136, "sze_dvs_lev2 layout");
-static_assert(offsetof(sze_dvs_lev2, m_ask_unit) == 256, "sze_dvs_lev2 layout");
-static_assert(sizeof(sze_dvs_idx) == 96, "sze_dvs_idx size");
-static_assert(offsetof(sze_dvs_idx, m_head) == 0, "sze_dvs_idx layout");
-static_assert(offsetof(sze_dvs_idx, m_total_trade_num) == 43, "sze_dvs_idx layout");
-static_assert(offsetof(sze_dvs_idx, m_total_quantity) == 51, "sze_dvs_idx layout");
-static_assert(offsetof(sze_dvs_idx, m_total_value) == 59, "sze_dvs_idx layout");
-static_assert(offsetof(sze_dvs_idx, m_last_price) == 67, "sze_dvs_idx layout");
-static_assert(offsetof(sze_dvs_idx, m_pre_close_price) == 71, "sze_dvs_idx layout");
-static_assert(offsetof(sze_dvs_idx, m_open_price) == 75, "sze_dvs_idx layout");
-static_assert(offsetof(sze_dvs_idx, m_day_high_price) == 79, "sze_dvs_idx layout");
-static_assert(offsetof(sze_dvs_idx, m_day_low_price) == 83, "sze_dvs_idx layout");
-static_assert(offsetof(sze_dvs_idx, m_today_close_price) == 87, "sze_dvs_idx layout");
-static_assert(offsetof(sze_dvs_idx, m_reserved) == 91, "sze_dvs_idx layout");
-static_assert(sizeof(sze_dvs_order) == 72, "sze_dvs_order size");
-static_assert(offsetof(sze_dvs_order, m_head) == 0, "sze_dvs_order layout");
-static_assert(offsetof(sze_dvs_order, m_order_price) == 43, "sze_dvs_order layout");
-static_assert(offsetof(sze_dvs_order, m_order_quantity) == 47, "sze_dvs_order layout");
-static_assert(offsetof(sze_dvs_order, m_side_flag) == 55, "sze_dvs_order layout");
-static_assert(offsetof(sze_dvs_order, m_order_type) == 56, "sze_dvs_order layout");
-static_assert(offsetof(sze_dvs_order, m_reserved) == 57, "sze_dvs_order layout");
-static_assert(sizeof(sze_dvs_exe) == 72, "sze_dvs_exe size");
-static_assert(offsetof(sze_dvs_exe, m_head) == 0, "sze_dvs_exe layout");
-static_assert(offsetof(sze_dvs_exe, m_trade_buy_num) == 43, "sze_dvs_exe layout");
-static_assert(offsetof(sze_dvs_exe, m_trade_sell_num) == 51, "sze_dvs_exe layout");
-static_assert(offsetof(sze_dvs_exe, m_trade_price) == 59, "sze_dvs_exe layout");
-static_assert(offsetof(sze_dvs_exe, m_trade_quantity) == 63, "sze_dvs_exe layout");
-static_assert(offsetof(sze_dvs_exe, m_trade_type) == 71, "sze_dvs_exe layout");
-static_assert(sizeof(sze_dvs_tree) == 392, "sze_dvs_tree size");
-static_assert(offsetof(sze_dvs_tree, m_head) == 0, "sze_dvs_tree layout");
-static_assert(offsetof(sze_dvs_tree, m_total_trade_num) == 43, "sze_dvs_tree layout");
-static_assert(offsetof(sze_dvs_tree, m_total_quantity) == 51, "sze_dvs_tree layout");
-static_assert(offsetof(sze_dvs_tree, m_total_value) == 59, "sze_dvs_tree layout");
-static_assert(offsetof(sze_dvs_tree, m_pre_close_price) == 67, "sze_dvs_tree layout");
-static_assert(offsetof(sze_dvs_tree, m_last_price) == 71, "sze_dvs_tree layout");
-static_assert(offsetof(sze_dvs_tree, m_open_price) == 75, "sze_dvs_tree layout");
-static_assert(offsetof(sze_dvs_tree, m_day_high_price) == 79, "sze_dvs_tree layout");
-static_assert(offsetof(sze_dvs_tree, m_day_low_price) == 83, "sze_dvs_tree layout");
-static_assert(offsetof(sze_dvs_tree, m_today_close_price) == 87, "sze_dvs_tree layout");
-static_assert(offsetof(sze_dvs_tree, m_total_bid_weighted_avg_price) == 91, "sze_dvs_tree layout");
-static_assert(offsetof(sze_dvs_tree, m_total_bid_quantity) == 95, "sze_dvs_tree layout");
-static_assert(offsetof(sze_dvs_tree, m_total_ask_weighted_avg_price) == 103, "sze_dvs_tree layout");
-static_assert(offsetof(sze_dvs_tree, m_total_ask_quantity) == 107, "sze_dvs_tree layout");
-static_assert(offsetof(sze_dvs_tree, m_upper_limit_price) == 115, "sze_dvs_tree layout");
-static_assert(offsetof(sze_dvs_tree, m_low_limit_price) == 119, "sze_dvs_tree layout");
-static_assert(offsetof(sze_dvs_tree, m_market_open_total_bid) == 123, "sze_dvs_tree layout");
-static_assert(offsetof(sze_dvs_tree, m_market_open_total_ask) == 131, "sze_dvs_tree layout");
-static_assert(offsetof(sze_dvs_tree, m_bid_depth) == 139, "sze_dvs_tree layout");
-static_assert(offsetof(sze_dvs_tree, m_ask_depth) == 143, "sze_dvs_tree layout");
-static_assert(offsetof(sze_dvs_tree, m_bid_unit) == 147, "sze_dvs_tree layout");
-static_assert(offsetof(sze_dvs_tree, m_ask_unit) == 267, "sze_dvs_tree layout");
-static_assert(offsetof(sze_dvs_tree, m_ch_gap_flag) == 387, "sze_dvs_tree layout");
-static_assert(offsetof(sze_dvs_tree, m_reserved) == 388, "sze_dvs_tree layout");
-static_assert(sizeof(sze_dvs_ibr_tree) == 200, "sze_dvs_ibr_tree size");
-static_assert(offsetof(sze_dvs_ibr_tree, m_head) == 0, "sze_dvs_ibr_tree layout");
-static_assert(offsetof(sze_dvs_ibr_tree, m_total_bid_weighted_avg_price) == 43, "sze_dvs_ibr_tree layout");
-static_assert(offsetof(sze_dvs_ibr_tree, m_total_bid_quantity) == 47, "sze_dvs_ibr_tree layout");
-static_assert(offsetof(sze_dvs_ibr_tree, m_total_ask_weighted_avg_price) == 55, "sze_dvs_ibr_tree layout");
-static_assert(offsetof(sze_dvs_ibr_tree, m_total_ask_quantity) == 59, "sze_dvs_ibr_tree layout");
-static_assert(offsetof(sze_dvs_ibr_tree, m_bid_depth) == 67, "sze_dvs_ibr_tree layout");
-static_assert(offsetof(sze_dvs_ibr_tree, m_ask_depth) == 71, "sze_dvs_ibr_tree layout");
-static_assert(offsetof(sze_dvs_ibr_tree, m_bid_unit) == 75, "sze_dvs_ibr_tree layout");
-static_assert(offsetof(sze_dvs_ibr_tree, m_ask_unit) == 135, "sze_dvs_ibr_tree layout");
-static_assert(offsetof(sze_dvs_ibr_tree, m_reserved) == 195, "sze_dvs_ibr_tree layout");
-static_assert(sizeof(sze_dvs_turnover) == 80, "sze_dvs_turnover size");
-static_assert(offsetof(sze_dvs_turnover, m_head) == 0, "sze_dvs_turnover layout");
-static_assert(offsetof(sze_dvs_turnover, m_trading_status) == 43, "sze_dvs_turnover layout");
-static_assert(offsetof(sze_dvs_turnover, m_pre_close_price) == 44, "sze_dvs_turnover layout");
-static_assert(offsetof(sze_dvs_turnover, m_total_trade_num) == 52, "sze_dvs_turnover layout");
-static_assert(offsetof(sze_dvs_turnover, m_total_quantity) == 60, "sze_dvs_turnover layout");
-static_assert(offsetof(sze_dvs_turnover, m_total_value) == 68, "sze_dvs_turnover layout");
-static_assert(offsetof(sze_dvs_turnover, m_stock_num) == 76, "sze_dvs_turnover layout");
-static_assert(sizeof(sze_dvs_after_close) == 96, "sze_dvs_after_close size");
-static_assert(offsetof(sze_dvs_after_close, m_head) == 0, "sze_dvs_after_close layout");
-static_assert(offsetof(sze_dvs_after_close, m_trading_status) == 43, "sze_dvs_after_close layout");
-static_assert(offsetof(sze_dvs_after_close, m_total_trade_num) == 44, "sze_dvs_after_close layout");
-static_assert(offsetof(sze_dvs_after_close, m_total_quantity) == 52, "sze_dvs_after_close layout");
-static_assert(offsetof(sze_dvs_after_close, m_total_value) == 60, "sze_dvs_after_close layout");
-static_assert(offsetof(sze_dvs_after_close, m_pre_close_price) == 68, "sze_dvs_after_close layout");
-static_assert(offsetof(sze_dvs_after_close, m_trade_price) == 72, "sze_dvs_after_close layout");
-static_assert(offsetof(sze_dvs_after_close, m_bid_quantity) == 76, "sze_dvs_after_close layout");
-static_assert(offsetof(sze_dvs_after_close, m_ask_quantity) == 84, "sze_dvs_after_close layout");
-static_assert(offsetof(sze_dvs_after_close, m_reserved) == 92, "sze_dvs_after_close layout");
-static_assert(sizeof(sze_dvs_bond_snap) == 400, "sze_dvs_bond_snap size");
-static_assert(offsetof(sze_dvs_bond_snap, m_head) == 0, "sze_dvs_bond_snap layout");
-static_assert(offsetof(sze_dvs_bond_snap, m_trading_status) == 43, "sze_dvs_bond_snap layout");
-static_assert(offsetof(sze_dvs_bond_snap, m_total_trade_num) == 44, "sze_dvs_bond_snap layout");
-static_assert(offsetof(sze_dvs_bond_snap, m_total_quantity) == 52, "sze_dvs_bond_snap layout");
-static_assert(offsetof(sze_dvs_bond_snap, m_total_value) == 60, "sze_dvs_bond_snap layout");
-static_assert(offsetof(sze_dvs_bond_snap, m_pre_close_price) == 68, "sze_dvs_bond_snap layout");
-static_assert(offsetof(sze_dvs_bond_snap, m_last_price) == 72, "sze_dvs_bond_snap layout");
-static_assert(offsetof(sze_dvs_bond_snap, m_open_price) == 76, "sze_dvs_bond_snap layout");
-static_assert(offsetof(sze_dvs_bond_snap, m_day_high_price) == 80, "sze_dvs_bond_snap layout");
-static_assert(offsetof(sze_dvs_bond_snap, m_day_low_price) == 84, "sze_dvs_bond_snap layout");
-static_assert(offsetof(sze_dvs_bond_snap, m_today_close_price) == 88, "sze_dvs_bond_snap layout");
-static_assert(offsetof(sze_dvs_bond_snap, m_total_trade_weighted_avg_price) == 92, "sze_dvs_bond_snap layout");
-static_assert(offsetof(sze_dvs_bond_snap, m_fluctuation_1) == 96, "sze_dvs_bond_snap layout");
-static_assert(offsetof(sze_dvs_bond_snap, m_fluctuation_2) == 100, "sze_dvs_bond_snap layout");
-static_assert(offsetof(sze_dvs_bond_snap, m_total_bid_weighted_avg_price) == 104, "sze_dvs_bond_snap layout");
-static_assert(offsetof(sze_dvs_bond_snap, m_total_bid_quantity) == 108, "sze_dvs_bond_snap layout");
-static_assert(offsetof(sze_dvs_bond_snap, m_total_ask_weighted_avg_price) == 116, "sze_dvs_bond_snap layout");
-static_assert(offsetof(sze_dvs_bond_snap, m_total_ask_quantity) == 120, "sze_dvs_bond_snap layout");
-static_assert(offsetof(sze_dvs_bond_snap, m_weighted_avg_price_BP) == 128, "sze_dvs_bond_snap layout");
-static_assert(offsetof(sze_dvs_bond_snap, m_weighted_avg_pre_close_price) == 132, "sze_dvs_bond_snap layout");
-static_assert(offsetof(sze_dvs_bond_snap, m_auction_trade_last_price) == 136, "sze_dvs_bond_snap layout");
-static_assert(offsetof(sze_dvs_bond_snap, m_reserved) == 140, "sze_dvs_bond_snap layout");
-static_assert(offsetof(sze_dvs_bond_snap, m_auction_volume_trade) == 144, "sze_dvs_bond_snap layout");
-static_assert(offsetof(sze_dvs_bond_snap, m_auction_value_trade) == 152, "sze_dvs_bond_snap layout");
-static_assert(offsetof(sze_dvs_bond_snap, m_bid_unit) == 160, "sze_dvs_bond_snap layout");
-static_assert(offsetof(sze_dvs_bond_snap, m_ask_unit) == 280, "sze_dvs_bond_snap layout");
-static_assert(sizeof(sze_dvs_bond_order) == 72, "sze_dvs_bond_order size");
-static_assert(offsetof(sze_dvs_bond_order, m_head) == 0, "sze_dvs_bond_order layout");
-static_assert(offsetof(sze_dvs_bond_order, m_price) == 43, "sze_dvs_bond_order layout");
-static_assert(offsetof(sze_dvs_bond_order, m_quantity) == 47, "sze_dvs_bond_order layout");
-static_assert(offsetof(sze_dvs_bond_order, m_side) == 55, "sze_dvs_bond_order layout");
-static_assert(offsetof(sze_dvs_bond_order, m_order_type) == 56, "sze_dvs_bond_order layout");
-static_assert(offsetof(sze_dvs_bond_order, m_reserved) == 57, "sze_dvs_bond_order layout");
-static_assert(sizeof(sze_dvs_bond_exe) == 72, "sze_dvs_bond_exe size");
-static_assert(offsetof(sze_dvs_bond_exe, m_head) == 0, "sze_dvs_bond_exe layout");
-static_assert(offsetof(sze_dvs_bond_exe, m_buy_num) == 43, "sze_dvs_bond_exe layout");
-static_assert(offsetof(sze_dvs_bond_exe, m_sell_num) == 51, "sze_dvs_bond_exe layout");
-static_assert(offsetof(sze_dvs_bond_exe, m_price) == 59, "sze_dvs_bond_exe layout");
-static_assert(offsetof(sze_dvs_bond_exe, m_quantity) == 63, "sze_dvs_bond_exe layout");
-static_assert(offsetof(sze_dvs_bond_exe, m_type) == 71, "sze_dvs_bond_exe layout");
-static_assert(sizeof(sse_dvs_head) == 26, "sse_dvs_head size");
-static_assert(offsetof(sse_dvs_head, m_sequence) == 0, "sse_dvs_head layout");
-static_assert(offsetof(sse_dvs_head, m_reserved_1) == 4, "sse_dvs_head layout");
-static_assert(offsetof(sse_dvs_head, m_message_type) == 8, "sse_dvs_head layout");
-static_assert(offsetof(sse_dvs_head, m_message_len) == 9, "sse_dvs_head layout");
-static_assert(offsetof(sse_dvs_head, m_exchange_id) == 11, "sse_dvs_head layout");
-static_assert(offsetof(sse_dvs_head, m_quote_date_year) == 12, "sse_dvs_head layout");
-static_assert(offsetof(sse_dvs_head, m_quote_date_month) == 14, "sse_dvs_head layout");
-static_assert(offsetof(sse_dvs_head, m_quote_date_day) == 15, "sse_dvs_head layout");
-static_assert(offsetof(sse_dvs_head, m_send_time) == 16, "sse_dvs_head layout");
-static_assert(offsetof(sse_dvs_head, m_category_id) == 20, "sse_dvs_head layout");
-static_assert(offsetof(sse_dvs_head, m_msg_seq_id) == 21, "sse_dvs_head layout");
-static_assert(offsetof(sse_dvs_head, m_seq_lost_flag) == 25, "sse_dvs_head layout");
-static_assert(sizeof(sse_heartbeat) == 16, "sse_heartbeat size");
-static_assert(offsetof(sse_heartbeat, m_sequence) == 0, "sse_heartbeat layout");
-static_assert(offsetof(sse_heartbeat, m_reserved_1) == 4, "sse_heartbeat layout");
-static_assert(offsetof(sse_heartbeat, m_message_type) == 8, "sse_heartbeat layout");
-static_assert(offsetof(sse_heartbeat, m_reserved_2) == 9, "sse_heartbeat layout");
-static_assert(sizeof(sse_dvs_lev2) == 440, "sse_dvs_lev2 size");
-static_assert(offsetof(sse_dvs_lev2, m_head) == 0, "sse_dvs_lev2 layout");
-static_assert(offsetof(sse_dvs_lev2, m_quote_update_time) == 26, "sse_dvs_lev2 layout");
-static_assert(offsetof(sse_dvs_lev2, m_symbol) == 30, "sse_dvs_lev2 layout");
-static_assert(offsetof(sse_dvs_lev2, m_security_type) == 39, "sse_dvs_lev2 layout");
-static_assert(offsetof(sse_dvs_lev2, m_image_status) == 40, "sse_dvs_lev2 layout");
-static_assert(offsetof(sse_dvs_lev2, m_reserved_1) == 41, "sse_dvs_lev2 layout");
-static_assert(offsetof(sse_dvs_lev2, m_pre_close_price) == 42, "sse_dvs_lev2 layout");
-static_assert(offsetof(sse_dvs_lev2, m_open_price) == 46, "sse_dvs_lev2 layout");
-static_assert(offsetof(sse_dvs_lev2, m_day_high_price) == 50, "sse_dvs_lev2 layout");
-static_assert(offsetof(sse_dvs_lev2, m_day_low_price) == 54, "sse_dvs_lev2 layout");
-static_assert(offsetof(sse_dvs_lev2, m_last_price) == 58, "sse_dvs_lev2 layout");
-static_assert(offsetof(sse_dvs_lev2, m_today_close_price) == 62, "sse_dvs_lev2 layout");
-static_assert(offsetof(sse_dvs_lev2, m_instrument_status) == 66, "sse_dvs_lev2 layout");
-static_assert(offsetof(sse_dvs_lev2, m_trading_status) == 67, "sse_dvs_lev2 layout");
-static_assert(offsetof(sse_dvs_lev2, m_reserved_2) == 68, "sse_dvs_lev2 layout");
-static_assert(offsetof(sse_dvs_lev2, m_total_trade_num) == 70, "sse_dvs_lev2 layout");
-static_assert(offsetof(sse_dvs_lev2, m_total_quantity) == 74, "sse_dvs_lev2 layout");
-static_assert(offsetof(sse_dvs_lev2, m_total_value) == 82, "sse_dvs_lev2 layout");
-static_assert(offsetof(sse_dvs_lev2, m_total_bid_quantity) == 90, "sse_dvs_lev2 layout");
-static_assert(offsetof(sse_dvs_lev2, m_total_bid_weighted_avg_price) == 98, "sse_dvs_lev2 layout");
-static_assert(offsetof(sse_dvs_lev2, m_total_ask_quantity) == 102, "sse_dvs_lev2 layout");
-static_assert(offsetof(sse_dvs_lev2, m_total_ask_weighted_avg_price) == 110, "sse_dvs_lev2 layout");
-static_assert(offsetof(sse_dvs_lev2, m_iopv_high_precision) == 114, "sse_dvs_lev2 layout");
-static_assert(offsetof(sse_dvs_lev2, m_bid_depth) == 118, "sse_dvs_lev2 layout");
-static_assert(offsetof(sse_dvs_lev2, m_ask_depth) == 119, "sse_dvs_lev2 layout");
-static_assert(offsetof(sse_dvs_lev2, m_bid_unit) == 120, "sse_dvs_lev2 layout");
-static_assert(offsetof(sse_dvs_lev2, m_ask_unit) == 280, "sse_dvs_lev2 layout");
-static_assert(sizeof(sse_dvs_idx) == 80, "sse_dvs_idx size");
-static_assert(offsetof(sse_dvs_idx, m_head) == 0, "sse_dvs_idx layout");
-static_assert(offsetof(sse_dvs_idx, m_quote_update_time) == 26, "sse_dvs_idx layout");
-static_assert(offsetof(sse_dvs_idx, m_symbol) == 30, "sse_dvs_idx layout");
-static_assert(offsetof(sse_dvs_idx, m_security_type) == 39, "sse_dvs_idx layout");
-static_assert(offsetof(sse_dvs_idx, m_pre_close_price) == 40, "sse_dvs_idx layout");
-static_assert(offsetof(sse_dvs_idx, m_open_price) == 44, "sse_dvs_idx layout");
-static_assert(offsetof(sse_dvs_idx, m_total_value) == 48, "sse_dvs_idx layout");
-static_assert(offsetof(sse_dvs_idx, m_day_high_price) == 56, "sse_dvs_idx layout");
-static_assert(offsetof(sse_dvs_idx, m_day_low_price) == 60, "sse_dvs_idx layout");
-static_assert(offsetof(sse_dvs_idx, m_last_price) == 64, "sse_dvs_idx layout");
-static_assert(offsetof(sse_dvs_idx, m_total_quantity) == 68, "sse_dvs_idx layout");
-static_assert(offsetof(sse_dvs_idx, m_today_close_price) == 76, "sse_dvs_idx layout");
-static_assert(sizeof(sse_dvs_exe) == 96, "sse_dvs_exe size");
-static_assert(offsetof(sse_dvs_exe, m_head) == 0, "sse_dvs_exe layout");
-static_assert(offsetof(sse_dvs_exe, m_trade_index) == 26, "sse_dvs_exe layout");
-static_assert(offsetof(sse_dvs_exe, m_channel_num) == 30, "sse_dvs_exe layout");
-static_assert(offsetof(sse_dvs_exe, m_symbol) == 34, "sse_dvs_exe layout");
-static_assert(offsetof(sse_dvs_exe, m_trade_time) == 43, "sse_dvs_exe layout");
-static_assert(offsetof(sse_dvs_exe, m_trade_price) == 47, "sse_dvs_exe layout");
-static_assert(offsetof(sse_dvs_exe, m_trade_quantity) == 51, "sse_dvs_exe layout");
-static_assert(offsetof(sse_dvs_exe, m_trade_value) == 59, "sse_dvs_exe layout");
-static_assert(offsetof(sse_dvs_exe, m_trade_buy_num) == 67, "sse_dvs_exe layout");
-static_assert(offsetof(sse_dvs_exe, m_trade_sell_num) == 75, "sse_dvs_exe layout");
-static_assert(offsetof(sse_dvs_exe, m_trade_bs_flag) == 83, "sse_dvs_exe layout");
-static_assert(offsetof(sse_dvs_exe, m_biz_index) == 84, "sse_dvs_exe layout");
-static_assert(offsetof(sse_dvs_exe, m_reserved) == 92, "sse_dvs_exe layout");
-static_assert(sizeof(sse_dvs_order) == 96, "sse_dvs_order size");
-static_assert(offsetof(sse_dvs_order, m_head) == 0, "sse_dvs_order layout");
-static_assert(offsetof(sse_dvs_order, m_order_index) == 26, "sse_dvs_order layout");
-static_assert(offsetof(sse_dvs_order, m_channel_num) == 30, "sse_dvs_order layout");
-static_assert(offsetof(sse_dvs_order, m_symbol) == 34, "sse_dvs_order layout");
-static_assert(offsetof(sse_dvs_order, m_order_time) == 43, "sse_dvs_order layout");
-static_assert(offsetof(sse_dvs_order, m_order_type) == 47, "sse_dvs_order layout");
-static_assert(offsetof(sse_dvs_order, m_order_num) == 48, "sse_dvs_order layout");
-static_assert(offsetof(sse_dvs_order, m_order_price) == 56, "sse_dvs_order layout");
-static_assert(offsetof(sse_dvs_order, m_balance) == 60, "sse_dvs_order layout");
-static_assert(offsetof(sse_dvs_order, m_reserved_0) == 68, "sse_dvs_order layout");
-static_assert(offsetof(sse_dvs_order, m_side_flag) == 83, "sse_dvs_order layout");
-static_assert(offsetof(sse_dvs_order, m_biz_index) == 84, "sse_dvs_order layout");
-static_assert(offsetof(sse_dvs_order, m_reserved_1) == 92, "sse_dvs_order layout");
-static_assert(sizeof(sse_dvs_tree) == 376, "sse_dvs_tree size");
-static_assert(offsetof(sse_dvs_tree, m_head) == 0, "sse_dvs_tree layout");
-static_assert(offsetof(sse_dvs_tree, m_channel_num) == 26, "sse_dvs_tree layout");
-static_assert(offsetof(sse_dvs_tree, m_quote_update_time) == 30, "sse_dvs_tree layout");
-static_assert(offsetof(sse_dvs_tree, m_symbol) == 34, "sse_dvs_tree layout");
-static_assert(offsetof(sse_dvs_tree, m_security_type) == 43, "sse_dvs_tree layout");
-static_assert(offsetof(sse_dvs_tree, m_biz_index) == 44, "sse_dvs_tree layout");
-static_assert(offsetof(sse_dvs_tree, m_pre_close_price) == 52, "sse_dvs_tree layout");
-static_assert(offsetof(sse_dvs_tree, m_open_price) == 56, "sse_dvs_tree layout");
-static_assert(offsetof(sse_dvs_tree, m_day_high_price) == 60, "sse_dvs_tree layout");
-static_assert(offsetof(sse_dvs_tree, m_day_low_price) == 64, "sse_dvs_tree layout");
-static_assert(offsetof(sse_dvs_tree, m_last_price) == 68, "sse_dvs_tree layout");
-static_assert(offsetof(sse_dvs_tree, m_today_close_price) == 72, "sse_dvs_tree layout");
-static_assert(offsetof(sse_dvs_tree, m_instrument_status) == 76, "sse_dvs_tree layout");
-static_assert(offsetof(sse_dvs_tree, m_trading_status) == 77, "sse_dvs_tree layout");
-static_assert(offsetof(sse_dvs_tree, m_reserved_0) == 78, "sse_dvs_tree layout");
-static_assert(offsetof(sse_dvs_tree, m_total_trade_num) == 84, "sse_dvs_tree layout");
-static_assert(offsetof(sse_dvs_tree, m_total_quantity) == 88, "sse_dvs_tree layout");
-static_assert(offsetof(sse_dvs_tree, m_total_value) == 96, "sse_dvs_tree layout");
-static_assert(offsetof(sse_dvs_tree, m_total_bid_quantity) == 104, "sse_dvs_tree layout");
-static_assert(offsetof(sse_dvs_tree, m_total_bid_weighted_avg_price) == 112, "sse_dvs_tree layout");
-static_assert(offsetof(sse_dvs_tree, m_total_ask_quantity) == 116, "sse_dvs_tree layout");
-static_assert(offsetof(sse_dvs_tree, m_total_ask_weighted_avg_price) == 124, "sse_dvs_tree layout");
-static_assert(offsetof(sse_dvs_tree, m_yield_to_maturity) == 128, "sse_dvs_tree layout");
-static_assert(offsetof(sse_dvs_tree, m_bid_depth) == 132, "sse_dvs_tree layout");
-static_assert(offsetof(sse_dvs_tree, m_ask_depth) == 133, "sse_dvs_tree layout");
-static_assert(offsetof(sse_dvs_tree, m_reserved_1) == 134, "sse_dvs_tree layout");
-static_assert(offsetof(sse_dvs_tree, m_bid_unit) == 136, "sse_dvs_tree layout");
-static_assert(offsetof(sse_dvs_tree, m_ask_unit) == 256, "sse_dvs_tree layout");
-static_assert(sizeof(sse_dvs_stock_option) == 232, "sse_dvs_stock_option size");
-static_assert(offsetof(sse_dvs_stock_option, m_head) == 0, "sse_dvs_stock_option layout");
-static_assert(offsetof(sse_dvs_stock_option, m_quote_update_time) == 26, "sse_dvs_stock_option layout");
-static_assert(offsetof(sse_dvs_stock_option, m_security_type) == 30, "sse_dvs_stock_option layout");
-static_assert(offsetof(sse_dvs_stock_option, m_symbol) == 31, "sse_dvs_stock_option layout");
-static_assert(offsetof(sse_dvs_stock_option, m_image_status) == 40, "sse_dvs_stock_option layout");
-static_assert(offsetof(sse_dvs_stock_option, m_reserved_1) == 41, "sse_dvs_stock_option layout");
-static_assert(offsetof(sse_dvs_stock_option, m_pre_close_price) == 42, "sse_dvs_stock_option layout");
-static_assert(offsetof(sse_dvs_stock_option, m_pre_settle_price) == 46, "sse_dvs_stock_option layout");
-static_assert(offsetof(sse_dvs_stock_option, m_open_price) == 50, "sse_dvs_stock_option layout");
-static_assert(offsetof(sse_dvs_stock_option, m_day_high_price) == 54, "sse_dvs_stock_option layout");
-static_assert(offsetof(sse_dvs_stock_option, m_day_low_price) == 58, "sse_dvs_stock_option layout");
-static_assert(offsetof(sse_dvs_stock_option, m_last_price) == 62, "sse_dvs_stock_option layout");
-static_assert(offsetof(sse_dvs_stock_option, m_today_close_price) == 66, "sse_dvs_stock_option layout");
-static_assert(offsetof(sse_dvs_stock_option, m_today_settle_price) == 70, "sse_dvs_stock_option layout");
-static_assert(offsetof(sse_dvs_stock_option, m_dynamic_price) == 74, "sse_dvs_stock_option layout");
-static_assert(offsetof(sse_dvs_stock_option, m_reserved_2) == 78, "sse_dvs_stock_option layout");
-static_assert(offsetof(sse_dvs_stock_option, m_trading_status) == 81, "sse_dvs_stock_option layout");
-static_assert(offsetof(sse_dvs_stock_option, m_open_interest) == 82, "sse_dvs_stock_option layout");
-static_assert(offsetof(sse_dvs_stock_option, m_total_trade_num) == 90, "sse_dvs_stock_option layout");
-static_assert(offsetof(sse_dvs_stock_option, m_total_quantity) == 94, "sse_dvs_stock_option layout");
-static_assert(offsetof(sse_dvs_stock_option, m_total_value) == 102, "sse_dvs_stock_option layout");
-static_assert(offsetof(sse_dvs_stock_option, m_bid_depth) == 110, "sse_dvs_stock_option layout");
-static_assert(offsetof(sse_dvs_stock_option, m_ask_depth) == 111, "sse_dvs_stock_option layout");
-static_assert(offsetof(sse_dvs_stock_option, m_bid_unit) == 112, "sse_dvs_stock_option layout");
-static_assert(offsetof(sse_dvs_stock_option, m_ask_unit) == 172, "sse_dvs_stock_option layout");
-static_assert(sizeof(sse_dvs_bond_snap) == 424, "sse_dvs_bond_snap size");
-static_assert(offsetof(sse_dvs_bond_snap, m_head) == 0, "sse_dvs_bond_snap layout");
-static_assert(offsetof(sse_dvs_bond_snap, m_quote_update_time) == 26, "sse_dvs_bond_snap layout");
-static_assert(offsetof(sse_dvs_bond_snap, m_reserved_0) == 30, "sse_dvs_bond_snap layout");
-static_assert(offsetof(sse_dvs_bond_snap, m_symbol) == 34, "sse_dvs_bond_snap layout");
-static_assert(offsetof(sse_dvs_bond_snap, m_security_type) == 43, "sse_dvs_bond_snap layout");
-static_assert(offsetof(sse_dvs_bond_snap, m_sub_security_type) == 44, "sse_dvs_bond_snap layout");
-static_assert(offsetof(sse_dvs_bond_snap, m_reserved_1) == 45, "sse_dvs_bond_snap layout");
-static_assert(offsetof(sse_dvs_bond_snap, m_pre_close_price) == 48, "sse_dvs_bond_snap layout");
-static_assert(offsetof(sse_dvs_bond_snap, m_open_price) == 52, "sse_dvs_bond_snap layout");
-static_assert(offsetof(sse_dvs_bond_snap, m_day_high_price) == 56, "sse_dvs_bond_snap layout");
-static_assert(offsetof(sse_dvs_bond_snap, m_day_low_price) == 60, "sse_dvs_bond_snap layout");
-static_assert(offsetof(sse_dvs_bond_snap, m_last_price) == 64, "sse_dvs_bond_snap layout");
-static_assert(offsetof(sse_dvs_bond_snap, m_today_close_price) == 68, "sse_dvs_bond_snap layout");
-static_assert(offsetof(sse_dvs_bond_snap, m_instrument_status) == 72, "sse_dvs_bond_snap layout");
-static_assert(offsetof(sse_dvs_bond_snap, m_reserved_2) == 73, "sse_dvs_bond_snap layout");
-static_assert(offsetof(sse_dvs_bond_snap, m_total_trade_num) == 76, "sse_dvs_bond_snap layout");
-static_assert(offsetof(sse_dvs_bond_snap, m_total_quantity) == 80, "sse_dvs_bond_snap layout");
-static_assert(offsetof(sse_dvs_bond_snap, m_total_value) == 88, "sse_dvs_bond_snap layout");
-static_assert(offsetof(sse_dvs_bond_snap, m_total_bid_quantity) == 96, "sse_dvs_bond_snap layout");
-static_assert(offsetof(sse_dvs_bond_snap, m_total_bid_weighted_avg_price) == 104, "sse_dvs_bond_snap layout");
-static_assert(offsetof(sse_dvs_bond_snap, m_total_ask_quantity) == 108, "sse_dvs_bond_snap layout");
-static_assert(offsetof(sse_dvs_bond_snap, m_total_ask_weighted_avg_price) == 116, "sse_dvs_bond_snap layout");
-static_assert(offsetof(sse_dvs_bond_snap, m_withdraw_bid_num) == 120, "sse_dvs_bond_snap layout");
-static_assert(offsetof(sse_dvs_bond_snap, m_withdraw_bid_amount) == 124, "sse_dvs_bond_snap layout");
-static_assert(offsetof(sse_dvs_bond_snap, m_withdraw_bid_price) == 132, "sse_dvs_bond_snap layout");
-static_assert(offsetof(sse_dvs_bond_snap, m_withdraw_ask_num) == 140, "sse_dvs_bond_snap layout");
-static_assert(offsetof(sse_dvs_bond_snap, m_withdraw_ask_amount) == 144, "sse_dvs_bond_snap layout");
-static_assert(offsetof(sse_dvs_bond_snap, m_withdraw_ask_price) == 152, "sse_dvs_bond_snap layout");
-static_assert(offsetof(sse_dvs_bond_snap, m_total_bid_num) == 160, "sse_dvs_bond_snap layout");
-static_assert(offsetof(sse_dvs_bond_snap, m_total_ask_num) == 164, "sse_dvs_bond_snap layout");
-static_assert(offsetof(sse_dvs_bond_snap, m_bid_trade_max_duration) == 168, "sse_dvs_bond_snap layout");
-static_assert(offsetof(sse_dvs_bond_snap, m_ask_trade_max_duration) == 172, "sse_dvs_bond_snap layout");
-static_assert(offsetof(sse_dvs_bond_snap, m_bid_depth) == 176, "sse_dvs_bond_snap layout");
-static_assert(offsetof(sse_dvs_bond_snap, m_ask_depth) == 177, "sse_dvs_bond_snap layout");
-static_assert(offsetof(sse_dvs_bond_snap, m_reserved_3) == 178, "sse_dvs_bond_snap layout");
-static_assert(offsetof(sse_dvs_bond_snap, m_bid_unit) == 184, "sse_dvs_bond_snap layout");
-static_assert(offsetof(sse_dvs_bond_snap, m_ask_unit) == 304, "sse_dvs_bond_snap layout");
-static_assert(sizeof(sse_dvs_bond_tick) == 96, "sse_dvs_bond_tick size");
-static_assert(offsetof(sse_dvs_bond_tick, m_head) == 0, "sse_dvs_bond_tick layout");
-static_assert(offsetof(sse_dvs_bond_tick, m_tick_index) == 26, "sse_dvs_bond_tick layout");
-static_assert(offsetof(sse_dvs_bond_tick, m_channel_num) == 30, "sse_dvs_bond_tick layout");
-static_assert(offsetof(sse_dvs_bond_tick, m_symbol) == 34, "sse_dvs_bond_tick layout");
-static_assert(offsetof(sse_dvs_bond_tick, m_security_type) == 43, "sse_dvs_bond_tick layout");
-static_assert(offsetof(sse_dvs_bond_tick, m_sub_security_type) == 44, "sse_dvs_bond_tick layout");
-static_assert(offsetof(sse_dvs_bond_tick, m_tick_time) == 45, "sse_dvs_bond_tick layout");
-static_assert(offsetof(sse_dvs_bond_tick, m_tick_type) == 49, "sse_dvs_bond_tick layout");
-static_assert(offsetof(sse_dvs_bond_tick, m_buy_num) == 50, "sse_dvs_bond_tick layout");
-static_assert(offsetof(sse_dvs_bond_tick, m_sell_num) == 58, "sse_dvs_bond_tick layout");
-static_assert(offsetof(sse_dvs_bond_tick, m_price) == 66, "sse_dvs_bond_tick layout");
-static_assert(offsetof(sse_dvs_bond_tick, m_quantity) == 70, "sse_dvs_bond_tick layout");
-static_assert(offsetof(sse_dvs_bond_tick, m_trade_value) == 78, "sse_dvs_bond_tick layout");
-static_assert(offsetof(sse_dvs_bond_tick, m_side_flag) == 86, "sse_dvs_bond_tick layout");
-static_assert(offsetof(sse_dvs_bond_tick, m_instrument_status) == 87, "sse_dvs_bond_tick layout");
-static_assert(offsetof(sse_dvs_bond_tick, m_reserved) == 88, "sse_dvs_bond_tick layout");
-static_assert(sizeof(sse_dvs_tick_merge) == 72, "sse_dvs_tick_merge size");
-static_assert(offsetof(sse_dvs_tick_merge, m_sequence) == 0, "sse_dvs_tick_merge layout");
-static_assert(offsetof(sse_dvs_tick_merge, m_reserved_1) == 4, "sse_dvs_tick_merge layout");
-static_assert(offsetof(sse_dvs_tick_merge, m_message_type) == 8, "sse_dvs_tick_merge layout");
-static_assert(offsetof(sse_dvs_tick_merge, m_tick_index) == 9, "sse_dvs_tick_merge layout");
-static_assert(offsetof(sse_dvs_tick_merge, m_channel_num) == 17, "sse_dvs_tick_merge layout");
-static_assert(offsetof(sse_dvs_tick_merge, m_reserved_2) == 19, "sse_dvs_tick_merge layout");
-static_assert(offsetof(sse_dvs_tick_merge, m_symbol) == 21, "sse_dvs_tick_merge layout");
-static_assert(offsetof(sse_dvs_tick_merge, m_tick_time) == 30, "sse_dvs_tick_merge layout");
-static_assert(offsetof(sse_dvs_tick_merge, m_tick_type) == 34, "sse_dvs_tick_merge layout");
-static_assert(offsetof(sse_dvs_tick_merge, m_buy_num) == 35, "sse_dvs_tick_merge layout");
-static_assert(offsetof(sse_dvs_tick_merge, m_sell_num) == 43, "sse_dvs_tick_merge layout");
-static_assert(offsetof(sse_dvs_tick_merge, m_price) == 51, "sse_dvs_tick_merge layout");
-static_assert(offsetof(sse_dvs_tick_merge, m_quantity) == 55, "sse_dvs_tick_merge layout");
-static_assert(offsetof(sse_dvs_tick_merge, m_trade_value) == 63, "sse_dvs_tick_merge layout");
-static_assert(offsetof(sse_dvs_tick_merge, m_side_flag) == 71, "sse_dvs_tick_merge layout");
-static_assert(sizeof(sse_dvs_etf) == 96, "sse_dvs_etf size");
-static_assert(offsetof(sse_dvs_etf, m_head) == 0, "sse_dvs_etf layout");
-static_assert(offsetof(sse_dvs_etf, m_quote_update_time) == 26, "sse_dvs_etf layout");
-static_assert(offsetof(sse_dvs_etf, m_symbol) == 30, "sse_dvs_etf layout");
-static_assert(offsetof(sse_dvs_etf, m_security_type) == 39, "sse_dvs_etf layout");
-static_assert(offsetof(sse_dvs_etf, m_sub_security_type) == 40, "sse_dvs_etf layout");
-static_assert(offsetof(sse_dvs_etf, m_buy_number) == 41, "sse_dvs_etf layout");
-static_assert(offsetof(sse_dvs_etf, m_buy_amount) == 45, "sse_dvs_etf layout");
-static_assert(offsetof(sse_dvs_etf, m_buy_money) == 53, "sse_dvs_etf layout");
-static_assert(offsetof(sse_dvs_etf, m_sell_number) == 61, "sse_dvs_etf layout");
-static_assert(offsetof(sse_dvs_etf, m_sell_amount) == 65, "sse_dvs_etf layout");
-static_assert(offsetof(sse_dvs_etf, m_sell_money) == 73, "sse_dvs_etf layout");
-static_assert(offsetof(sse_dvs_etf, m_reserved_0) == 81, "sse_dvs_etf layout");
-static_assert(sizeof(sse_dvs_bond_tree) == 376, "sse_dvs_bond_tree size");
-static_assert(offsetof(sse_dvs_bond_tree, m_head) == 0, "sse_dvs_bond_tree layout");
-static_assert(offsetof(sse_dvs_bond_tree, m_channel_num) == 26, "sse_dvs_bond_tree layout");
-static_assert(offsetof(sse_dvs_bond_tree, m_quote_update_time) == 30, "sse_dvs_bond_tree layout");
-static_assert(offsetof(sse_dvs_bond_tree, m_symbol) == 34, "sse_dvs_bond_tree layout");
-static_assert(offsetof(sse_dvs_bond_tree, m_security_type) == 43, "sse_dvs_bond_tree layout");
-static_assert(offsetof(sse_dvs_bond_tree, m_tick_index) == 44, "sse_dvs_bond_tree layout");
-static_assert(offsetof(sse_dvs_bond_tree, m_pre_close_price) == 52, "sse_dvs_bond_tree layout");
-static_assert(offsetof(sse_dvs_bond_tree, m_open_price) == 56, "sse_dvs_bond_tree layout");
-static_assert(offsetof(sse_dvs_bond_tree, m_day_high_price) == 60, "sse_dvs_bond_tree layout");
-static_assert(offsetof(sse_dvs_bond_tree, m_day_low_price) == 64, "sse_dvs_bond_tree layout");
-static_assert(offsetof(sse_dvs_bond_tree, m_last_price) == 68, "sse_dvs_bond_tree layout");
-static_assert(offsetof(sse_dvs_bond_tree, m_today_close_price) == 72, "sse_dvs_bond_tree layout");
-static_assert(offsetof(sse_dvs_bond_tree, m_instrument_status) == 76, "sse_dvs_bond_tree layout");
-static_assert(offsetof(sse_dvs_bond_tree, m_reserved_0) == 77, "sse_dvs_bond_tree layout");
-static_assert(offsetof(sse_dvs_bond_tree, m_total_trade_num) == 84, "sse_dvs_bond_tree layout");
-static_assert(offsetof(sse_dvs_bond_tree, m_total_quantity) == 88, "sse_dvs_bond_tree layout");
-static_assert(offsetof(sse_dvs_bond_tree, m_total_value) == 96, "sse_dvs_bond_tree layout");
-static_assert(offsetof(sse_dvs_bond_tree, m_total_bid_quantity) == 104, "sse_dvs_bond_tree layout");
-static_assert(offsetof(sse_dvs_bond_tree, m_total_bid_weighted_avg_price) == 112, "sse_dvs_bond_tree layout");
-static_assert(offsetof(sse_dvs_bond_tree, m_total_ask_quantity) == 116, "sse_dvs_bond_tree layout");
-static_assert(offsetof(sse_dvs_bond_tree, m_total_ask_weighted_avg_price) == 124, "sse_dvs_bond_tree layout");
-static_assert(offsetof(sse_dvs_bond_tree, m_reserved_1) == 128, "sse_dvs_bond_tree layout");
-static_assert(offsetof(sse_dvs_bond_tree, m_bid_depth) == 132, "sse_dvs_bond_tree layout");
-static_assert(offsetof(sse_dvs_bond_tree, m_ask_depth) == 133, "sse_dvs_bond_tree layout");
-static_assert(offsetof(sse_dvs_bond_tree, m_reserved_2) == 134, "sse_dvs_bond_tree layout");
-static_assert(offsetof(sse_dvs_bond_tree, m_bid_unit) == 136, "sse_dvs_bond_tree layout");
-static_assert(offsetof(sse_dvs_bond_tree, m_ask_unit) == 256, "sse_dvs_bond_tree layout");
-static_assert(sizeof(sse_static_msg_header) == 12, "sse_static_msg_header size");
-static_assert(offsetof(sse_static_msg_header, m_seq_num) == 0, "sse_static_msg_header layout");
-static_assert(offsetof(sse_static_msg_header, m_reserved) == 4, "sse_static_msg_header layout");
-static_assert(offsetof(sse_static_msg_header, m_msg_type) == 8, "sse_static_msg_header layout");
-static_assert(offsetof(sse_static_msg_header, m_msg_body_len) == 9, "sse_static_msg_header layout");
-static_assert(offsetof(sse_static_msg_header, m_batch_finish_flag) == 11, "sse_static_msg_header layout");
-static_assert(sizeof(sse_static_msg_body) == 139, "sse_static_msg_body size");
-static_assert(offsetof(sse_static_msg_body, m_exchange_id) == 0, "sse_static_msg_body layout");
-static_assert(offsetof(sse_static_msg_body, m_symbol) == 1, "sse_static_msg_body layout");
-static_assert(offsetof(sse_static_msg_body, m_send_time) == 10, "sse_static_msg_body layout");
-static_assert(offsetof(sse_static_msg_body, m_static_file_date) == 14, "sse_static_msg_body layout");
-static_assert(offsetof(sse_static_msg_body, m_price_limit_type) == 23, "sse_static_msg_body layout");
-static_assert(offsetof(sse_static_msg_body, m_up_limit_price) == 24, "sse_static_msg_body layout");
-static_assert(offsetof(sse_static_msg_body, m_down_limit_price) == 32, "sse_static_msg_body layout");
-static_assert(offsetof(sse_static_msg_body, m_bid_qty_unit) == 40, "sse_static_msg_body layout");
-static_assert(offsetof(sse_static_msg_body, m_ask_qty_unit) == 48, "sse_static_msg_body layout");
-static_assert(offsetof(sse_static_msg_body, m_limit_upper_qty) == 56, "sse_static_msg_body layout");
-static_assert(offsetof(sse_static_msg_body, m_limit_lower_qty) == 64, "sse_static_msg_body layout");
-static_assert(offsetof(sse_static_msg_body, m_price_changge_unit) == 72, "sse_static_msg_body layout");
-static_assert(offsetof(sse_static_msg_body, m_market_upper_qty) == 80, "sse_static_msg_body layout");
-static_assert(offsetof(sse_static_msg_body, m_market_lower_qty) == 88, "sse_static_msg_body layout");
-static_assert(offsetof(sse_static_msg_body, m_security_name) == 96, "sse_static_msg_body layout");
-static_assert(offsetof(sse_static_msg_body, m_ssecurity_type) == 105, "sse_static_msg_body layout");
-static_assert(offsetof(sse_static_msg_body, m_sub_ssecurity_type) == 106, "sse_static_msg_body layout");
-static_assert(offsetof(sse_static_msg_body, m_finance_target_mark) == 107, "sse_static_msg_body layout");
-static_assert(offsetof(sse_static_msg_body, m_ssecurity_target_mark) == 108, "sse_static_msg_body layout");
-static_assert(offsetof(sse_static_msg_body, m_product_status) == 109, "sse_static_msg_body layout");
-static_assert(offsetof(sse_static_msg_body, m_listing_date) == 130, "sse_static_msg_body layout");
-static_assert(sizeof(sse_static_msg) == 151, "sse_static_msg size");
-static_assert(offsetof(sse_static_msg, m_header) == 0, "sse_static_msg layout");
-static_assert(offsetof(sse_static_msg, m_body) == 12, "sse_static_msg layout");
+TRV_LAYOUT(price_quantity_unit, 12);
+TRV_AT(price_quantity_unit, m_price, 0);
+TRV_AT(price_quantity_unit, m_quantity, 4);
+TRV_LAYOUT(sse_lev2_price_quantity_unit, 16);
+TRV_AT(sse_lev2_price_quantity_unit, m_reserved, 0);
+TRV_AT(sse_lev2_price_quantity_unit, m_price, 4);
+TRV_AT(sse_lev2_price_quantity_unit, m_quantity, 8);
+TRV_LAYOUT(sse_lev2_tree_price_quantity_unit, 12);
+TRV_AT(sse_lev2_tree_price_quantity_unit, m_price, 0);
+TRV_AT(sse_lev2_tree_price_quantity_unit, m_quantity, 4);
+TRV_LAYOUT(sse_option_price_quantity_unit, 12);
+TRV_AT(sse_option_price_quantity_unit, m_price, 0);
+TRV_AT(sse_option_price_quantity_unit, m_quantity, 4);
+TRV_LAYOUT(sse_lev2_bond_price_quantity_unit, 12);
+TRV_AT(sse_lev2_bond_price_quantity_unit, m_price, 0);
+TRV_AT(sse_lev2_bond_price_quantity_unit, m_quantity, 4);
+TRV_LAYOUT(sze_dvs_head, 43);
+TRV_AT(sze_dvs_head, m_sequence, 0);
+TRV_AT(sze_dvs_head, m_reserved_1, 4);
+TRV_AT(sze_dvs_head, m_message_type, 8);
+TRV_AT(sze_dvs_head, m_security_type, 9);
+TRV_AT(sze_dvs_head, m_sub_security_type, 10);
+TRV_AT(sze_dvs_head, m_symbol, 11);
+TRV_AT(sze_dvs_head, m_exchange_id, 20);
+TRV_AT(sze_dvs_head, m_quote_update_time, 21);
+TRV_AT(sze_dvs_head, m_channel_num, 29);
+TRV_AT(sze_dvs_head, m_sequence_num, 31);
+TRV_AT(sze_dvs_head, m_md_stream_id, 39);
+TRV_LAYOUT(sze_heartbeat, 16);
+TRV_AT(sze_heartbeat, m_sequence, 0);
+TRV_AT(sze_heartbeat, m_reserved_1, 4);
+TRV_AT(sze_heartbeat, m_message_type, 8);
+TRV_AT(sze_heartbeat, m_reserved_2, 9);
+TRV_LAYOUT(sze_dvs_lev2, 376);
+TRV_AT(sze_dvs_lev2, m_head, 0);
+TRV_AT(sze_dvs_lev2, m_trading_status, 43);
+TRV_AT(sze_dvs_lev2, m_total_trade_num, 44);
+TRV_AT(sze_dvs_lev2, m_total_quantity, 52);
+TRV_AT(sze_dvs_lev2, m_total_value, 60);
+TRV_AT(sze_dvs_lev2, m_pre_close_price, 68);
+TRV_AT(sze_dvs_lev2, m_last_price, 72);
+TRV_AT(sze_dvs_lev2, m_open_price, 76);
+TRV_AT(sze_dvs_lev2, m_day_high_price, 80);
+TRV_AT(sze_dvs_lev2, m_day_low_price, 84);
+TRV_AT(sze_dvs_lev2, m_today_close_price, 88);
+TRV_AT(sze_dvs_lev2, m_total_bid_weighted_avg_price, 92);
+TRV_AT(sze_dvs_lev2, m_total_bid_quantity, 96);
+TRV_AT(sze_dvs_lev2, m_total_ask_weighted_avg_price, 104);
+TRV_AT(sze_dvs_lev2, m_total_ask_quantity, 108);
+TRV_AT(sze_dvs_lev2, m_lpv, 116);
+TRV_AT(sze_dvs_lev2, m_iopv, 120);
+TRV_AT(sze_dvs_lev2, m_upper_limit_price, 124);
+TRV_AT(sze_dvs_lev2, m_low_limit_price, 128);
+TRV_AT(sze_dvs_lev2, m_open_interest, 132);
+TRV_AT(sze_dvs_lev2, m_bid_unit, 136);
+TRV_AT(sze_dvs_lev2, m_ask_unit, 256);
+TRV_LAYOUT(sze_dvs_idx, 96);
+TRV_AT(sze_dvs_idx, m_head, 0);
+TRV_AT(sze_dvs_idx, m_total_trade_num, 43);
+TRV_AT(sze_dvs_idx, m_total_quantity, 51);
+TRV_AT(sze_dvs_idx, m_total_value, 59);
+TRV_AT(sze_dvs_idx, m_last_price, 67);
+TRV_AT(sze_dvs_idx, m_pre_close_price, 71);
+TRV_AT(sze_dvs_idx, m_open_price, 75);
+TRV_AT(sze_dvs_idx, m_day_high_price, 79);
+TRV_AT(sze_dvs_idx, m_day_low_price, 83);
+TRV_AT(sze_dvs_idx, m_today_close_price, 87);
+TRV_AT(sze_dvs_idx, m_reserved, 91);
+TRV_LAYOUT(sze_dvs_order, 72);
+TRV_AT(sze_dvs_order, m_head, 0);
+TRV_AT(sze_dvs_order, m_order_price, 43);
+TRV_AT(sze_dvs_order, m_order_quantity, 47);
+TRV_AT(sze_dvs_order, m_side_flag, 55);
+TRV_AT(sze_dvs_order, m_order_type, 56);
+TRV_AT(sze_dvs_order, m_reserved, 57);
+TRV_LAYOUT(sze_dvs_exe, 72);
+TRV_AT(sze_dvs_exe, m_head, 0);
+TRV_AT(sze_dvs_exe, m_trade_buy_num, 43);
+TRV_AT(sze_dvs_exe, m_trade_sell_num, 51);
+TRV_AT(sze_dvs_exe, m_trade_price, 59);
+TRV_AT(sze_dvs_exe, m_trade_quantity, 63);
+TRV_AT(sze_dvs_exe, m_trade_type, 71);
+TRV_LAYOUT(sze_dvs_tree, 392);
+TRV_AT(sze_dvs_tree, m_head, 0);
+TRV_AT(sze_dvs_tree, m_total_trade_num, 43);
+TRV_AT(sze_dvs_tree, m_total_quantity, 51);
+TRV_AT(sze_dvs_tree, m_total_value, 59);
+TRV_AT(sze_dvs_tree, m_pre_close_price, 67);
+TRV_AT(sze_dvs_tree, m_last_price, 71);
+TRV_AT(sze_dvs_tree, m_open_price, 75);
+TRV_AT(sze_dvs_tree, m_day_high_price, 79);
+TRV_AT(sze_dvs_tree, m_day_low_price, 83);
+TRV_AT(sze_dvs_tree, m_today_close_price, 87);
+TRV_AT(sze_dvs_tree, m_total_bid_weighted_avg_price, 91);
+TRV_AT(sze_dvs_tree, m_total_bid_quantity, 95);
+TRV_AT(sze_dvs_tree, m_total_ask_weighted_avg_price, 103);
+TRV_AT(sze_dvs_tree, m_total_ask_quantity, 107);
+TRV_AT(sze_dvs_tree, m_upper_limit_price, 115);
+TRV_AT(sze_dvs_tree, m_low_limit_price, 119);
+TRV_AT(sze_dvs_tree, m_market_open_total_bid, 123);
+TRV_AT(sze_dvs_tree, m_market_open_total_ask, 131);
+TRV_AT(sze_dvs_tree, m_bid_depth, 139);
+TRV_AT(sze_dvs_tree, m_ask_depth, 143);
+TRV_AT(sze_dvs_tree, m_bid_unit, 147);
+TRV_AT(sze_dvs_tree, m_ask_unit, 267);
+TRV_AT(sze_dvs_tree, m_ch_gap_flag, 387);
+TRV_AT(sze_dvs_tree, m_reserved, 388);
+TRV_LAYOUT(sze_dvs_ibr_tree, 200);
+TRV_AT(sze_dvs_ibr_tree, m_head, 0);
+TRV_AT(sze_dvs_ibr_tree, m_total_bid_weighted_avg_price, 43);
+TRV_AT(sze_dvs_ibr_tree, m_total_bid_quantity, 47);
+TRV_AT(sze_dvs_ibr_tree, m_total_ask_weighted_avg_price, 55);
+TRV_AT(sze_dvs_ibr_tree, m_total_ask_quantity, 59);
+TRV_AT(sze_dvs_ibr_tree, m_bid_depth, 67);
+TRV_AT(sze_dvs_ibr_tree, m_ask_depth, 71);
+TRV_AT(sze_dvs_ibr_tree, m_bid_unit, 75);
+TRV_AT(sze_dvs_ibr_tree, m_ask_unit, 135);
+TRV_AT(sze_dvs_ibr_tree, m_reserved, 195);
+TRV_LAYOUT(sze_dvs_turnover, 80);
+TRV_AT(sze_dvs_turnover, m_head, 0);
+TRV_AT(sze_dvs_turnover, m_trading_status, 43);
+TRV_AT(sze_dvs_turnover, m_pre_close_price, 44);
+TRV_AT(sze_dvs_turnover, m_total_trade_num, 52);
+TRV_AT(sze_dvs_turnover, m_total_quantity, 60);
+TRV_AT(sze_dvs_turnover, m_total_value, 68);
+TRV_AT(sze_dvs_turnover, m_stock_num, 76);
+TRV_LAYOUT(sze_dvs_after_close, 96);
+TRV_AT(sze_dvs_after_close, m_head, 0);
+TRV_AT(sze_dvs_after_close, m_trading_status, 43);
+TRV_AT(sze_dvs_after_close, m_total_trade_num, 44);
+TRV_AT(sze_dvs_after_close, m_total_quantity, 52);
+TRV_AT(sze_dvs_after_close, m_total_value, 60);
+TRV_AT(sze_dvs_after_close, m_pre_close_price, 68);
+TRV_AT(sze_dvs_after_close, m_trade_price, 72);
+TRV_AT(sze_dvs_after_close, m_bid_quantity, 76);
+TRV_AT(sze_dvs_after_close, m_ask_quantity, 84);
+TRV_AT(sze_dvs_after_close, m_reserved, 92);
+TRV_LAYOUT(sze_dvs_bond_snap, 400);
+TRV_AT(sze_dvs_bond_snap, m_head, 0);
+TRV_AT(sze_dvs_bond_snap, m_trading_status, 43);
+TRV_AT(sze_dvs_bond_snap, m_total_trade_num, 44);
+TRV_AT(sze_dvs_bond_snap, m_total_quantity, 52);
+TRV_AT(sze_dvs_bond_snap, m_total_value, 60);
+TRV_AT(sze_dvs_bond_snap, m_pre_close_price, 68);
+TRV_AT(sze_dvs_bond_snap, m_last_price, 72);
+TRV_AT(sze_dvs_bond_snap, m_open_price, 76);
+TRV_AT(sze_dvs_bond_snap, m_day_high_price, 80);
+TRV_AT(sze_dvs_bond_snap, m_day_low_price, 84);
+TRV_AT(sze_dvs_bond_snap, m_today_close_price, 88);
+TRV_AT(sze_dvs_bond_snap, m_total_trade_weighted_avg_price, 92);
+TRV_AT(sze_dvs_bond_snap, m_fluctuation_1, 96);
+TRV_AT(sze_dvs_bond_snap, m_fluctuation_2, 100);
+TRV_AT(sze_dvs_bond_snap, m_total_bid_weighted_avg_price, 104);
+TRV_AT(sze_dvs_bond_snap, m_total_bid_quantity, 108);
+TRV_AT(sze_dvs_bond_snap, m_total_ask_weighted_avg_price, 116);
+TRV_AT(sze_dvs_bond_snap, m_total_ask_quantity, 120);
+TRV_AT(sze_dvs_bond_snap, m_weighted_avg_price_BP, 128);
+TRV_AT(sze_dvs_bond_snap, m_weighted_avg_pre_close_price, 132);
+TRV_AT(sze_dvs_bond_snap, m_auction_trade_last_price, 136);
+TRV_AT(sze_dvs_bond_snap, m_reserved, 140);
+TRV_AT(sze_dvs_bond_snap, m_auction_volume_trade, 144);
+TRV_AT(sze_dvs_bond_snap, m_auction_value_trade, 152);
+TRV_AT(sze_dvs_bond_snap, m_bid_unit, 160);
+TRV_AT(sze_dvs_bond_snap, m_ask_unit, 280);
+TRV_LAYOUT(sze_dvs_bond_order, 72);
+TRV_AT(sze_dvs_bond_order, m_head, 0);
+TRV_AT(sze_dvs_bond_order, m_price, 43);
+TRV_AT(sze_dvs_bond_order, m_quantity, 47);
+TRV_AT(sze_dvs_bond_order, m_side, 55);
+TRV_AT(sze_dvs_bond_order, m_order_type, 56);
+TRV_AT(sze_dvs_bond_order, m_reserved, 57);
+TRV_LAYOUT(sze_dvs_bond_exe, 72);
+TRV_AT(sze_dvs_bond_exe, m_head, 0);
+TRV_AT(sze_dvs_bond_exe, m_buy_num, 43);
+TRV_AT(sze_dvs_bond_exe, m_sell_num, 51);
+TRV_AT(sze_dvs_bond_exe, m_price, 59);
+TRV_AT(sze_dvs_bond_exe, m_quantity, 63);
+TRV_AT(sze_dvs_bond_exe, m_type, 71);
+TRV_LAYOUT(sse_dvs_head, 26);
+TRV_AT(sse_dvs_head, m_sequence, 0);
+TRV_AT(sse_dvs_head, m_reserved_1, 4);
+TRV_AT(sse_dvs_head, m_message_type, 8);
+TRV_AT(sse_dvs_head, m_message_len, 9);
+TRV_AT(sse_dvs_head, m_exchange_id, 11);
+TRV_AT(sse_dvs_head, m_quote_date_year, 12);
+TRV_AT(sse_dvs_head, m_quote_date_month, 14);
+TRV_AT(sse_dvs_head, m_quote_date_day, 15);
+TRV_AT(sse_dvs_head, m_send_time, 16);
+TRV_AT(sse_dvs_head, m_category_id, 20);
+TRV_AT(sse_dvs_head, m_msg_seq_id, 21);
+TRV_AT(sse_dvs_head, m_seq_lost_flag, 25);
+TRV_LAYOUT(sse_heartbeat, 16);
+TRV_AT(sse_heartbeat, m_sequence, 0);
+TRV_AT(sse_heartbeat, m_reserved_1, 4);
+TRV_AT(sse_heartbeat, m_message_type, 8);
+TRV_AT(sse_heartbeat, m_reserved_2, 9);
+TRV_LAYOUT(sse_dvs_lev2, 440);
+TRV_AT(sse_dvs_lev2, m_head, 0);
+TRV_AT(sse_dvs_lev2, m_quote_update_time, 26);
+TRV_AT(sse_dvs_lev2, m_symbol, 30);
+TRV_AT(sse_dvs_lev2, m_security_type, 39);
+TRV_AT(sse_dvs_lev2, m_image_status, 40);
+TRV_AT(sse_dvs_lev2, m_reserved_1, 41);
+TRV_AT(sse_dvs_lev2, m_pre_close_price, 42);
+TRV_AT(sse_dvs_lev2, m_open_price, 46);
+TRV_AT(sse_dvs_lev2, m_day_high_price, 50);
+TRV_AT(sse_dvs_lev2, m_day_low_price, 54);
+TRV_AT(sse_dvs_lev2, m_last_price, 58);
+TRV_AT(sse_dvs_lev2, m_today_close_price, 62);
+TRV_AT(sse_dvs_lev2, m_instrument_status, 66);
+TRV_AT(sse_dvs_lev2, m_trading_status, 67);
+TRV_AT(sse_dvs_lev2, m_reserved_2, 68);
+TRV_AT(sse_dvs_lev2, m_total_trade_num, 70);
+TRV_AT(sse_dvs_lev2, m_total_quantity, 74);
+TRV_AT(sse_dvs_lev2, m_total_value, 82);
+TRV_AT(sse_dvs_lev2, m_total_bid_quantity, 90);
+TRV_AT(sse_dvs_lev2, m_total_bid_weighted_avg_price, 98);
+TRV_AT(sse_dvs_lev2, m_total_ask_quantity, 102);
+TRV_AT(sse_dvs_lev2, m_total_ask_weighted_avg_price, 110);
+TRV_AT(sse_dvs_lev2, m_iopv_high_precision, 114);
+TRV_AT(sse_dvs_lev2, m_bid_depth, 118);
+TRV_AT(sse_dvs_lev2, m_ask_depth, 119);
+TRV_AT(sse_dvs_lev2, m_bid_unit, 120);
+TRV_AT(sse_dvs_lev2, m_ask_unit, 280);
+TRV_LAYOUT(sse_dvs_idx, 80);
+TRV_AT(sse_dvs_idx, m_head, 0);
+TRV_AT(sse_dvs_idx, m_quote_update_time, 26);
+TRV_AT(sse_dvs_idx, m_symbol, 30);
+TRV_AT(sse_dvs_idx, m_security_type, 39);
+TRV_AT(sse_dvs_idx, m_pre_close_price, 40);
+TRV_AT(sse_dvs_idx, m_open_price, 44);
+TRV_AT(sse_dvs_idx, m_total_value, 48);
+TRV_AT(sse_dvs_idx, m_day_high_price, 56);
+TRV_AT(sse_dvs_idx, m_day_low_price, 60);
+TRV_AT(sse_dvs_idx, m_last_price, 64);
+TRV_AT(sse_dvs_idx, m_total_quantity, 68);
+TRV_AT(sse_dvs_idx, m_today_close_price, 76);
+TRV_LAYOUT(sse_dvs_exe, 96);
+TRV_AT(sse_dvs_exe, m_head, 0);
+TRV_AT(sse_dvs_exe, m_trade_index, 26);
+TRV_AT(sse_dvs_exe, m_channel_num, 30);
+TRV_AT(sse_dvs_exe, m_symbol, 34);
+TRV_AT(sse_dvs_exe, m_trade_time, 43);
+TRV_AT(sse_dvs_exe, m_trade_price, 47);
+TRV_AT(sse_dvs_exe, m_trade_quantity, 51);
+TRV_AT(sse_dvs_exe, m_trade_value, 59);
+TRV_AT(sse_dvs_exe, m_trade_buy_num, 67);
+TRV_AT(sse_dvs_exe, m_trade_sell_num, 75);
+TRV_AT(sse_dvs_exe, m_trade_bs_flag, 83);
+TRV_AT(sse_dvs_exe, m_biz_index, 84);
+TRV_AT(sse_dvs_exe, m_reserved, 92);
+TRV_LAYOUT(sse_dvs_order, 96);
+TRV_AT(sse_dvs_order, m_head, 0);
+TRV_AT(sse_dvs_order, m_order_index, 26);
+TRV_AT(sse_dvs_order, m_channel_num, 30);
+TRV_AT(sse_dvs_order, m_symbol, 34);
+TRV_AT(sse_dvs_order, m_order_time, 43);
+TRV_AT(sse_dvs_order, m_order_type, 47);
+TRV_AT(sse_dvs_order, m_order_num, 48);
+TRV_AT(sse_dvs_order, m_order_price, 56);
+TRV_AT(sse_dvs_order, m_balance, 60);
+TRV_AT(sse_dvs_order, m_reserved_0, 68);
+TRV_AT(sse_dvs_order, m_side_flag, 83);
+TRV_AT(sse_dvs_order, m_biz_index, 84);
+TRV_AT(sse_dvs_order, m_reserved_1, 92);
+TRV_LAYOUT(sse_dvs_tree, 376);
+TRV_AT(sse_dvs_tree, m_head, 0);
+TRV_AT(sse_dvs_tree, m_channel_num, 26);
+TRV_AT(sse_dvs_tree, m_quote_update_time, 30);
+TRV_AT(sse_dvs_tree, m_symbol, 34);
+TRV_AT(sse_dvs_tree, m_security_type, 43);
+TRV_AT(sse_dvs_tree, m_biz_index, 44);
+TRV_AT(sse_dvs_tree, m_pre_close_price, 52);
+TRV_AT(sse_dvs_tree, m_open_price, 56);
+TRV_AT(sse_dvs_tree, m_day_high_price, 60);
+TRV_AT(sse_dvs_tree, m_day_low_price, 64);
+TRV_AT(sse_dvs_tree, m_last_price, 68);
+TRV_AT(sse_dvs_tree, m_today_close_price, 72);
+TRV_AT(sse_dvs_tree, m_instrument_status, 76);
+TRV_AT(sse_dvs_tree, m_trading_status, 77);
+TRV_AT(sse_dvs_tree, m_reserved_0, 78);
+TRV_AT(sse_dvs_tree, m_total_trade_num, 84);
+TRV_AT(sse_dvs_tree, m_total_quantity, 88);
+TRV_AT(sse_dvs_tree, m_total_value, 96);
+TRV_AT(sse_dvs_tree, m_total_bid_quantity, 104);
+TRV_AT(sse_dvs_tree, m_total_bid_weighted_avg_price, 112);
+TRV_AT(sse_dvs_tree, m_total_ask_quantity, 116);
+TRV_AT(sse_dvs_tree, m_total_ask_weighted_avg_price, 124);
+TRV_AT(sse_dvs_tree, m_yield_to_maturity, 128);
+TRV_AT(sse_dvs_tree, m_bid_depth, 132);
+TRV_AT(sse_dvs_tree, m_ask_depth, 133);
+TRV_AT(sse_dvs_tree, m_reserved_1, 134);
+TRV_AT(sse_dvs_tree, m_bid_unit, 136);
+TRV_AT(sse_dvs_tree, m_ask_unit, 256);
+TRV_LAYOUT(sse_dvs_stock_option, 232);
+TRV_AT(sse_dvs_stock_option, m_head, 0);
+TRV_AT(sse_dvs_stock_option, m_quote_update_time, 26);
+TRV_AT(sse_dvs_stock_option, m_security_type, 30);
+TRV_AT(sse_dvs_stock_option, m_symbol, 31);
+TRV_AT(sse_dvs_stock_option, m_image_status, 40);
+TRV_AT(sse_dvs_stock_option, m_reserved_1, 41);
+TRV_AT(sse_dvs_stock_option, m_pre_close_price, 42);
+TRV_AT(sse_dvs_stock_option, m_pre_settle_price, 46);
+TRV_AT(sse_dvs_stock_option, m_open_price, 50);
+TRV_AT(sse_dvs_stock_option, m_day_high_price, 54);
+TRV_AT(sse_dvs_stock_option, m_day_low_price, 58);
+TRV_AT(sse_dvs_stock_option, m_last_price, 62);
+TRV_AT(sse_dvs_stock_option, m_today_close_price, 66);
+TRV_AT(sse_dvs_stock_option, m_today_settle_price, 70);
+TRV_AT(sse_dvs_stock_option, m_dynamic_price, 74);
+TRV_AT(sse_dvs_stock_option, m_reserved_2, 78);
+TRV_AT(sse_dvs_stock_option, m_trading_status, 81);
+TRV_AT(sse_dvs_stock_option, m_open_interest, 82);
+TRV_AT(sse_dvs_stock_option, m_total_trade_num, 90);
+TRV_AT(sse_dvs_stock_option, m_total_quantity, 94);
+TRV_AT(sse_dvs_stock_option, m_total_value, 102);
+TRV_AT(sse_dvs_stock_option, m_bid_depth, 110);
+TRV_AT(sse_dvs_stock_option, m_ask_depth, 111);
+TRV_AT(sse_dvs_stock_option, m_bid_unit, 112);
+TRV_AT(sse_dvs_stock_option, m_ask_unit, 172);
+TRV_LAYOUT(sse_dvs_bond_snap, 424);
+TRV_AT(sse_dvs_bond_snap, m_head, 0);
+TRV_AT(sse_dvs_bond_snap, m_quote_update_time, 26);
+TRV_AT(sse_dvs_bond_snap, m_reserved_0, 30);
+TRV_AT(sse_dvs_bond_snap, m_symbol, 34);
+TRV_AT(sse_dvs_bond_snap, m_security_type, 43);
+TRV_AT(sse_dvs_bond_snap, m_sub_security_type, 44);
+TRV_AT(sse_dvs_bond_snap, m_reserved_1, 45);
+TRV_AT(sse_dvs_bond_snap, m_pre_close_price, 48);
+TRV_AT(sse_dvs_bond_snap, m_open_price, 52);
+TRV_AT(sse_dvs_bond_snap, m_day_high_price, 56);
+TRV_AT(sse_dvs_bond_snap, m_day_low_price, 60);
+TRV_AT(sse_dvs_bond_snap, m_last_price, 64);
+TRV_AT(sse_dvs_bond_snap, m_today_close_price, 68);
+TRV_AT(sse_dvs_bond_snap, m_instrument_status, 72);
+TRV_AT(sse_dvs_bond_snap, m_reserved_2, 73);
+TRV_AT(sse_dvs_bond_snap, m_total_trade_num, 76);
+TRV_AT(sse_dvs_bond_snap, m_total_quantity, 80);
+TRV_AT(sse_dvs_bond_snap, m_total_value, 88);
+TRV_AT(sse_dvs_bond_snap, m_total_bid_quantity, 96);
+TRV_AT(sse_dvs_bond_snap, m_total_bid_weighted_avg_price, 104);
+TRV_AT(sse_dvs_bond_snap, m_total_ask_quantity, 108);
+TRV_AT(sse_dvs_bond_snap, m_total_ask_weighted_avg_price, 116);
+TRV_AT(sse_dvs_bond_snap, m_withdraw_bid_num, 120);
+TRV_AT(sse_dvs_bond_snap, m_withdraw_bid_amount, 124);
+TRV_AT(sse_dvs_bond_snap, m_withdraw_bid_price, 132);
+TRV_AT(sse_dvs_bond_snap, m_withdraw_ask_num, 140);
+TRV_AT(sse_dvs_bond_snap, m_withdraw_ask_amount, 144);
+TRV_AT(sse_dvs_bond_snap, m_withdraw_ask_price, 152);
+TRV_AT(sse_dvs_bond_snap, m_total_bid_num, 160);
+TRV_AT(sse_dvs_bond_snap, m_total_ask_num, 164);
+TRV_AT(sse_dvs_bond_snap, m_bid_trade_max_duration, 168);
+TRV_AT(sse_dvs_bond_snap, m_ask_trade_max_duration, 172);
+TRV_AT(sse_dvs_bond_snap, m_bid_depth, 176);
+TRV_AT(sse_dvs_bond_snap, m_ask_depth, 177);
+TRV_AT(sse_dvs_bond_snap, m_reserved_3, 178);
+TRV_AT(sse_dvs_bond_snap, m_bid_unit, 184);
+TRV_AT(sse_dvs_bond_snap, m_ask_unit, 304);
+TRV_LAYOUT(sse_dvs_bond_tick, 96);
+TRV_AT(sse_dvs_bond_tick, m_head, 0);
+TRV_AT(sse_dvs_bond_tick, m_tick_index, 26);
+TRV_AT(sse_dvs_bond_tick, m_channel_num, 30);
+TRV_AT(sse_dvs_bond_tick, m_symbol, 34);
+TRV_AT(sse_dvs_bond_tick, m_security_type, 43);
+TRV_AT(sse_dvs_bond_tick, m_sub_security_type, 44);
+TRV_AT(sse_dvs_bond_tick, m_tick_time, 45);
+TRV_AT(sse_dvs_bond_tick, m_tick_type, 49);
+TRV_AT(sse_dvs_bond_tick, m_buy_num, 50);
+TRV_AT(sse_dvs_bond_tick, m_sell_num, 58);
+TRV_AT(sse_dvs_bond_tick, m_price, 66);
+TRV_AT(sse_dvs_bond_tick, m_quantity, 70);
+TRV_AT(sse_dvs_bond_tick, m_trade_value, 78);
+TRV_AT(sse_dvs_bond_tick, m_side_flag, 86);
+TRV_AT(sse_dvs_bond_tick, m_instrument_status, 87);
+TRV_AT(sse_dvs_bond_tick, m_reserved, 88);
+TRV_LAYOUT(sse_dvs_tick_merge, 72);
+TRV_AT(sse_dvs_tick_merge, m_sequence, 0);
+TRV_AT(sse_dvs_tick_merge, m_reserved_1, 4);
+TRV_AT(sse_dvs_tick_merge, m_message_type, 8);
+TRV_AT(sse_dvs_tick_merge, m_tick_index, 9);
+TRV_AT(sse_dvs_tick_merge, m_channel_num, 17);
+TRV_AT(sse_dvs_tick_merge, m_reserved_2, 19);
+TRV_AT(sse_dvs_tick_merge, m_symbol, 21);
+TRV_AT(sse_dvs_tick_merge, m_tick_time, 30);
+TRV_AT(sse_dvs_tick_merge, m_tick_type, 34);
+TRV_AT(sse_dvs_tick_merge, m_buy_num, 35);
+TRV_AT(sse_dvs_tick_merge, m_sell_num, 43);
+TRV_AT(sse_dvs_tick_merge, m_price, 51);
+TRV_AT(sse_dvs_tick_merge, m_quantity, 55);
+TRV_AT(sse_dvs_tick_merge, m_trade_value, 63);
+TRV_AT(sse_dvs_tick_merge, m_side_flag, 71);
+TRV_LAYOUT(sse_dvs_etf, 96);
+TRV_AT(sse_dvs_etf, m_head, 0);
+TRV_AT(sse_dvs_etf, m_quote_update_time, 26);
+TRV_AT(sse_dvs_etf, m_symbol, 30);
+TRV_AT(sse_dvs_etf, m_security_type, 39);
+TRV_AT(sse_dvs_etf, m_sub_security_type, 40);
+TRV_AT(sse_dvs_etf, m_buy_number, 41);
+TRV_AT(sse_dvs_etf, m_buy_amount, 45);
+TRV_AT(sse_dvs_etf, m_buy_money, 53);
+TRV_AT(sse_dvs_etf, m_sell_number, 61);
+TRV_AT(sse_dvs_etf, m_sell_amount, 65);
+TRV_AT(sse_dvs_etf, m_sell_money, 73);
+TRV_AT(sse_dvs_etf, m_reserved_0, 81);
+TRV_LAYOUT(sse_dvs_bond_tree, 376);
+TRV_AT(sse_dvs_bond_tree, m_head, 0);
+TRV_AT(sse_dvs_bond_tree, m_channel_num, 26);
+TRV_AT(sse_dvs_bond_tree, m_quote_update_time, 30);
+TRV_AT(sse_dvs_bond_tree, m_symbol, 34);
+TRV_AT(sse_dvs_bond_tree, m_security_type, 43);
+TRV_AT(sse_dvs_bond_tree, m_tick_index, 44);
+TRV_AT(sse_dvs_bond_tree, m_pre_close_price, 52);
+TRV_AT(sse_dvs_bond_tree, m_open_price, 56);
+TRV_AT(sse_dvs_bond_tree, m_day_high_price, 60);
+TRV_AT(sse_dvs_bond_tree, m_day_low_price, 64);
+TRV_AT(sse_dvs_bond_tree, m_last_price, 68);
+TRV_AT(sse_dvs_bond_tree, m_today_close_price, 72);
+TRV_AT(sse_dvs_bond_tree, m_instrument_status, 76);
+TRV_AT(sse_dvs_bond_tree, m_reserved_0, 77);
+TRV_AT(sse_dvs_bond_tree, m_total_trade_num, 84);
+TRV_AT(sse_dvs_bond_tree, m_total_quantity, 88);
+TRV_AT(sse_dvs_bond_tree, m_total_value, 96);
+TRV_AT(sse_dvs_bond_tree, m_total_bid_quantity, 104);
+TRV_AT(sse_dvs_bond_tree, m_total_bid_weighted_avg_price, 112);
+TRV_AT(sse_dvs_bond_tree, m_total_ask_quantity, 116);
+TRV_AT(sse_dvs_bond_tree, m_total_ask_weighted_avg_price, 124);
+TRV_AT(sse_dvs_bond_tree, m_reserved_1, 128);
+TRV_AT(sse_dvs_bond_tree, m_bid_depth, 132);
+TRV_AT(sse_dvs_bond_tree, m_ask_depth, 133);
+TRV_AT(sse_dvs_bond_tree, m_reserved_2, 134);
+TRV_AT(sse_dvs_bond_tree, m_bid_unit, 136);
+TRV_AT(sse_dvs_bond_tree, m_ask_unit, 256);
+TRV_LAYOUT(sse_static_msg_header, 12);
+TRV_AT(sse_static_msg_header, m_seq_num, 0);
+TRV_AT(sse_static_msg_header, m_reserved, 4);
+TRV_AT(sse_static_msg_header, m_msg_type, 8);
+TRV_AT(sse_static_msg_header, m_msg_body_len, 9);
+TRV_AT(sse_static_msg_header, m_batch_finish_flag, 11);
+TRV_LAYOUT(sse_static_msg_body, 139);
+TRV_AT(sse_static_msg_body, m_exchange_id, 0);
+TRV_AT(sse_static_msg_body, m_symbol, 1);
+TRV_AT(sse_static_msg_body, m_send_time, 10);
+TRV_AT(sse_static_msg_body, m_static_file_date, 14);
+TRV_AT(sse_static_msg_body, m_price_limit_type, 23);
+TRV_AT(sse_static_msg_body, m_up_limit_price, 24);
+TRV_AT(sse_static_msg_body, m_down_limit_price, 32);
+TRV_AT(sse_static_msg_body, m_bid_qty_unit, 40);
+TRV_AT(sse_static_msg_body, m_ask_qty_unit, 48);
+TRV_AT(sse_static_msg_body, m_limit_upper_qty, 56);
+TRV_AT(sse_static_msg_body, m_limit_lower_qty, 64);
+TRV_AT(sse_static_msg_body, m_price_changge_unit, 72);
+TRV_AT(sse_static_msg_body, m_market_upper_qty, 80);
+TRV_AT(sse_static_msg_body, m_market_lower_qty, 88);
+TRV_AT(sse_static_msg_body, m_security_name, 96);
+TRV_AT(sse_static_msg_body, m_ssecurity_type, 105);
+TRV_AT(sse_static_msg_body, m_sub_ssecurity_type, 106);
+TRV_AT(sse_static_msg_body, m_finance_target_mark, 107);
+TRV_AT(sse_static_msg_body, m_ssecurity_target_mark, 108);
+TRV_AT(sse_static_msg_body, m_product_status, 109);
+TRV_AT(sse_static_msg_body, m_listing_date, 130);
+TRV_LAYOUT(sse_static_msg, 151);
+TRV_AT(sse_static_msg, m_header, 0);
+TRV_AT(sse_static_msg, m_body, 12);
 #endif
 
 namespace nq {
+
+// ==== Section: Types and enumerations ====
 
 /** Money amount, fixed point scaled by 10000. */
 typedef int64_t amount_t;
@@ -1321,6 +1380,8 @@ enum QuoteRxMode : uint8_t { RX_MODE_AUTO = 0, RX_MODE_SOCKET = 1, RX_MODE_EFVI 
 enum class ApiType { PRIVILEGE = 0, TRADE = 1, QUOTE = 2 };
 #endif
 
+// ==== Section: Length constants ====
+
 /* Lengths of character arrays, terminating NUL included. */
 /** Security code length. */
 const int CONST_STR_SECURITY_CODE_LEN = 9;
@@ -1348,6 +1409,14 @@ const int CONST_TRD_EXEC_ID_LEN = 17;
 const int CONST_FUND_ACC_NAME_LEN = 15;
 /** Fund-transfer business number length. */
 const int CONST_BIZ_NO_LEN = 20;
+
+// ==== Section: Public records ====
+
+/*
+ * A time field of type int64_t whose name ends in _time holds a decimal date
+ * and time, YYYYMMDDHHMMSSsss (year to millisecond), in one integer:
+ * 20240315093000500 is 15 March 2024, 09:30:00.500.
+ */
 
 /** Error record of callbacks and of get_last_error. */
 struct TRV_PACKED trv_error_info_t {
@@ -1466,7 +1535,7 @@ struct TRV_PACKED trv_order_response_t {
     quantity_t cancel_quantity;
     /** Cancel reason (Shanghai immediate-or-cancel remainders). */
     int cancel_reason_id;
-    /** Report time. */
+    /** Report time, YYYYMMDDHHMMSSsss. */
     int64_t transact_time;
 };
 
@@ -1488,7 +1557,7 @@ struct TRV_PACKED trv_cancel_response_t {
     quantity_t cancel_quantity;
     /** Cancel reason. */
     int cancel_reason_id;
-    /** Report time. */
+    /** Report time, YYYYMMDDHHMMSSsss. */
     int64_t transact_time;
 };
 
@@ -1514,7 +1583,7 @@ struct TRV_PACKED trv_trade_report_t {
     quantity_t leaves_quantity;
     /** Order quantity. */
     quantity_t order_quantity;
-    /** Report time. */
+    /** Report time, YYYYMMDDHHMMSSsss. */
     int64_t transact_time;
     /** Traded amount of this trade, scaled by 10000. */
     amount_t amount;
@@ -1534,7 +1603,7 @@ struct TRV_PACKED trv_order_error_response_t {
     uint8_t is_cancel_flag;
     /** The error. */
     trv_error_info_t error_info;
-    /** Report time. */
+    /** Report time, YYYYMMDDHHMMSSsss. */
     int64_t transact_time;
 };
 
@@ -1546,7 +1615,7 @@ struct TRV_PACKED trv_order_end_t {
     char report_id[CONST_REPORT_ID_LEN];
     /** Order id. */
     uint64_t xid;
-    /** Report time. */
+    /** Report time, YYYYMMDDHHMMSSsss. */
     int64_t transact_time;
 };
 
@@ -1586,7 +1655,7 @@ struct TRV_PACKED trv_order_info_t {
     amount_t order_amount;
     /** Order fee. */
     amount_t order_fee;
-    /** Order time. */
+    /** Order time, YYYYMMDDHHMMSSsss. */
     int64_t insert_time;
     /** Traded quantity. */
     quantity_t trade_quantity;
@@ -1602,11 +1671,11 @@ struct TRV_PACKED trv_order_info_t {
     quantity_t leaves_quantity;
     /** Quantity cancelled. */
     quantity_t cancel_quantity;
-    /** Time of the last trade. */
+    /** Time of the last trade, YYYYMMDDHHMMSSsss. */
     int64_t trade_time;
-    /** Cancel time, set only when a cancel succeeded. */
+    /** Cancel time, YYYYMMDDHHMMSSsss, set only when a cancel succeeded. */
     int64_t cancel_time;
-    /** Time of the last update. */
+    /** Time of the last update, YYYYMMDDHHMMSSsss. */
     int64_t update_time;
     /** Error of a rejected order. */
     trv_error_info_t error_info;
@@ -1648,7 +1717,7 @@ struct TRV_PACKED trv_order_book_insert_t {
     amount_t order_amount;
     /** Order fee. */
     amount_t order_fee;
-    /** Order time. */
+    /** Order time, YYYYMMDDHHMMSSsss. */
     int64_t insert_time;
 };
 
@@ -1694,11 +1763,11 @@ struct TRV_PACKED trv_order_book_update_t {
     quantity_t leaves_quantity;
     /** Quantity cancelled. */
     quantity_t cancel_quantity;
-    /** Time of the last trade. */
+    /** Time of the last trade, YYYYMMDDHHMMSSsss. */
     int64_t trade_time;
-    /** Cancel time. */
+    /** Cancel time, YYYYMMDDHHMMSSsss. */
     int64_t cancel_time;
-    /** Time of the last update. */
+    /** Time of the last update, YYYYMMDDHHMMSSsss. */
     int64_t update_time;
     /** Which member of report is valid: ORDER_RESPONSE, CANCEL_RESPONSE or TRADE_REPORT. */
     TradeReportType report_type;
@@ -1724,7 +1793,7 @@ struct TRV_PACKED trv_order_book_error_t {
     char cl_order_id[CONST_CL_ORD_ID_LEN];
     /** Contract number of the cancelled order. */
     char origin_cl_order_id[CONST_CL_ORD_ID_LEN];
-    /** Time of the last update. */
+    /** Time of the last update, YYYYMMDDHHMMSSsss. */
     int64_t update_time;
     /** The failure. */
     trv_order_error_response_t order_error;
@@ -1828,9 +1897,9 @@ struct TRV_PACKED trv_order_query_param_t {
     uint64_t xid;
     /** Security code; empty for all securities. */
     char security_code[CONST_STR_SECURITY_CODE_LEN];
-    /** Start of the time window; 0 is 00:00 of the trading day. */
+    /** Start of the time window, YYYYMMDDHHMMSSsss; 0 is 00:00 of the trading day. */
     int64_t begin_time;
-    /** End of the time window; 0 is now. */
+    /** End of the time window, YYYYMMDDHHMMSSsss; 0 is now. */
     int64_t end_time;
     /** 1 to query only unfinished orders. */
     uint8_t query_unfinished;
@@ -1870,7 +1939,7 @@ struct TRV_PACKED trv_counter_fund_transfer_request_t {
     FundTransSide side;
     /** Amount, scaled by 10000. */
     amount_t amount;
-    /** Request time (set by the library). */
+    /** Request time, YYYYMMDDHHMMSSsss, local time (set by the library). */
     int64_t request_time;
 };
 
@@ -1886,9 +1955,9 @@ struct TRV_PACKED trv_counter_fund_transfer_result_t {
     FundTransSide side;
     /** Amount, scaled by 10000. */
     amount_t amount;
-    /** Request time. */
+    /** Request time, YYYYMMDDHHMMSSsss. */
     int64_t request_time;
-    /** Result time. */
+    /** Result time, YYYYMMDDHHMMSSsss. */
     int64_t result_time;
     /** Transfer state. */
     FundTransStatus status;
@@ -1906,7 +1975,7 @@ struct TRV_PACKED trv_cluster_fund_transfer_request_t {
     FundTransSource source;
     /** Amount, scaled by 10000. */
     amount_t amount;
-    /** Request time. */
+    /** Request time, YYYYMMDDHHMMSSsss. */
     int64_t request_time;
 };
 
@@ -1920,9 +1989,9 @@ struct TRV_PACKED trv_cluster_fund_transfer_result_t {
     FundTransSource source;
     /** Amount, scaled by 10000. */
     amount_t amount;
-    /** Request time. */
+    /** Request time, YYYYMMDDHHMMSSsss. */
     int64_t request_time;
-    /** Result time. */
+    /** Result time, YYYYMMDDHHMMSSsss. */
     int64_t result_time;
     /** Transfer state. */
     FundTransStatus status;
@@ -2008,25 +2077,25 @@ struct TRV_PACKED trv_internal_quote_login_info_t {
     int64_t time;
 };
 
+// ==== Section: Layout checks: public records ====
+
 #ifndef SWIG
-static_assert(sizeof(trv_error_info_t) == 272, "trv_error_info_t layout");
-static_assert(offsetof(trv_error_info_t, error_code) == 8, "trv_error_info_t layout");
-static_assert(offsetof(trv_error_info_t, error_msg) == 16, "trv_error_info_t layout");
-static_assert(sizeof(trv_msg_desc_t) == 17, "trv_msg_desc_t layout");
-static_assert(offsetof(trv_msg_desc_t, is_rebuild) == 16, "trv_msg_desc_t layout");
-static_assert(sizeof(trv_user_terminal_info_t) == 85, "trv_user_terminal_info_t layout");
-static_assert(offsetof(trv_user_terminal_info_t, term_type) == 24, "trv_user_terminal_info_t layout");
-static_assert(offsetof(trv_user_terminal_info_t, internet_ip) == 25, "trv_user_terminal_info_t layout");
-static_assert(offsetof(trv_user_terminal_info_t, internet_port) == 33, "trv_user_terminal_info_t layout");
-static_assert(offsetof(trv_user_terminal_info_t, macos_sno) == 37, "trv_user_terminal_info_t layout");
-static_assert(offsetof(trv_user_terminal_info_t, extern_info) == 77, "trv_user_terminal_info_t layout");
-#define TRV_LAYOUT(T, size) static_assert(sizeof(T) == (size), #T " size")
-#define TRV_AT(T, field, off) static_assert(offsetof(T, field) == (off), #T "." #field " offset")
+TRV_LAYOUT(trv_error_info_t, 272);
+TRV_AT(trv_error_info_t, error_code, 8);
+TRV_AT(trv_error_info_t, error_msg, 16);
+TRV_LAYOUT(trv_msg_desc_t, 17);
+TRV_AT(trv_msg_desc_t, is_rebuild, 16);
+TRV_LAYOUT(trv_user_terminal_info_t, 85);
+TRV_AT(trv_user_terminal_info_t, term_type, 24);
+TRV_AT(trv_user_terminal_info_t, internet_ip, 25);
+TRV_AT(trv_user_terminal_info_t, internet_port, 33);
+TRV_AT(trv_user_terminal_info_t, macos_sno, 37);
+TRV_AT(trv_user_terminal_info_t, extern_info, 77);
 TRV_LAYOUT(trv_page_query_reference_t, 132);
 TRV_AT(trv_page_query_reference_t, sub_table_end_points, 4);
 TRV_AT(trv_page_query_reference_t, positions, 68);
 TRV_LAYOUT(trv_order_insert_info_t, 40);
-static_assert(alignof(trv_order_insert_info_t) == 8, "trv_order_insert_info_t keeps natural alignment");
+TRV_ALIGN(trv_order_insert_info_t, 8);  /* natural alignment */
 TRV_AT(trv_order_insert_info_t, price, 8);
 TRV_AT(trv_order_insert_info_t, quantity, 16);
 TRV_AT(trv_order_insert_info_t, security_code, 24);
@@ -2278,17 +2347,28 @@ TRV_AT(trv_fund_transfer_exec_result_t, amount, 29);
 TRV_AT(trv_fund_transfer_exec_result_t, check_flag, 37);
 TRV_AT(trv_fund_transfer_exec_result_t, exec_type, 38);
 TRV_AT(trv_order_response_t, client_id, 0);
-static_assert(sizeof(ExchangeIndex) == 1 && sizeof(Side) == 1 && sizeof(OrderType) == 1 &&
-                  sizeof(BusinessType) == 1 && sizeof(OrderStatus) == 1 && sizeof(ExOrdStatus) == 1 &&
-                  sizeof(ExExecType) == 1 && sizeof(TradeReportType) == 1 && sizeof(FundTransSource) == 1 &&
-                  sizeof(FundTransSide) == 1 && sizeof(FundTransStatus) == 1 && sizeof(FundTransExecType) == 1 &&
-                  sizeof(QuoteSecurityType) == 1 && sizeof(TerminalType) == 1 && sizeof(QuoteMsgType) == 1 &&
-                  sizeof(QuoteRxMode) == 1 && sizeof(QuoteMCType) == 2,
-              "enumerations held in records have fixed widths");
-#undef TRV_AT
-#undef TRV_LAYOUT
+/* Enumerations held in records have fixed widths. */
+TRV_LAYOUT(ExchangeIndex, 1);
+TRV_LAYOUT(Side, 1);
+TRV_LAYOUT(OrderType, 1);
+TRV_LAYOUT(BusinessType, 1);
+TRV_LAYOUT(OrderStatus, 1);
+TRV_LAYOUT(ExOrdStatus, 1);
+TRV_LAYOUT(ExExecType, 1);
+TRV_LAYOUT(TradeReportType, 1);
+TRV_LAYOUT(FundTransSource, 1);
+TRV_LAYOUT(FundTransSide, 1);
+TRV_LAYOUT(FundTransStatus, 1);
+TRV_LAYOUT(FundTransExecType, 1);
+TRV_LAYOUT(QuoteSecurityType, 1);
+TRV_LAYOUT(TerminalType, 1);
+TRV_LAYOUT(QuoteMsgType, 1);
+TRV_LAYOUT(QuoteRxMode, 1);
+TRV_LAYOUT(QuoteMCType, 2);
 #endif
 
+
+// ==== Section: Configuration classes ====
 
 /* Quote-side records defined with the market-data records. */
 struct trv_level1_quote_t;
@@ -2375,12 +2455,13 @@ public:
 private:
 #ifndef SWIG
     static void check_layout_() {
-        static_assert(sizeof(TRVTradeConfig) == 568 && alignof(TRVTradeConfig) == 8, "TRVTradeConfig size");
-        static_assert(offsetof(TRVTradeConfig, local_addrs_) == 8, "TRVTradeConfig local addresses");
-        static_assert(offsetof(TRVTradeConfig, agw_count_) == 40, "TRVTradeConfig gateway count");
-        static_assert(offsetof(TRVTradeConfig, agw_addrs_) == 48, "TRVTradeConfig gateway list");
-        static_assert(offsetof(TRVTradeConfig, order_timeout_) == 560, "TRVTradeConfig order timeout");
-        static_assert(offsetof(TRVTradeConfig, order_seq_self_define_) == 562, "TRVTradeConfig sequence switch");
+        TRV_LAYOUT(TRVTradeConfig, 568);
+        TRV_ALIGN(TRVTradeConfig, 8);
+        TRV_AT(TRVTradeConfig, local_addrs_, 8);
+        TRV_AT(TRVTradeConfig, agw_count_, 40);
+        TRV_AT(TRVTradeConfig, agw_addrs_, 48);
+        TRV_AT(TRVTradeConfig, order_timeout_, 560);
+        TRV_AT(TRVTradeConfig, order_seq_self_define_, 562);
     }
 #endif
     uint64_t trading_day_;
@@ -2459,12 +2540,13 @@ public:
 private:
 #ifndef SWIG
     static void check_layout_() {
-        static_assert(sizeof(TRVQuoteConfig) == 584 && alignof(TRVQuoteConfig) == 8, "TRVQuoteConfig size");
-        static_assert(offsetof(TRVQuoteConfig, local_addrs_) == 8, "TRVQuoteConfig local addresses");
-        static_assert(offsetof(TRVQuoteConfig, reserved_) == 40, "TRVQuoteConfig reserved bytes");
-        static_assert(offsetof(TRVQuoteConfig, agw_count_) == 56, "TRVQuoteConfig gateway count");
-        static_assert(offsetof(TRVQuoteConfig, agw_addrs_) == 64, "TRVQuoteConfig gateway list");
-        static_assert(offsetof(TRVQuoteConfig, use_level2_) == 576, "TRVQuoteConfig level-2 switch");
+        TRV_LAYOUT(TRVQuoteConfig, 584);
+        TRV_ALIGN(TRVQuoteConfig, 8);
+        TRV_AT(TRVQuoteConfig, local_addrs_, 8);
+        TRV_AT(TRVQuoteConfig, reserved_, 40);
+        TRV_AT(TRVQuoteConfig, agw_count_, 56);
+        TRV_AT(TRVQuoteConfig, agw_addrs_, 64);
+        TRV_AT(TRVQuoteConfig, use_level2_, 576);
     }
 #endif
     uint64_t trading_day_;
@@ -2476,8 +2558,10 @@ private:
 };
 
 #ifndef SWIG
-static_assert(sizeof(TRVPrivilegeConfig) == 568, "TRVPrivilegeConfig adds nothing");
+TRV_LAYOUT(TRVPrivilegeConfig, 568);  /* adds nothing to TRVTradeConfig */
 #endif
+
+// ==== Section: Callback interfaces ====
 
 class TRVOrderList;
 class TRVInitAssetList;
@@ -2963,6 +3047,8 @@ public:
                                        QuoteMsgType msg_type, const trv_tick_quote_union_t* tick_quote);
 };
 
+// ==== Section: Result lists ====
+
 /** Orders of an order query. A list handed to a callback is valid only during the call. */
 class TRV_API_EXPORT TRVOrderList {
 public:
@@ -3286,6 +3372,8 @@ protected:
     virtual ~TRVBriefPositionList() {}
 };
 
+// ==== Section: Security filter ====
+
 #ifndef SWIG
 /**
  * Bitmap over security codes with which a program tests quickly whether a code belongs
@@ -3321,6 +3409,8 @@ private:
 
 
 namespace nq {
+
+// ==== Section: Market-data records ====
 
 /* ---- Level-1 records: the payload of TRV_SSE_L1 and TRV_SZSE_L1 and the level-1 query answers ---- */
 
@@ -3834,7 +3924,7 @@ struct quote_thread_t {
     QuoteMCType mc_types[64];
 };
 
-/* ---- Decoders ---- */
+// ==== Section: Decoders ====
 
 /** Pointer to one level-1 record inside a payload; the member is chosen by TRVQuoteItem::data_type. */
 union trv_quote_data_union_t {
@@ -3968,253 +4058,260 @@ private:
 
 }  // namespace mqr
 
+// ==== Section: Layout checks: market-data records and decoders ====
+
 #ifndef SWIG
-static_assert(sizeof(trv_sse_l1_index_t) == 114, "trv_sse_l1_index_t size");
-static_assert(offsetof(trv_sse_l1_index_t, security_type) == 0, "trv_sse_l1_index_t layout");
-static_assert(offsetof(trv_sse_l1_index_t, sending_time) == 1, "trv_sse_l1_index_t layout");
-static_assert(offsetof(trv_sse_l1_index_t, trad_ses_mode) == 9, "trv_sse_l1_index_t layout");
-static_assert(offsetof(trv_sse_l1_index_t, trade_date) == 10, "trv_sse_l1_index_t layout");
-static_assert(offsetof(trv_sse_l1_index_t, last_update_time) == 14, "trv_sse_l1_index_t layout");
-static_assert(offsetof(trv_sse_l1_index_t, md_stream_id) == 18, "trv_sse_l1_index_t layout");
-static_assert(offsetof(trv_sse_l1_index_t, security_code) == 24, "trv_sse_l1_index_t layout");
-static_assert(offsetof(trv_sse_l1_index_t, prev_close_px) == 33, "trv_sse_l1_index_t layout");
-static_assert(offsetof(trv_sse_l1_index_t, total_volume_traded) == 41, "trv_sse_l1_index_t layout");
-static_assert(offsetof(trv_sse_l1_index_t, num_trades) == 49, "trv_sse_l1_index_t layout");
-static_assert(offsetof(trv_sse_l1_index_t, total_value_traded) == 57, "trv_sse_l1_index_t layout");
-static_assert(offsetof(trv_sse_l1_index_t, trading_phase_code) == 65, "trv_sse_l1_index_t layout");
-static_assert(offsetof(trv_sse_l1_index_t, last_px) == 74, "trv_sse_l1_index_t layout");
-static_assert(offsetof(trv_sse_l1_index_t, open_px) == 82, "trv_sse_l1_index_t layout");
-static_assert(offsetof(trv_sse_l1_index_t, close_px) == 90, "trv_sse_l1_index_t layout");
-static_assert(offsetof(trv_sse_l1_index_t, high_px) == 98, "trv_sse_l1_index_t layout");
-static_assert(offsetof(trv_sse_l1_index_t, low_px) == 106, "trv_sse_l1_index_t layout");
-static_assert(sizeof(trv_sse_l1_snapshot_t) == 330, "trv_sse_l1_snapshot_t size");
-static_assert(offsetof(trv_sse_l1_snapshot_t, security_type) == 0, "trv_sse_l1_snapshot_t layout");
-static_assert(offsetof(trv_sse_l1_snapshot_t, sending_time) == 1, "trv_sse_l1_snapshot_t layout");
-static_assert(offsetof(trv_sse_l1_snapshot_t, trad_ses_mode) == 9, "trv_sse_l1_snapshot_t layout");
-static_assert(offsetof(trv_sse_l1_snapshot_t, trade_date) == 10, "trv_sse_l1_snapshot_t layout");
-static_assert(offsetof(trv_sse_l1_snapshot_t, last_update_time) == 14, "trv_sse_l1_snapshot_t layout");
-static_assert(offsetof(trv_sse_l1_snapshot_t, md_stream_id) == 18, "trv_sse_l1_snapshot_t layout");
-static_assert(offsetof(trv_sse_l1_snapshot_t, security_code) == 24, "trv_sse_l1_snapshot_t layout");
-static_assert(offsetof(trv_sse_l1_snapshot_t, prev_close_px) == 33, "trv_sse_l1_snapshot_t layout");
-static_assert(offsetof(trv_sse_l1_snapshot_t, total_volume_traded) == 41, "trv_sse_l1_snapshot_t layout");
-static_assert(offsetof(trv_sse_l1_snapshot_t, num_trades) == 49, "trv_sse_l1_snapshot_t layout");
-static_assert(offsetof(trv_sse_l1_snapshot_t, total_value_traded) == 57, "trv_sse_l1_snapshot_t layout");
-static_assert(offsetof(trv_sse_l1_snapshot_t, trading_phase_code) == 65, "trv_sse_l1_snapshot_t layout");
-static_assert(offsetof(trv_sse_l1_snapshot_t, last_px) == 74, "trv_sse_l1_snapshot_t layout");
-static_assert(offsetof(trv_sse_l1_snapshot_t, open_px) == 82, "trv_sse_l1_snapshot_t layout");
-static_assert(offsetof(trv_sse_l1_snapshot_t, close_px) == 90, "trv_sse_l1_snapshot_t layout");
-static_assert(offsetof(trv_sse_l1_snapshot_t, settle_px) == 98, "trv_sse_l1_snapshot_t layout");
-static_assert(offsetof(trv_sse_l1_snapshot_t, high_px) == 106, "trv_sse_l1_snapshot_t layout");
-static_assert(offsetof(trv_sse_l1_snapshot_t, low_px) == 114, "trv_sse_l1_snapshot_t layout");
-static_assert(offsetof(trv_sse_l1_snapshot_t, iopv) == 122, "trv_sse_l1_snapshot_t layout");
-static_assert(offsetof(trv_sse_l1_snapshot_t, pre_iopv) == 130, "trv_sse_l1_snapshot_t layout");
-static_assert(offsetof(trv_sse_l1_snapshot_t, option_ref_px) == 138, "trv_sse_l1_snapshot_t layout");
-static_assert(offsetof(trv_sse_l1_snapshot_t, option_notional_amount) == 146, "trv_sse_l1_snapshot_t layout");
-static_assert(offsetof(trv_sse_l1_snapshot_t, pre_settle_px) == 154, "trv_sse_l1_snapshot_t layout");
-static_assert(offsetof(trv_sse_l1_snapshot_t, option_open_qty) == 162, "trv_sse_l1_snapshot_t layout");
-static_assert(offsetof(trv_sse_l1_snapshot_t, bid_px) == 170, "trv_sse_l1_snapshot_t layout");
-static_assert(offsetof(trv_sse_l1_snapshot_t, bid_volume) == 210, "trv_sse_l1_snapshot_t layout");
-static_assert(offsetof(trv_sse_l1_snapshot_t, offer_px) == 250, "trv_sse_l1_snapshot_t layout");
-static_assert(offsetof(trv_sse_l1_snapshot_t, offer_volume) == 290, "trv_sse_l1_snapshot_t layout");
-static_assert(sizeof(trv_szse_l1_index_t) == 117, "trv_szse_l1_index_t size");
-static_assert(offsetof(trv_szse_l1_index_t, channel_no) == 0, "trv_szse_l1_index_t layout");
-static_assert(offsetof(trv_szse_l1_index_t, orig_time) == 2, "trv_szse_l1_index_t layout");
-static_assert(offsetof(trv_szse_l1_index_t, md_stream_id) == 10, "trv_szse_l1_index_t layout");
-static_assert(offsetof(trv_szse_l1_index_t, security_code) == 14, "trv_szse_l1_index_t layout");
-static_assert(offsetof(trv_szse_l1_index_t, security_id_source) == 23, "trv_szse_l1_index_t layout");
-static_assert(offsetof(trv_szse_l1_index_t, trading_phase_code) == 28, "trv_szse_l1_index_t layout");
-static_assert(offsetof(trv_szse_l1_index_t, prev_close_px) == 37, "trv_szse_l1_index_t layout");
-static_assert(offsetof(trv_szse_l1_index_t, num_trades) == 45, "trv_szse_l1_index_t layout");
-static_assert(offsetof(trv_szse_l1_index_t, total_volume_trade) == 53, "trv_szse_l1_index_t layout");
-static_assert(offsetof(trv_szse_l1_index_t, total_value_trade) == 61, "trv_szse_l1_index_t layout");
-static_assert(offsetof(trv_szse_l1_index_t, last_index) == 69, "trv_szse_l1_index_t layout");
-static_assert(offsetof(trv_szse_l1_index_t, prev_close_index) == 77, "trv_szse_l1_index_t layout");
-static_assert(offsetof(trv_szse_l1_index_t, open_index) == 85, "trv_szse_l1_index_t layout");
-static_assert(offsetof(trv_szse_l1_index_t, high_index) == 93, "trv_szse_l1_index_t layout");
-static_assert(offsetof(trv_szse_l1_index_t, low_index) == 101, "trv_szse_l1_index_t layout");
-static_assert(offsetof(trv_szse_l1_index_t, close_index) == 109, "trv_szse_l1_index_t layout");
-static_assert(sizeof(trv_szse_l1_snapshot_t) == 413, "trv_szse_l1_snapshot_t size");
-static_assert(offsetof(trv_szse_l1_snapshot_t, channel_no) == 0, "trv_szse_l1_snapshot_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_t, orig_time) == 2, "trv_szse_l1_snapshot_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_t, md_stream_id) == 10, "trv_szse_l1_snapshot_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_t, security_code) == 14, "trv_szse_l1_snapshot_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_t, security_id_source) == 23, "trv_szse_l1_snapshot_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_t, trading_phase_code) == 28, "trv_szse_l1_snapshot_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_t, prev_close_px) == 37, "trv_szse_l1_snapshot_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_t, num_trades) == 45, "trv_szse_l1_snapshot_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_t, total_volume_trade) == 53, "trv_szse_l1_snapshot_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_t, total_value_trade) == 61, "trv_szse_l1_snapshot_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_t, last_px) == 69, "trv_szse_l1_snapshot_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_t, open_px) == 77, "trv_szse_l1_snapshot_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_t, high_px) == 85, "trv_szse_l1_snapshot_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_t, low_px) == 93, "trv_szse_l1_snapshot_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_t, px_gain) == 101, "trv_szse_l1_snapshot_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_t, px_gain_2) == 109, "trv_szse_l1_snapshot_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_t, weighted_avg_bid_px) == 117, "trv_szse_l1_snapshot_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_t, total_bid_qty) == 125, "trv_szse_l1_snapshot_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_t, weighted_avg_offer_px) == 133, "trv_szse_l1_snapshot_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_t, total_offer_qty) == 141, "trv_szse_l1_snapshot_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_t, pe_ratio_1) == 149, "trv_szse_l1_snapshot_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_t, pe_ratio_2) == 157, "trv_szse_l1_snapshot_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_t, nav) == 165, "trv_szse_l1_snapshot_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_t, iopv) == 173, "trv_szse_l1_snapshot_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_t, warrant_premium) == 181, "trv_szse_l1_snapshot_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_t, limit_up_px) == 189, "trv_szse_l1_snapshot_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_t, limit_down_px) == 197, "trv_szse_l1_snapshot_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_t, option_open_qty) == 205, "trv_szse_l1_snapshot_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_t, option_break_px) == 213, "trv_szse_l1_snapshot_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_t, etf_buy_amount) == 221, "trv_szse_l1_snapshot_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_t, etf_buy_number) == 229, "trv_szse_l1_snapshot_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_t, etf_sell_amount) == 237, "trv_szse_l1_snapshot_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_t, etf_sell_number) == 245, "trv_szse_l1_snapshot_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_t, bid_px) == 253, "trv_szse_l1_snapshot_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_t, bid_volume) == 293, "trv_szse_l1_snapshot_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_t, offer_px) == 333, "trv_szse_l1_snapshot_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_t, offer_volume) == 373, "trv_szse_l1_snapshot_t layout");
-static_assert(sizeof(trv_szse_l1_snapshot_bond_t) == 427, "trv_szse_l1_snapshot_bond_t size");
-static_assert(offsetof(trv_szse_l1_snapshot_bond_t, channel_no) == 0, "trv_szse_l1_snapshot_bond_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_bond_t, orig_time) == 2, "trv_szse_l1_snapshot_bond_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_bond_t, md_stream_id) == 10, "trv_szse_l1_snapshot_bond_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_bond_t, security_code) == 14, "trv_szse_l1_snapshot_bond_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_bond_t, security_id_source) == 23, "trv_szse_l1_snapshot_bond_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_bond_t, trading_phase_code) == 28, "trv_szse_l1_snapshot_bond_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_bond_t, prev_close_px) == 37, "trv_szse_l1_snapshot_bond_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_bond_t, num_trades) == 45, "trv_szse_l1_snapshot_bond_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_bond_t, total_volume_trade) == 53, "trv_szse_l1_snapshot_bond_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_bond_t, total_value_trade) == 61, "trv_szse_l1_snapshot_bond_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_bond_t, last_px) == 69, "trv_szse_l1_snapshot_bond_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_bond_t, open_px) == 77, "trv_szse_l1_snapshot_bond_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_bond_t, close_px) == 85, "trv_szse_l1_snapshot_bond_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_bond_t, high_px) == 93, "trv_szse_l1_snapshot_bond_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_bond_t, low_px) == 101, "trv_szse_l1_snapshot_bond_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_bond_t, last_px_type) == 109, "trv_szse_l1_snapshot_bond_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_bond_t, weighted_avg_px) == 117, "trv_szse_l1_snapshot_bond_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_bond_t, px_gain) == 125, "trv_szse_l1_snapshot_bond_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_bond_t, px_gain_2) == 133, "trv_szse_l1_snapshot_bond_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_bond_t, weighted_avg_bid_px) == 141, "trv_szse_l1_snapshot_bond_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_bond_t, total_bid_qty) == 149, "trv_szse_l1_snapshot_bond_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_bond_t, weighted_avg_offer_px) == 157, "trv_szse_l1_snapshot_bond_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_bond_t, total_offer_qty) == 165, "trv_szse_l1_snapshot_bond_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_bond_t, weighted_avg_ir_gain) == 173, "trv_szse_l1_snapshot_bond_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_bond_t, weighted_avg_prev_ir) == 181, "trv_szse_l1_snapshot_bond_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_bond_t, match_last_px) == 189, "trv_szse_l1_snapshot_bond_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_bond_t, auction_volume_trade) == 197, "trv_szse_l1_snapshot_bond_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_bond_t, auction_value_trade) == 205, "trv_szse_l1_snapshot_bond_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_bond_t, sub_trading_phase_code) == 213, "trv_szse_l1_snapshot_bond_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_bond_t, bid_px) == 267, "trv_szse_l1_snapshot_bond_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_bond_t, bid_volume) == 307, "trv_szse_l1_snapshot_bond_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_bond_t, offer_px) == 347, "trv_szse_l1_snapshot_bond_t layout");
-static_assert(offsetof(trv_szse_l1_snapshot_bond_t, offer_volume) == 387, "trv_szse_l1_snapshot_bond_t layout");
-static_assert(sizeof(trv_l1_quote_union_t) == 427, "trv_l1_quote_union_t size");
-static_assert(sizeof(trv_level1_quote_t) == 428, "trv_level1_quote_t size");
-static_assert(offsetof(trv_level1_quote_t, quoteMsgType) == 0, "trv_level1_quote_t layout");
-static_assert(offsetof(trv_level1_quote_t, l1_quote) == 1, "trv_level1_quote_t layout");
-static_assert(sizeof(trv_sse_l2_tick_t) == 70, "trv_sse_l2_tick_t size");
-static_assert(offsetof(trv_sse_l2_tick_t, biz_index) == 0, "trv_sse_l2_tick_t layout");
-static_assert(offsetof(trv_sse_l2_tick_t, channel) == 8, "trv_sse_l2_tick_t layout");
-static_assert(offsetof(trv_sse_l2_tick_t, security_code) == 12, "trv_sse_l2_tick_t layout");
-static_assert(offsetof(trv_sse_l2_tick_t, tick_time) == 21, "trv_sse_l2_tick_t layout");
-static_assert(offsetof(trv_sse_l2_tick_t, tick_type) == 25, "trv_sse_l2_tick_t layout");
-static_assert(offsetof(trv_sse_l2_tick_t, buy_order_no) == 26, "trv_sse_l2_tick_t layout");
-static_assert(offsetof(trv_sse_l2_tick_t, sell_order_no) == 34, "trv_sse_l2_tick_t layout");
-static_assert(offsetof(trv_sse_l2_tick_t, price) == 42, "trv_sse_l2_tick_t layout");
-static_assert(offsetof(trv_sse_l2_tick_t, qty) == 46, "trv_sse_l2_tick_t layout");
-static_assert(offsetof(trv_sse_l2_tick_t, trade_money) == 54, "trv_sse_l2_tick_t layout");
-static_assert(offsetof(trv_sse_l2_tick_t, tick_bs_flag) == 62, "trv_sse_l2_tick_t layout");
-static_assert(sizeof(trv_sse_l2_bond_tick_t) == 70, "trv_sse_l2_bond_tick_t size");
-static_assert(offsetof(trv_sse_l2_bond_tick_t, tick_index) == 0, "trv_sse_l2_bond_tick_t layout");
-static_assert(offsetof(trv_sse_l2_bond_tick_t, channel) == 8, "trv_sse_l2_bond_tick_t layout");
-static_assert(offsetof(trv_sse_l2_bond_tick_t, security_code) == 12, "trv_sse_l2_bond_tick_t layout");
-static_assert(offsetof(trv_sse_l2_bond_tick_t, tick_time) == 21, "trv_sse_l2_bond_tick_t layout");
-static_assert(offsetof(trv_sse_l2_bond_tick_t, tick_type) == 25, "trv_sse_l2_bond_tick_t layout");
-static_assert(offsetof(trv_sse_l2_bond_tick_t, buy_order_no) == 26, "trv_sse_l2_bond_tick_t layout");
-static_assert(offsetof(trv_sse_l2_bond_tick_t, sell_order_no) == 34, "trv_sse_l2_bond_tick_t layout");
-static_assert(offsetof(trv_sse_l2_bond_tick_t, price) == 42, "trv_sse_l2_bond_tick_t layout");
-static_assert(offsetof(trv_sse_l2_bond_tick_t, qty) == 46, "trv_sse_l2_bond_tick_t layout");
-static_assert(offsetof(trv_sse_l2_bond_tick_t, trade_money) == 54, "trv_sse_l2_bond_tick_t layout");
-static_assert(offsetof(trv_sse_l2_bond_tick_t, tick_bs_flag) == 62, "trv_sse_l2_bond_tick_t layout");
-static_assert(sizeof(trv_szse_l2_order_t) == 54, "trv_szse_l2_order_t size");
-static_assert(offsetof(trv_szse_l2_order_t, channel_no) == 0, "trv_szse_l2_order_t layout");
-static_assert(offsetof(trv_szse_l2_order_t, appl_seq_num) == 2, "trv_szse_l2_order_t layout");
-static_assert(offsetof(trv_szse_l2_order_t, md_stream_id) == 10, "trv_szse_l2_order_t layout");
-static_assert(offsetof(trv_szse_l2_order_t, security_code) == 14, "trv_szse_l2_order_t layout");
-static_assert(offsetof(trv_szse_l2_order_t, security_source) == 23, "trv_szse_l2_order_t layout");
-static_assert(offsetof(trv_szse_l2_order_t, price) == 28, "trv_szse_l2_order_t layout");
-static_assert(offsetof(trv_szse_l2_order_t, qty) == 36, "trv_szse_l2_order_t layout");
-static_assert(offsetof(trv_szse_l2_order_t, side) == 44, "trv_szse_l2_order_t layout");
-static_assert(offsetof(trv_szse_l2_order_t, transact_time) == 45, "trv_szse_l2_order_t layout");
-static_assert(offsetof(trv_szse_l2_order_t, ord_type) == 53, "trv_szse_l2_order_t layout");
-static_assert(sizeof(trv_szse_l2_trade_t) == 69, "trv_szse_l2_trade_t size");
-static_assert(offsetof(trv_szse_l2_trade_t, channel_no) == 0, "trv_szse_l2_trade_t layout");
-static_assert(offsetof(trv_szse_l2_trade_t, appl_seq_num) == 2, "trv_szse_l2_trade_t layout");
-static_assert(offsetof(trv_szse_l2_trade_t, md_stream_id) == 10, "trv_szse_l2_trade_t layout");
-static_assert(offsetof(trv_szse_l2_trade_t, bid_appl_seq_num) == 14, "trv_szse_l2_trade_t layout");
-static_assert(offsetof(trv_szse_l2_trade_t, offer_appl_seq_num) == 22, "trv_szse_l2_trade_t layout");
-static_assert(offsetof(trv_szse_l2_trade_t, security_code) == 30, "trv_szse_l2_trade_t layout");
-static_assert(offsetof(trv_szse_l2_trade_t, security_source) == 39, "trv_szse_l2_trade_t layout");
-static_assert(offsetof(trv_szse_l2_trade_t, price) == 44, "trv_szse_l2_trade_t layout");
-static_assert(offsetof(trv_szse_l2_trade_t, qty) == 52, "trv_szse_l2_trade_t layout");
-static_assert(offsetof(trv_szse_l2_trade_t, exec_type) == 60, "trv_szse_l2_trade_t layout");
-static_assert(offsetof(trv_szse_l2_trade_t, transact_time) == 61, "trv_szse_l2_trade_t layout");
-static_assert(sizeof(trv_tick_quote_union_t) == 70, "trv_tick_quote_union_t size");
-static_assert(sizeof(trv_rebuild_tick_quote_req_t) == 19, "trv_rebuild_tick_quote_req_t size");
-static_assert(offsetof(trv_rebuild_tick_quote_req_t, exchange_index) == 0, "trv_rebuild_tick_quote_req_t layout");
-static_assert(offsetof(trv_rebuild_tick_quote_req_t, channel_no) == 1, "trv_rebuild_tick_quote_req_t layout");
-static_assert(offsetof(trv_rebuild_tick_quote_req_t, begin_sequence) == 3, "trv_rebuild_tick_quote_req_t layout");
-static_assert(offsetof(trv_rebuild_tick_quote_req_t, end_sequence) == 11, "trv_rebuild_tick_quote_req_t layout");
-static_assert(sizeof(trv_static_quote_full_info_t) == 172, "trv_static_quote_full_info_t size");
-static_assert(offsetof(trv_static_quote_full_info_t, list_date) == 0, "trv_static_quote_full_info_t layout");
-static_assert(offsetof(trv_static_quote_full_info_t, exchange_index) == 4, "trv_static_quote_full_info_t layout");
-static_assert(offsetof(trv_static_quote_full_info_t, security_code) == 5, "trv_static_quote_full_info_t layout");
-static_assert(offsetof(trv_static_quote_full_info_t, security_name) == 14, "trv_static_quote_full_info_t layout");
-static_assert(offsetof(trv_static_quote_full_info_t, security_type) == 55, "trv_static_quote_full_info_t layout");
-static_assert(offsetof(trv_static_quote_full_info_t, is_registration) == 56, "trv_static_quote_full_info_t layout");
-static_assert(offsetof(trv_static_quote_full_info_t, is_vie) == 57, "trv_static_quote_full_info_t layout");
-static_assert(offsetof(trv_static_quote_full_info_t, is_noprofit) == 58, "trv_static_quote_full_info_t layout");
-static_assert(offsetof(trv_static_quote_full_info_t, is_weighted_voting_rights) == 59, "trv_static_quote_full_info_t layout");
-static_assert(offsetof(trv_static_quote_full_info_t, is_have_price_limit) == 60, "trv_static_quote_full_info_t layout");
-static_assert(offsetof(trv_static_quote_full_info_t, upper_limit_price) == 61, "trv_static_quote_full_info_t layout");
-static_assert(offsetof(trv_static_quote_full_info_t, lower_limit_price) == 69, "trv_static_quote_full_info_t layout");
-static_assert(offsetof(trv_static_quote_full_info_t, pre_close_price) == 77, "trv_static_quote_full_info_t layout");
-static_assert(offsetof(trv_static_quote_full_info_t, price_tick) == 85, "trv_static_quote_full_info_t layout");
-static_assert(offsetof(trv_static_quote_full_info_t, bid_qty_upper_limit) == 93, "trv_static_quote_full_info_t layout");
-static_assert(offsetof(trv_static_quote_full_info_t, bid_qty_lower_limit) == 97, "trv_static_quote_full_info_t layout");
-static_assert(offsetof(trv_static_quote_full_info_t, bid_qty_unit) == 101, "trv_static_quote_full_info_t layout");
-static_assert(offsetof(trv_static_quote_full_info_t, ask_qty_upper_limit) == 105, "trv_static_quote_full_info_t layout");
-static_assert(offsetof(trv_static_quote_full_info_t, ask_qty_lower_limit) == 109, "trv_static_quote_full_info_t layout");
-static_assert(offsetof(trv_static_quote_full_info_t, ask_qty_unit) == 113, "trv_static_quote_full_info_t layout");
-static_assert(offsetof(trv_static_quote_full_info_t, market_bid_qty_upper_limit) == 117, "trv_static_quote_full_info_t layout");
-static_assert(offsetof(trv_static_quote_full_info_t, market_bid_qty_lower_limit) == 121, "trv_static_quote_full_info_t layout");
-static_assert(offsetof(trv_static_quote_full_info_t, market_bid_qty_unit) == 125, "trv_static_quote_full_info_t layout");
-static_assert(offsetof(trv_static_quote_full_info_t, market_ask_qty_upper_limit) == 129, "trv_static_quote_full_info_t layout");
-static_assert(offsetof(trv_static_quote_full_info_t, market_ask_qty_lower_limit) == 133, "trv_static_quote_full_info_t layout");
-static_assert(offsetof(trv_static_quote_full_info_t, market_ask_qty_unit) == 137, "trv_static_quote_full_info_t layout");
-static_assert(offsetof(trv_static_quote_full_info_t, security_status) == 141, "trv_static_quote_full_info_t layout");
-static_assert(offsetof(trv_static_quote_full_info_t, underlying_code) == 150, "trv_static_quote_full_info_t layout");
-static_assert(offsetof(trv_static_quote_full_info_t, swap_flag) == 159, "trv_static_quote_full_info_t layout");
-static_assert(offsetof(trv_static_quote_full_info_t, swap_price) == 160, "trv_static_quote_full_info_t layout");
-static_assert(offsetof(trv_static_quote_full_info_t, maturity_date) == 168, "trv_static_quote_full_info_t layout");
-static_assert(sizeof(quote_thread_t) == 136, "quote_thread_t size");
-static_assert(offsetof(quote_thread_t, cpu_affinity) == 0, "quote_thread_t layout");
-static_assert(offsetof(quote_thread_t, busy_poll) == 4, "quote_thread_t layout");
-static_assert(offsetof(quote_thread_t, mc_count) == 6, "quote_thread_t layout");
-static_assert(offsetof(quote_thread_t, mc_types) == 8, "quote_thread_t layout");
-static_assert(alignof(quote_thread_t) == 4, "quote_thread_t keeps natural alignment");
-static_assert(sizeof(QuoteMsgType) == 1 && sizeof(QuoteMCType) == 2 && sizeof(ExchangeIndex) == 1 &&
-                  sizeof(QuoteSecurityType) == 1,
-              "enumerations stored in records");
-static_assert(sizeof(trv_quote_data_union_t) == 8, "trv_quote_data_union_t size");
-static_assert(sizeof(TRVQuoteItem) == 16 && alignof(TRVQuoteItem) == 8, "TRVQuoteItem layout");
-static_assert(offsetof(TRVQuoteItem, data_type) == 0, "TRVQuoteItem layout");
-static_assert(offsetof(TRVQuoteItem, data) == 8, "TRVQuoteItem layout");
-static_assert(sizeof(mqr::mqr_quote_data_union_t) == 8, "mqr_quote_data_union_t size");
-static_assert(sizeof(mqr::MQRQuoteItem) == 16 && alignof(mqr::MQRQuoteItem) == 8, "MQRQuoteItem layout");
-static_assert(offsetof(mqr::MQRQuoteItem, data_type) == 0, "MQRQuoteItem layout");
-static_assert(offsetof(mqr::MQRQuoteItem, data) == 8, "MQRQuoteItem layout");
-static_assert(sizeof(TRVQuoteDecoder) == 40 && sizeof(mqr::MQRQuoteDecoder) == 40, "decoder size");
+TRV_LAYOUT(trv_sse_l1_index_t, 114);
+TRV_AT(trv_sse_l1_index_t, security_type, 0);
+TRV_AT(trv_sse_l1_index_t, sending_time, 1);
+TRV_AT(trv_sse_l1_index_t, trad_ses_mode, 9);
+TRV_AT(trv_sse_l1_index_t, trade_date, 10);
+TRV_AT(trv_sse_l1_index_t, last_update_time, 14);
+TRV_AT(trv_sse_l1_index_t, md_stream_id, 18);
+TRV_AT(trv_sse_l1_index_t, security_code, 24);
+TRV_AT(trv_sse_l1_index_t, prev_close_px, 33);
+TRV_AT(trv_sse_l1_index_t, total_volume_traded, 41);
+TRV_AT(trv_sse_l1_index_t, num_trades, 49);
+TRV_AT(trv_sse_l1_index_t, total_value_traded, 57);
+TRV_AT(trv_sse_l1_index_t, trading_phase_code, 65);
+TRV_AT(trv_sse_l1_index_t, last_px, 74);
+TRV_AT(trv_sse_l1_index_t, open_px, 82);
+TRV_AT(trv_sse_l1_index_t, close_px, 90);
+TRV_AT(trv_sse_l1_index_t, high_px, 98);
+TRV_AT(trv_sse_l1_index_t, low_px, 106);
+TRV_LAYOUT(trv_sse_l1_snapshot_t, 330);
+TRV_AT(trv_sse_l1_snapshot_t, security_type, 0);
+TRV_AT(trv_sse_l1_snapshot_t, sending_time, 1);
+TRV_AT(trv_sse_l1_snapshot_t, trad_ses_mode, 9);
+TRV_AT(trv_sse_l1_snapshot_t, trade_date, 10);
+TRV_AT(trv_sse_l1_snapshot_t, last_update_time, 14);
+TRV_AT(trv_sse_l1_snapshot_t, md_stream_id, 18);
+TRV_AT(trv_sse_l1_snapshot_t, security_code, 24);
+TRV_AT(trv_sse_l1_snapshot_t, prev_close_px, 33);
+TRV_AT(trv_sse_l1_snapshot_t, total_volume_traded, 41);
+TRV_AT(trv_sse_l1_snapshot_t, num_trades, 49);
+TRV_AT(trv_sse_l1_snapshot_t, total_value_traded, 57);
+TRV_AT(trv_sse_l1_snapshot_t, trading_phase_code, 65);
+TRV_AT(trv_sse_l1_snapshot_t, last_px, 74);
+TRV_AT(trv_sse_l1_snapshot_t, open_px, 82);
+TRV_AT(trv_sse_l1_snapshot_t, close_px, 90);
+TRV_AT(trv_sse_l1_snapshot_t, settle_px, 98);
+TRV_AT(trv_sse_l1_snapshot_t, high_px, 106);
+TRV_AT(trv_sse_l1_snapshot_t, low_px, 114);
+TRV_AT(trv_sse_l1_snapshot_t, iopv, 122);
+TRV_AT(trv_sse_l1_snapshot_t, pre_iopv, 130);
+TRV_AT(trv_sse_l1_snapshot_t, option_ref_px, 138);
+TRV_AT(trv_sse_l1_snapshot_t, option_notional_amount, 146);
+TRV_AT(trv_sse_l1_snapshot_t, pre_settle_px, 154);
+TRV_AT(trv_sse_l1_snapshot_t, option_open_qty, 162);
+TRV_AT(trv_sse_l1_snapshot_t, bid_px, 170);
+TRV_AT(trv_sse_l1_snapshot_t, bid_volume, 210);
+TRV_AT(trv_sse_l1_snapshot_t, offer_px, 250);
+TRV_AT(trv_sse_l1_snapshot_t, offer_volume, 290);
+TRV_LAYOUT(trv_szse_l1_index_t, 117);
+TRV_AT(trv_szse_l1_index_t, channel_no, 0);
+TRV_AT(trv_szse_l1_index_t, orig_time, 2);
+TRV_AT(trv_szse_l1_index_t, md_stream_id, 10);
+TRV_AT(trv_szse_l1_index_t, security_code, 14);
+TRV_AT(trv_szse_l1_index_t, security_id_source, 23);
+TRV_AT(trv_szse_l1_index_t, trading_phase_code, 28);
+TRV_AT(trv_szse_l1_index_t, prev_close_px, 37);
+TRV_AT(trv_szse_l1_index_t, num_trades, 45);
+TRV_AT(trv_szse_l1_index_t, total_volume_trade, 53);
+TRV_AT(trv_szse_l1_index_t, total_value_trade, 61);
+TRV_AT(trv_szse_l1_index_t, last_index, 69);
+TRV_AT(trv_szse_l1_index_t, prev_close_index, 77);
+TRV_AT(trv_szse_l1_index_t, open_index, 85);
+TRV_AT(trv_szse_l1_index_t, high_index, 93);
+TRV_AT(trv_szse_l1_index_t, low_index, 101);
+TRV_AT(trv_szse_l1_index_t, close_index, 109);
+TRV_LAYOUT(trv_szse_l1_snapshot_t, 413);
+TRV_AT(trv_szse_l1_snapshot_t, channel_no, 0);
+TRV_AT(trv_szse_l1_snapshot_t, orig_time, 2);
+TRV_AT(trv_szse_l1_snapshot_t, md_stream_id, 10);
+TRV_AT(trv_szse_l1_snapshot_t, security_code, 14);
+TRV_AT(trv_szse_l1_snapshot_t, security_id_source, 23);
+TRV_AT(trv_szse_l1_snapshot_t, trading_phase_code, 28);
+TRV_AT(trv_szse_l1_snapshot_t, prev_close_px, 37);
+TRV_AT(trv_szse_l1_snapshot_t, num_trades, 45);
+TRV_AT(trv_szse_l1_snapshot_t, total_volume_trade, 53);
+TRV_AT(trv_szse_l1_snapshot_t, total_value_trade, 61);
+TRV_AT(trv_szse_l1_snapshot_t, last_px, 69);
+TRV_AT(trv_szse_l1_snapshot_t, open_px, 77);
+TRV_AT(trv_szse_l1_snapshot_t, high_px, 85);
+TRV_AT(trv_szse_l1_snapshot_t, low_px, 93);
+TRV_AT(trv_szse_l1_snapshot_t, px_gain, 101);
+TRV_AT(trv_szse_l1_snapshot_t, px_gain_2, 109);
+TRV_AT(trv_szse_l1_snapshot_t, weighted_avg_bid_px, 117);
+TRV_AT(trv_szse_l1_snapshot_t, total_bid_qty, 125);
+TRV_AT(trv_szse_l1_snapshot_t, weighted_avg_offer_px, 133);
+TRV_AT(trv_szse_l1_snapshot_t, total_offer_qty, 141);
+TRV_AT(trv_szse_l1_snapshot_t, pe_ratio_1, 149);
+TRV_AT(trv_szse_l1_snapshot_t, pe_ratio_2, 157);
+TRV_AT(trv_szse_l1_snapshot_t, nav, 165);
+TRV_AT(trv_szse_l1_snapshot_t, iopv, 173);
+TRV_AT(trv_szse_l1_snapshot_t, warrant_premium, 181);
+TRV_AT(trv_szse_l1_snapshot_t, limit_up_px, 189);
+TRV_AT(trv_szse_l1_snapshot_t, limit_down_px, 197);
+TRV_AT(trv_szse_l1_snapshot_t, option_open_qty, 205);
+TRV_AT(trv_szse_l1_snapshot_t, option_break_px, 213);
+TRV_AT(trv_szse_l1_snapshot_t, etf_buy_amount, 221);
+TRV_AT(trv_szse_l1_snapshot_t, etf_buy_number, 229);
+TRV_AT(trv_szse_l1_snapshot_t, etf_sell_amount, 237);
+TRV_AT(trv_szse_l1_snapshot_t, etf_sell_number, 245);
+TRV_AT(trv_szse_l1_snapshot_t, bid_px, 253);
+TRV_AT(trv_szse_l1_snapshot_t, bid_volume, 293);
+TRV_AT(trv_szse_l1_snapshot_t, offer_px, 333);
+TRV_AT(trv_szse_l1_snapshot_t, offer_volume, 373);
+TRV_LAYOUT(trv_szse_l1_snapshot_bond_t, 427);
+TRV_AT(trv_szse_l1_snapshot_bond_t, channel_no, 0);
+TRV_AT(trv_szse_l1_snapshot_bond_t, orig_time, 2);
+TRV_AT(trv_szse_l1_snapshot_bond_t, md_stream_id, 10);
+TRV_AT(trv_szse_l1_snapshot_bond_t, security_code, 14);
+TRV_AT(trv_szse_l1_snapshot_bond_t, security_id_source, 23);
+TRV_AT(trv_szse_l1_snapshot_bond_t, trading_phase_code, 28);
+TRV_AT(trv_szse_l1_snapshot_bond_t, prev_close_px, 37);
+TRV_AT(trv_szse_l1_snapshot_bond_t, num_trades, 45);
+TRV_AT(trv_szse_l1_snapshot_bond_t, total_volume_trade, 53);
+TRV_AT(trv_szse_l1_snapshot_bond_t, total_value_trade, 61);
+TRV_AT(trv_szse_l1_snapshot_bond_t, last_px, 69);
+TRV_AT(trv_szse_l1_snapshot_bond_t, open_px, 77);
+TRV_AT(trv_szse_l1_snapshot_bond_t, close_px, 85);
+TRV_AT(trv_szse_l1_snapshot_bond_t, high_px, 93);
+TRV_AT(trv_szse_l1_snapshot_bond_t, low_px, 101);
+TRV_AT(trv_szse_l1_snapshot_bond_t, last_px_type, 109);
+TRV_AT(trv_szse_l1_snapshot_bond_t, weighted_avg_px, 117);
+TRV_AT(trv_szse_l1_snapshot_bond_t, px_gain, 125);
+TRV_AT(trv_szse_l1_snapshot_bond_t, px_gain_2, 133);
+TRV_AT(trv_szse_l1_snapshot_bond_t, weighted_avg_bid_px, 141);
+TRV_AT(trv_szse_l1_snapshot_bond_t, total_bid_qty, 149);
+TRV_AT(trv_szse_l1_snapshot_bond_t, weighted_avg_offer_px, 157);
+TRV_AT(trv_szse_l1_snapshot_bond_t, total_offer_qty, 165);
+TRV_AT(trv_szse_l1_snapshot_bond_t, weighted_avg_ir_gain, 173);
+TRV_AT(trv_szse_l1_snapshot_bond_t, weighted_avg_prev_ir, 181);
+TRV_AT(trv_szse_l1_snapshot_bond_t, match_last_px, 189);
+TRV_AT(trv_szse_l1_snapshot_bond_t, auction_volume_trade, 197);
+TRV_AT(trv_szse_l1_snapshot_bond_t, auction_value_trade, 205);
+TRV_AT(trv_szse_l1_snapshot_bond_t, sub_trading_phase_code, 213);
+TRV_AT(trv_szse_l1_snapshot_bond_t, bid_px, 267);
+TRV_AT(trv_szse_l1_snapshot_bond_t, bid_volume, 307);
+TRV_AT(trv_szse_l1_snapshot_bond_t, offer_px, 347);
+TRV_AT(trv_szse_l1_snapshot_bond_t, offer_volume, 387);
+TRV_LAYOUT(trv_l1_quote_union_t, 427);
+TRV_LAYOUT(trv_level1_quote_t, 428);
+TRV_AT(trv_level1_quote_t, quoteMsgType, 0);
+TRV_AT(trv_level1_quote_t, l1_quote, 1);
+TRV_LAYOUT(trv_sse_l2_tick_t, 70);
+TRV_AT(trv_sse_l2_tick_t, biz_index, 0);
+TRV_AT(trv_sse_l2_tick_t, channel, 8);
+TRV_AT(trv_sse_l2_tick_t, security_code, 12);
+TRV_AT(trv_sse_l2_tick_t, tick_time, 21);
+TRV_AT(trv_sse_l2_tick_t, tick_type, 25);
+TRV_AT(trv_sse_l2_tick_t, buy_order_no, 26);
+TRV_AT(trv_sse_l2_tick_t, sell_order_no, 34);
+TRV_AT(trv_sse_l2_tick_t, price, 42);
+TRV_AT(trv_sse_l2_tick_t, qty, 46);
+TRV_AT(trv_sse_l2_tick_t, trade_money, 54);
+TRV_AT(trv_sse_l2_tick_t, tick_bs_flag, 62);
+TRV_LAYOUT(trv_sse_l2_bond_tick_t, 70);
+TRV_AT(trv_sse_l2_bond_tick_t, tick_index, 0);
+TRV_AT(trv_sse_l2_bond_tick_t, channel, 8);
+TRV_AT(trv_sse_l2_bond_tick_t, security_code, 12);
+TRV_AT(trv_sse_l2_bond_tick_t, tick_time, 21);
+TRV_AT(trv_sse_l2_bond_tick_t, tick_type, 25);
+TRV_AT(trv_sse_l2_bond_tick_t, buy_order_no, 26);
+TRV_AT(trv_sse_l2_bond_tick_t, sell_order_no, 34);
+TRV_AT(trv_sse_l2_bond_tick_t, price, 42);
+TRV_AT(trv_sse_l2_bond_tick_t, qty, 46);
+TRV_AT(trv_sse_l2_bond_tick_t, trade_money, 54);
+TRV_AT(trv_sse_l2_bond_tick_t, tick_bs_flag, 62);
+TRV_LAYOUT(trv_szse_l2_order_t, 54);
+TRV_AT(trv_szse_l2_order_t, channel_no, 0);
+TRV_AT(trv_szse_l2_order_t, appl_seq_num, 2);
+TRV_AT(trv_szse_l2_order_t, md_stream_id, 10);
+TRV_AT(trv_szse_l2_order_t, security_code, 14);
+TRV_AT(trv_szse_l2_order_t, security_source, 23);
+TRV_AT(trv_szse_l2_order_t, price, 28);
+TRV_AT(trv_szse_l2_order_t, qty, 36);
+TRV_AT(trv_szse_l2_order_t, side, 44);
+TRV_AT(trv_szse_l2_order_t, transact_time, 45);
+TRV_AT(trv_szse_l2_order_t, ord_type, 53);
+TRV_LAYOUT(trv_szse_l2_trade_t, 69);
+TRV_AT(trv_szse_l2_trade_t, channel_no, 0);
+TRV_AT(trv_szse_l2_trade_t, appl_seq_num, 2);
+TRV_AT(trv_szse_l2_trade_t, md_stream_id, 10);
+TRV_AT(trv_szse_l2_trade_t, bid_appl_seq_num, 14);
+TRV_AT(trv_szse_l2_trade_t, offer_appl_seq_num, 22);
+TRV_AT(trv_szse_l2_trade_t, security_code, 30);
+TRV_AT(trv_szse_l2_trade_t, security_source, 39);
+TRV_AT(trv_szse_l2_trade_t, price, 44);
+TRV_AT(trv_szse_l2_trade_t, qty, 52);
+TRV_AT(trv_szse_l2_trade_t, exec_type, 60);
+TRV_AT(trv_szse_l2_trade_t, transact_time, 61);
+TRV_LAYOUT(trv_tick_quote_union_t, 70);
+TRV_LAYOUT(trv_rebuild_tick_quote_req_t, 19);
+TRV_AT(trv_rebuild_tick_quote_req_t, exchange_index, 0);
+TRV_AT(trv_rebuild_tick_quote_req_t, channel_no, 1);
+TRV_AT(trv_rebuild_tick_quote_req_t, begin_sequence, 3);
+TRV_AT(trv_rebuild_tick_quote_req_t, end_sequence, 11);
+TRV_LAYOUT(trv_static_quote_full_info_t, 172);
+TRV_AT(trv_static_quote_full_info_t, list_date, 0);
+TRV_AT(trv_static_quote_full_info_t, exchange_index, 4);
+TRV_AT(trv_static_quote_full_info_t, security_code, 5);
+TRV_AT(trv_static_quote_full_info_t, security_name, 14);
+TRV_AT(trv_static_quote_full_info_t, security_type, 55);
+TRV_AT(trv_static_quote_full_info_t, is_registration, 56);
+TRV_AT(trv_static_quote_full_info_t, is_vie, 57);
+TRV_AT(trv_static_quote_full_info_t, is_noprofit, 58);
+TRV_AT(trv_static_quote_full_info_t, is_weighted_voting_rights, 59);
+TRV_AT(trv_static_quote_full_info_t, is_have_price_limit, 60);
+TRV_AT(trv_static_quote_full_info_t, upper_limit_price, 61);
+TRV_AT(trv_static_quote_full_info_t, lower_limit_price, 69);
+TRV_AT(trv_static_quote_full_info_t, pre_close_price, 77);
+TRV_AT(trv_static_quote_full_info_t, price_tick, 85);
+TRV_AT(trv_static_quote_full_info_t, bid_qty_upper_limit, 93);
+TRV_AT(trv_static_quote_full_info_t, bid_qty_lower_limit, 97);
+TRV_AT(trv_static_quote_full_info_t, bid_qty_unit, 101);
+TRV_AT(trv_static_quote_full_info_t, ask_qty_upper_limit, 105);
+TRV_AT(trv_static_quote_full_info_t, ask_qty_lower_limit, 109);
+TRV_AT(trv_static_quote_full_info_t, ask_qty_unit, 113);
+TRV_AT(trv_static_quote_full_info_t, market_bid_qty_upper_limit, 117);
+TRV_AT(trv_static_quote_full_info_t, market_bid_qty_lower_limit, 121);
+TRV_AT(trv_static_quote_full_info_t, market_bid_qty_unit, 125);
+TRV_AT(trv_static_quote_full_info_t, market_ask_qty_upper_limit, 129);
+TRV_AT(trv_static_quote_full_info_t, market_ask_qty_lower_limit, 133);
+TRV_AT(trv_static_quote_full_info_t, market_ask_qty_unit, 137);
+TRV_AT(trv_static_quote_full_info_t, security_status, 141);
+TRV_AT(trv_static_quote_full_info_t, underlying_code, 150);
+TRV_AT(trv_static_quote_full_info_t, swap_flag, 159);
+TRV_AT(trv_static_quote_full_info_t, swap_price, 160);
+TRV_AT(trv_static_quote_full_info_t, maturity_date, 168);
+TRV_LAYOUT(quote_thread_t, 136);
+TRV_AT(quote_thread_t, cpu_affinity, 0);
+TRV_AT(quote_thread_t, busy_poll, 4);
+TRV_AT(quote_thread_t, mc_count, 6);
+TRV_AT(quote_thread_t, mc_types, 8);
+TRV_ALIGN(quote_thread_t, 4);  /* natural alignment */
+/* Enumerations stored in records. */
+TRV_LAYOUT(QuoteMsgType, 1);
+TRV_LAYOUT(QuoteMCType, 2);
+TRV_LAYOUT(ExchangeIndex, 1);
+TRV_LAYOUT(QuoteSecurityType, 1);
+TRV_LAYOUT(trv_quote_data_union_t, 8);
+TRV_LAYOUT(TRVQuoteItem, 16);
+TRV_ALIGN(TRVQuoteItem, 8);
+TRV_AT(TRVQuoteItem, data_type, 0);
+TRV_AT(TRVQuoteItem, data, 8);
+TRV_LAYOUT(mqr::mqr_quote_data_union_t, 8);
+TRV_LAYOUT(mqr::MQRQuoteItem, 16);
+TRV_ALIGN(mqr::MQRQuoteItem, 8);
+TRV_AT(mqr::MQRQuoteItem, data_type, 0);
+TRV_AT(mqr::MQRQuoteItem, data, 8);
+TRV_LAYOUT(TRVQuoteDecoder, 40);
+TRV_LAYOUT(mqr::MQRQuoteDecoder, 40);
 #endif
 
-/* ---- Facades ---- */
+// ==== Section: Facades ====
 
 /**
  * Trading interface. One object per process, obtained from create(); it is
@@ -4910,5 +5007,11 @@ private:
 };
 
 }  // namespace nq
+
+#ifndef SWIG
+#undef TRV_ALIGN
+#undef TRV_AT
+#undef TRV_LAYOUT
+#endif
 
 #endif  // TRV_API_H

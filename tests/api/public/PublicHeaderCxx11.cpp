@@ -7,6 +7,9 @@
 #ifdef LOG_ERROR
 #error "the public header leaks the logging macros"
 #endif
+#if defined(TRV_LAYOUT) || defined(TRV_AT) || defined(TRV_ALIGN)
+#error "the public header leaks its layout-check macros"
+#endif
 
 namespace nq {
 namespace api {

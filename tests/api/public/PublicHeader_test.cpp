@@ -5,7 +5,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
 #include <type_traits>
+#include <vector>
 
 #include "trv_api.h"
 
@@ -409,6 +413,54 @@ TEST(PublicInterfaces, EmptyListIsValid) {
     ArrayOrderList empty(nullptr, 0);
     const TRVOrderList& list = empty;
     EXPECT_EQ(list.data_count(), 0u);
+}
+
+// The header's own text, read from the source tree beside this test.
+std::vector<std::string> public_header_lines() {
+    std::string path(__FILE__);
+    path = path.substr(0, path.rfind("/tests/")) + "/include/trv_api.h";
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// A reader finds a section by the marker that the contents comment names.
+TEST(PublicHeaderText, ContentsNamesEverySectionInOrder) {
+    const std::string marker = "// ==== Section: ";
+    const std::string marker_end = " ====";
+    std::vector<std::string> sections;
+    std::vector<std::string> listed;
+    bool in_contents = false;
+    for (const std::string& line : public_header_lines()) {
+        if (line.rfind(" * Contents.", 0) == 0) {
+            in_contents = true;
+        } else if (in_contents && line.rfind(" */", 0) == 0) {
+            in_contents = false;
+        } else if (in_contents && line.rfind(" *   ", 0) == 0 && line.size() > 5 && line[5] != ' ') {
+            // "name  description": the name ends at the first double space.
+            const std::string entry = line.substr(5);
+            listed.push_back(entry.substr(0, entry.find("  ")));
+        }
+        if (line.rfind(marker, 0) == 0) {
+            ASSERT_GT(line.size(), marker.size() + marker_end.size()) << line;
+            ASSERT_EQ(line.substr(line.size() - marker_end.size()), marker_end) << line;
+            sections.push_back(line.substr(marker.size(), line.size() - marker.size() - marker_end.size()));
+        }
+    }
+    ASSERT_FALSE(sections.empty()) << "no section marker in the header";
+    EXPECT_EQ(listed, sections);
+}
+
+// One style of layout check: static_assert appears only in the definitions
+// of TRV_LAYOUT, TRV_AT and TRV_ALIGN.
+TEST(PublicHeaderText, LayoutChecksUseTheLayoutMacros) {
+    const std::vector<std::string> lines = public_header_lines();
+    ASSERT_FALSE(lines.empty());
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].find("static_assert") == std::string::npos) continue;
+        EXPECT_EQ(lines[i].rfind("#define TRV_", 0), 0u) << "line " << i + 1 << ": " << lines[i];
+    }
 }
 
 }  // namespace
