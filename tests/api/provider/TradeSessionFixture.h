@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "api/business/KApiBusiness.h"
+#include "api/messages/ServiceCode.h"
 #include "api/order/KApiUdpSender.h"
 #include "api/provider/KApi.h"
 #include "api/provider/KApiFramework.h"
@@ -163,10 +164,26 @@ protected:
         out->resize(static_cast<size_t>(n));
         return true;
     }
-    // True when no datagram arrives within timeout_ms.
+    // True when no order or cancel datagram arrives within timeout_ms. The
+    // token's UDP heartbeat ("crontab", once a second) goes to the same order
+    // node and is passed over: its body is all zero, so it has no xid.
     bool no_datagram(int timeout_ms = 200) {
-        Bytes b;
-        return !recv_datagram(&b, timeout_ms);
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+        for (;;) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+            Bytes b;
+            if (left.count() <= 0 || !recv_datagram(&b, static_cast<int>(left.count()))) return true;
+            if (!is_token_heartbeat(b)) return false;
+        }
+    }
+    static bool is_token_heartbeat(const Bytes& datagram) {
+        constexpr size_t kPrefix = 6;  // magic, body length, service code
+        if (datagram.size() < kPrefix + 16) return false;
+        uint16_t code;
+        uint64_t xid;
+        std::memcpy(&code, datagram.data() + 4, sizeof code);
+        std::memcpy(&xid, datagram.data() + kPrefix + 8, sizeof xid);
+        return code == nq::TRADE_HEARTBEAT && xid == 0;
     }
 
     static bool read_frame(int fd, Bytes* frame, int timeout_ms = 5000) {
