@@ -105,6 +105,12 @@ inline void set_last_error(unsigned long type, unsigned long code, const char* f
     }
 }
 
+// A text chosen at run time (static lifetime, no arguments), recorded and
+// logged as it stands: it has no format for the compiler to check.
+inline void set_last_error_text(unsigned long type, unsigned long code, const char* text) {
+    set_last_error(type, code, text);
+}
+
 }  // namespace api
 }  // namespace nq
 

@@ -70,7 +70,7 @@ public:
     // `object` as the facade allocated it (only the facade may call its own
     // constructor); a null one sets last error 301 with `failure`.
     static T* checked(T* object, const char* failure) {
-        if (object == nullptr) set_last_error(kErrorStartUp, 0, failure);
+        if (object == nullptr) set_last_error_text(kErrorStartUp, 0, failure);
         return object;
     }
 
@@ -83,7 +83,7 @@ public:
             if (KApi::in_forked_child())
                 KApi::refuse_in_forked_child();
             else
-                set_last_error(kErrorNotInitialised, 0, not_initialized_);
+                set_last_error_text(kErrorNotInitialised, 0, not_initialized_);
         }
         return api;
     }

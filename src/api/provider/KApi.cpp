@@ -99,7 +99,7 @@ void make_directories(const char* path) {
 
 // Logs and records a start-up or initialisation failure; false.
 bool fail_start_up(const char* message) {
-    set_last_error(kErrorStartUp, 0, message);
+    set_last_error_text(kErrorStartUp, 0, message);
     return false;
 }
 
