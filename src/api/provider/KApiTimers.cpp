@@ -173,8 +173,7 @@ void KApi::on_login_end(uint64_t session_id) {
 void KApi::release_own_auth(uint64_t session_id) {
     KApiSessionRef session(framework_, session_id);
     if (!session) return;
-    session->token.store(nullptr);
-    const uint64_t own = session->trade_token.exchange(0);
+    const uint64_t own = session->drop_own_auth();
     if (own != 0 && business_ != nullptr && business_->auth_mgr_ != nullptr) business_->auth_mgr_->close_auth(own);
 }
 
