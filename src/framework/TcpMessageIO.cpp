@@ -84,13 +84,8 @@ unsigned long TcpMessageIO::open_session(int socket, unsigned char type) {
         return 0;
     }
     if (!add_into_epoll(socket, id)) {
-        TcpSession* s = sessions_[id & 0xffff].load(std::memory_order_acquire);
-        // Give the slot back before the socket goes: a stale lookup then
-        // fails on the id and never reaches the socket.
-        s->free_session();
-        s->alive_.store(0, std::memory_order_seq_cst);
-        s->retired_.store(1, std::memory_order_relaxed);
-        s->socket_ = -1;
+        // The slot goes back before the socket goes.
+        slot_session(id)->abandon();
         pthread_mutex_unlock(&mutex_);
         close(socket);
         return 0;
@@ -116,9 +111,7 @@ unsigned long TcpMessageIO::alloc_session(unsigned long counter, int socket, uns
         }
         const unsigned long id =
             slot | ((counter & 0xfffff) << 16) | (session_startup_tag() << 36);
-        s->session_id_.store(id, std::memory_order_release);
-        s->type_ = type;
-        s->attach(socket);
+        s->assign(id, type, socket);
         if (reused) LOG_TRACE("alloc_session: { session_id = %lu, index = %lu }", id, slot);
         return id;
     }
@@ -138,9 +131,7 @@ bool TcpMessageIO::add_into_epoll(int socket, unsigned long id) {
 }
 
 TcpSession* TcpMessageIO::acquire_session(unsigned long id) {
-    const unsigned long slot = id & 0xffff;
-    if (slot == 0) return nullptr;
-    TcpSession* s = sessions_[slot].load(std::memory_order_acquire);
+    TcpSession* s = slot_session(id);
     if (s == nullptr || !s->acquire()) return nullptr;
     if (s->session_id() != id) {
         s->release();
@@ -150,16 +141,13 @@ TcpSession* TcpMessageIO::acquire_session(unsigned long id) {
 }
 
 void TcpMessageIO::close_session(unsigned long id, bool wait) {
-    const unsigned long slot = id & 0xffff;
-    if (slot == 0) return;
-    TcpSession* s = sessions_[slot].load(std::memory_order_acquire);
+    TcpSession* s = slot_session(id);
     if (s == nullptr) return;
     bool found = false;
     pthread_mutex_lock(&mutex_);
     // A stale id must leave the slot's newer session alone.
     if (s->session_id() == id) {
-        s->closed_by_user_ = 1;
-        s->mark_dead();
+        s->close_by_user();
         found = true;
     }
     pthread_mutex_unlock(&mutex_);

@@ -7,10 +7,10 @@
 #include <cstdint>
 
 #include "framework/Message.h"
+#include "framework/TcpSession.h"
 
 namespace nq { namespace api {
 
-class TcpSession;
 class Framework;
 class ApiMessageSender;
 class ApiMessageReceiver;
@@ -34,7 +34,24 @@ public:
 
     bool initialize();
     unsigned long open_session(int socket, unsigned char type);
+    // The object in the slot that `id` names, or null (slot 0, or a slot not
+    // filled yet); every lookup by id starts here. Objects are never freed.
+    TcpSession* slot_session(unsigned long id) const {
+        const unsigned long slot = id & 0xffff;
+        return slot != 0 ? sessions_[slot].load(std::memory_order_acquire) : nullptr;
+    }
+    // The session of exactly this id with a reference taken, or null when it
+    // is not alive or its slot now holds a newer session; the caller
+    // releases it.
     TcpSession* acquire_session(unsigned long id);
+    // The same lookup without a reference: the session of exactly this id
+    // while it is alive, or null. For a caller that touches neither its
+    // socket nor its ring: the object stays valid, but the session may die
+    // just after.
+    TcpSession* live_session(unsigned long id) const {
+        TcpSession* s = slot_session(id);
+        return s != nullptr && s->session_id() == id && s->is_alive() ? s : nullptr;
+    }
     void close_session(unsigned long id, bool wait);
     // The sockets of every dead session are closed now, or by the release of
     // their last reference: for a stop, after which no heartbeat thread may

@@ -54,6 +54,24 @@ void TcpSession::attach(int socket) {
     alive_.store(1, std::memory_order_seq_cst);
 }
 
+void TcpSession::assign(unsigned long id, unsigned char type, int socket) {
+    session_id_.store(id, std::memory_order_release);
+    type_ = type;
+    attach(socket);
+}
+
+void TcpSession::abandon() {
+    free_session();
+    alive_.store(0, std::memory_order_seq_cst);
+    retired_.store(1, std::memory_order_relaxed);
+    socket_ = -1;
+}
+
+void TcpSession::close_by_user() {
+    closed_by_user_ = 1;
+    mark_dead();
+}
+
 bool TcpSession::acquire() {
     ref_count_.fetch_add(1, std::memory_order_seq_cst);
     if (alive_.load(std::memory_order_seq_cst) == 0) {

@@ -31,6 +31,17 @@ public:
 
     bool initialize();
     void attach(int socket);
+    // The object takes a new connection of the transport: its id first, then
+    // its type, then attach (alive last), so that a thread that sees it alive
+    // also sees its id. Under the table mutex.
+    void assign(unsigned long id, unsigned char type, int socket);
+    // A connection that could not be registered gives its slot back: the id
+    // goes first, so that a stale lookup fails on it and never reaches the
+    // socket, which the caller closes itself. Under the table mutex.
+    void abandon();
+    // The user closes the session: it is marked closed by the user (so that
+    // its loss is not reported) and dead. Under the table mutex.
+    void close_by_user();
     bool acquire();
     // Drops a reference; the last one of a dead session marked by
     // close_socket_when_released() closes its socket. Never called under the

@@ -32,8 +32,7 @@ void ApiServiceFunc<LOGIN_RSP>::continue_login(KApiSession* session) {
     }
     const bool sent = api->auth(session_id, 0, session->account_name, session->password, session->pub_key, nullptr,
                                 false);
-    std::memset(session->password, 0, sizeof session->password);
-    std::memset(session->pub_key, 0, sizeof session->pub_key);
+    session->forget_secrets();
     if (!sent) {
         // Nothing will answer an authorisation that did not go out: the login
         // ends now, with the reason.
@@ -73,8 +72,7 @@ void ApiServiceFunc<LOGIN_RSP>::service_func(nq::Message* message) {
              "cluster_group_id = %lu }",
              session_id, login_account_index, (int)account_type, (int)trading_day,
              load_le<uint64_t>(body, kClusterGroupId));
-    session->login_account_type.store(account_type);
-    session->login_account_index.store(login_account_index & 0xffffffffu);
+    session->set_login_answer(account_type, login_account_index & 0xffffffffu);
 
     const uint8_t api_type = session->api_type.load();
     if (api_type == static_cast<uint8_t>(nq::ApiType::PRIVILEGE) && account_type != 1) {

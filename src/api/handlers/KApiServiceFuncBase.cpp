@@ -4,9 +4,9 @@
 
 #include "api/messages/ApiErrorBody.h"
 #include "api/provider/KApiFramework.h"
+#include "api/provider/KApiMessageIO.h"
 #include "api/requests/KApiRequestManager.h"
 #include "framework/MutexGuard.h"
-#include "framework/TcpMessageIO.h"
 #include "log/Log.h"
 
 namespace nq { namespace api {
@@ -47,14 +47,10 @@ bool KApiServiceFuncBase::error_of(const nq::Message* message, nq::trv_error_inf
 }
 
 ApiSession<2ul>* KApiServiceFuncBase::acquire_session(const nq::Message* message) const {
-    if (framework_ == nullptr || framework_->message_io_ == nullptr || message == nullptr ||
+    if (framework_ == nullptr || framework_->api_message_io_ == nullptr || message == nullptr ||
         message->header_ == nullptr)
         return nullptr;
-    TcpSession* tcp = framework_->message_io_->acquire_session(frame_session_id(message->header_));
-    if (tcp == nullptr) return nullptr;
-    auto* session = dynamic_cast<ApiSession<2ul>*>(tcp);
-    if (session == nullptr) tcp->release();
-    return session;
+    return framework_->api_message_io_->acquire_api_session(frame_session_id(message->header_));
 }
 
 KApiRequestManager* KApiServiceFuncBase::request_manager() const {

@@ -51,8 +51,8 @@ public:
 
 protected:
     // The session named in the frame header with a reference taken, or null
-    // when it is closed or not one of the library's; the caller releases it
-    // (ApiSessionGuard).
+    // when it is closed (KApiMessageIO::acquire_api_session); the caller
+    // releases it (ApiSessionGuard).
     ApiSession<2ul>* acquire_session(const nq::Message* message) const;
     KApiRequestManager* request_manager() const;
     // True while request `seq`, sent on `session_id`, still awaits its

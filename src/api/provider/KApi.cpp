@@ -442,12 +442,10 @@ void KApi::stop_sessions_by_type(nq::ApiType type, const void* own_spi) {
         }
         const uint64_t id = io->open_session_ids_[slot].load(std::memory_order_acquire);
         if (id == 0) continue;
-        TcpSession* tcp = io->acquire_session(id);
-        if (tcp == nullptr) continue;
-        KApiSession* session = KApiSession::from(tcp);
-        const bool close = session != nullptr && session->api_type == static_cast<uint8_t>(type);
-        tcp->release();
-        if (close) framework_->close_session(id, false);
+        KApiSession* held = io->acquire_api_session(id, static_cast<uint8_t>(type));
+        if (held == nullptr) continue;
+        held->release();
+        framework_->close_session(id, false);
     }
     // Closed sessions (these, and those logged out just before) give up
     // their sockets now, not at the heartbeat thread's next passes, which a

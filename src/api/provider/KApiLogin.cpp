@@ -60,7 +60,6 @@ constexpr unsigned kAuthTime = 833;
 constexpr size_t kAccountChars = 64;
 constexpr size_t kPasswordField = 129;
 constexpr size_t kPasswordChars = 128;
-constexpr size_t kPubKeyChars = 255;
 constexpr size_t kLipField = 46;
 constexpr size_t kMacField = 18;
 
@@ -77,11 +76,6 @@ static_assert(AuthRequest::kBodyLength == 841, "auth body");
 void copy_text(unsigned char* field, const char* text, size_t n) {
     if (text == nullptr) return;
     std::memcpy(field, text, strnlen(text, n));
-}
-
-void copy_cstr(char* field, size_t field_size, const char* text) {
-    std::memset(field, 0, field_size);
-    if (text != nullptr) std::memcpy(field, text, strnlen(text, field_size - 1));
 }
 
 // The password field: the password, zero-padded to 129 bytes, each byte
@@ -117,13 +111,30 @@ uint16_t socket_local_port(int fd) {
     return ntohs(addr.sin_port);
 }
 
-// What the login needs from the configuration of one API.
-struct LoginConfig {
+// What a login takes from its API: the configuration and the callback
+// objects.
+struct LoginContext {
     uint64_t agw_count;
     sockaddr* agw_addrs;
     sockaddr local;
     uint64_t trading_day;
     uint8_t use_level2;
+    nq::TRVTradeSpi* trade_spi;
+    nq::TRVPrivilegeSpi* privilege_spi;
+    nq::TRVQuoteSpi* quote_spi;
+};
+
+// The caller's login as it came in.
+struct LoginCall {
+    uint64_t request_id;
+    uint16_t client_id;
+    const char* account_name;
+    const char* password;
+    const char* pub_key;
+    nq::ApiType type;
+    const nq::trv_user_terminal_info_t* info;
+
+    uint32_t cid() const { return client_id; }
 };
 
 // Runs under the request ring's lock before the login request is posted.
@@ -135,15 +146,9 @@ void store_auth_sequence(void* context, uint64_t seq) {
     static_cast<KApiAuth*>(context)->request_seq.store(seq, std::memory_order_release);
 }
 
-}  // namespace
-
-namespace {
-
-// What a login of `type` takes from its API: the configuration and the
-// callback objects. False, with the last error set, when that API is not
-// initialised or is stopped. Under the API mutex.
-bool login_context(KApi* api, nq::ApiType type, LoginConfig* cfg, nq::TRVTradeSpi** trade_spi,
-                   nq::TRVPrivilegeSpi** privilege_spi, nq::TRVQuoteSpi** quote_spi) {
+// What a login of `type` takes from its API. False, with the last error set,
+// when that API is not initialised or is stopped. Under the API mutex.
+bool login_context(KApi* api, nq::ApiType type, LoginContext* ctx) {
     // A stopped API has no service left to carry a login to its end: refused
     // before a connection is opened.
     const bool stopped = api->service_stopped_.load() != 0;
@@ -158,10 +163,9 @@ bool login_context(KApi* api, nq::ApiType type, LoginConfig* cfg, nq::TRVTradeSp
                 set_last_error(kErrorNotInitialised, 0, "privilege api stopped");
                 return false;
             }
-            *cfg = {c->config_->agw_count(), c->config_->agw_addrs(), c->config_->get_local_addr(0),
-                    c->config_->trading_day(), 0};
-            *privilege_spi = c->spi_.load(std::memory_order_acquire);
-            *trade_spi = *privilege_spi;
+            *ctx = {c->config_->agw_count(), c->config_->agw_addrs(), c->config_->get_local_addr(0),
+                    c->config_->trading_day(), 0, nullptr, c->spi_.load(std::memory_order_acquire), nullptr};
+            ctx->trade_spi = ctx->privilege_spi;
             return true;
         }
         case nq::ApiType::TRADE: {
@@ -174,9 +178,8 @@ bool login_context(KApi* api, nq::ApiType type, LoginConfig* cfg, nq::TRVTradeSp
                 set_last_error(kErrorNotInitialised, 0, "trade api stopped");
                 return false;
             }
-            *cfg = {c->config_->agw_count(), c->config_->agw_addrs(), c->config_->get_local_addr(0),
-                    c->config_->trading_day(), 0};
-            *trade_spi = c->spi_.load(std::memory_order_acquire);
+            *ctx = {c->config_->agw_count(), c->config_->agw_addrs(), c->config_->get_local_addr(0),
+                    c->config_->trading_day(), 0, c->spi_.load(std::memory_order_acquire), nullptr, nullptr};
             return true;
         }
         case nq::ApiType::QUOTE: {
@@ -189,9 +192,14 @@ bool login_context(KApi* api, nq::ApiType type, LoginConfig* cfg, nq::TRVTradeSp
                 set_last_error(kErrorNotInitialised, 0, "quote api stopped");
                 return false;
             }
-            *cfg = {c->config_->agw_count(), c->config_->agw_addrs(), c->config_->get_local_addr(0),
-                    c->config_->trading_day(), static_cast<uint8_t>(c->config_->use_level2() ? 1 : 0)};
-            *quote_spi = c->spi_.load(std::memory_order_acquire);
+            *ctx = {c->config_->agw_count(),
+                    c->config_->agw_addrs(),
+                    c->config_->get_local_addr(0),
+                    c->config_->trading_day(),
+                    static_cast<uint8_t>(c->config_->use_level2() ? 1 : 0),
+                    nullptr,
+                    nullptr,
+                    c->spi_.load(std::memory_order_acquire)};
             return true;
         }
         default:
@@ -200,38 +208,117 @@ bool login_context(KApi* api, nq::ApiType type, LoginConfig* cfg, nq::TRVTradeSp
     }
 }
 
+// The login account begun for the login on session_id, or null with the
+// session closed and the last error set. Under the API mutex.
+KApiLoginAccount* begin_login_account(KApi* api, const LoginCall& call, uint64_t session_id) {
+    KApiBusiness* business = api->business_;
+    KApiLoginAccountManager* accounts = business != nullptr ? business->login_account_mgr_ : nullptr;
+    if (accounts == nullptr) {
+        api->framework_->close_session(session_id, false);
+        set_last_error(kErrorLoginRefused, 0, "login account manager not initialized");
+        return nullptr;
+    }
+    KApiLoginAccount* account = call.type == nq::ApiType::QUOTE
+                                    ? accounts->try_begin_login_quote(call.account_name, session_id)
+                                    : accounts->try_begin_login(call.account_name, session_id);
+    if (account == nullptr) {
+        api->framework_->close_session(session_id, false);
+        set_last_error(kErrorLoginRefused, 0,
+                       "repeat login is not allowed: { request_id = %lu, account_name = %s, client_id = %u }",
+                       call.request_id, call.account_name, call.cid());
+    }
+    return account;
+}
+
+// Request 1030 of the login on `socket` (the session's, for its local port).
+void fill_login_request(LoginRequest* request, const LoginCall& call, const LoginContext& ctx, int socket) {
+    unsigned char* body = request->body();
+    store_le<uint64_t>(body, 8, call.request_id);
+    body[kLoginApiType] = static_cast<unsigned char>(call.type);
+    copy_text(body + kLoginAccount, call.account_name, kAccountChars);
+    const int64_t now = static_cast<int64_t>(time(nullptr));
+    fill_password(body + kLoginPassword, call.password, now);
+    body[kLoginClientId] = static_cast<unsigned char>(call.client_id & 0xff);
+    store_le<uint32_t>(body, kLoginTradingDay, static_cast<uint32_t>(ctx.trading_day));
+
+    const KApiTerminalInfo local = local_terminal(ctx.local);
+    const KApiTerminalInfo end = call.info != nullptr ? KApiTerminalInfo(call.info) : local;
+    end.get_terminal_info_str(reinterpret_cast<char*>(body + kLoginEndTerminal));
+    local.get_terminal_info_str(reinterpret_cast<char*>(body + kLoginLocalTerminal));
+    copy_text(body + kLoginVersion, KApi::get_api_version(), nq::CONST_API_VERSION_STR_LEN - 1);
+    store_le<uint16_t>(body, kLoginFive, 5);
+    if (ctx.local.sa_family == AF_INET) {
+        const sockaddr_in* in = reinterpret_cast<const sockaddr_in*>(&ctx.local);
+        inet_ntop(AF_INET, &in->sin_addr, reinterpret_cast<char*>(body + kLoginLocalAddr), kLipField);
+    }
+    store_le<uint16_t>(body, kLoginLocalPort, socket_local_port(socket));
+    fill_terminal_field(body + kLoginEndLip, kLipField, end.lip());
+    fill_terminal_field(body + kLoginEndMac, kMacField, end.mac_addr());
+    store_le<int64_t>(body, kLoginTime, now);
+    body[kLoginLevel2] = ctx.use_level2;
+}
+
+// Sends the login request of session `s`, whose login state is in place.
+// Refused: the login leaves no trace (login state, secrets, login account)
+// and its session is closed, with the last error set. Under the API mutex.
+bool send_login_request(KApi* api, KApiSession* s, LoginRequest* request, const LoginCall& call,
+                        const LoginContext& ctx) {
+    const uint64_t session_id = s->session_id();
+    // Everything the answers read is in place before the request can leave.
+    s->keep_credentials(call.account_name, call.password, call.pub_key);
+    const bool entered = KApiLoginState::begin(session_id, call.request_id, static_cast<uint8_t>(call.type));
+
+    if (!entered || !api->framework_->request_manager_->send_request(session_id, request, &store_login_sequence, s)) {
+        KApiLoginState::end(session_id);
+        s->forget_secrets();
+        if (KApiLoginAccount* a = s->login_account.exchange(nullptr)) {
+            KApiLoginAccountManager* accounts = api->business_->login_account_mgr_;
+            accounts->on_login_failed(a, session_id);
+            accounts->discard(a);
+        }
+        api->framework_->close_session(session_id, false);
+        set_last_error(kErrorLoginRefused, 0,
+                       "login request error, request too fast: { request_id = %lu, account_name = %s, client_id = %u }",
+                       call.request_id, call.account_name, call.cid());
+        return false;
+    }
+    LOG_INFO(
+        "login request: { service_code = %lu request_id: %lu, session_id = %lu, client_id = %u, account_name = %s, "
+        "trading_day = %d, term_info = %s }",
+        (unsigned long)LOGIN_REQ, call.request_id, session_id, call.cid(), s->account_name,
+        (int)(uint32_t)ctx.trading_day, reinterpret_cast<const char*>(request->body() + kLoginEndTerminal));
+    return true;
+}
+
 }  // namespace
 
 bool KApi::login(uint64_t request_id, uint16_t client_id, const char* account_name, const char* password,
                  const char* pub_key, nq::ApiType type, const nq::trv_user_terminal_info_t* info) {
-    LoginConfig cfg;
-    std::memset(&cfg, 0, sizeof cfg);
-    nq::TRVTradeSpi* trade_spi = nullptr;
-    nq::TRVPrivilegeSpi* privilege_spi = nullptr;
-    nq::TRVQuoteSpi* quote_spi = nullptr;
+    const LoginCall call{request_id, client_id, account_name, password, pub_key, type, info};
+    LoginContext ctx;
+    std::memset(&ctx, 0, sizeof ctx);
     {
         MutexGuard lock(&api_mutex_);
-        if (!login_context(this, type, &cfg, &trade_spi, &privilege_spi, &quote_spi)) return false;
+        if (!login_context(this, type, &ctx)) return false;
     }
-    const uint32_t cid = client_id;
-    if (cfg.agw_count > 32) cfg.agw_count = 32;
+    if (ctx.agw_count > 32) ctx.agw_count = 32;
 
     // Connected without the API mutex: a gateway that drops the attempts
     // holds up no other login and no stop. The attempts end within the
     // request timeout, like the rest of the login.
     const uint64_t session_id =
-        framework_->open_session(cfg.agw_count, cfg.agw_addrs, &cfg.local, static_cast<unsigned char>(type),
+        framework_->open_session(ctx.agw_count, ctx.agw_addrs, &ctx.local, static_cast<unsigned char>(type),
                                  static_cast<unsigned long>(config_->request_timeout) * 1000);
     if (session_id == 0) {
         set_last_error(kErrorNotInitialised, 0,
                        "connect to AGW failed: { request_id = %lu, account_name = %s, client_id = %u }", request_id,
-                       account_name, cid);
+                       account_name, call.cid());
         return false;
     }
     MutexGuard lock(&api_mutex_);
     // Looked at again: the API may have been stopped during the connection
     // (its callbacks are then cleared). The new session goes at once.
-    if (!login_context(this, type, &cfg, &trade_spi, &privilege_spi, &quote_spi)) {
+    if (!login_context(this, type, &ctx)) {
         framework_->close_session(session_id, false);
         framework_->api_message_io_->close_dead_sockets();
         return false;
@@ -241,111 +328,19 @@ bool KApi::login(uint64_t request_id, uint16_t client_id, const char* account_na
         set_last_error(kErrorNoSession, 0,
                        "login request error, get session failed: { request_id = %lu, account_name = %s, client_id = "
                        "%u, session_id = %lu }",
-                       request_id, account_name, cid, session_id);
+                       request_id, account_name, call.cid(), session_id);
         framework_->close_session(session_id, false);
         return false;
     }
+    session->begin_login(type, client_id, request_id);
+    KApiLoginAccount* account = begin_login_account(this, call, session_id);
+    if (account == nullptr) return false;
+    if (type == nq::ApiType::QUOTE) KApiQuoteContext::clear_quote_mc_infos();
+    session->attach_login(account, ctx.privilege_spi, ctx.trade_spi, ctx.quote_spi);
 
-    // The session object is reused: every field a login relies on starts
-    // afresh, all three callback slots included.
-    KApiSession* s = session.get();
-    std::memset(s->account_name, 0, sizeof s->account_name);
-    std::memset(s->password, 0, sizeof s->password);
-    std::memset(s->pub_key, 0, sizeof s->pub_key);
-    s->login_account_index.store(0);
-    s->login_done.store(0);
-    s->login_answered.store(0);
-    s->login_request_sequence.store(0);
-    s->login_account_type.store(0);
-    s->privilege_spi.store(nullptr);
-    s->trade_spi.store(nullptr);
-    s->quote_spi.store(nullptr);
-    s->auth_id.store(0);
-    s->token.store(nullptr);
-    s->trade_token.store(0);
-    s->login_account.store(nullptr);
-    s->subscribe_account.store(nullptr);
-    s->api_type.store(static_cast<uint8_t>(type));
-    s->client_id = client_id & 0xff;
-    s->login_request_id.store(request_id);
-
-    KApiLoginAccountManager* accounts = business_ != nullptr ? business_->login_account_mgr_ : nullptr;
-    if (accounts == nullptr) {
-        framework_->close_session(session_id, false);
-        set_last_error(kErrorLoginRefused, 0, "login account manager not initialized");
-        return false;
-    }
-    KApiLoginAccount* account = type == nq::ApiType::QUOTE ? accounts->try_begin_login_quote(account_name, session_id)
-                                                            : accounts->try_begin_login(account_name, session_id);
-    if (account == nullptr) {
-        framework_->close_session(session_id, false);
-        set_last_error(kErrorLoginRefused, 0,
-                       "repeat login is not allowed: { request_id = %lu, account_name = %s, client_id = %u }",
-                       request_id, account_name, cid);
-        return false;
-    }
-    if (type == nq::ApiType::QUOTE) {
-        KApiQuoteContext::clear_quote_mc_infos();
-        s->quote_spi.store(quote_spi);
-    } else {
-        s->privilege_spi.store(privilege_spi);
-        s->trade_spi.store(trade_spi);
-    }
-    s->login_account.store(account);
-
-    // The request.
     LoginRequest request;
-    unsigned char* body = request.body();
-    store_le<uint64_t>(body, 8, request_id);
-    body[kLoginApiType] = static_cast<unsigned char>(type);
-    copy_text(body + kLoginAccount, account_name, kAccountChars);
-    const int64_t now = static_cast<int64_t>(time(nullptr));
-    fill_password(body + kLoginPassword, password, now);
-    body[kLoginClientId] = static_cast<unsigned char>(client_id & 0xff);
-    store_le<uint32_t>(body, kLoginTradingDay, static_cast<uint32_t>(cfg.trading_day));
-
-    const KApiTerminalInfo local = local_terminal(cfg.local);
-    const KApiTerminalInfo end = info != nullptr ? KApiTerminalInfo(info) : local;
-    end.get_terminal_info_str(reinterpret_cast<char*>(body + kLoginEndTerminal));
-    local.get_terminal_info_str(reinterpret_cast<char*>(body + kLoginLocalTerminal));
-    copy_text(body + kLoginVersion, get_api_version(), nq::CONST_API_VERSION_STR_LEN - 1);
-    store_le<uint16_t>(body, kLoginFive, 5);
-    if (cfg.local.sa_family == AF_INET) {
-        const sockaddr_in* in = reinterpret_cast<const sockaddr_in*>(&cfg.local);
-        inet_ntop(AF_INET, &in->sin_addr, reinterpret_cast<char*>(body + kLoginLocalAddr), kLipField);
-    }
-    store_le<uint16_t>(body, kLoginLocalPort, socket_local_port(s->socket_));
-    fill_terminal_field(body + kLoginEndLip, kLipField, end.lip());
-    fill_terminal_field(body + kLoginEndMac, kMacField, end.mac_addr());
-    store_le<int64_t>(body, kLoginTime, now);
-    body[kLoginLevel2] = cfg.use_level2;
-
-    // Everything the answers read is in place before the request can leave.
-    copy_cstr(s->account_name, sizeof s->account_name, account_name);
-    copy_cstr(s->password, kPasswordChars + 1, password);
-    copy_cstr(s->pub_key, kPubKeyChars + 1, pub_key);
-    const bool entered = KApiLoginState::begin(session_id, request_id, static_cast<uint8_t>(type));
-
-    if (!entered || !framework_->request_manager_->send_request(session_id, &request, &store_login_sequence, s)) {
-        KApiLoginState::end(session_id);
-        std::memset(s->password, 0, sizeof s->password);
-        std::memset(s->pub_key, 0, sizeof s->pub_key);
-        if (KApiLoginAccount* a = s->login_account.exchange(nullptr)) {
-            accounts->on_login_failed(a, session_id);
-            accounts->discard(a);
-        }
-        framework_->close_session(session_id, false);
-        set_last_error(kErrorLoginRefused, 0,
-                       "login request error, request too fast: { request_id = %lu, account_name = %s, client_id = %u }",
-                       request_id, account_name, cid);
-        return false;
-    }
-    LOG_INFO(
-        "login request: { service_code = %lu request_id: %lu, session_id = %lu, client_id = %u, account_name = %s, "
-        "trading_day = %d, term_info = %s }",
-        (unsigned long)LOGIN_REQ, request_id, session_id, cid, s->account_name, (int)(uint32_t)cfg.trading_day,
-        reinterpret_cast<const char*>(body + kLoginEndTerminal));
-    return true;
+    fill_login_request(&request, call, ctx, session->socket_);
+    return send_login_request(this, session.get(), &request, call, ctx);
 }
 
 bool KApi::logout(uint64_t session_id) {
@@ -373,9 +368,11 @@ bool KApi::logout(uint64_t session_id) {
     return true;
 }
 
-bool KApi::auth(uint64_t session_id, uint64_t request_id, const char* account_name, const char* password,
-                const char*, const nq::trv_user_terminal_info_t* info, bool proxy) {
-    KApiSessionRef session(framework_, session_id);
+namespace {
+
+// False, with the last error set, when `session` may not authorise: none,
+// not a trading session, or a proxy authorisation on a normal account.
+bool auth_allowed(const KApiSessionRef& session, uint64_t session_id, uint64_t request_id, bool proxy) {
     if (!session) {
         set_last_error(kErrorNoSession, 0, "auth error, get session failed: { session_id = %lu, request_id = %lu }",
                        session_id, request_id);
@@ -394,6 +391,47 @@ bool KApi::auth(uint64_t session_id, uint64_t request_id, const char* account_na
                        session_id, request_id);
         return false;
     }
+    return true;
+}
+
+// Request 1046 for record `trade_token` of `session`, from `local_addr`.
+void fill_auth_request(AuthRequest* request, const KApiSession& session, uint64_t request_id, uint64_t trade_token,
+                       const char* account_name, const char* password, const nq::trv_user_terminal_info_t* info,
+                       const sockaddr& local_addr, uint32_t trading_day) {
+    unsigned char* body = request->body();
+    api_body_head_t* head = request->head();
+    head->request_id = request_id;
+    head->login_account_index = session.login_account_index.load();
+    head->login_account_type = session.login_account_type.load();
+    head->trade_token = trade_token;
+    copy_text(body + kAuthAccount, account_name, kAccountChars);
+    const int64_t now = static_cast<int64_t>(time(nullptr));
+    fill_password(body + kAuthPassword, password, now);
+    store_le<uint32_t>(body, kAuthTradingDay, trading_day);
+    const KApiTerminalInfo local = local_terminal(local_addr);
+    const KApiTerminalInfo end = info != nullptr ? KApiTerminalInfo(info) : local;
+    end.get_terminal_info_str(reinterpret_cast<char*>(body + kAuthEndTerminal));
+    local.get_terminal_info_str(reinterpret_cast<char*>(body + kAuthLocalTerminal));
+    fill_terminal_field(body + kAuthEndLip, kLipField, end.lip());
+    fill_terminal_field(body + kAuthEndMac, kMacField, end.mac_addr());
+    store_le<int64_t>(body, kAuthTime, now);
+}
+
+// A record that did not get its request out is closed at once: nothing would
+// ever answer it, and the token refresh must not chase it. Without `proxy`
+// it was the session's own.
+void abandon_auth(KApiSession* session, KApiAuthManager* auths, uint64_t trade_token, bool proxy) {
+    uint64_t expected = trade_token;
+    if (!proxy) session->trade_token.compare_exchange_strong(expected, 0);
+    auths->close_auth(trade_token);
+}
+
+}  // namespace
+
+bool KApi::auth(uint64_t session_id, uint64_t request_id, const char* account_name, const char* password,
+                const char*, const nq::trv_user_terminal_info_t* info, bool proxy) {
+    KApiSessionRef session(framework_, session_id);
+    if (!auth_allowed(session, session_id, request_id, proxy)) return false;
     KApiAuthManager* auths = business_ != nullptr ? business_->auth_mgr_ : nullptr;
     const uint64_t trade_token = auths != nullptr ? auths->open_auth() : 0;
     if (trade_token == 0) {
@@ -413,48 +451,25 @@ bool KApi::auth(uint64_t session_id, uint64_t request_id, const char* account_na
     sockaddr local_addr;
     std::memset(&local_addr, 0, sizeof local_addr);
     if (trade != nullptr) local_addr = trade->config_->get_local_addr(0);
-
     AuthRequest request;
-    unsigned char* body = request.body();
-    api_body_head_t* head = request.head();
-    head->request_id = request_id;
-    head->login_account_index = session->login_account_index.load();
-    head->login_account_type = session->login_account_type.load();
-    head->trade_token = trade_token;
-    copy_text(body + kAuthAccount, account_name, kAccountChars);
-    const int64_t now = static_cast<int64_t>(time(nullptr));
-    fill_password(body + kAuthPassword, password, now);
-    store_le<uint32_t>(body, kAuthTradingDay, business_->trading_day());
-    const KApiTerminalInfo local = local_terminal(local_addr);
-    const KApiTerminalInfo end = info != nullptr ? KApiTerminalInfo(info) : local;
-    end.get_terminal_info_str(reinterpret_cast<char*>(body + kAuthEndTerminal));
-    local.get_terminal_info_str(reinterpret_cast<char*>(body + kAuthLocalTerminal));
-    fill_terminal_field(body + kAuthEndLip, kLipField, end.lip());
-    fill_terminal_field(body + kAuthEndMac, kMacField, end.mac_addr());
-    store_le<int64_t>(body, kAuthTime, now);
+    fill_auth_request(&request, *session.get(), request_id, trade_token, account_name, password, info, local_addr,
+                      business_->trading_day());
 
-    // A record that did not get its request out is closed at once: nothing
-    // would ever answer it, and the token refresh must not chase it.
-    auto abandon = [&]() {
-        uint64_t expected = trade_token;
-        if (!proxy) session->trade_token.compare_exchange_strong(expected, 0);
-        auths->close_auth(trade_token);
-    };
     if (record == nullptr || auths->get_auth(trade_token) != record ||
         record->session_id.load() != session_id) {
-        abandon();
+        abandon_auth(session.get(), auths, trade_token, proxy);
         set_last_error(kErrorRefused, 0, "auth error, invalid trade_token: { session_id = %lu, trade_token: %lu }",
                        session_id, trade_token);
         return false;
     }
     if (!framework_->request_manager_->send_request(session_id, &request, &store_auth_sequence, record)) {
-        abandon();
+        abandon_auth(session.get(), auths, trade_token, proxy);
         set_last_error(kErrorRefused, 0, "auth error, request too fast: { session_id = %lu, request_id = %lu }",
                        session_id, request_id);
         return false;
     }
     LOG_TRACE("auth: { session_id = %lu, request_id = %lu, account_name = %s }", session_id, request_id,
-              reinterpret_cast<const char*>(body + kAuthAccount));
+              reinterpret_cast<const char*>(request.body() + kAuthAccount));
     return true;
 }
 

@@ -39,8 +39,7 @@ void KApiMessageIO::on_close_session(TcpSession* tcp_session) {
     if (session == nullptr || api == nullptr || api->business_ == nullptr) return;
     // The session's own authorisation ends with it: no token refresh or
     // heartbeat is made for it any more.
-    session->token.store(nullptr);
-    const uint64_t own = session->trade_token.exchange(0);
+    const uint64_t own = session->drop_own_auth();
     if (own != 0 && api->business_->auth_mgr_ != nullptr) api->business_->auth_mgr_->close_auth(own);
     KApiLoginAccountManager* accounts = api->business_->login_account_mgr_;
     if (accounts == nullptr) return;

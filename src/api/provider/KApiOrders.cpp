@@ -91,16 +91,8 @@ struct OrderTimerData {
 // through another facade than the trading API's (the privileged facade's
 // inherited order operations) is refused.
 KApiSession* live_trade_session(const KApiFramework* framework, uint64_t session_id) {
-    if (framework == nullptr || framework->message_io_ == nullptr) return nullptr;
-    const uint64_t slot = session_id & 0xffff;
-    if (slot == 0) return nullptr;
-    TcpSession* tcp = framework->message_io_->sessions_[slot].load(std::memory_order_acquire);
-    if (tcp == nullptr || tcp->session_id() != session_id || !tcp->is_alive()) return nullptr;
-    // The API's transport makes nothing but KApiSession objects.
-    KApiSession* session = static_cast<KApiSession*>(tcp);
-    constexpr uint8_t kTrade = static_cast<uint8_t>(nq::ApiType::TRADE);
-    if (session->api_type != kTrade || !KApiCallerScope::admits(kTrade)) return nullptr;
-    return session;
+    if (framework == nullptr || framework->api_message_io_ == nullptr) return nullptr;
+    return framework->api_message_io_->live_api_session(session_id, static_cast<uint8_t>(nq::ApiType::TRADE));
 }
 
 // Trade token and authorisation id of an order or cancel.

@@ -32,6 +32,27 @@ public:
     // The session of a transport lookup, or null when it is not one of ours.
     static KApiSession* from(TcpSession* session) { return dynamic_cast<KApiSession*>(session); }
 
+    // A login starts on this (reused) object: every field a login relies on
+    // starts afresh, all three callback slots included, then the API type,
+    // the client id's low byte and the login's request id are set. Before the
+    // login account is begun: a refused login's close then finds no account
+    // of an earlier login here.
+    void begin_login(nq::ApiType type, uint16_t client, uint64_t request_id);
+    // The login's callback objects (a market-data login's quote callback,
+    // else the privilege and trade ones) and its login account.
+    void attach_login(KApiLoginAccount* account, nq::TRVPrivilegeSpi* privilege, nq::TRVTradeSpi* trade,
+                      nq::TRVQuoteSpi* quote);
+    // Keeps what the authorisation step needs, each text cut to its field.
+    void keep_credentials(const char* account, const char* pass, const char* key);
+    // Clears the password and public key once the authorisation step no
+    // longer needs them.
+    void forget_secrets();
+    // What the login answer says of the login account.
+    void set_login_answer(uint8_t account_type, uint64_t account_index);
+    // Forgets the session's own token, then its own authorisation record,
+    // whose id it returns (0 for none) for the caller to close.
+    uint64_t drop_own_auth();
+
     // Written by login (under the request ring's lock, before the request is
     // posted) and by the login chain on handler worker 2; read by any thread.
     uint64_t client_id;

@@ -4,7 +4,6 @@
 #include <cstdint>
 
 #include "api/provider/ApiSessionGuard.h"
-#include "api/provider/KApiCallerScope.h"
 #include "api/provider/KApiFramework.h"
 #include "api/provider/KApiMessageIO.h"
 #include "api/provider/KApiSession.h"
@@ -13,24 +12,16 @@ namespace nq { namespace api {
 
 class KApiSessionRef : public ApiSessionGuard<2ul> {
 public:
-    KApiSessionRef(KApiFramework* framework, uint64_t session_id) : ApiSessionGuard<2ul>(acquire(framework, session_id)) {}
+    // Empty (false) when the lookup finds no session (KApiMessageIO::
+    // acquire_api_session: none, closed, or of another API than the one the
+    // user's call came in through).
+    KApiSessionRef(KApiFramework* framework, uint64_t session_id)
+        : ApiSessionGuard<2ul>(framework != nullptr && framework->api_message_io_ != nullptr
+                                   ? framework->api_message_io_->acquire_api_session(session_id)
+                                   : nullptr) {}
 
     ApiSession<2ul>* operator->() const { return get(); }
     explicit operator bool() const { return get() != nullptr; }
-
-private:
-    // The session of the id with a reference taken, or null when there is
-    // none, it is not one of ours, or it belongs to another API than the
-    // one the user's call came in through.
-    static ApiSession<2ul>* acquire(KApiFramework* framework, uint64_t session_id) {
-        if (framework == nullptr || framework->api_message_io_ == nullptr) return nullptr;
-        TcpSession* tcp = framework->api_message_io_->acquire_session(session_id);
-        if (tcp == nullptr) return nullptr;
-        auto* session = dynamic_cast<ApiSession<2ul>*>(tcp);
-        if (session != nullptr && !KApiCallerScope::admits(session->api_type.load())) session = nullptr;
-        if (session == nullptr) tcp->release();
-        return session;
-    }
 };
 
 }}  // namespace nq::api

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -22,6 +23,7 @@
 
 #include "api/monitor/KApiMon.h"
 #include "api/provider/KApi.h"
+#include "api/provider/KApiCallerScope.h"
 #include "api/business/KApiBusiness.h"
 #include "api/provider/KApiFramework.h"
 #include "api/business/KApiLoginAccountManager.h"
@@ -620,6 +622,67 @@ TEST_F(Provider, LostQuoteSessionReachesOnlyARunningQuoteApi) {
     EXPECT_TRUE(log_has("on_disconnect: { session_id = " + std::to_string(sid2) + ", session_type = 2 }"));
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     EXPECT_EQ(quote_spi_.disconnects.load(), 1);
+}
+
+// The lookup with a reference (every caller) and the one without (the order
+// path) refuse the same ids: a stale id of a reused slot, slot 0, a closed
+// session, a session of another type than the one wanted, and a session of
+// another API than the one the call came in through.
+TEST_F(Provider, SessionLookupsWithAndWithoutAReferenceFindTheSameSessions) {
+    KApi* api = create();
+    ASSERT_NE(api, nullptr);
+    ASSERT_TRUE(api->initialize_trade(&trade_config_, &trade_spi_));
+    ASSERT_TRUE(api->initialize_quote(&quote_config_, &quote_spi_));
+    nq::api::KApiMessageIO* io = api->framework_->api_message_io_;
+    int trade_peer = -1, quote_peer = -1, closed_peer = -1;
+    const uint64_t trade = open_session(api, nq::ApiType::TRADE, &trade_peer);
+    const uint64_t quote = open_session(api, nq::ApiType::QUOTE, &quote_peer);
+    const uint64_t closed = open_session(api, nq::ApiType::TRADE, &closed_peer);
+    ASSERT_TRUE(trade != 0 && quote != 0 && closed != 0);
+    api->framework_->close_session(closed, false);
+    KApiSession* trade_session = io->acquire_api_session(trade);
+    KApiSession* quote_session = io->acquire_api_session(quote);
+    ASSERT_TRUE(trade_session != nullptr && quote_session != nullptr);
+    trade_session->release();
+    quote_session->release();
+
+    constexpr int kNoScope = -1;
+    constexpr uint8_t kAny = nq::api::KApiMessageIO::kAnyApi;
+    constexpr auto kTrade = static_cast<uint8_t>(nq::ApiType::TRADE);
+    constexpr auto kQuote = static_cast<uint8_t>(nq::ApiType::QUOTE);
+    const struct {
+        const char* name;
+        uint64_t id;
+        int scope;
+        uint8_t wanted;
+        KApiSession* found;
+    } cases[] = {
+        {"trade session", trade, kNoScope, kAny, trade_session},
+        {"trade session, trade wanted", trade, kNoScope, kTrade, trade_session},
+        {"trade session, quote wanted", trade, kNoScope, kQuote, nullptr},
+        {"trade session in a trading call", trade, static_cast<int>(nq::ApiType::TRADE), kTrade, trade_session},
+        {"trade session in a privileged call", trade, static_cast<int>(nq::ApiType::PRIVILEGE), kTrade, nullptr},
+        {"quote session in a trading call", quote, static_cast<int>(nq::ApiType::TRADE), kAny, nullptr},
+        {"quote session in a market-data call", quote, static_cast<int>(nq::ApiType::QUOTE), kAny, quote_session},
+        {"stale id of the trade session's slot", trade ^ (1ull << 16), kNoScope, kAny, nullptr},
+        {"slot 0", trade & ~0xffffull, kNoScope, kAny, nullptr},
+        {"closed session", closed, kNoScope, kAny, nullptr},
+        {"no session", 0, kNoScope, kAny, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::optional<nq::api::KApiCallerScope> scope;
+        if (c.scope != kNoScope) scope.emplace(static_cast<nq::ApiType>(c.scope));
+        EXPECT_EQ(io->live_api_session(c.id, c.wanted), c.found);
+        KApiSession* held = io->acquire_api_session(c.id, c.wanted);
+        EXPECT_EQ(held, c.found);
+        if (held == nullptr) continue;
+        EXPECT_GE(held->ref_count_.load(), 1);
+        held->release();
+    }
+    close(trade_peer);
+    close(quote_peer);
+    close(closed_peer);
 }
 
 TEST_F(Provider, DelayedPostLeavesHalfASecondLater) {
