@@ -223,6 +223,8 @@ bool KApiSocketUdpReceiver::serve(socket_runtime_t::item_t& item) {
         ssize_t len = recvmsg(item.fd, &msg, 0);
         if (len < 0) {
             if (errno == EINTR) continue;
+            // "recvfrom" is the system's own text, kept although the call is
+            // now recvmsg (for the drop count and the truncation flag).
             if (errno != EAGAIN && errno != EWOULDBLOCK)
                 LOG_WARN("udp receiver recvfrom failed: { os_err_code = %d }", errno);
             return false;

@@ -156,6 +156,8 @@ bool KApiUdpSender::init_efvi() {
     }
     rc = ef_pd_alloc(&pd_, driver_handle_, static_cast<int>(nic), EF_PD_DEFAULT);
     if (rc < 0) {
+        // The system's own text names ef_pd_alloc_by_name though the call is
+        // ef_pd_alloc: kept as it is, for the tools that match it.
         LOG_WARN("udp sender ef_pd_alloc_by_name failed: { rc = %d, ip = %s }", rc, local_ip_);
         return false;
     }

@@ -39,7 +39,10 @@ constexpr unsigned kLoginTradingDay = 253;
 constexpr unsigned kLoginEndTerminal = 257;
 constexpr unsigned kLoginLocalTerminal = 514;
 constexpr unsigned kLoginVersion = 771;
-constexpr unsigned kLoginFive = 796;
+// A u16 that every login request carries as 5; the protocol gives it no
+// meaning beyond that value, so it is named for where it stands.
+constexpr unsigned kLoginConstantWord = 796;
+constexpr uint16_t kLoginConstantValue = 5;
 constexpr unsigned kLoginLocalAddr = 798;
 constexpr unsigned kLoginLocalPort = 844;
 constexpr unsigned kLoginEndLip = 846;
@@ -246,7 +249,7 @@ void fill_login_request(LoginRequest* request, const LoginCall& call, const Logi
     end.get_terminal_info_str(reinterpret_cast<char*>(body + kLoginEndTerminal));
     local.get_terminal_info_str(reinterpret_cast<char*>(body + kLoginLocalTerminal));
     copy_text(body + kLoginVersion, KApi::get_api_version(), nq::CONST_API_VERSION_STR_LEN - 1);
-    store_le<uint16_t>(body, kLoginFive, 5);
+    store_le<uint16_t>(body, kLoginConstantWord, kLoginConstantValue);
     if (ctx.local.sa_family == AF_INET) {
         const sockaddr_in* in = reinterpret_cast<const sockaddr_in*>(&ctx.local);
         inet_ntop(AF_INET, &in->sin_addr, reinterpret_cast<char*>(body + kLoginLocalAddr), kLipField);
