@@ -34,11 +34,6 @@ void KApiQuoteContext::clear_quote_mc_infos() {
     clear_quote_mc_infos_locked();
 }
 
-bool KApiQuoteContext::set_quote_mc_info(const quote_mc_info_t& info) {
-    MutexGuard lock(&quote_mc_mutex_);
-    return set_quote_mc_info_locked(info);
-}
-
 void KApiQuoteContext::replace_quote_mc_infos(const unsigned char* items, uint64_t count, uint64_t item_size) {
     MutexGuard lock(&quote_mc_mutex_);
     clear_quote_mc_infos_locked();

@@ -43,8 +43,6 @@ public:
     // life of the process.
     static std::atomic<quote_mc_info_t*> quote_mc_infos_[kChannelTableSize];
     static void clear_quote_mc_infos();
-    // Stores a copy under its type and publishes it; false without memory.
-    static bool set_quote_mc_info(const quote_mc_info_t& info);
     // The table becomes exactly the `count` records at `items`, each
     // `item_size` bytes from the last (a later record of a type replaces an
     // earlier one; a copy that cannot be allocated is left out).
@@ -54,6 +52,7 @@ public:
     static void copy_quote_mc_infos(const uint16_t* types, size_t count, quote_mc_info_t* out, bool* present);
 
 private:
+    // Stores a copy under its type and publishes it; false without memory.
     static bool set_quote_mc_info_locked(const quote_mc_info_t& info);
     static void clear_quote_mc_infos_locked();
 

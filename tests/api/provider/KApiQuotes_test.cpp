@@ -111,14 +111,19 @@ protected:
         return id;
     }
 
-    // Announces a channel as the counter's 1045 would.
+    // Adds a channel to those announced so far and announces them all, as
+    // the counter's 1045 does (it replaces the whole table).
     static void announce(uint16_t type, const sockaddr_in& addr) {
+        static std::vector<quote_mc_info_t> announced;
         quote_mc_info_t info;
         std::memset(&info, 0, sizeof info);
         info.mc_provider = 1;
         info.mc_type = type;
         std::memcpy(info.mc_addr, &addr, sizeof addr);
-        ASSERT_TRUE(KApiQuoteContext::set_quote_mc_info(info));
+        announced.push_back(info);
+        KApiQuoteContext::replace_quote_mc_infos(reinterpret_cast<const unsigned char*>(announced.data()),
+                                                 announced.size(), sizeof(quote_mc_info_t));
+        for (const quote_mc_info_t& a : announced) ASSERT_NE(KApiQuoteContext::quote_mc_infos_[a.mc_type].load(), nullptr);
     }
 
     static nq::quote_thread_t thread(std::initializer_list<uint16_t> types) {
