@@ -8,6 +8,7 @@
 namespace nq { namespace api {
 
 ApiLocalTime ApiLocalTime::local_time_{};
+std::atomic<bool> ApiLocalTime::mono_driven_{false};
 
 bool ApiLocalTime::initialize() {
     update_local_time();
@@ -18,7 +19,7 @@ void ApiLocalTime::update_local_time() {
     timeval tv;
     gettimeofday(&tv, nullptr);
     set_local_time(uint64_t(tv.tv_sec) * 1000 + uint64_t(tv.tv_usec) / 1000);
-    set_mono_ms(read_mono_ms());
+    local_time_.mono_ms_.store(read_mono_ms(), std::memory_order_relaxed);
 }
 
 uint64_t ApiLocalTime::read_mono_ms() {
@@ -28,7 +29,10 @@ uint64_t ApiLocalTime::read_mono_ms() {
     return uint64_t(ts.tv_sec) * 1000 + uint64_t(ts.tv_nsec) / 1000000 + 1;
 }
 
-void ApiLocalTime::set_mono_ms(uint64_t mono_ms) { local_time_.mono_ms_.store(mono_ms, std::memory_order_relaxed); }
+void ApiLocalTime::set_mono_ms(uint64_t mono_ms) {
+    mono_driven_.store(true, std::memory_order_relaxed);
+    local_time_.mono_ms_.store(mono_ms, std::memory_order_relaxed);
+}
 
 void ApiLocalTime::set_local_time(uint64_t epoch_ms) {
     // The broken-down time changes once a second; the refresh runs every

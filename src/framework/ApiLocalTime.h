@@ -23,7 +23,8 @@ public:
     // since the epoch); mono_ms is left as it is. The refresh uses it; tests
     // use it to drive what names a time or a date.
     static void set_local_time(uint64_t epoch_ms);
-    // Sets mono_ms; tests use it to drive intervals and deadlines.
+    // Sets mono_ms; tests use it to drive intervals and deadlines. From the
+    // first call on, mono_ms_now gives the driven value too.
     static void set_mono_ms(uint64_t mono_ms);
     // CLOCK_MONOTONIC now, in ms (never 0), read from the kernel.
     static uint64_t read_mono_ms();
@@ -38,6 +39,13 @@ public:
     // Monotonic milliseconds (an arbitrary start, never stepped): the clock
     // of every interval and deadline.
     static uint64_t mono_ms() { return local_time_.mono_ms_.load(std::memory_order_relaxed); }
+    // The monotonic clock read now, for the start of a deadline: the cached
+    // field lags while its refresh thread waits for a processor, and a
+    // deadline counted from a lagging reading would come early. (The cached
+    // field, where a test drives the clock.)
+    static uint64_t mono_ms_now() {
+        return mono_driven_.load(std::memory_order_relaxed) ? mono_ms() : read_mono_ms();
+    }
 
     // The cached time as the number yyyymmddhhmmssmmm, from one reading of
     // the clock: date and time of day read apart can straddle midnight.
@@ -53,6 +61,7 @@ public:
     std::atomic<uint64_t> mono_ms_;    // CLOCK_MONOTONIC in milliseconds
 
     static ApiLocalTime local_time_;
+    static std::atomic<bool> mono_driven_;  // set_mono_ms has been called
 };
 
 static_assert(sizeof(std::atomic<uint64_t>) == 8, "clock fields are plain 64-bit words");

@@ -115,8 +115,9 @@ void* ApiTimerManager::append(timer_queue_t* q, timer_node_t* node, const void* 
     node->next_.store(nullptr, std::memory_order_relaxed);
     node->queue_id_.store(q->id_.load(std::memory_order_relaxed), std::memory_order_relaxed);
     // On the monotonic clock: a step of the wall clock neither fires the
-    // timer early nor holds it back.
-    uint64_t due = ApiLocalTime::mono_ms() + q->interval_ms_;
+    // timer early nor holds it back. Read now rather than from the cache,
+    // which may lag behind: the timer never fires before its interval.
+    uint64_t due = ApiLocalTime::mono_ms_now() + q->interval_ms_;
     if (due == 0) due = 1;  // 0 means fired
     // Release: whoever sees this due time also sees the node's other fields.
     node->due_.store(due, std::memory_order_release);

@@ -63,10 +63,12 @@ public:
     // false when all 8 slots are in use or id is 0.
     bool create_timer_queue(unsigned long id, unsigned long interval_ms);
 
-    // Appends a timer due at the cached monotonic clock plus the queue's interval and
+    // Appends a timer due at the monotonic clock plus the queue's interval and
     // returns the address of the node's copy of data (valid for its creator
     // until the timer fires), or null: invalid data, size above 64, unknown
-    // queue id (0 included), no memory.
+    // queue id (0 included), no memory. The clock is read at the call, not
+    // taken from the cache, which lags while its refresh thread waits for a
+    // processor: a timer never fires before its interval has passed.
     void* create_timer(unsigned long queue_id, void* data, unsigned long size);
 
     // A node for a later create_timer_on, taken in advance (the free list's

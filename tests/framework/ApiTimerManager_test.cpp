@@ -133,6 +133,30 @@ TEST_F(TimerRound, FiresOnceWhenTheClockReachesTheDueTimeWithItsData) {
     EXPECT_EQ(1u, provider_->count());
 }
 
+// The cached clock lags while its refresh thread waits for a processor (a
+// loaded host). A timer armed then still waits its whole interval: its due
+// time is counted from the clock read when it is armed, not from the cache.
+TEST(TimerLaggingCache, ArmedWhileTheCacheLagsFiresNoEarlierThanItsInterval) {
+    RecordingProvider* provider = make_provider<RecordingProvider>();
+    ApiTimerManager* mgr = make_manager(provider);
+    ASSERT_TRUE(mgr->create_timer_queue(1, 300));
+    ApiLocalTime::update_local_time();  // the real clock, not a driven one
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));  // no refresh: the cache lags 400 ms
+    const auto armed = std::chrono::steady_clock::now();
+    unsigned char data[8] = {1};
+    ASSERT_NE(nullptr, mgr->create_timer(1, data, sizeof data));
+    ApiLocalTime::update_local_time();  // the refresh thread catches up
+    mgr->check_timer_proc();
+    EXPECT_EQ(0u, provider->count()) << "fired at once, counted from the lagging cache";
+    for (int i = 0; i < 2000 && provider->count() == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ApiLocalTime::update_local_time();
+        mgr->check_timer_proc();
+    }
+    ASSERT_EQ(1u, provider->count());
+    EXPECT_GE(std::chrono::steady_clock::now() - armed, std::chrono::milliseconds(300));
+}
+
 TEST_F(TimerRound, FiresInCreationOrder) {
     ASSERT_TRUE(mgr_->create_timer_queue(2, 5000));
     void* a = timer(2, 'a');
