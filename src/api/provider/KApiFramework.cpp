@@ -93,8 +93,8 @@ unsigned long KApiFramework::get_message_handler(Message* message) {
 
 void KApiFramework::delay_post_message(unsigned long session_id, Message* message) const {
     if (message == nullptr || message->header_ == nullptr || delay_sender_ == nullptr) return;
-    set_header_word(message->header_, 16, session_id);
-    set_header_word(message->header_, 32, ApiLocalTime::epoch_ms());
+    set_frame_session_id(message->header_, session_id);
+    set_frame_time_stamp(message->header_, ApiLocalTime::epoch_ms());
     delay_sender_->delay(message);
 }
 

@@ -48,8 +48,6 @@ constexpr unsigned kOrderTypeAt = 49;
 constexpr unsigned kReservedAt = 50;
 constexpr unsigned kOriginXidAt = 24;
 
-constexpr unsigned kTimeStampAt = 32;  // frame header
-
 uint64_t realtime_ns() {
     timespec ts;
     if (clock_gettime(CLOCK_REALTIME, &ts) != 0) return ~0ull;
@@ -62,7 +60,7 @@ void build_tcp_copy(unsigned char* frame, uint32_t code, uint64_t time_stamp, co
                     uint32_t length) {
     std::memset(frame, 0, kFrameHeaderSize);
     set_frame_code_length(frame, code, kFrameHeaderSize + length);
-    set_header_word(frame, kTimeStampAt, time_stamp);
+    set_frame_time_stamp(frame, time_stamp);
     std::memcpy(frame + kFrameHeaderSize, body, length);
 }
 
@@ -518,7 +516,7 @@ bool KApi::resend_order_request(uint64_t session_id, uint64_t xid) {
         LOG_WARN("resend order request to fon failed: { session_id = %lu, xid = %lu }", session_id, xid);
 
     TcpCopy copy;
-    copy.post(framework_, session_id, code, header_word(header, kTimeStampAt), body, length);
+    copy.post(framework_, session_id, code, frame_time_stamp(header), body, length);
     sender->release_send_buffer(body);
     LOG_TRACE("resend order request: { session_id = %lu, xid = %lu, resend_num = %d }", session_id, xid,
               static_cast<int>(n));

@@ -149,7 +149,7 @@ protected:
     }
 
     KApiSession* session(uint64_t id) const {
-        nq::api::TcpSession* tcp = api_->framework_->message_io_->sessions_[id & 0xffff].load();
+        nq::api::TcpSession* tcp = api_->framework_->message_io_->sessions_[nq::session_slot(id)].load();
         return tcp != nullptr ? KApiSession::from(tcp) : nullptr;
     }
 
