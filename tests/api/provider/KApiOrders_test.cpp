@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "api/order/OrderXid.h"
+#include "api/security/OrderXid.h"
 #include "api/security/SecurityCode.h"
 #include "framework/ApiTimerManager.h"
 #include "support/RunTogether.h"
