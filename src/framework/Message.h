@@ -26,7 +26,7 @@ constexpr unsigned kHeaderSessionIdAt = 16;
 constexpr unsigned kHeaderTimeStampAt = 32;
 // Local only: the worker that owns a queued copy. Zero on the wire.
 constexpr unsigned kHeaderOwnerAt = 48;
-// Not interpreted by the peer, zero on the wire; the delay sender keeps a
+// Not interpreted by the transport, zero on the wire; the delay sender keeps a
 // queued copy's time stamp here while it waits.
 constexpr unsigned kHeaderSpareAt = 56;
 

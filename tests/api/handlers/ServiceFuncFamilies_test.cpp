@@ -1,5 +1,6 @@
 // The handler families add operations, never state: a handler object is its
-// vtable pointer, its code and the two pointers the provider hands it.
+// vtable pointer, its code and the two pointers the provider hands it. The
+// handler table and the workers' routes agree.
 #include <cxxabi.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
