@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "api/business/KApiBusiness.h"
+#include "api/security/OrderXid.h"
 #include "api/security/SecurityCode.h"
 #include "api/security/SecurityFilter.h"
 #include "api/security/SecurityMap.h"
@@ -210,7 +211,7 @@ void BM_MemoryPerOrderAndReport(benchmark::State& state) {
         unsigned char payload[56] = {};
         for (uint64_t t = 5; t < 5 + kTokens; ++t)
             for (uint64_t q = 1; q <= kSequences; ++q) {
-                fill_payload(payload, t << 28 | q << 8 | ((t + q) & 0xff));
+                fill_payload(payload, nq::api::make_xid(t, q));
                 b->add_order(1283, 0, sizeof payload, payload);
             }
         const size_t with_orders = heap_in_use();
@@ -221,7 +222,7 @@ void BM_MemoryPerOrderAndReport(benchmark::State& state) {
                 for (int r = 0; r < 2; ++r) {
                     ++n;
                     std::memcpy(id, &n, sizeof n);
-                    b->add_order_report(id, t << 28 | q << 8 | ((t + q) & 0xff));
+                    b->add_order_report(id, nq::api::make_xid(t, q));
                 }
         const size_t with_reports = heap_in_use();
         per_order = static_cast<double>(with_orders - empty) / static_cast<double>(kTokens * kSequences);

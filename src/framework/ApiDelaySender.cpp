@@ -20,7 +20,7 @@ ApiDelaySender::ApiDelaySender(const char* name, Framework* framework, unsigned 
 void ApiDelaySender::delay(const Message* msg) {
     unsigned char* copy = dup_message(msg);
     if (copy == nullptr) return;
-    set_header_word(copy, kWireStamp, header_word(copy, 32));
+    set_header_word(copy, kWireStamp, frame_time_stamp(copy));
     set_header_word(copy, kQueuedAt, ApiLocalTime::mono_ms());
     add_copy(copy);
 }
@@ -54,8 +54,8 @@ void ApiDelaySender::do_one_task(Message* msg) {
             clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &step, nullptr);
         }
     }
-    // The frame as it was given: its own stamp back in word 32, word 56 zero.
-    set_header_word(msg->header_, 32, header_word(msg->header_, kWireStamp));
+    // The frame as it was given: its own stamp back, the spare word zero.
+    set_frame_time_stamp(msg->header_, header_word(msg->header_, kWireStamp));
     set_header_word(msg->header_, kWireStamp, 0);
     framework_->post_message(frame_session_id(msg->header_), msg);
 }

@@ -2,10 +2,10 @@
 //
 // The delay is measured on the monotonic clock, so that a step of the host's
 // clock neither sends a frame early nor holds it back. The frame's own time
-// stamp (header word 32, epoch ms: what the peer sees) travels unchanged: in
-// the queued copy it is kept in header word 56 (zero on the wire) while word
-// 32 holds the monotonic ms at which the frame was queued; both are put back
-// before the frame is posted.
+// stamp (epoch ms: what the peer sees) travels unchanged: in the queued copy
+// it is kept in the header's spare word (zero on the wire) while the time
+// stamp word holds the monotonic ms at which the frame was queued; both are
+// put back before the frame is posted.
 #pragma once
 #include "framework/ApiServiceWorker.h"
 
@@ -15,8 +15,9 @@ class Framework;
 
 class ApiDelaySender : public ApiServiceWorker {
 public:
-    static constexpr unsigned kQueuedAt = 32;   // header word of the queued copy: monotonic ms
-    static constexpr unsigned kWireStamp = 56;  // header word of the queued copy: the frame's stamp
+    // Header words of the queued copy.
+    static constexpr unsigned kQueuedAt = kHeaderTimeStampAt;  // monotonic ms
+    static constexpr unsigned kWireStamp = kHeaderSpareAt;     // the frame's own stamp
 
     ApiDelaySender(const char* name, Framework* framework, unsigned long delay_ms);
     // Queues a copy of the frame (contiguous, length from its header), to be

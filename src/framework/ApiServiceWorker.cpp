@@ -76,12 +76,12 @@ bool ApiServiceWorker::initialize() {
 
 void* ApiServiceWorker::copy_owner(const unsigned char* copy) {
     void* owner;
-    std::memcpy(&owner, copy + kOwnerOffset, sizeof(owner));
+    std::memcpy(&owner, copy + kHeaderOwnerAt, sizeof(owner));
     return owner;
 }
 
 void ApiServiceWorker::set_copy_owner(unsigned char* copy, const void* owner) {
-    std::memcpy(copy + kOwnerOffset, &owner, sizeof(owner));
+    std::memcpy(copy + kHeaderOwnerAt, &owner, sizeof(owner));
 }
 
 unsigned char* ApiServiceWorker::dup_message(const Message* msg) {

@@ -17,8 +17,8 @@ public:
     void work_proc() override;
     virtual unsigned char* get_first_task();
     // A task that keeps the copy beyond the call must first write another
-    // owner into header bytes 48..55 (set_copy_owner); the worker then leaves
-    // the copy alone.
+    // owner into the header's owner word (set_copy_owner); the worker then
+    // leaves the copy alone.
     virtual void do_one_task(Message* msg) = 0;
 
     bool initialize();
@@ -35,7 +35,6 @@ public:
     // normal queue; the worker frees it after its task.
     void add_copy(unsigned char* copy);
 
-    static constexpr unsigned kOwnerOffset = 48;
     static constexpr unsigned long kQueueSlots = 1ul << 20;
     static void* copy_owner(const unsigned char* copy);
     static void set_copy_owner(unsigned char* copy, const void* owner);

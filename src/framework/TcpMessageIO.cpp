@@ -23,7 +23,6 @@ namespace {
 
 constexpr int kEpollBatch = 32;
 constexpr int kEpollWaitMs = 1;
-constexpr unsigned kOwnerOffset = 48;
 
 }  // namespace
 
@@ -109,8 +108,7 @@ unsigned long TcpMessageIO::alloc_session(unsigned long counter, int socket, uns
         } else {
             reused = true;
         }
-        const unsigned long id =
-            slot | ((counter & 0xfffff) << 16) | (session_startup_tag() << 36);
+        const unsigned long id = make_session_id(slot, counter, session_startup_tag());
         s->assign(id, type, socket);
         if (reused) LOG_TRACE("alloc_session: { session_id = %lu, index = %lu }", id, slot);
         return id;
@@ -176,13 +174,13 @@ void TcpMessageIO::close_released(TcpSession* s) {
 
 void TcpMessageIO::post_message(unsigned long id, Message* message) {
     if (message == nullptr || message->header_ == nullptr) return;
-    set_header_word(message->header_, 16, id);
+    set_frame_session_id(message->header_, id);
     if (sender_ != nullptr) sender_->add_task(message);
 }
 
 void TcpMessageIO::post_copy(unsigned long id, unsigned char* copy) {
     if (copy == nullptr) return;
-    set_header_word(copy, 16, id);
+    set_frame_session_id(copy, id);
     if (sender_ != nullptr)
         sender_->add_copy(copy);
     else
@@ -195,17 +193,17 @@ void TcpMessageIO::send_message(const Message* message) {
     if (length < kFrameHeaderSize) return;
     TcpSession* s = acquire_session(frame_session_id(hdr));
     if (s == nullptr) return;
-    // Bytes 48..55 of a queued copy name its owning worker: local only, so
-    // they go out as zero and are put back for the worker afterwards.
-    const uint64_t owner = header_word(hdr, kOwnerOffset);
-    set_header_word(hdr, kOwnerOffset, 0);
+    // The owner word of a queued copy is local only: it goes out as zero and
+    // is put back for the worker afterwards.
+    const uint64_t owner = header_word(hdr, kHeaderOwnerAt);
+    set_header_word(hdr, kHeaderOwnerAt, 0);
     if (message->frame_ != nullptr) {
         s->send_data(message->frame_, length);
     } else if (s->send_data(hdr, kFrameHeaderSize) == static_cast<long>(kFrameHeaderSize) &&
                length > kFrameHeaderSize) {
         s->send_data(message->body_, length - kFrameHeaderSize);
     }
-    set_header_word(hdr, kOwnerOffset, owner);
+    set_header_word(hdr, kHeaderOwnerAt, owner);
     if (!s->is_alive()) s->mark_dead();
     s->release();
 }
@@ -219,7 +217,7 @@ int TcpMessageIO::epoll_receive_proc() {
         if (s == nullptr) continue;
         s->receive_data();
         while (unsigned char* frame = s->get_message()) {
-            set_header_word(frame, 16, id);
+            set_frame_session_id(frame, id);
             Message m;
             m.header_ = reinterpret_cast<MessageHeader*>(frame);
             m.body_ = frame + kFrameHeaderSize;

@@ -37,7 +37,7 @@ public:
     // The object in the slot that `id` names, or null (slot 0, or a slot not
     // filled yet); every lookup by id starts here. Objects are never freed.
     TcpSession* slot_session(unsigned long id) const {
-        const unsigned long slot = id & 0xffff;
+        const unsigned long slot = session_slot(id);
         return slot != 0 ? sessions_[slot].load(std::memory_order_acquire) : nullptr;
     }
     // The session of exactly this id with a reference taken, or null when it

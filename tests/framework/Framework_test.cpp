@@ -282,7 +282,7 @@ struct Post {
 class PostRecorder : public RecordingFramework {
 public:
     void post_message(unsigned long session_id, Message* m) override {
-        posts.push_back({session_id, header_word(m->header_, 32), header_word(m->header_, 56),
+        posts.push_back({session_id, nq::frame_time_stamp(m->header_), header_word(m->header_, nq::kHeaderSpareAt),
                          std::chrono::steady_clock::now()});
     }
     std::vector<Post> posts;

@@ -124,7 +124,7 @@ protected:
         return sv[1];
     }
 
-    TcpSession* slot_object(uint64_t id) { return io->sessions_[id & 0xffff].load(); }
+    TcpSession* slot_object(uint64_t id) { return io->sessions_[nq::session_slot(id)].load(); }
 
     // Receive rounds until one serves no event (everything readable was read).
     void pump_until_idle() {

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "api/security/OrderXid.h"
 #include "framework/AllocMem.h"
 #include "log/Log.h"
 
@@ -75,8 +76,8 @@ bool KApiBusiness::initialize() {
 uint64_t KApiBusiness::order_chain(uint64_t xid) {
     // The top bits of the token id's Fibonacci hash place each token's run of
     // chains; the sequence walks along it.
-    const uint64_t token_offset = ((xid >> 28) * 0x9E3779B97F4A7C15ull) >> (64 - 20);
-    return (token_offset + ((xid >> 8) & 0xfffff)) & (kOrderChains - 1);
+    const uint64_t token_offset = (xid_token_id(xid) * 0x9E3779B97F4A7C15ull) >> (64 - 20);
+    return (token_offset + xid_sequence(xid)) & (kOrderChains - 1);
 }
 
 bool KApiBusiness::add_order(uint32_t service_code, uint64_t send_time, uint32_t length, const void* payload) {

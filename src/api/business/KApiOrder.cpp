@@ -42,7 +42,7 @@ bool KApiOrder::fill(uint32_t service_code, uint64_t send_time, uint32_t length,
     const uint32_t total = length + kFrameHeaderSize;
     // A code or length that does not fit its bits leaves the whole word zero.
     if (service_code <= 16382 && total <= 0xfffe) set_frame_code_length(storage_, service_code, total);
-    set_header_word(storage_, 32, send_time);
+    set_frame_time_stamp(storage_, send_time);
     std::memcpy(message_.body_, payload, length);
     return true;
 }

@@ -18,7 +18,7 @@ KApiOrderMap::~KApiOrderMap() {
 bool KApiOrderMap::set_order(KApiOrder* order) {
     if (!order) return false;
     const uint64_t xid = order->xid();
-    if (((xid >> 8) & 0xfffff) == 0) return false;
+    if (xid_sequence(xid) == 0) return false;
     std::atomic<Leaf*>& slot = leaves_[leaf_of(xid)];
     Leaf* leaf = slot.load(std::memory_order_acquire);
     if (!leaf) {

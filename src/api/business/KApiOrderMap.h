@@ -1,10 +1,11 @@
-// Two-level index of stored orders by xid bits 8-27: 1024 leaves (bits 18-27)
-// of 1024 entries (bits 8-17).
+// Two-level index of stored orders by the xid's order sequence: 1024 leaves
+// (its high 10 bits) of 1024 entries (its low 10 bits).
 #pragma once
 #include <atomic>
 #include <cstdint>
 
 #include "api/business/KApiOrder.h"
+#include "api/security/OrderXid.h"
 
 namespace nq { namespace api {
 
@@ -21,17 +22,18 @@ public:
     ~KApiOrderMap();
     bool initialize() { return true; }
 
-    // False for an xid whose bits 8-27 are all zero, or when its leaf cannot
-    // be allocated.
+    // False for an xid whose order sequence is 0, or when its leaf cannot be
+    // allocated.
     bool set_order(KApiOrder* order);
     // The order stored for this xid; null when the entry is empty or holds
-    // another xid that shares bits 8-27.
+    // another xid with the same order sequence.
     KApiOrder* get_order(uint64_t xid) const;
 
 private:
     using Leaf = std::atomic<KApiOrder*>;
-    static unsigned leaf_of(uint64_t xid) { return (xid >> 18) & (kLeaves - 1); }
-    static unsigned entry_of(uint64_t xid) { return (xid >> 8) & (kEntries - 1); }
+    static_assert(uint64_t(kLeaves) * kEntries == kMaxOrderSequence + 1, "one entry per order sequence");
+    static unsigned leaf_of(uint64_t xid) { return static_cast<unsigned>(xid_sequence(xid) / kEntries); }
+    static unsigned entry_of(uint64_t xid) { return static_cast<unsigned>(xid_sequence(xid) % kEntries); }
 
     std::atomic<Leaf*> leaves_[kLeaves];
 };

@@ -6,6 +6,7 @@
 
 #include "api/facade/FacadeSlot.h"
 #include "api/provider/KApi.h"
+#include "api/security/OrderXid.h"
 #include "trv_api.h"
 
 namespace nq {
@@ -35,7 +36,7 @@ TRVPrivilege* TRVPrivilege::create() {
     });
 }
 
-uint64_t TRVPrivilege::xid_to_token_id(uint64_t xid) { return KApi::xid_to_token_id(xid); }
+uint64_t TRVPrivilege::xid_to_token_id(uint64_t xid) { return api::xid_token_id(xid); }
 
 bool TRVPrivilege::initialize(TRVPrivilegeConfig* config, TRVPrivilegeSpi* spi) {
     KApi* api = KApi::create_singleton_or_get();

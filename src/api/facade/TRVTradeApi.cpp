@@ -9,6 +9,7 @@
 
 #include "api/facade/FacadeSlot.h"
 #include "api/provider/KApi.h"
+#include "api/security/OrderXid.h"
 #include "framework/ApiLocalTime.h"
 #include "trv_api.h"
 
@@ -57,7 +58,7 @@ const char* TRVTradeApi::get_api_version() { return KApi::get_api_version(); }
 
 trv_error_info_t TRVTradeApi::get_last_error() { return KApi::get_last_error(); }
 
-uint64_t TRVTradeApi::get_order_sequence(uint64_t xid) { return (xid >> 8) & 0xfffff; }
+uint64_t TRVTradeApi::get_order_sequence(uint64_t xid) { return api::xid_sequence(xid); }
 
 bool TRVTradeApi::initialize(TRVTradeConfig* trade_config, TRVTradeSpi* trade_spi) {
     KApi* api = KApi::create_singleton_or_get();

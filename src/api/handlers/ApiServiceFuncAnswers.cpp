@@ -1,5 +1,6 @@
 #include "api/handlers/ApiServiceFuncAnswers.h"
 
+#include "api/messages/ApiBodyHead.h"
 #include "framework/CallbackGuard.h"
 
 #include "api/business/KApiBusiness.h"
@@ -28,7 +29,7 @@ void ApiServiceFunc<LEVEL1_QUOTE_RSP>::error_func(KApiSession* s, nq::Message* m
     nq::trv_error_info_t error;
     if (s == nullptr || !error_of(message, &error)) return;
     call(s->quote_spi, [&](nq::TRVQuoteSpi* spi) {
-        spi->on_query_level1_quote(s->session_id(), load_le<uint64_t>(message->body_, 8), nullptr, &error);
+        spi->on_query_level1_quote(s->session_id(), load_le<uint64_t>(message->body_, kRequestIdAt), nullptr, &error);
     });
 }
 void ApiServiceFunc<LEVEL1_QUOTE_RSP>::timeout_func(KApiSession* s, request_info_t* info, nq::trv_error_info_t* error) {
@@ -60,7 +61,7 @@ void subscribe_failed(KApiBusiness* business, KApiSession* s, uint64_t request_i
 void ApiServiceFunc<SUBSCRIBE_TRADE_MESSAGE_RSP>::error_func(KApiSession* s, nq::Message* message, request_info_t*) {
     nq::trv_error_info_t error;
     if (s == nullptr || !error_of(message, &error)) return;
-    subscribe_failed(business_, s, load_le<uint64_t>(message->body_, 8), &error);
+    subscribe_failed(business_, s, load_le<uint64_t>(message->body_, kRequestIdAt), &error);
 }
 void ApiServiceFunc<SUBSCRIBE_TRADE_MESSAGE_RSP>::timeout_func(KApiSession* s, request_info_t* info,
                                                                nq::trv_error_info_t* error) {
@@ -80,7 +81,7 @@ void ApiServiceFunc<REBUILD_TRADE_MESSAGE_RSP>::error_func(KApiSession* s, nq::M
     nq::trv_error_info_t error;
     if (s == nullptr || !error_of(message, &error)) return;
     call(s->trade_spi, [&](nq::TRVTradeSpi* spi) {
-        spi->on_rebuild_trade_message(s->session_id(), load_le<uint64_t>(message->body_, 8), 0, 0, &error);
+        spi->on_rebuild_trade_message(s->session_id(), load_le<uint64_t>(message->body_, kRequestIdAt), 0, 0, &error);
     });
 }
 void ApiServiceFunc<REBUILD_TRADE_MESSAGE_RSP>::timeout_func(KApiSession* s, request_info_t* info,
@@ -100,7 +101,7 @@ void ApiServiceFunc<DUMP_FINAL_FILE_RSP>::error_func(KApiSession* s, nq::Message
     nq::trv_error_info_t error;
     if (s == nullptr || !error_of(message, &error)) return;
     call(s->privilege_spi, [&](nq::TRVPrivilegeSpi* spi) {
-        spi->on_dump_final_file(s->session_id(), load_le<uint64_t>(message->body_, 8), false, &error);
+        spi->on_dump_final_file(s->session_id(), load_le<uint64_t>(message->body_, kRequestIdAt), false, &error);
     });
 }
 void ApiServiceFunc<DUMP_FINAL_FILE_RSP>::timeout_func(KApiSession* s, request_info_t* info,
@@ -120,7 +121,7 @@ void ApiServiceFunc<UNBIND_USER_TGW_RSP>::error_func(KApiSession* s, nq::Message
     nq::trv_error_info_t error;
     if (s == nullptr || !error_of(message, &error)) return;
     call(s->privilege_spi, [&](nq::TRVPrivilegeSpi* spi) {
-        spi->on_unbind_user_tgw(s->session_id(), load_le<uint64_t>(message->body_, 8), 0, &error);
+        spi->on_unbind_user_tgw(s->session_id(), load_le<uint64_t>(message->body_, kRequestIdAt), 0, &error);
     });
 }
 void ApiServiceFunc<UNBIND_USER_TGW_RSP>::timeout_func(KApiSession* s, request_info_t* info,

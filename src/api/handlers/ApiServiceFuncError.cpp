@@ -1,5 +1,6 @@
 #include "api/handlers/ApiServiceFuncError.h"
 
+#include "api/messages/ApiBodyHead.h"
 #include "api/provider/ApiSessionGuard.h"
 #include "api/messages/ApiErrorBody.h"
 #include "api/requests/KApiRequestManager.h"
@@ -17,7 +18,7 @@ void ApiServiceFunc<API_ERR_RSP>::service_func(nq::Message* message) {
     if (session == nullptr || ring == nullptr || !error_of(message, &error)) return;
     const unsigned char* body = message->body_;
     const uint32_t named = load_le<uint32_t>(body, offsetof(api_error_body_t, service_code));
-    const uint64_t seq = load_le<uint64_t>(body, 16);
+    const uint64_t seq = load_le<uint64_t>(body, kRequestSeqAt);
     LOG_TRACE("api error response: { service_code = %lu, error_code_type = %lu, error_code = %lu, error_msg = %s }",
               (unsigned long)named, (uint64_t)error.error_code_type, (uint64_t)error.error_code, error.error_msg);
 

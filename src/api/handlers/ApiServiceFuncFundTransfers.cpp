@@ -1,5 +1,6 @@
 #include "api/handlers/ApiServiceFuncFundTransfers.h"
 
+#include "api/messages/ApiBodyHead.h"
 #include "log/Log.h"
 
 namespace nq { namespace api {
@@ -16,7 +17,7 @@ struct ErrorLine {
 bool read_error(KApiSession* session, nq::Message* message, ErrorLine* line) {
     if (session == nullptr || !KApiServiceFuncBase::error_of(message, &line->error)) return false;
     line->session_id = session->session_id();
-    line->request_id = load_le<uint64_t>(message->body_, 8);
+    line->request_id = load_le<uint64_t>(message->body_, kRequestIdAt);
     return true;
 }
 

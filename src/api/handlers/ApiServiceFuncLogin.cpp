@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "api/business/KApiBusiness.h"
+#include "api/messages/ApiBodyHead.h"
 #include "api/provider/ApiSessionGuard.h"
 #include "api/provider/KApi.h"
 #include "api/requests/KApiRequestManager.h"
@@ -52,7 +53,7 @@ void ApiServiceFunc<LOGIN_RSP>::service_func(nq::Message* message) {
 
     // The answer names its request by the echoed sequence: it must be this
     // session's login, still open. A repeated answer is ignored.
-    const uint64_t seq = load_le<uint64_t>(body, 16);
+    const uint64_t seq = load_le<uint64_t>(body, kRequestSeqAt);
     const request_info_t entry = ring->peek(seq);
     if (entry.timed_out || entry.finished || entry.session_id != session_id || entry.desire_response != LOGIN_RSP ||
         seq != session->login_request_sequence.load(std::memory_order_acquire)) {

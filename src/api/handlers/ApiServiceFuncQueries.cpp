@@ -63,7 +63,7 @@ void answer_orders(KApiSession* session, uint64_t request_id, const KApiDataList
     void ApiServiceFunc<N>::error_func(KApiSession* session, nq::Message* message, request_info_t* info) {  \
         nq::trv_error_info_t error;                                                                        \
         if (session == nullptr || !error_of(message, &error)) return;                                      \
-        DELIVER(session, load_le<uint64_t>(message->body_, 8), nullptr, info, &error);                     \
+        DELIVER(session, load_le<uint64_t>(message->body_, kRequestIdAt), nullptr, info, &error);          \
     }                                                                                                      \
     void ApiServiceFunc<N>::timeout_func(KApiSession* session, request_info_t* info, nq::trv_error_info_t* error) { \
         if (session == nullptr || info == nullptr) return;                                                 \

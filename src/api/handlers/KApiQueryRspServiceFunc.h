@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 
+#include "api/messages/ApiBodyHead.h"
 #include "api/provider/ApiSessionGuard.h"
 #include "api/handlers/KApiDataList.h"
 #include "api/handlers/KApiServiceFuncBase.h"
@@ -37,11 +38,11 @@ public:
         if (!page_rows(message, QueryRowSize<N>::kSize, &list)) return;
         // A page of a query already ended (last page, error reply, timeout)
         // is not delivered again.
-        const uint64_t seq = load_le<uint64_t>(body, 16);
+        const uint64_t seq = load_le<uint64_t>(body, kRequestSeqAt);
         if (!request_open(ring, seq, session->session_id())) return;
         const auto* head = reinterpret_cast<const nq::api_query_response_head_t*>(body);
         request_info_t info = ring->on_query_response(seq, framework_, head);
-        if (info.timed_out == 0) query_call_back(session, load_le<uint64_t>(body, 8), &list, &info);
+        if (info.timed_out == 0) query_call_back(session, load_le<uint64_t>(body, kRequestIdAt), &list, &info);
         KApiRequestManager::release(info);
     }
 

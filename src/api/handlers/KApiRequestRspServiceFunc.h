@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 
+#include "api/messages/ApiBodyHead.h"
 #include "api/provider/ApiSessionGuard.h"
 #include "api/handlers/KApiServiceFuncBase.h"
 #include "api/messages/MessageBody.h"
@@ -25,7 +26,7 @@ public:
         ApiSession<2ul>* session = guard.get();
         KApiRequestManager* ring = request_manager();
         if (session == nullptr || ring == nullptr || !check_body(message, sizeof(nq::MessageBody<N>))) return;
-        const uint64_t seq = load_le<uint64_t>(message->body_, 16);
+        const uint64_t seq = load_le<uint64_t>(message->body_, kRequestSeqAt);
         if (!request_open(ring, seq, session->session_id())) return;
         request_info_t info = ring->on_request_response(seq);
         if (info.timed_out == 0) request_call_back(session, reinterpret_cast<nq::MessageBody<N>*>(message->body_));

@@ -19,6 +19,11 @@ struct __attribute__((packed)) api_body_head_t {
 };
 
 static_assert(sizeof(api_body_head_t) == 57, "api_body_head_t size");
+
+// The head's fields that the request ring writes and the answer handlers read
+// in place.
+constexpr unsigned kRequestIdAt = offsetof(api_body_head_t, request_id);
+constexpr unsigned kRequestSeqAt = offsetof(api_body_head_t, request_seq);
 static_assert(offsetof(api_body_head_t, request_id) == 8, "api_body_head_t layout");
 static_assert(offsetof(api_body_head_t, request_seq) == 16, "api_body_head_t layout");
 static_assert(offsetof(api_body_head_t, login_account_index) == 24, "api_body_head_t layout");

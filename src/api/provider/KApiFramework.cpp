@@ -2,6 +2,7 @@
 
 #include "framework/CallbackGuard.h"
 
+#include "api/messages/ServiceCode.h"
 #include "api/provider/KApi.h"
 #include "api/provider/KApiMessageIO.h"
 #include "api/provider/KApiPrivilegeContext.h"
@@ -21,27 +22,49 @@ struct RouteTable {
     unsigned char worker[16384];
 };
 
+// Worker 1: the invalid-token notice and the pushed trade messages (reports,
+// raw reports, order book, assets and positions, fund transfers, token and
+// quote-login publications), one at a time in arrival order.
+constexpr ServiceCode kPushed[] = {
+    TOKEN_INVALID_NOTICE,
+    ORDER_END_PUSH, ORDER_RESPONSE_PUSH, CANCEL_RESPONSE_PUSH, TRADE_REPORT_PUSH, ORDER_ERROR_PUSH, ORDER_ERROR2_PUSH,
+    ORDER_REPORT_FILTER_PUSH,
+    RAW_REPORT_PUSH,
+    ORDER_BOOK_INSERT_PUSH, ORDER_BOOK_UPDATE_PUSH, ORDER_BOOK_ERROR_PUSH,
+    ASSET_PUSH, POSITION_PUSH,
+    FUND_TRANSFER_EXEC_RESULT_PUSH, COUNTER_FUND_TRANSFER_REQUEST_PUSH, COUNTER_FUND_TRANSFER_RESULT_PUSH,
+    CLUSTER_FUND_TRANSFER_REQUEST_PUSH, CLUSTER_FUND_TRANSFER_RESULT_PUSH,
+    TOKEN_INFO_PUSH, QUOTE_LOGIN_INFO_PUSH,
+};
+
+// Worker 2: answers to requests, the login chain and error replies. Two of
+// them have no handler and are dropped there: UNUSED_RSP and DEAUTH_RSP.
+constexpr ServiceCode kAnswers[] = {
+    UNUSED_RSP, API_ERR_RSP, LOGIN_RSP, INIT_ASSET_NOTICE, INIT_POSITION_NOTICE, SECURITY_INFO_QUERY_RSP,
+    STATIC_QUOTE_QUERY_RSP, DATA_TABLE_INFO_RSP, QUOTE_CHANNEL_NOTICE, AUTH_RSP, TRADE_ACCOUNT_QUERY_RSP,
+    SUBSCRIBE_TRADE_MESSAGE_RSP,
+    COUNTER_FUND_TRANSFER_RSP, CLUSTER_FUND_TRANSFER_RSP,
+    TRADE_TOKEN_RSP, DEAUTH_RSP, REBUILD_TRADE_MESSAGE_RSP,
+    ORDER_QUERY_RSP, POSITION_QUERY_RSP, ASSET_QUERY_RSP, TRADE_QUERY_RSP, INIT_ASSET_QUERY_RSP,
+    INIT_POSITION_QUERY_RSP,
+    DUMP_FINAL_FILE_RSP, UNBIND_USER_TGW_RSP, FUND_TRANSFER_EXEC_RSP, PRIV_COUNTER_FUND_TRANSFER_REQUEST_RSP,
+    PRIV_COUNTER_FUND_TRANSFER_RESULT_RSP, PRIV_CLUSTER_FUND_TRANSFER_REQUEST_RSP,
+    PRIV_CLUSTER_FUND_TRANSFER_RESULT_RSP, BRIEF_POSITION_QUERY_RSP, BRIEF_ASSET_QUERY_RSP,
+};
+
+// Worker 3: answers for the market-data API, so that they never wait behind
+// trading answers.
+constexpr ServiceCode kQuoteAnswers[] = {
+    LEVEL1_QUOTE_RSP, REBUILD_TICK_QUOTE_ERR_RSP, REBUILD_TICK_QUOTE_RSP, ALL_LEVEL1_QUOTE_QUERY_RSP,
+};
+
+// Every other code, the heartbeat and the requests among them, is dropped on
+// the receiving thread (worker 0).
 constexpr RouteTable make_route_table() {
     RouteTable t{};
-    // Pushed messages: invalid-token notice, reports, raw reports, order
-    // book, assets and positions, fund transfers, token and quote-login
-    // publications.
-    t.worker[1034] = 1;
-    for (int c = 2307; c <= 2313; ++c) t.worker[c] = 1;
-    t.worker[2339] = 1;
-    for (int c = 2371; c <= 2373; ++c) t.worker[c] = 1;
-    for (int c = 2403; c <= 2404; ++c) t.worker[c] = 1;
-    for (int c = 2435; c <= 2439; ++c) t.worker[c] = 1;
-    for (int c = 2467; c <= 2468; ++c) t.worker[c] = 1;
-    // Responses to requests, the login chain, error replies.
-    const int answers[] = {1028, 1029, 1031, 1032, 1033, 1036, 1038, 1042, 1045, 1047, 1049, 1051, 1859, 1860};
-    for (int c : answers) t.worker[c] = 2;
-    for (int c = 1923; c <= 1925; ++c) t.worker[c] = 2;
-    for (int c = 1987; c <= 1992; ++c) t.worker[c] = 2;
-    for (int c = 2051; c <= 2059; ++c) t.worker[c] = 2;
-    // Market-data query responses.
-    const int quotes[] = {1040, 1053, 1054, 1056};
-    for (int c : quotes) t.worker[c] = 3;
+    for (ServiceCode c : kPushed) t.worker[c] = 1;
+    for (ServiceCode c : kAnswers) t.worker[c] = 2;
+    for (ServiceCode c : kQuoteAnswers) t.worker[c] = 3;
     return t;
 }
 
@@ -93,8 +116,8 @@ unsigned long KApiFramework::get_message_handler(Message* message) {
 
 void KApiFramework::delay_post_message(unsigned long session_id, Message* message) const {
     if (message == nullptr || message->header_ == nullptr || delay_sender_ == nullptr) return;
-    set_header_word(message->header_, 16, session_id);
-    set_header_word(message->header_, 32, ApiLocalTime::epoch_ms());
+    set_frame_session_id(message->header_, session_id);
+    set_frame_time_stamp(message->header_, ApiLocalTime::epoch_ms());
     delay_sender_->delay(message);
 }
 

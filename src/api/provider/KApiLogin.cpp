@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "api/business/KApiBusiness.h"
+#include "api/messages/ApiBodyHead.h"
 #include "api/messages/QueryRequest.h"
 #include "api/messages/ServiceCode.h"
 #include "api/messages/TQueryRequest.h"
@@ -236,7 +237,7 @@ KApiLoginAccount* begin_login_account(KApi* api, const LoginCall& call, uint64_t
 // Request 1030 of the login on `socket` (the session's, for its local port).
 void fill_login_request(LoginRequest* request, const LoginCall& call, const LoginContext& ctx, int socket) {
     unsigned char* body = request->body();
-    store_le<uint64_t>(body, 8, call.request_id);
+    store_le<uint64_t>(body, kRequestIdAt, call.request_id);
     body[kLoginApiType] = static_cast<unsigned char>(call.type);
     copy_text(body + kLoginAccount, call.account_name, kAccountChars);
     const int64_t now = static_cast<int64_t>(time(nullptr));
@@ -602,7 +603,7 @@ bool send_token_request(KApiFramework* framework, KApiBusiness* business, uint64
                       session_id, request_id, (uint64_t)head->trade_token);
             return false;
         }
-        if (record != nullptr) record->token_request_pending.store(load_le<uint64_t>(request.body(), 16) + 1);
+        if (record != nullptr) record->token_request_pending.store(load_le<uint64_t>(request.body(), kRequestSeqAt) + 1);
         LOG_TRACE("delay request token: { session_id = %lu, request_id = %lu, login_account_index = %lu, "
                   "trade_token = %lu, auth_id = %lu }",
                   session_id, request_id, (uint64_t)head->login_account_index, (uint64_t)head->trade_token,

@@ -7,6 +7,7 @@
 #include "api/provider/KApi.h"
 #include "api/provider/KApiSessionRef.h"
 #include "api/security/ApiTradeToken.h"
+#include "api/security/OrderXid.h"
 #include "log/Log.h"
 
 namespace nq { namespace api {
@@ -92,7 +93,7 @@ void KApi::get_biz_sender(char* biz_no, uint64_t& session_id, uint64_t& trade_to
         if (d < 0) return;
         c = c * 32 + static_cast<uint64_t>(d);
     }
-    const uint64_t x = t << 28 | c << 8 | ((t + c) & 0xff);
+    const uint64_t x = make_xid(t, c);
     if (x == 0) return;
     get_xid_sender(x, session_id, trade_token);
 }

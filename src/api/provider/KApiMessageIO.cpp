@@ -23,13 +23,13 @@ KApiMessageIO::KApiMessageIO(KApiFramework* framework) : TApiMessageIO<2ul>(fram
 }
 
 void KApiMessageIO::on_open_session(unsigned long session_id) {
-    open_session_ids_[session_id & 0xffff].store(session_id, std::memory_order_release);
+    open_session_ids_[session_slot(session_id)].store(session_id, std::memory_order_release);
     open_session_count_.fetch_add(1, std::memory_order_relaxed);
 }
 
 void KApiMessageIO::on_close_session(TcpSession* tcp_session) {
     const uint64_t id = tcp_session->session_id();
-    auto& entry = open_session_ids_[id & 0xffff];
+    auto& entry = open_session_ids_[session_slot(id)];
     if (entry.load(std::memory_order_relaxed) == id) {
         entry.store(0, std::memory_order_release);
         open_session_count_.fetch_sub(1, std::memory_order_relaxed);

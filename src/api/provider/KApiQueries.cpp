@@ -8,6 +8,7 @@
 
 #include "api/business/KApiBusiness.h"
 #include "api/business/KApiLoginAccountManager.h"
+#include "api/messages/ServiceCode.h"
 #include "api/messages/TQueryRequest.h"
 #include "api/messages/TRequest.h"
 #include "api/provider/KApi.h"
@@ -23,11 +24,14 @@ namespace nq { namespace api {
 
 namespace {
 
+using OrderQuery = TQueryRequest<ORDER_QUERY_REQ, ORDER_QUERY_RSP>;
+
 constexpr unsigned kOwnFieldsAt = 71;  // after the common head and the paging block
 constexpr unsigned kCodeFieldSize = 8;
 constexpr unsigned kFundAccountSize = 15;  // terminator included
 
-// Mask bits the counter knows for a subscription (1050) and a replay (1413).
+// Mask bits the counter knows for a subscription (SUBSCRIBE_TRADE_MESSAGE_REQ)
+// and a replay (REBUILD_TRADE_MESSAGE_REQ).
 constexpr uint64_t kReportBits = 0x3;
 constexpr uint64_t kRawReportBits = 0xc;
 constexpr uint64_t kLiveStreamBit = 0x200;  // subscriptions only
@@ -120,7 +124,7 @@ void sleep_ms(long ms) {
 }  // namespace
 
 bool KApi::query_security_info(uint64_t session_id, uint64_t request_id) {
-    using Query = TQueryRequest<1035, 1036>;
+    using Query = TQueryRequest<SECURITY_INFO_QUERY_REQ, SECURITY_INFO_QUERY_RSP>;
     auto build = [&](Query& q, const KApiSession& s) {
         fill_session_head(q.head(), business_, &s, session_id, request_id, s.login_account_index);
     };
@@ -134,7 +138,7 @@ bool KApi::query_security_info(uint64_t session_id, uint64_t request_id) {
 }
 
 bool KApi::query_static_quote_info(uint64_t session_id, uint64_t request_id) {
-    using Query = TQueryRequest<1037, 1038>;
+    using Query = TQueryRequest<STATIC_QUOTE_QUERY_REQ, STATIC_QUOTE_QUERY_RSP>;
     auto build = [&](Query& q, const KApiSession& s) {
         fill_session_head(q.head(), business_, &s, session_id, request_id, 0);
     };
@@ -155,7 +159,7 @@ bool KApi::query_trade_account_info(uint64_t session_id, uint64_t request_id, ui
                        session_id, request_id);
         return false;
     }
-    TQueryRequest<1048, 1049> q;
+    TQueryRequest<TRADE_ACCOUNT_QUERY_REQ, TRADE_ACCOUNT_QUERY_RSP> q;
     fill_session_head(q.head(), business_, s.get(), session_id, request_id, account_index);
     if (!send_query(framework_, session_id, &q)) {
         set_last_error(kErrorRefused, 0,
@@ -184,7 +188,7 @@ bool KApi::query_orders(uint64_t session_id, uint64_t request_id, const nq::trv_
                        session_id, request_id);
         return false;
     }
-    TQueryRequest<1475, 1987> q;
+    OrderQuery q;
     fill_session_head(q.head(), business_, s.get(), session_id, request_id, account_index);
     unsigned char* own = q.body() + kOwnFieldsAt;
     store_le<uint64_t>(own, 0, param->xid);
@@ -224,7 +228,7 @@ bool KApi::query_orders_by_page(uint64_t session_id, uint64_t request_id, uint32
                        session_id, request_id, request_count, PAGE_REQ_COUNT_MIN);
         return false;
     }
-    TQueryRequest<1475, 1987> q(request_count, reference);
+    OrderQuery q(request_count, reference);
     fill_session_head(q.head(), business_, s.get(), session_id, request_id, account_index);
     put_code_field(q.body() + kOwnFieldsAt + 8, nullptr);
     if (!send_query(framework_, session_id, &q)) {
@@ -242,7 +246,7 @@ bool KApi::query_orders_by_page(uint64_t session_id, uint64_t request_id, uint32
 
 bool KApi::query_positions(uint64_t session_id, uint64_t request_id, const char* security_code,
                            nq::ExchangeIndex exchange_index, uint64_t account_index) {
-    using Query = TQueryRequest<1476, 1988>;
+    using Query = TQueryRequest<POSITION_QUERY_REQ, POSITION_QUERY_RSP>;
     auto build = [&](Query& q, const KApiSession& s) {
         fill_session_head(q.head(), business_, &s, session_id, request_id, account_index);
         put_position_filter(q.body(), exchange_index, security_code);
@@ -257,7 +261,7 @@ bool KApi::query_positions(uint64_t session_id, uint64_t request_id, const char*
 }
 
 bool KApi::query_assets(uint64_t session_id, uint64_t request_id, uint64_t account_index) {
-    using Query = TQueryRequest<1477, 1989>;
+    using Query = TQueryRequest<ASSET_QUERY_REQ, ASSET_QUERY_RSP>;
     auto build = [&](Query& q, const KApiSession& s) {
         fill_session_head(q.head(), business_, &s, session_id, request_id, account_index);
     };
@@ -271,7 +275,7 @@ bool KApi::query_assets(uint64_t session_id, uint64_t request_id, uint64_t accou
 }
 
 bool KApi::query_trades(uint64_t session_id, uint64_t request_id, uint64_t xid, uint64_t account_index) {
-    using Query = TQueryRequest<1478, 1990>;
+    using Query = TQueryRequest<TRADE_QUERY_REQ, TRADE_QUERY_RSP>;
     auto build = [&](Query& q, const KApiSession& s) {
         fill_session_head(q.head(), business_, &s, session_id, request_id, account_index);
         store_le<uint64_t>(q.body(), kOwnFieldsAt, xid);
@@ -286,7 +290,7 @@ bool KApi::query_trades(uint64_t session_id, uint64_t request_id, uint64_t xid, 
 }
 
 bool KApi::query_init_assets(uint64_t session_id, uint64_t request_id, uint64_t account_index) {
-    using Query = TQueryRequest<1479, 1991>;
+    using Query = TQueryRequest<INIT_ASSET_QUERY_REQ, INIT_ASSET_QUERY_RSP>;
     auto build = [&](Query& q, const KApiSession& s) {
         fill_session_head(q.head(), business_, &s, session_id, request_id, account_index);
     };
@@ -301,7 +305,7 @@ bool KApi::query_init_assets(uint64_t session_id, uint64_t request_id, uint64_t 
 
 bool KApi::query_init_positions(uint64_t session_id, uint64_t request_id, const char* security_code,
                                 nq::ExchangeIndex exchange_index, uint64_t account_index) {
-    using Query = TQueryRequest<1480, 1992>;
+    using Query = TQueryRequest<INIT_POSITION_QUERY_REQ, INIT_POSITION_QUERY_RSP>;
     auto build = [&](Query& q, const KApiSession& s) {
         fill_session_head(q.head(), business_, &s, session_id, request_id, account_index);
         put_position_filter(q.body(), exchange_index, security_code);
@@ -317,7 +321,7 @@ bool KApi::query_init_positions(uint64_t session_id, uint64_t request_id, const 
 
 bool KApi::query_brief_positions(uint64_t session_id, uint64_t request_id, const char* security_code,
                                  nq::ExchangeIndex exchange_index, uint64_t account_index) {
-    using Query = TQueryRequest<1546, 2058>;
+    using Query = TQueryRequest<BRIEF_POSITION_QUERY_REQ, BRIEF_POSITION_QUERY_RSP>;
     auto build = [&](Query& q, const KApiSession& s) {
         fill_session_head(q.head(), business_, &s, session_id, request_id, account_index);
         put_position_filter(q.body(), exchange_index, security_code);
@@ -332,7 +336,7 @@ bool KApi::query_brief_positions(uint64_t session_id, uint64_t request_id, const
 }
 
 bool KApi::query_brief_assets(uint64_t session_id, uint64_t request_id, uint64_t account_index) {
-    using Query = TQueryRequest<1547, 2059>;
+    using Query = TQueryRequest<BRIEF_ASSET_QUERY_REQ, BRIEF_ASSET_QUERY_RSP>;
     auto build = [&](Query& q, const KApiSession& s) {
         fill_session_head(q.head(), business_, &s, session_id, request_id, account_index);
     };
@@ -377,7 +381,7 @@ bool KApi::subscribe_trade_message(uint64_t session_id, uint64_t request_id, nq:
     }
 
     const uint64_t mask = subscription_mask(type, s->api_type);
-    TRequest<1050, 1051> r;
+    TRequest<SUBSCRIBE_TRADE_MESSAGE_REQ, SUBSCRIBE_TRADE_MESSAGE_RSP> r;
     fill_session_head(r.head(), business_, s.get(), session_id, request_id, 0);
     store_le<uint64_t>(r.body(), 57, mask);
     r.body()[65] = static_cast<unsigned char>(resume_type);
@@ -408,7 +412,7 @@ bool KApi::rebuild_trade_message(uint64_t session_id, uint64_t request_id, nq::t
         return false;
     }
     const uint64_t mask = replay_mask(type);
-    TRequest<1413, 1925> r;
+    TRequest<REBUILD_TRADE_MESSAGE_REQ, REBUILD_TRADE_MESSAGE_RSP> r;
     fill_session_head(r.head(), business_, s.get(), session_id, request_id, account_index);
     store_le<uint64_t>(r.body(), 57, mask);
     store_le<uint64_t>(r.body(), 65, start_sequence);
@@ -442,7 +446,7 @@ bool KApi::query_fund_trade_account_index(uint64_t session_id, uint64_t request_
                        session_id, request_id);
         return false;
     }
-    TRequest<1043, 1044> r;
+    TRequest<FUND_TRADE_ACCOUNT_INDEX_REQ, FUND_TRADE_ACCOUNT_INDEX_RSP> r;
     fill_session_head(r.head(), business_, s.get(), session_id, request_id, 0);
     std::memcpy(r.body() + 57, fund_account, name_length);
     if (!send_plain(framework_, session_id, &r)) {

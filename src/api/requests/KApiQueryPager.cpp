@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "api/messages/ApiBodyHead.h"
 #include "api/messages/ApiDataTableInfo.h"
 #include "api/messages/ApiQueryResponseHead.h"
 #include "api/messages/QueryRequest.h"
@@ -45,7 +46,7 @@ void KApiQueryPager::request_data_table_info(QueryRequest* q, Framework* framewo
 
     const uint64_t session_id = load_le<uint64_t>(qbody, 0);
     LOG_TRACE("request data table info: { session_id = %lu, request_id = %lu, table_code = %lu }", session_id,
-              load_le<uint64_t>(qbody, 8), q->status.table_code);
+              load_le<uint64_t>(qbody, kRequestIdAt), q->status.table_code);
     Message m{reinterpret_cast<MessageHeader*>(frame), body, frame};
     framework->post_message(session_id, &m);
 }
@@ -54,7 +55,7 @@ void KApiQueryPager::request_query(QueryRequest* q, Framework* framework) {
     query_request_status_t& s = q->status;
     unsigned char* body = q->body_;
     const uint64_t session_id = load_le<uint64_t>(body, 0);
-    const uint64_t request_id = load_le<uint64_t>(body, 8);
+    const uint64_t request_id = load_le<uint64_t>(body, kRequestIdAt);
     if (s.req_count != 0 && s.rsp_count >= s.req_count) {
         LOG_TRACE("query finished: { session_id = %lu, request_id = %lu, table_code = %lu, result_count = %u }",
                   session_id, request_id, s.table_code, s.rsp_count);

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "api/messages/ApiBodyHead.h"
 #include "api/requests/KApiQueryPager.h"
 #include "api/messages/QueryRequest.h"
 #include "api/messages/Request.h"
@@ -86,15 +87,15 @@ bool KApiRequestManager::admit_no_lock(unsigned long session_id, Request* reques
     request_info_t info;
     std::memset(&info, 0, sizeof info);
     info.session_id = session_id;
-    info.request_id = load_le<uint64_t>(request->body_, 8);
+    info.request_id = load_le<uint64_t>(request->body_, kRequestIdAt);
     info.request_seq = head;
     info.desire_response = request->desire_response;
     info.request = copy;
     void* data = timers_->create_timer(kTimerQueue, &info, sizeof info);
     if (data == nullptr) return false;
     slots[head & mask] = static_cast<request_info_t*>(data);
-    store_le<uint64_t>(request->body_, 16, head);
-    if (copy != nullptr) store_le<uint64_t>(copy->body_, 16, head);
+    store_le<uint64_t>(request->body_, kRequestSeqAt, head);
+    if (copy != nullptr) store_le<uint64_t>(copy->body_, kRequestSeqAt, head);
     ++head;
     return true;
 }

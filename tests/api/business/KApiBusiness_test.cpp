@@ -10,6 +10,7 @@
 #include "support/RunTogether.h"
 #include "support/AllocMemFault.h"
 #include "api/business/KApiBusiness.h"
+#include "api/security/OrderXid.h"
 #include "log/LogTestUtil.h"
 
 using nq::api::KApiBusiness;
@@ -31,15 +32,12 @@ std::vector<unsigned char> payload(uint64_t xid, unsigned char marker = 0x5a, si
     return p;
 }
 
-// The xid of a token and sequence as orders are numbered.
-uint64_t nq_xid(uint64_t token, uint64_t sequence) {
-    return token << 28 | sequence << 8 | ((token + sequence) & 0xff);
-}
+uint64_t nq_xid(uint64_t token, uint64_t sequence) { return nq::api::make_xid(token, sequence); }
 
 // An xid of `token` that is stored in chain `chain`.
 uint64_t xid_in_chain(uint64_t token, uint64_t chain) {
     const uint64_t mask = KApiBusiness::kOrderChains - 1;
-    const uint64_t sequence = (chain - KApiBusiness::order_chain(token << 28)) & mask;
+    const uint64_t sequence = (chain - KApiBusiness::order_chain(nq::api::make_xid(token, 0))) & mask;
     return nq_xid(token, sequence);
 }
 

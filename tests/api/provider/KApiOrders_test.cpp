@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "api/order/OrderXid.h"
+#include "api/security/OrderXid.h"
 #include "api/security/SecurityCode.h"
 #include "framework/ApiTimerManager.h"
 #include "support/RunTogether.h"
@@ -125,7 +125,7 @@ TEST_F(Orders, FirstOrderOfTokenFiveLeavesByUdpAndTcpExactToTheByte) {
     ASSERT_NE(stored, nullptr);
     EXPECT_EQ(nq::frame_service_code(stored->storage_), 1283u);
     EXPECT_EQ(nq::frame_length(stored->storage_), 120u);
-    EXPECT_EQ(nq::header_word(stored->storage_, 32), stamp);
+    EXPECT_EQ(nq::frame_time_stamp(stored->storage_), stamp);
     EXPECT_EQ(0, std::memcmp(stored->storage_ + 64, body.data(), 56));
 }
 
@@ -382,7 +382,7 @@ TEST_F(Orders, CancelLeavesAs1289WithItsOwnXidAndNoTimeStamp) {
     nq::api::KApiOrder* stored = api_->business_->get_api_order(xid);
     ASSERT_NE(stored, nullptr);
     EXPECT_EQ(nq::frame_service_code(stored->storage_), 1289u);
-    EXPECT_EQ(nq::header_word(stored->storage_, 32), 0u);
+    EXPECT_EQ(nq::frame_time_stamp(stored->storage_), 0u);
 }
 
 TEST_F(Orders, CancelRefusalsCarryTheirTypeAndText) {

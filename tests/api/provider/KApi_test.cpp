@@ -528,7 +528,7 @@ TEST_F(Provider, StopClearsOnlyTheStoppedApisCallbacks) {
     const uint64_t privilege_sid = open_session(api, nq::ApiType::PRIVILEGE, &privilege_peer);
     ASSERT_NE(trade_sid, 0u);
     ASSERT_NE(privilege_sid, 0u);
-    EXPECT_EQ(api->framework_->api_message_io_->open_session_ids_[trade_sid & 0xffff].load(), trade_sid);
+    EXPECT_EQ(api->framework_->api_message_io_->open_session_ids_[nq::session_slot(trade_sid)].load(), trade_sid);
     EXPECT_EQ(api->framework_->api_message_io_->open_session_count_.load(), 2u);
     nq::TRVTradeSpi* privilege_as_trade = &privilege_spi_;
     with_session(api, trade_sid, [&](KApiSession* s) { s->trade_spi = &trade_spi_; });
@@ -592,7 +592,7 @@ TEST_F(Provider, LostSessionReleasesItsAccountBeforeTheUserHears) {
     EXPECT_EQ(trade_spi_.last_session.load(), sid);
     EXPECT_EQ(state_at_callback.load(), nq::api::KApiLoginAccount::kIdle);
     EXPECT_EQ(count_at_callback.load(), 0u);
-    EXPECT_EQ(api->framework_->api_message_io_->open_session_ids_[sid & 0xffff].load(), 0u);
+    EXPECT_EQ(api->framework_->api_message_io_->open_session_ids_[nq::session_slot(sid)].load(), 0u);
     EXPECT_TRUE(log_has("on_disconnect: { session_id = " + std::to_string(sid) + ", session_type = 1 }"));
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     EXPECT_EQ(trade_spi_.disconnects.load(), 1);

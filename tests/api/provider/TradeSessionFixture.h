@@ -11,6 +11,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -150,40 +151,38 @@ protected:
     }
 
     KApiSession* session(uint64_t id) const {
-        nq::api::TcpSession* tcp = api_->framework_->message_io_->sessions_[id & 0xffff].load();
+        nq::api::TcpSession* tcp = api_->framework_->message_io_->sessions_[nq::session_slot(id)].load();
         return tcp != nullptr ? KApiSession::from(tcp) : nullptr;
     }
 
-    // The next datagram that reached the order node, or false.
+    // The next order or cancel datagram that reached the order node, or
+    // false. The token heartbeat that "crontab" sends every live token once a
+    // second (TRADE_HEARTBEAT with a zero body) reaches the same node at any
+    // moment of a test: it is passed over.
     bool recv_datagram(Bytes* out, int timeout_ms = 5000) {
-        pollfd p{fon_, POLLIN, 0};
-        if (poll(&p, 1, timeout_ms) != 1) return false;
-        out->assign(2048, 0);
-        const ssize_t n = recv(fon_, out->data(), out->size(), 0);
-        if (n < 0) return false;
-        out->resize(static_cast<size_t>(n));
-        return true;
-    }
-    // True when no order or cancel datagram arrives within timeout_ms. The
-    // token's UDP heartbeat ("crontab", once a second) goes to the same order
-    // node and is passed over: its body is all zero, so it has no xid.
-    bool no_datagram(int timeout_ms = 200) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
         for (;;) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-            Bytes b;
-            if (left.count() <= 0 || !recv_datagram(&b, static_cast<int>(left.count()))) return true;
-            if (!is_token_heartbeat(b)) return false;
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            pollfd p{fon_, POLLIN, 0};
+            if (poll(&p, 1, left.count() > 0 ? static_cast<int>(left.count()) : 0) != 1) return false;
+            out->assign(2048, 0);
+            const ssize_t n = recv(fon_, out->data(), out->size(), 0);
+            if (n < 0) return false;
+            out->resize(static_cast<size_t>(n));
+            if (!is_token_heartbeat(*out)) return true;
         }
     }
-    static bool is_token_heartbeat(const Bytes& datagram) {
-        constexpr size_t kPrefix = 6;  // magic, body length, service code
-        if (datagram.size() < kPrefix + 16) return false;
-        uint16_t code;
-        uint64_t xid;
-        std::memcpy(&code, datagram.data() + 4, sizeof code);
-        std::memcpy(&xid, datagram.data() + kPrefix + 8, sizeof xid);
-        return code == nq::TRADE_HEARTBEAT && xid == 0;
+    static bool is_token_heartbeat(const Bytes& d) {
+        constexpr size_t kPrefix = 6;
+        if (d.size() != kPrefix + nq::body_length(nq::TRADE_HEARTBEAT)) return false;
+        if ((d[4] | d[5] << 8) != nq::TRADE_HEARTBEAT) return false;
+        return std::all_of(d.begin() + kPrefix, d.end(), [](unsigned char c) { return c == 0; });
+    }
+    // True when no order or cancel datagram arrives within timeout_ms.
+    bool no_datagram(int timeout_ms = 200) {
+        Bytes b;
+        return !recv_datagram(&b, timeout_ms);
     }
 
     static bool read_frame(int fd, Bytes* frame, int timeout_ms = 5000) {

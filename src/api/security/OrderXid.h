@@ -1,6 +1,7 @@
 // Order id (xid): token id << 28 | order sequence << 8 | check byte, where the
 // check byte is the low byte of token id + sequence. Sequences run from 1 to
-// 0xfffff per token.
+// 0xfffff per token. Kept beside the trade tokens: the order store, the order
+// path and the facades all read it.
 #pragma once
 #include <cstdint>
 
