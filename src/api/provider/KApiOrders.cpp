@@ -204,12 +204,11 @@ void store_send_and_arm(KApiBusiness* business, KApiFramework* framework, KApiTr
                         uint64_t time_stamp, unsigned char* body, uint32_t length, OnUdpFailed on_udp_failed) {
     KApiUdpSender* sender = context->udp_sender_;
     KApiOrderReserve* reserve = context->local_reserve();
-    KApiOrder* record = reserve != nullptr ? reserve->take_record() : KApiOrder::create_blank();
-    if (record != nullptr && !(record->fill(code, time_stamp, length, body) && business->publish_order(record))) {
-        if (reserve != nullptr)
+    if (reserve == nullptr) {
+        business->add_order(code, time_stamp, length, body);
+    } else if (KApiOrder* record = reserve->take_record()) {
+        if (!(record->fill(code, time_stamp, length, body) && business->publish_order(record)))
             reserve->keep_record(record);
-        else
-            KApiOrder::destroy(record);
     }
 
     if (!sender->send_order(body, static_cast<uint16_t>(length), reinterpret_cast<const sockaddr*>(&token->fon_address),

@@ -232,6 +232,7 @@ bool KApi::query_orders_by_page(uint64_t session_id, uint64_t request_id, uint32
     fill_session_head(q.head(), business_, s.get(), session_id, request_id, account_index);
     put_code_field(q.body() + kOwnFieldsAt + 8, nullptr);
     if (!send_query(framework_, session_id, &q)) {
+        // "query orders error" without "by page": the system's own text.
         set_last_error(kErrorRefused, 0,
                        "query orders error, request too fast: { session_id = %lu, request_id = %lu, request_count = "
                        "%d, account_index = %lu }",
