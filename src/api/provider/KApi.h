@@ -8,7 +8,6 @@
 #include <cstdint>
 
 #include "api/provider/TRVApiConfig.h"
-#include "api/security/OrderXid.h"
 #include "framework/ServiceProvider.h"
 #include "TrvVersion.h"
 #include "trv_api.h"
@@ -100,7 +99,6 @@ public:
     static nq::trv_error_info_t get_last_error();
     static const char* get_api_version() { return kApiVersion; }
     uint32_t get_trading_day() const;
-    static uint64_t xid_to_token_id(uint64_t xid) { return xid_token_id(xid); }
     static bool dump_api_performance_info();
 
     // Operations whose behaviour is added by the login, order, query, quote

@@ -47,7 +47,7 @@ void KApi::get_xid_sender(uint64_t xid, uint64_t& session_id, uint64_t& trade_to
     session_id = 0;
     trade_token = 0;
     if (business_ == nullptr || business_->token_mgr_ == nullptr) return;
-    const ApiTradeToken* token = business_->token_mgr_->get_trade_token(xid_to_token_id(xid));
+    const ApiTradeToken* token = business_->token_mgr_->get_trade_token(xid_token_id(xid));
     if (token == nullptr) return;
     session_id = token->session_id;
     trade_token = token->trade_token;

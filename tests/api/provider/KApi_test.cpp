@@ -435,8 +435,6 @@ TEST_F(Provider, StaticOperations) {
     const nq::trv_error_info_t e = KApi::get_last_error();
     EXPECT_EQ(e.error_code_type, 301u);
     EXPECT_STREQ(e.error_msg, "no mon instance, please use mon mode api version and initialize api first");
-    const uint64_t xid = (uint64_t(0x123) << 28) | (uint64_t(0x4567) << 8) | ((0x123 + 0x4567) & 0xff);
-    EXPECT_EQ(KApi::xid_to_token_id(xid), 0x123u);
 }
 
 // A build that creates a monitor dumps through it.
