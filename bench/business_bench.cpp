@@ -115,8 +115,12 @@ void BM_AddOrder(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_AddOrder)->Setup(business_setup)->Teardown(business_teardown)->Iterations(kOrdersPerThread)
-    ->ThreadRange(1, 8)->UseRealTime();
+BENCHMARK(BM_AddOrder)
+    ->Setup(business_setup)
+    ->Teardown(business_teardown)
+    ->Iterations(kOrdersPerThread)
+    ->ThreadRange(1, 8)
+    ->UseRealTime();
 
 struct MutexStore {
     std::mutex m;
@@ -151,8 +155,12 @@ void BM_AddOrderMutexMap_Baseline(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_AddOrderMutexMap_Baseline)->Setup(mutex_setup)->Teardown(mutex_teardown)
-    ->Iterations(kOrdersPerThread)->ThreadRange(1, 8)->UseRealTime();
+BENCHMARK(BM_AddOrderMutexMap_Baseline)
+    ->Setup(mutex_setup)
+    ->Teardown(mutex_teardown)
+    ->Iterations(kOrdersPerThread)
+    ->ThreadRange(1, 8)
+    ->UseRealTime();
 
 // Lookups of orders stored before the run; readers on every thread.
 constexpr int64_t kStored = 1 << 16;
@@ -189,7 +197,10 @@ void BM_GetOrderMutexMap_Baseline(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_GetOrderMutexMap_Baseline)->Setup(lookup_setup)->Teardown(lookup_teardown)->ThreadRange(1, 8)
+BENCHMARK(BM_GetOrderMutexMap_Baseline)
+    ->Setup(lookup_setup)
+    ->Teardown(lookup_teardown)
+    ->ThreadRange(1, 8)
     ->UseRealTime();
 
 // Memory that stays for the trading day: heap in use (malloc's own count,

@@ -23,16 +23,16 @@
 #include "api/provider/KApiFramework.h"
 #include "api/provider/KApiMessageIO.h"
 #include "api/provider/KApiSession.h"
-#include "framework/Message.h"
 #include "counter/CounterWire.h"
 #include "counter/StandInCounter.h"
+#include "framework/Message.h"
 
 namespace {
 
-constexpr uint32_t kBody = 115;           // descriptor 17 + order response 98
+constexpr uint32_t kBody = 115;  // descriptor 17 + order response 98
 constexpr uint32_t kFrame = 64 + kBody;
-constexpr uint64_t kReports = 20000;      // per benchmark iteration
-constexpr uint64_t kBatch = 32;           // frames per send
+constexpr uint64_t kReports = 20000;  // per benchmark iteration
+constexpr uint64_t kBatch = 32;       // frames per send
 
 uint64_t now_ns() {
     return static_cast<uint64_t>(

@@ -110,9 +110,8 @@ void BM_trv_info_per_call(benchmark::State& state) {
     uint32_t qty = 100;
     long price = 123450000;
     int id = 0;
-    per_call_percentiles(state, [&] {
-        LOG_INFO("order: { id = %d, price = %ld, side = %s, qty = %u }", id++, price, "buy", qty);
-    });
+    per_call_percentiles(
+        state, [&] { LOG_INFO("order: { id = %d, price = %ld, side = %s, qty = %u }", id++, price, "buy", qty); });
     g_trv_calls += state.iterations() * kGroup;
 }
 
@@ -142,10 +141,24 @@ void drain(const benchmark::State&) {
 }
 
 // Five runs each; the median run is the figure (the machine is shared).
-BENCHMARK(BM_trv_info_enabled)->Setup(drain)->Iterations(kCallsPerThread)->Threads(1)->Threads(2)->Threads(4)
-    ->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_spdlog_info_enabled)->Setup(drain)->Iterations(kCallsPerThread)->Threads(1)->Threads(2)->Threads(4)
-    ->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_trv_info_enabled)
+    ->Setup(drain)
+    ->Iterations(kCallsPerThread)
+    ->Threads(1)
+    ->Threads(2)
+    ->Threads(4)
+    ->UseRealTime()
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_spdlog_info_enabled)
+    ->Setup(drain)
+    ->Iterations(kCallsPerThread)
+    ->Threads(1)
+    ->Threads(2)
+    ->Threads(4)
+    ->UseRealTime()
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 BENCHMARK(BM_trv_info_per_call)->Setup(drain)->Iterations(kCallsPerThread / kGroup)->UseRealTime();
 BENCHMARK(BM_spdlog_info_per_call)->Setup(drain)->Iterations(kCallsPerThread / kGroup)->UseRealTime();
 BENCHMARK(BM_trv_debug_disabled)->Threads(1)->Threads(2)->Threads(4)->UseRealTime();

@@ -83,7 +83,8 @@ public:
         session_ = error == nullptr ? session_id : 0;
         logged_in_ = true;
     }
-    void on_auth_trade(uint64_t, uint64_t request_id, uint64_t trade_token, const nq::trv_error_info_t* error) override {
+    void on_auth_trade(uint64_t, uint64_t request_id, uint64_t trade_token,
+                       const nq::trv_error_info_t* error) override {
         std::lock_guard<std::mutex> lock(mu_);
         tokens_[request_id] = error == nullptr ? trade_token : 0;
     }
@@ -341,8 +342,8 @@ void BM_InsertOrderThroughput(benchmark::State& state) {
         if (s.api->insert_order(s.session, &o, token) == 0 && ++failures == 1 && state.thread_index() == 0)
             std::fprintf(stderr, "order refused: %s\n", nq::TRVTradeApi::get_last_error().error_msg);
     }
-    state.counters["orders_per_s"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                                        benchmark::Counter::kIsRate);
+    state.counters["orders_per_s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
     state.counters["failures"] = benchmark::Counter(static_cast<double>(failures), benchmark::Counter::kAvgThreads);
     if (state.thread_index() == 0) s.drain(static_cast<size_t>(kThroughputOrders) * state.threads());
 }

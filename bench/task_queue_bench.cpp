@@ -7,9 +7,9 @@
 #include <benchmark/benchmark.h>
 #include <sched.h>
 
+#include <concurrentqueue/concurrentqueue.h>
 #include <atomic>
 #include <boost/lockfree/queue.hpp>
-#include <concurrentqueue/concurrentqueue.h>
 #include <cstdint>
 #include <memory>
 #include <thread>
@@ -73,8 +73,9 @@ struct MoodycamelQueue {
     moodycamel::ConsumerToken consumer;
 };
 template <int kProducers>
-using MoodycamelBounded = MoodycamelQueue<BoundedTraits<kProducers>, true,
-                                          kCapacity + 2 * kProducers * moodycamel::ConcurrentQueueDefaultTraits::BLOCK_SIZE>;
+using MoodycamelBounded =
+    MoodycamelQueue<BoundedTraits<kProducers>, true,
+                    kCapacity + 2 * kProducers * moodycamel::ConcurrentQueueDefaultTraits::BLOCK_SIZE>;
 using MoodycamelUnbounded = MoodycamelQueue<moodycamel::ConcurrentQueueDefaultTraits, false, kCapacity>;
 
 struct BoostLockfree {

@@ -113,7 +113,7 @@ public:
 };
 
 struct Stream {
-    int fd = -1;   // the peer's end
+    int fd = -1;  // the peer's end
     Sink* sink = nullptr;
     uint64_t next_seq = 0;
 };

@@ -167,8 +167,7 @@ void pin_to_one_cpu() {
         cpu_set_t one;
         CPU_ZERO(&one);
         CPU_SET(cpu, &one);
-        if (pthread_setaffinity_np(pthread_self(), sizeof one, &one) == 0)
-            std::printf("pinned to cpu %d\n", cpu);
+        if (pthread_setaffinity_np(pthread_self(), sizeof one, &one) == 0) std::printf("pinned to cpu %d\n", cpu);
         return;
     }
 }

@@ -33,9 +33,7 @@ const char* error_text(const nq::trv_error_info_t* e) { return e != nullptr ? e-
 
 class ExampleTradeSpi : public nq::TRVTradeSpi {
 public:
-    void on_disconnect(uint64_t session_id) override {
-        std::printf("trade session %" PRIu64 " lost\n", session_id);
-    }
+    void on_disconnect(uint64_t session_id) override { std::printf("trade session %" PRIu64 " lost\n", session_id); }
     void on_login(uint64_t session_id, uint64_t request_id, const nq::trv_error_info_t* error) override {
         std::printf("on_login: session %" PRIu64 ", request %" PRIu64 ", error: %s\n", session_id, request_id,
                     error_text(error));
@@ -139,9 +137,7 @@ private:
 
 class ExampleQuoteSpi : public nq::TRVQuoteSpi {
 public:
-    void on_disconnect(uint64_t session_id) override {
-        std::printf("quote session %" PRIu64 " lost\n", session_id);
-    }
+    void on_disconnect(uint64_t session_id) override { std::printf("quote session %" PRIu64 " lost\n", session_id); }
     void on_login(uint64_t session_id, uint64_t request_id, const nq::trv_error_info_t* error) override {
         std::printf("quote on_login: session %" PRIu64 ", request %" PRIu64 ", error: %s\n", session_id, request_id,
                     error_text(error));
@@ -379,8 +375,7 @@ int main(int argc, char** argv) {
     quote_config.set_use_level2(true);
 
     nq::TRVPrivilegeConfig privilege_config;
-    if (!privilege_config.set_local_addr("127.0.0.1", "127.0.0.1") ||
-        !privilege_config.add_agw_addr("127.0.0.1", port))
+    if (!privilege_config.set_local_addr("127.0.0.1", "127.0.0.1") || !privilege_config.add_agw_addr("127.0.0.1", port))
         return fail("privilege configuration");
 
     // The callback objects must outlive the APIs that use them.
@@ -399,8 +394,7 @@ int main(int argc, char** argv) {
         std::printf("trading day: not known yet (the counter gives it at login)\n");
     else
         std::printf("trading day: %u\n", trading_day);
-    const bool session_ok =
-        gateway_port == 0 || (trade_session(trade, trade_spi) && quote_session(quote, quote_spi));
+    const bool session_ok = gateway_port == 0 || (trade_session(trade, trade_spi) && quote_session(quote, quote_spi));
 
     privilege->stop();
     quote->stop();

@@ -71,9 +71,9 @@
 #ifndef TRV_API_H
 #define TRV_API_H
 
+#include <netinet/in.h>
 #include <stddef.h>
 #include <stdint.h>
-#include <netinet/in.h>
 
 // ==== Section: Macros ====
 
@@ -1302,12 +1302,7 @@ enum ExOrdStatus : char {
     ORD_STATUS_REJECT = '8'
 };
 /** Exchange execution type (a character). */
-enum ExExecType : char {
-    EXEC_TYPE_NEW = '0',
-    EXEC_TYPE_CANCELED = '4',
-    EXEC_TYPE_REJECT = '8',
-    EXEC_TYPE_TRADE = 'F'
-};
+enum ExExecType : char { EXEC_TYPE_NEW = '0', EXEC_TYPE_CANCELED = '4', EXEC_TYPE_REJECT = '8', EXEC_TYPE_TRADE = 'F' };
 /** Trade-message kinds, combined with bitwise or. */
 namespace TradeMessageType {
 enum : trade_message_type_t {
@@ -2095,7 +2090,7 @@ TRV_LAYOUT(trv_page_query_reference_t, 132);
 TRV_AT(trv_page_query_reference_t, sub_table_end_points, 4);
 TRV_AT(trv_page_query_reference_t, positions, 68);
 TRV_LAYOUT(trv_order_insert_info_t, 40);
-TRV_ALIGN(trv_order_insert_info_t, 8);  /* natural alignment */
+TRV_ALIGN(trv_order_insert_info_t, 8); /* natural alignment */
 TRV_AT(trv_order_insert_info_t, price, 8);
 TRV_AT(trv_order_insert_info_t, quantity, 16);
 TRV_AT(trv_order_insert_info_t, security_code, 24);
@@ -2367,7 +2362,6 @@ TRV_LAYOUT(QuoteRxMode, 1);
 TRV_LAYOUT(QuoteMCType, 2);
 #endif
 
-
 // ==== Section: Configuration classes ====
 
 /* Quote-side records defined with the market-data records. */
@@ -2473,8 +2467,7 @@ private:
 };
 
 /** Privileged configuration; the same as the trading configuration. */
-class TRV_API_EXPORT TRVPrivilegeConfig : public TRVTradeConfig {
-};
+class TRV_API_EXPORT TRVPrivilegeConfig : public TRVTradeConfig {};
 
 /**
  * Market-data configuration, copied by TRVQuoteApi::initialize.
@@ -2558,7 +2551,7 @@ private:
 };
 
 #ifndef SWIG
-TRV_LAYOUT(TRVPrivilegeConfig, 568);  /* adds nothing to TRVTradeConfig */
+TRV_LAYOUT(TRVPrivilegeConfig, 568); /* adds nothing to TRVTradeConfig */
 #endif
 
 // ==== Section: Callback interfaces ====
@@ -3406,7 +3399,6 @@ private:
 #endif
 
 }  // namespace nq
-
 
 namespace nq {
 
@@ -4291,7 +4283,7 @@ TRV_AT(quote_thread_t, cpu_affinity, 0);
 TRV_AT(quote_thread_t, busy_poll, 4);
 TRV_AT(quote_thread_t, mc_count, 6);
 TRV_AT(quote_thread_t, mc_types, 8);
-TRV_ALIGN(quote_thread_t, 4);  /* natural alignment */
+TRV_ALIGN(quote_thread_t, 4); /* natural alignment */
 /* Enumerations stored in records. */
 TRV_LAYOUT(QuoteMsgType, 1);
 TRV_LAYOUT(QuoteMCType, 2);

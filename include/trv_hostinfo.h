@@ -12,13 +12,12 @@
 
 struct sockaddr_in;
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 struct CpuInfo {
-    char vendor[64];          // CPUID leaf 0 vendor text
-    char brand[64];           // brand text without leading blanks, or "N/A"
-    char serial_number[64];   // "%08X%08X" of EDX and EAX of leaf 1
+    char vendor[64];         // CPUID leaf 0 vendor text
+    char brand[64];          // brand text without leading blanks, or "N/A"
+    char serial_number[64];  // "%08X%08X" of EDX and EAX of leaf 1
     int32_t family;
     int32_t model;
     int32_t stepping;
@@ -31,17 +30,17 @@ struct MotherboardInfo {
 };
 
 struct DiskInfo {
-    char name[64];            // block device name, e.g. "sda"
+    char name[64];  // block device name, e.g. "sda"
     char model[128];
     char serial_number[128];
     char transport[32];
-    char type[32];            // "SSD", "HDD" or "N/A"
-    uint64_t size;            // bytes
+    char type[32];  // "SSD", "HDD" or "N/A"
+    uint64_t size;  // bytes
 };
 
 struct DiskPartitionInfo {
-    char device[256];         // "/dev/" + partition name
-    char mount_point[256];    // "N/A" when not mounted
+    char device[256];       // "/dev/" + partition name
+    char mount_point[256];  // "N/A" when not mounted
     char fs_type[64];
     char uuid_or_label[128];
     uint64_t total_bytes;
@@ -122,7 +121,6 @@ TRV_API_EXPORT int get_mac_from_addr(unsigned int ipv4, unsigned char* mac);
 TRV_API_EXPORT bool set_nic_vip(int index, const char* ipv4, int alias);
 TRV_API_EXPORT bool unset_nic_vip(int index, const char* ipv4, int alias);
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api
 
 #endif  // TRV_HOSTINFO_H

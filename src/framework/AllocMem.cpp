@@ -13,4 +13,4 @@ void* alloc_mem(unsigned long size, unsigned long align) {
     return p;
 }
 
-}}
+}}  // namespace nq::api

@@ -43,9 +43,7 @@ public:
     // field lags while its refresh thread waits for a processor, and a
     // deadline counted from a lagging reading would come early. (The cached
     // field, where a test drives the clock.)
-    static uint64_t mono_ms_now() {
-        return mono_driven_.load(std::memory_order_relaxed) ? mono_ms() : read_mono_ms();
-    }
+    static uint64_t mono_ms_now() { return mono_driven_.load(std::memory_order_relaxed) ? mono_ms() : read_mono_ms(); }
 
     // The cached time as the number yyyymmddhhmmssmmm, from one reading of
     // the clock: date and time of day read apart can straddle midnight.

@@ -39,8 +39,13 @@ void sleep_ns(long ns) {
 }  // namespace
 
 ApiServiceThread::ApiServiceThread(const char* name)
-    : tid_(0), handle_(0), name_(name != nullptr ? strdup(name) : nullptr), stop_(1),
-      bound_core_(-1), next_(nullptr), alive_(false) {
+    : tid_(0),
+      handle_(0),
+      name_(name != nullptr ? strdup(name) : nullptr),
+      stop_(1),
+      bound_core_(-1),
+      next_(nullptr),
+      alive_(false) {
     pthread_mutex_lock(&os_mutex_);
     next_ = head_;
     head_ = this;
@@ -188,4 +193,4 @@ void ApiServiceThread::stop_service() {
     pthread_mutex_unlock(&os_mutex_);
 }
 
-}}
+}}  // namespace nq::api

@@ -47,4 +47,4 @@ private:
     void apply_binding() const;
 };
 
-}}
+}}  // namespace nq::api

@@ -39,7 +39,6 @@ void destroy_queue(ApiTaskQueue* q, const void* owner) {
     std::free(q);
 }
 
-
 inline int64_t monotonic_ns() {
     timespec ts;
     clock_gettime(CLOCK_MONOTONIC, &ts);
@@ -86,8 +85,8 @@ void ApiServiceWorker::set_copy_owner(unsigned char* copy, const void* owner) {
 
 unsigned char* ApiServiceWorker::dup_message(const Message* msg) {
     if (msg == nullptr) return nullptr;
-    const void* hdr = msg->frame_ != nullptr ? static_cast<const void*>(msg->frame_)
-                                             : static_cast<const void*>(msg->header_);
+    const void* hdr =
+        msg->frame_ != nullptr ? static_cast<const void*>(msg->frame_) : static_cast<const void*>(msg->header_);
     if (hdr == nullptr) return nullptr;
     const uint32_t length = frame_length(hdr);
     if (length < kFrameHeaderSize) return nullptr;
@@ -202,4 +201,4 @@ void ApiServiceWorker::work_proc() {
     }
 }
 
-}}
+}}  // namespace nq::api

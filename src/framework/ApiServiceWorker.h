@@ -68,4 +68,4 @@ private:
     [[maybe_unused]] char pad_after_sleeping_[60];
 };
 
-}}
+}}  // namespace nq::api

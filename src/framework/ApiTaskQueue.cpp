@@ -80,4 +80,4 @@ void* ApiTaskQueue::peek() {
     return c.entry;
 }
 
-}}
+}}  // namespace nq::api

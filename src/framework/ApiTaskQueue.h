@@ -42,4 +42,4 @@ public:
     static constexpr uint64_t kMaxCapacity = 1ull << 24;
 };
 
-}}
+}}  // namespace nq::api

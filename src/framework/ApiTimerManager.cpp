@@ -74,13 +74,13 @@ ApiTimerManager::timer_node_t* ApiTimerManager::alloc_timer() {
 
 bool ApiTimerManager::check_user_data(unsigned long queue_id, const void* data, unsigned long size) const {
     if (data == nullptr || size == 0) {
-        LOG_ERROR("create timer failed, invalid user_data: { queue_id = %lu, user_data = %p, size = %lu }",
-                  queue_id, data, size);
+        LOG_ERROR("create timer failed, invalid user_data: { queue_id = %lu, user_data = %p, size = %lu }", queue_id,
+                  data, size);
         return false;
     }
     if (size > kMaxUserData) {
-        LOG_ERROR("create timer failed, user_data_size too large: { queue_id = %lu, size = %lu, max = %lu }",
-                  queue_id, size, kMaxUserData);
+        LOG_ERROR("create timer failed, user_data_size too large: { queue_id = %lu, size = %lu, max = %lu }", queue_id,
+                  size, kMaxUserData);
         return false;
     }
     return true;

@@ -89,7 +89,7 @@ public:
     void recycle_timer(timer_queue_t* queue);
 
     timer_queue_t queues_[kQueueCount];
-    timer_node_t* free_list_;     // only under the mutex
+    timer_node_t* free_list_;  // only under the mutex
     ServiceProvider* provider_;
     pthread_mutex_t mutex_;
     TimerCheckThread* check_thread_;

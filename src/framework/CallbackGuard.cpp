@@ -95,8 +95,7 @@ void await_callbacks(const void* object, const void* also) {
         if (target == nullptr || (target != object && target != also)) continue;
         const uint64_t ended = m->ended.load(std::memory_order_acquire);
         while (m->target.load(std::memory_order_seq_cst) == target &&
-               m->ended.load(std::memory_order_acquire) == ended &&
-               m->awaiting.load(std::memory_order_acquire) == 0) {
+               m->ended.load(std::memory_order_acquire) == ended && m->awaiting.load(std::memory_order_acquire) == 0) {
             timespec ts{0, kAwaitStepNs};
             nanosleep(&ts, nullptr);
         }

@@ -22,10 +22,10 @@
 // A successful operation never clears the last error. A thread that has never
 // failed reports all zeros.
 #pragma once
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <atomic>
 #include <type_traits>
 
 #include "log/Log.h"
@@ -64,9 +64,9 @@ class LastApiError {
 public:
     static constexpr unsigned long kArgAreaSize = 4096;
 
-    const char* format_;                  // null until the thread's first error
-    unsigned char args_[kArgAreaSize];    // count byte, then the packed arguments
-    nq::trv_error_info_t info_;           // code type, code; message built on read
+    const char* format_;                // null until the thread's first error
+    unsigned char args_[kArgAreaSize];  // count byte, then the packed arguments
+    nq::trv_error_info_t info_;         // code type, code; message built on read
 
     static thread_local LastApiError last_error_;
 
@@ -118,6 +118,6 @@ inline void set_last_error_text(unsigned long type, unsigned long code, const ch
 // as the log macros' are; the check is never evaluated. Write
 // (set_last_error)(...) to call the function itself unchecked (a format that
 // is not a literal, or a mismatch made on purpose).
-#define set_last_error(type_, code_, ...)                                                 \
-    ((false ? ::nq::log::detail::check_format(__VA_ARGS__) : static_cast<void>(0)),     \
+#define set_last_error(type_, code_, ...)                                           \
+    ((false ? ::nq::log::detail::check_format(__VA_ARGS__) : static_cast<void>(0)), \
      ::nq::api::set_last_error(type_, code_, __VA_ARGS__))

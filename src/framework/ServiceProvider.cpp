@@ -4,11 +4,11 @@
 
 #include <new>
 
-#include "framework/LastApiError.h"
 #include "framework/AllocMem.h"
 #include "framework/ApiLocalTime.h"
 #include "framework/ApiServiceThread.h"
 #include "framework/ApiTimerManager.h"
+#include "framework/LastApiError.h"
 
 namespace nq { namespace api {
 

@@ -32,8 +32,7 @@ uint64_t session_startup_tag() {
 }
 
 TcpMessageIO::TcpMessageIO(Framework* framework)
-    : epoll_fd_(-1), open_counter_(1), sender_(nullptr), receiver_(nullptr), framework_(framework),
-      slot_high_(1) {
+    : epoll_fd_(-1), open_counter_(1), sender_(nullptr), receiver_(nullptr), framework_(framework), slot_high_(1) {
     for (auto& slot : sessions_) slot.store(nullptr, std::memory_order_relaxed);
     pthread_mutex_init(&mutex_, nullptr);
 }

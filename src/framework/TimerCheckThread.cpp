@@ -6,8 +6,7 @@
 
 namespace nq { namespace api {
 
-TimerCheckThread::TimerCheckThread(ApiTimerManager* manager)
-    : ApiServiceThread("timer"), manager_(manager) {}
+TimerCheckThread::TimerCheckThread(ApiTimerManager* manager) : ApiServiceThread("timer"), manager_(manager) {}
 
 void TimerCheckThread::work_proc() {
     const timespec pause{0, 100 * 1000};

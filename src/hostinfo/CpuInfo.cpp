@@ -12,8 +12,7 @@
 #include "hostinfo/HostRoot.h"
 #include "trv_hostinfo.h"
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 namespace {
 
@@ -175,5 +174,4 @@ bool get_cpu_isolated_cores(int* cpus) { return read_sys_cpu_list("/sys/devices/
 
 bool get_cpu_nohz_full_cores(int* cpus) { return read_sys_cpu_list("/sys/devices/system/cpu/nohz_full", cpus); }
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api

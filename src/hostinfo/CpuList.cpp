@@ -7,8 +7,7 @@
 
 #include "trv_hostinfo.h"
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 namespace {
 
@@ -64,5 +63,4 @@ size_t cpu_list_capacity() {
     return total > kMaxCpus ? static_cast<size_t>(kMaxCpus) : static_cast<size_t>(total);
 }
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api

@@ -2,8 +2,7 @@
 #pragma once
 #include <cstddef>
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 // CPU sets exchanged with the kernel hold this many CPUs.
 constexpr int kMaxCpus = 1024;
@@ -22,5 +21,4 @@ bool read_cpu_list(const char* path, int* cpus, size_t capacity, size_t* count =
 // count, at most kMaxCpus (0 when the count cannot be read).
 size_t cpu_list_capacity();
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api

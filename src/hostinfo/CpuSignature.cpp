@@ -2,8 +2,7 @@
 
 #include <cstdio>
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 CpuSignature decode_cpu_signature(uint32_t eax) {
     CpuSignature s;
@@ -20,5 +19,4 @@ void format_cpu_serial(uint32_t edx, uint32_t eax, char* buffer, size_t size) {
     snprintf(buffer, size, "%08X%08X", edx, eax);
 }
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api

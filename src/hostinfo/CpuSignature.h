@@ -3,8 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 struct CpuSignature {
     int32_t family;
@@ -19,5 +18,4 @@ CpuSignature decode_cpu_signature(uint32_t eax);
 // "%08X%08X" of EDX and EAX into buffer (at least 17 bytes).
 void format_cpu_serial(uint32_t edx, uint32_t eax, char* buffer, size_t size);
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api

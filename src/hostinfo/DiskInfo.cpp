@@ -16,8 +16,7 @@
 #include "hostinfo/HostText.h"
 #include "trv_hostinfo.h"
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 namespace {
 
@@ -56,8 +55,8 @@ bool get_device_serial_number(const char* device, char* buffer, unsigned long si
               buffer))
         return true;
     if (found(run_named_command("lsblk -ndo SERIAL %s 2>/dev/null", dev_path, buffer, size), buffer)) return true;
-    if (found(run_named_command("smartctl -i %s 2>/dev/null | grep 'Serial Number' | awk -F: '{print $2}'",
-                                dev_path, buffer, size),
+    if (found(run_named_command("smartctl -i %s 2>/dev/null | grep 'Serial Number' | awk -F: '{print $2}'", dev_path,
+                                buffer, size),
               buffer))
         return true;
     copy_text(buffer, size, "N/A");
@@ -153,5 +152,4 @@ bool list_physical_disks(DiskInfo** disks, int* count) {
     return true;
 }
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api

@@ -13,8 +13,7 @@
 #include "hostinfo/MountTable.h"
 #include "trv_hostinfo.h"
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 namespace {
 
@@ -107,5 +106,4 @@ bool get_disk_partitions(const char* disk, DiskPartitionInfo** partitions, int* 
     return true;
 }
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api

@@ -8,8 +8,7 @@
 
 #include "hostinfo/HostText.h"
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 namespace {
 
@@ -95,5 +94,4 @@ bool for_each_command_line(const char* fmt, const char* name, size_t max_line,
     return true;
 }
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api

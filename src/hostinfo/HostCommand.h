@@ -4,8 +4,7 @@
 #pragma once
 #include <cstddef>
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 // The directories searched for the tools, ':'-separated. Tests point it at
 // stand-in tools; null or "" restores the system directories. A path with
@@ -28,5 +27,4 @@ bool run_named_command(const char* fmt, const char* name, char* buffer, size_t s
 bool for_each_command_line(const char* fmt, const char* name, size_t max_line,
                            void (*fn)(const char* line, void* context), void* context);
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api

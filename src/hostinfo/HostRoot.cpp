@@ -4,8 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 namespace {
 char g_root[1024];
@@ -41,5 +40,4 @@ bool host_pathf(char* out, size_t size, const char* fmt, ...) {
     return host_path(out, size, rel);
 }
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api

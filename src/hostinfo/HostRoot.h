@@ -3,8 +3,7 @@
 #pragma once
 #include <cstddef>
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 // Sets the prefix (null or "" restores the real root). Not thread-safe: call
 // it before any host-information function runs.
@@ -16,5 +15,4 @@ bool host_path(char* out, size_t size, const char* path);
 // printf-style form of host_path.
 bool host_pathf(char* out, size_t size, const char* fmt, ...) __attribute__((format(printf, 3, 4)));
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api

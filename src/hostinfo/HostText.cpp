@@ -6,8 +6,7 @@
 
 #include "hostinfo/HostRoot.h"
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 void sanitize_text(char* text) {
     if (text == nullptr) return;
@@ -75,5 +74,4 @@ bool read_block_attribute(const char* device, const char* attribute, char* buffe
     return ok;
 }
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api

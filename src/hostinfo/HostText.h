@@ -2,8 +2,7 @@
 #pragma once
 #include <cstddef>
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 // Removes leading and trailing white space, then replaces every character
 // that is not printable by '_'. In place.
@@ -22,5 +21,4 @@ bool read_first_line(const char* path, char* buffer, size_t size);
 // and cleans it. True when a line was read.
 bool read_block_attribute(const char* device, const char* attribute, char* buffer, size_t size);
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api

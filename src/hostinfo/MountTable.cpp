@@ -7,8 +7,7 @@
 #include "hostinfo/HostRoot.h"
 #include "hostinfo/HostText.h"
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 namespace {
 
@@ -53,5 +52,4 @@ bool find_mount_point(const char* device, char* mount_point, size_t size) {
     });
 }
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api

@@ -11,8 +11,7 @@
 
 #include "trv_hostinfo.h"
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 namespace {
 
@@ -38,9 +37,7 @@ void set_address(ifreq* req, in_addr address) {
     in->sin_addr = address;
 }
 
-in_addr get_address(const ifreq* req) {
-    return reinterpret_cast<const sockaddr_in*>(&req->ifr_addr)->sin_addr;
-}
+in_addr get_address(const ifreq* req) { return reinterpret_cast<const sockaddr_in*>(&req->ifr_addr)->sin_addr; }
 
 bool configure_alias(int fd, const char* base, const char* name, in_addr address) {
     ifreq req;
@@ -115,5 +112,4 @@ bool unset_nic_vip(int index, const char* ipv4, int alias) {
     return ok;
 }
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api

@@ -19,8 +19,7 @@
 #include "hostinfo/HostText.h"
 #include "trv_hostinfo.h"
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 unsigned get_nic_id(unsigned int ipv4) {
     ifaddrs* list = nullptr;
@@ -118,5 +117,4 @@ int get_mac_from_addr(unsigned int ipv4, unsigned char* mac) {
     return get_mac_from_nic(index, mac);
 }
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api

@@ -7,8 +7,7 @@
 #include "hostinfo/MountTable.h"
 #include "trv_hostinfo.h"
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 bool get_volume_serial_number(const char* volume, char* buffer, unsigned long size) {
     if (volume == nullptr || buffer == nullptr || size == 0) return false;
@@ -33,8 +32,8 @@ bool get_system_disk_volume(char* buffer, unsigned long size) {
     if (buffer == nullptr || size == 0) return false;
     buffer[0] = '\0';
     char device[256];
-    if (!find_mount_device("/boot/efi", device, sizeof(device)) && !find_mount_device("/boot", device, sizeof(device)) &&
-        !find_mount_device("/", device, sizeof(device)))
+    if (!find_mount_device("/boot/efi", device, sizeof(device)) &&
+        !find_mount_device("/boot", device, sizeof(device)) && !find_mount_device("/", device, sizeof(device)))
         return false;
     if (run_named_command("lsblk -no MOUNTPOINT %s 2>/dev/null", device, buffer, size)) return true;
     copy_text(buffer, size, "N/A");
@@ -61,5 +60,4 @@ bool get_system_disk_volume_serial_number(char* buffer, unsigned long size) {
     return false;
 }
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api

@@ -9,8 +9,7 @@
 #include "hostinfo/HostText.h"
 #include "trv_hostinfo.h"
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 bool get_memory_info(unsigned long* total, unsigned long* free) {
     struct sysinfo si;
@@ -85,5 +84,4 @@ bool get_motherboard_info(MotherboardInfo* info) {
     return all;
 }
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api

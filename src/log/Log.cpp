@@ -17,8 +17,7 @@
 #include "log/CpuPause.h"
 #include "log/LogRegion.h"
 
-namespace nq {
-namespace log {
+namespace nq { namespace log {
 
 int Log::log_level_ = 3;
 thread_create_fn log_thread_create = &pthread_create;
@@ -532,5 +531,4 @@ bool Log::open_log(unsigned long channel, const char* path) {
     return true;
 }
 
-}  // namespace log
-}  // namespace nq
+}}  // namespace nq::log

@@ -8,8 +8,7 @@
 
 #include "log/PackedArgs.h"
 
-namespace nq {
-namespace log {
+namespace nq { namespace log {
 
 // Levels 0..5, printed as FATAL, ERROR, WARN, INFO, DEBUG, TRACE. The
 // enumerators avoid those bare words: DEBUG and ERROR are common macro names
@@ -64,8 +63,7 @@ inline long encode_args(unsigned char* out, size_t room, A... args) {
     return pack_all<StringData::kAligned>(out, room, args...);
 }
 
-}  // namespace log
-}  // namespace nq
+}}  // namespace nq::log
 
 // Producer front end:
 //   LOG_ERROR("fmt %d", x);  LOG_WARN, LOG_INFO, LOG_DEBUG, LOG_TRACE, LOG_FATAL

@@ -14,9 +14,7 @@
 
 #include "log/Log.h"
 
-namespace nq {
-namespace log {
-namespace detail {
+namespace nq { namespace log { namespace detail {
 
 // A site whose registration found no logger (logged before initialize) or a
 // full arena retries here, only when its level is enabled; null -> drop.
@@ -50,20 +48,18 @@ inline void log_at(std::atomic<const char*>& site, const char* fmt, int level, A
     Log::commit_log_item(item);
 }
 
-}  // namespace detail
-}  // namespace log
-}  // namespace nq
+}}}  // namespace nq::log::detail
 
-#define TRV_LOG_AT(level_, fmt_, ...)                                                                \
-    do {                                                                                             \
-        static std::atomic<const char*> format_id_{::nq::log::detail::register_format(fmt_)};       \
-        if (0) ::nq::log::detail::check_format(fmt_, ##__VA_ARGS__);                                 \
-        ::nq::log::detail::log_at(format_id_, fmt_, level_, ##__VA_ARGS__);                         \
+#define TRV_LOG_AT(level_, fmt_, ...)                                                         \
+    do {                                                                                      \
+        static std::atomic<const char*> format_id_{::nq::log::detail::register_format(fmt_)}; \
+        if (0) ::nq::log::detail::check_format(fmt_, ##__VA_ARGS__);                          \
+        ::nq::log::detail::log_at(format_id_, fmt_, level_, ##__VA_ARGS__);                   \
     } while (0)
 
 #define LOG_FATAL(fmt, ...) TRV_LOG_AT(0, fmt, ##__VA_ARGS__)
 #define LOG_ERROR(fmt, ...) TRV_LOG_AT(1, fmt, ##__VA_ARGS__)
-#define LOG_WARN(fmt, ...)  TRV_LOG_AT(2, fmt, ##__VA_ARGS__)
-#define LOG_INFO(fmt, ...)  TRV_LOG_AT(3, fmt, ##__VA_ARGS__)
+#define LOG_WARN(fmt, ...) TRV_LOG_AT(2, fmt, ##__VA_ARGS__)
+#define LOG_INFO(fmt, ...) TRV_LOG_AT(3, fmt, ##__VA_ARGS__)
 #define LOG_DEBUG(fmt, ...) TRV_LOG_AT(4, fmt, ##__VA_ARGS__)
 #define LOG_TRACE(fmt, ...) TRV_LOG_AT(5, fmt, ##__VA_ARGS__)

@@ -8,8 +8,7 @@
 
 #include "log/Log.h"
 
-namespace nq {
-namespace log {
+namespace nq { namespace log {
 
 constexpr uint64_t kMiB = 1ull << 20;
 constexpr unsigned long kMinRegionMb = 128;
@@ -32,15 +31,15 @@ constexpr unsigned long kMaxMessage = 8192;  // formatter limit, NUL included
 struct log_channel_t {
     int32_t fd;  // -2 open requested, -1 open failed, > 0 open
     char path[kPathSize];
-    uint64_t state;  // 0 free, 1 claimed
+    uint64_t state;          // 0 free, 1 claimed
     uint64_t last_flush_ms;  // CLOCK_MONOTONIC ms (an interval, not a time of day)
     uint64_t buffered;
     char buffer[kChannelBufferSize];
 };
 
 struct log_block_t {
-    uint64_t tag;   // block index << 32 | sequence
-    uint64_t link;  // free: next free tag; in use: tag of the thread's previous block
+    uint64_t tag;        // block index << 32 | sequence
+    uint64_t link;       // free: next free tag; in use: tag of the thread's previous block
     uint32_t owner_tid;  // 0 = not in use
     uint32_t retired;    // set once the owning thread has exited
     alignas(64) uint64_t write_offset;
@@ -92,5 +91,4 @@ size_t format_line(char* out, size_t room, log_item_t* item);
 using thread_create_fn = int (*)(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*);
 extern thread_create_fn log_thread_create;
 
-}  // namespace log
-}  // namespace nq
+}}  // namespace nq::log

@@ -2,8 +2,7 @@
 
 #include <cstdio>
 
-namespace nq {
-namespace log {
+namespace nq { namespace log {
 
 namespace {
 
@@ -75,9 +74,7 @@ struct Out {
 
 constexpr int kMaxField = 1 << 20;
 
-int clamp_field(int64_t v) {
-    return static_cast<int>(v > kMaxField ? kMaxField : (v < -kMaxField ? -kMaxField : v));
-}
+int clamp_field(int64_t v) { return static_cast<int>(v > kMaxField ? kMaxField : (v < -kMaxField ? -kMaxField : v)); }
 
 int parse_field(const char*& f) {
     int v = 0;
@@ -141,9 +138,22 @@ int parse_length(const char*& f) {
     int len = 0;
     for (bool more = true; more && *f;) {
         switch (*f) {
-            case 'h': len = len == -1 ? -2 : -1; ++f; break;
-            case 'l': case 'j': case 'q': case 'z': case 't': len = 1; ++f; break;
-            case 'L': len = 2; ++f; break;
+            case 'h':
+                len = len == -1 ? -2 : -1;
+                ++f;
+                break;
+            case 'l':
+            case 'j':
+            case 'q':
+            case 'z':
+            case 't':
+                len = 1;
+                ++f;
+                break;
+            case 'L':
+                len = 2;
+                ++f;
+                break;
             default: more = false;
         }
     }
@@ -208,33 +218,34 @@ bool print_floating(Out& o, Conversion& c, char conv, const Slot& a) {
 bool print_conversion(Out& o, Conversion& c, char conv, ArgCursor& in, const char* text, size_t text_len) {
     switch (conv) {
         case 'd':
-        case 'i':
-            return print_signed(o, c, in.take().value);
+        case 'i': return print_signed(o, c, in.take().value);
         case 'u':
         case 'o':
         case 'x':
-        case 'X':
-            return print_unsigned(o, c, conv, in.take().value);
+        case 'X': return print_unsigned(o, c, conv, in.take().value);
         case 'c': {
             const uint64_t v = in.take().value;
             std::memcpy(c.spec + c.sl, "c", 2);
             return o.print(c.spec, static_cast<int>(static_cast<unsigned char>(v)));
         }
-        case 's':
-            return print_string(o, c, in.take());
+        case 's': return print_string(o, c, in.take());
         case 'p': {
             const uint64_t v = in.take().value;
             std::memcpy(c.spec + c.sl, "p", 2);
             return o.print(c.spec, reinterpret_cast<void*>(static_cast<uintptr_t>(v)));
         }
-        case 'f': case 'F': case 'e': case 'E': case 'g': case 'G': case 'a': case 'A':
-            return print_floating(o, c, conv, in.take());
+        case 'f':
+        case 'F':
+        case 'e':
+        case 'E':
+        case 'g':
+        case 'G':
+        case 'a':
+        case 'A': return print_floating(o, c, conv, in.take());
         case 'n':
             in.take();  // never written through
             return true;
-        default:
-            o.put(text, text_len);
-            return true;
+        default: o.put(text, text_len); return true;
     }
 }
 
@@ -282,5 +293,4 @@ int format_packed(char* buf, unsigned long size, const char* fmt, unsigned char*
     return ok ? static_cast<int>(o.total) : -1;
 }
 
-}  // namespace log
-}  // namespace nq
+}}  // namespace nq::log

@@ -22,8 +22,7 @@
 #include <cstring>
 #include <type_traits>
 
-namespace nq {
-namespace log {
+namespace nq { namespace log {
 
 enum class StringData : unsigned char { kAligned, kPacked };
 
@@ -51,8 +50,7 @@ constexpr unsigned char kStringType = 16;
 //   - an unknown or unfinished conversion is copied as it stands;
 //   - length modifiers only say how wide an integer argument is read (hh, h,
 //     none, or l, ll, j, z, t, q for 64 bits); %lc and %ls are %c and %s.
-int format_packed(char* buf, unsigned long size, const char* fmt, unsigned char* args, size_t room,
-                  StringData strings);
+int format_packed(char* buf, unsigned long size, const char* fmt, unsigned char* args, size_t room, StringData strings);
 
 namespace detail {
 
@@ -180,5 +178,4 @@ inline size_t pack_prefix(unsigned char* out, size_t room, A... args) {
     return static_cast<size_t>(w.p - out);
 }
 
-}  // namespace log
-}  // namespace nq
+}}  // namespace nq::log

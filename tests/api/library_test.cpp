@@ -28,7 +28,7 @@ std::set<std::string> needed_libraries(const char* path, bool* read_ok) {
 TEST(SharedLibrary, NeedsOnlyLibcLibmPthreadAndTheCxxRuntime) {
     // ld-linux is glibc's own loader; thread-local storage of a shared
     // library resolves through it (__tls_get_addr).
-    const std::set<std::string> allowed = {"libc.so.6", "libm.so.6", "libpthread.so.0", "ld-linux-x86-64.so.2",
+    const std::set<std::string> allowed = {"libc.so.6",      "libm.so.6",    "libpthread.so.0", "ld-linux-x86-64.so.2",
                                            "libstdc++.so.6", "libgcc_s.so.1"};
     bool read_ok = false;
     auto needed = needed_libraries(TRV_LIBRARY_PATH, &read_ok);
@@ -44,9 +44,9 @@ TEST(SharedLibrary, NeedsOnlyLibcLibmPthreadAndTheCxxRuntime) {
 TEST(SharedLibrary, ExportsTheOrderMap) {
     void* lib = dlopen(TRV_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(lib, nullptr) << dlerror();
-    for (const char* symbol : {"_ZN2nq3api12KApiOrderMapC1Ev", "_ZN2nq3api12KApiOrderMapD1Ev",
-                               "_ZN2nq3api12KApiOrderMap9set_orderEPNS0_9KApiOrderE",
-                               "_ZNK2nq3api12KApiOrderMap9get_orderEm"})
+    for (const char* symbol :
+         {"_ZN2nq3api12KApiOrderMapC1Ev", "_ZN2nq3api12KApiOrderMapD1Ev",
+          "_ZN2nq3api12KApiOrderMap9set_orderEPNS0_9KApiOrderE", "_ZNK2nq3api12KApiOrderMap9get_orderEm"})
         EXPECT_NE(dlsym(lib, symbol), nullptr) << symbol << " is not exported";
     // Not dlclose'd: the library's threads and statics live with the process.
 }

@@ -94,8 +94,7 @@ bool CounterClient::eof(int timeout_ms) { return testpeer::wait_eof(fd_, timeout
 bool send_datagram(const sockaddr_in& to, const Bytes& payload) {
     const int fd = socket(AF_INET, SOCK_DGRAM, 0);
     if (fd < 0) return false;
-    const ssize_t n =
-        sendto(fd, payload.data(), payload.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    const ssize_t n = sendto(fd, payload.data(), payload.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
     ::close(fd);
     return n == ssize_t(payload.size());
 }

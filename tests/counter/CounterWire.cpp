@@ -2,8 +2,7 @@
 
 #include <cstring>
 
-namespace counter {
-namespace wire {
+namespace counter { namespace wire {
 
 uint16_t get_u16(const unsigned char* p, size_t off) { return uint16_t(p[off] | (p[off + 1] << 8)); }
 uint32_t get_u32(const unsigned char* p, size_t off) {
@@ -148,8 +147,8 @@ Bytes order_report_record(uint32_t code, const std::string& report_id, uint64_t 
 }
 
 Bytes raw_report_body(uint64_t account_index, uint64_t sequence, bool rebuild, uint8_t client_id,
-                      const std::string& report_id, uint64_t xid, uint8_t exchange, uint16_t platform,
-                      uint16_t gateway, const Bytes& report, int64_t declared_size) {
+                      const std::string& report_id, uint64_t xid, uint8_t exchange, uint16_t platform, uint16_t gateway,
+                      const Bytes& report, int64_t declared_size) {
     Bytes b(75, 0);
     put_u64(b, 0, account_index);
     put_u64(b, 8, sequence);
@@ -194,5 +193,4 @@ OrderDatagram parse_order_datagram(const Bytes& payload) {
     return d;
 }
 
-}  // namespace wire
-}  // namespace counter
+}}  // namespace counter::wire

@@ -18,9 +18,9 @@ using Bytes = testpeer::Bytes;
 
 namespace wire {
 
-constexpr size_t kHeaderSize = 64;  // frame header
-constexpr size_t kHeadSize = 57;    // common body head of requests and answers
-constexpr size_t kDescSize = 17;    // descriptor in front of pushed messages
+constexpr size_t kHeaderSize = 64;    // frame header
+constexpr size_t kHeadSize = 57;      // common body head of requests and answers
+constexpr size_t kDescSize = 17;      // descriptor in front of pushed messages
 constexpr size_t kPageHeadSize = 84;  // query-response head in front of page rows
 constexpr size_t kErrorBodySize = 333;
 constexpr size_t kMaxFrame = 65536;  // largest frame the library takes
@@ -87,8 +87,8 @@ Bytes order_report_record(uint32_t code, const std::string& report_id, uint64_t 
 // exchange 66, platform type 67, gateway 69, u32 report size 71, report at 75.
 // `declared_size` overrides the size field (for lying peers); -1 = real size.
 Bytes raw_report_body(uint64_t account_index, uint64_t sequence, bool rebuild, uint8_t client_id,
-                      const std::string& report_id, uint64_t xid, uint8_t exchange, uint16_t platform,
-                      uint16_t gateway, const Bytes& report, int64_t declared_size = -1);
+                      const std::string& report_id, uint64_t xid, uint8_t exchange, uint16_t platform, uint16_t gateway,
+                      const Bytes& report, int64_t declared_size = -1);
 
 // The 16-byte sockaddr_in as the counter writes it into 1923 and 1045: family
 // (host order) at 0, port and IPv4 address in network order at 2 and 4.

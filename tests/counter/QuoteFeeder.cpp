@@ -57,8 +57,8 @@ bool QuoteFeeder::send(const QuoteChannel& channel, const Bytes& payload) {
     const bool multicast = (host >> 28) == 0xe;
     // Unicast only to loopback addresses.
     if (!multicast && (host >> 24) != 127) return false;
-    const ssize_t n = sendto(fd_, payload.data(), payload.size(), 0,
-                             reinterpret_cast<const sockaddr*>(&channel.group), sizeof channel.group);
+    const ssize_t n = sendto(fd_, payload.data(), payload.size(), 0, reinterpret_cast<const sockaddr*>(&channel.group),
+                             sizeof channel.group);
     return n == ssize_t(payload.size());
 }
 

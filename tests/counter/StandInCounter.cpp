@@ -19,8 +19,7 @@ using namespace wire;
 namespace {
 
 int64_t now_ms() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
@@ -51,11 +50,11 @@ sockaddr_in loopback(uint16_t port) {
 
 struct StandInCounter::Session {
     uint64_t id = 0;
-    int fd = -1;            // closed only by the counter's thread, under send_mu
+    int fd = -1;  // closed only by the counter's thread, under send_mu
     std::mutex send_mu;
     Bytes inbuf;
-    bool open = true;       // under mu_
-    LoginRecord login;      // under mu_
+    bool open = true;   // under mu_
+    LoginRecord login;  // under mu_
     uint8_t login_account_type = 0;
     uint64_t login_account_index = 0;
     uint64_t trade_account_index = 0;
@@ -251,9 +250,9 @@ CounterTable StandInCounter::default_table(uint32_t query_code, uint32_t rows, u
             } else if (query_code == 1477) {
                 // account 0 | available 8 | withholding 16 | bought 24 | buy fee 32 | sold 40 |
                 // sell fee 48 | withdrawn 56 | deposited 64 | withdrawable 72
-                const int64_t amounts[] = {500000 * kUnit, 10500 * kUnit, 21000 * kUnit, 5 * kUnit,
-                                           10250 * kUnit,  5 * kUnit,     0,            100000 * kUnit,
-                                           400000 * kUnit};
+                const int64_t amounts[] = {
+                    500000 * kUnit, 10500 * kUnit, 21000 * kUnit, 5 * kUnit, 10250 * kUnit, 5 * kUnit, 0,
+                    100000 * kUnit, 400000 * kUnit};
                 for (size_t i = 0; i < sizeof amounts / sizeof amounts[0]; ++i)
                     put_u64(row.data(), 8 + 8 * i, uint64_t(amounts[i]));
             }
@@ -364,8 +363,10 @@ void StandInCounter::set_silent(bool silent) { silent_ = silent; }
 
 void StandInCounter::set_silent(uint64_t session, bool silent) {
     std::lock_guard<std::mutex> lock(mu_);
-    if (silent) silent_sessions_.insert(session);
-    else silent_sessions_.erase(session);
+    if (silent)
+        silent_sessions_.insert(session);
+    else
+        silent_sessions_.erase(session);
 }
 
 bool StandInCounter::is_silent(uint64_t session) const {
@@ -806,8 +807,8 @@ void StandInCounter::flush_pending(int64_t now) {
     std::vector<Pending> due;
     {
         std::lock_guard<std::mutex> lock(mu_);
-        auto it = std::stable_partition(pending_.begin(), pending_.end(),
-                                        [&](const Pending& p) { return p.due_ms > now; });
+        auto it =
+            std::stable_partition(pending_.begin(), pending_.end(), [&](const Pending& p) { return p.due_ms > now; });
         due.assign(it, pending_.end());
         pending_.erase(it, pending_.end());
     }
@@ -850,8 +851,7 @@ void StandInCounter::handle(const std::shared_ptr<Session>& s, const ReceivedFra
     for (auto& fr : frames) put_u64(fr.data(), 16, s->id);
     if (scripted) {
         switch (reply.kind) {
-            case Reply::Kind::Answer:
-                break;
+            case Reply::Kind::Answer: break;
             case Reply::Kind::Error: {
                 uint32_t awaited = f.code == 1041 ? answer_code(table_code) : answer_code(f.code);
                 if (f.code == 1052) awaited = 1053;
@@ -862,18 +862,14 @@ void StandInCounter::handle(const std::shared_ptr<Session>& s, const ReceivedFra
                                        s->id));
                 break;
             }
-            case Reply::Kind::Withhold:
-                return;
+            case Reply::Kind::Withhold: return;
             case Reply::Kind::Duplicate: {
                 const size_t n = frames.size();
                 for (size_t i = 0; i < n; ++i) frames.push_back(frames[i]);
                 break;
             }
-            case Reply::Kind::Delay:
-                break;
-            case Reply::Kind::Close:
-                close_session(s->id);
-                return;
+            case Reply::Kind::Delay: break;
+            case Reply::Kind::Close: close_session(s->id); return;
         }
         if (reply.edit)
             for (auto& fr : frames) reply.edit(fr);
@@ -897,9 +893,7 @@ std::vector<Bytes> StandInCounter::build_answer(const std::shared_ptr<Session>& 
         case 1411: return answer_token(s, body);
         case 1413: return answer_rebuild(s, body);
         case 1052: return answer_rebuild_ticks(body);
-        case 1412:
-            out.push_back(frame(1924, answer_body(body, kHeadSize), sid));
-            return out;
+        case 1412: out.push_back(frame(1924, answer_body(body, kHeadSize), sid)); return out;
         case 1043: {
             Bytes b = answer_body(body, 65);
             put_u64(b, 57, s->trade_account_index);
@@ -941,8 +935,7 @@ std::vector<Bytes> StandInCounter::build_answer(const std::shared_ptr<Session>& 
             out.push_back(frame(2052, b, sid));
             return out;
         }
-        default:
-            break;
+        default: break;
     }
     const uint32_t answer = answer_code(f.code);
     if (answer != 0) out.push_back(frame(answer, answer_body(body, kHeadSize), sid));
@@ -1285,7 +1278,7 @@ void StandInCounter::on_order(uint64_t session_hint, uint32_t code, const Bytes&
             rsp[52] = code <= 1285 ? 1 : 2;  // exchange index
             put_u64(rsp, 53, price);
             put_u64(rsp, 61, quantity);
-            rsp[69] = body[48];           // side
+            rsp[69] = body[48];          // side
             put_u64(rsp, 70, quantity);  // leaves
             frames.push_back(kept_push(account, 2308, rsp, s->id));
             if (replies.trade) {
@@ -1305,8 +1298,10 @@ void StandInCounter::on_order(uint64_t session_hint, uint32_t code, const Bytes&
         }
     }
     for (auto& f : frames) {
-        if (replies.when == OrderReplies::When::AtOnce) write(s, f);
-        else schedule(s->id, f, replies.later_ms);
+        if (replies.when == OrderReplies::When::AtOnce)
+            write(s, f);
+        else
+            schedule(s->id, f, replies.later_ms);
     }
 }
 

@@ -68,9 +68,9 @@ struct CounterAccount {
 // One market-data channel announced in 1045 at every market-data login.
 struct QuoteChannel {
     uint16_t mc_provider = 0;
-    uint16_t mc_type = 0;  // the public QuoteMCType
-    sockaddr_in group{};   // unicast 127.0.0.1:port or a multicast group
-    uint16_t reserved = 0; // record bytes 20-21
+    uint16_t mc_type = 0;   // the public QuoteMCType
+    sockaddr_in group{};    // unicast 127.0.0.1:port or a multicast group
+    uint16_t reserved = 0;  // record bytes 20-21
 };
 
 // A query table of up to 16 sub-tables; every row is `item_size` bytes.
@@ -81,17 +81,17 @@ struct CounterTable {
 };
 
 struct CounterOptions {
-    uint16_t port = 0;                 // 0: chosen by the kernel
-    uint32_t trading_day = 20240102;   // answered in 1031
-    uint64_t cluster_group_id = 7;     // answered in 1031
-    uint64_t first_token_id = 5;       // token ids of 1923 count up from here
-    uint64_t token_value = 0;          // the u64 at 73 of 1923
-    uint8_t proxy_account_type = 2;    // login account type of AccountKind::Proxy
+    uint16_t port = 0;                    // 0: chosen by the kernel
+    uint32_t trading_day = 20240102;      // answered in 1031
+    uint64_t cluster_group_id = 7;        // answered in 1031
+    uint64_t first_token_id = 5;          // token ids of 1923 count up from here
+    uint64_t token_value = 0;             // the u64 at 73 of 1923
+    uint8_t proxy_account_type = 2;       // login account type of AccountKind::Proxy
     bool unknown_accounts_log_in = true;  // unknown names log in as normal accounts
-    int heartbeat_ms = 1000;           // 0: never send heartbeats
-    uint32_t max_page_rows = 0;        // rows per page at most; 0: as many as asked
-    bool push_init_data = true;        // 1032 and 1033 after every 1047
-    bool channels_before_login = true; // market data: 1045 before 1031 (else after)
+    int heartbeat_ms = 1000;              // 0: never send heartbeats
+    uint32_t max_page_rows = 0;           // rows per page at most; 0: as many as asked
+    bool push_init_data = true;           // 1032 and 1033 after every 1047
+    bool channels_before_login = true;    // market data: 1045 before 1031 (else after)
     uint8_t order_node_mac[6] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x01};
     // Rows of the default tables (assets, positions, orders, ...): that many
     // rows in each of `default_sub_tables` sub-tables.
@@ -168,8 +168,8 @@ struct OrderReplies {
     enum class When { Never, AtOnce, Later };
     When when = When::AtOnce;
     int later_ms = 200;
-    bool trade = true;      // a trade report 2310 after the order response 2308
-    bool order_end = false; // an order end 2307 after that
+    bool trade = true;       // a trade report 2310 after the order response 2308
+    bool order_end = false;  // an order end 2307 after that
     // Every n-th order or cancel, counted by the order sequence in its xid
     // (bits 8-27), gets no report at all; 0: none is left out.
     uint32_t skip_every = 0;
@@ -200,9 +200,9 @@ public:
     void stop();
     // Steady milliseconds, the clock of received_ms.
     static int64_t clock_ms();
-    uint16_t port() const;                 // TCP port (after start)
-    sockaddr_in address() const;           // 127.0.0.1:port
-    sockaddr_in order_node() const;        // the UDP order node (after start)
+    uint16_t port() const;           // TCP port (after start)
+    sockaddr_in address() const;     // 127.0.0.1:port
+    sockaddr_in order_node() const;  // the UDP order node (after start)
 
     // ---- accounts, tables, channels (set before the step that uses them)
     void add_account(const CounterAccount& account);
@@ -267,7 +267,7 @@ public:
     // ---- sessions
     std::vector<uint64_t> sessions() const;  // open sessions, oldest first
     bool is_open(uint64_t session) const;
-    void close_session(uint64_t session);    // shuts the socket down now
+    void close_session(uint64_t session);  // shuts the socket down now
     void close_all();
     // The last login request of a session, and all logins so far in order.
     LoginRecord login_of(uint64_t session) const;
@@ -281,8 +281,8 @@ public:
 
     // ---- sending (ignores silence; false when the session is not open).
     // Frames carry the counter's session number at header offset 16.
-    bool send_frame(uint64_t session, const Bytes& frame);        // bytes as they are
-    bool send(uint64_t session, uint32_t code, const Bytes& body); // header built here
+    bool send_frame(uint64_t session, const Bytes& frame);          // bytes as they are
+    bool send(uint64_t session, uint32_t code, const Bytes& body);  // header built here
     // Pushes a trade message: descriptor (the session's trade account index
     // unless given, that account's next sequence unless given, rebuild flag)
     // followed by `record`, padded to the code's size. Sequences count per
@@ -297,7 +297,7 @@ public:
         uint64_t sequence = 0;       // 0: next of the session
         uint64_t account_index = 0;  // 0: the session's trade account index
         bool keep_for_replay = true;
-        size_t body_size = 0;        // 0: the code's full size; else cut or padded to this
+        size_t body_size = 0;  // 0: the code's full size; else cut or padded to this
     };
     uint64_t push(uint64_t session, uint32_t code, const Bytes& record);
     uint64_t push(uint64_t session, uint32_t code, const Bytes& record, const PushOptions& options);
@@ -305,8 +305,7 @@ public:
     // throughput runs); sequences as for push. Returns the last sequence used
     // (0 on failure). Set keep_for_replay false for long runs: kept pushes
     // stay in memory.
-    uint64_t push_batch(uint64_t session, uint32_t code, const std::vector<Bytes>& records,
-                        const PushOptions& options);
+    uint64_t push_batch(uint64_t session, uint32_t code, const std::vector<Bytes>& records, const PushOptions& options);
     // Pushes an order report (2307-2313) with the given report id and xid.
     uint64_t push_report(uint64_t session, uint32_t code, const std::string& report_id, uint64_t xid,
                          bool rebuild = false);
@@ -314,8 +313,8 @@ public:
     uint64_t last_sequence(uint64_t session) const;
 
     // ---- what was received
-    std::vector<ReceivedFrame> frames() const;                 // all, in order
-    std::vector<ReceivedFrame> frames(uint64_t session) const; // one session, heartbeats included
+    std::vector<ReceivedFrame> frames() const;                  // all, in order
+    std::vector<ReceivedFrame> frames(uint64_t session) const;  // one session, heartbeats included
     std::vector<uint32_t> codes(uint64_t session, bool with_heartbeats = false) const;
     std::vector<ReceivedDatagram> datagrams() const;
     // Well-formed order datagrams of one code (1286 also carries the token
@@ -423,9 +422,9 @@ private:
         uint32_t code;
         Bytes body;
     };
-    std::vector<Pushed> history_;                       // pushes kept for replay
-    std::map<uint64_t, uint64_t> account_sequences_;    // trade account -> last sequence
-    std::map<uint64_t, uint64_t> token_sessions_;  // token id -> session
+    std::vector<Pushed> history_;                     // pushes kept for replay
+    std::map<uint64_t, uint64_t> account_sequences_;  // trade account -> last sequence
+    std::map<uint64_t, uint64_t> token_sessions_;     // token id -> session
     std::set<uint64_t> answered_xids_;
     std::set<uint64_t> silent_sessions_;
     int64_t last_heartbeat_ms_ = 0;

@@ -109,8 +109,8 @@ TEST_F(CounterTest, NormalLoginChainAnswersEveryStepFromTheOffsets) {
     EXPECT_EQ(u32(page, 79), 16u);
     EXPECT_EQ(u8(page, 83), 1u);
     ASSERT_EQ(page.size(), 64u + 84u + 4 * 16u);
-    EXPECT_EQ(get_u32(page.data(), 64 + 84), 1u);                      // security index
-    EXPECT_EQ(page[64 + 84 + 5], 1u);                                  // SH
+    EXPECT_EQ(get_u32(page.data(), 64 + 84), 1u);  // security index
+    EXPECT_EQ(page[64 + 84 + 5], 1u);              // SH
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(page.data()) + 64 + 84 + 6, 8), "600000  ");
 
     // Authorisation: 1047, then the start-of-day notices.
@@ -711,9 +711,9 @@ TEST_F(CounterTest, QuoteAnswersAndFundTransfers) {
         uint32_t answer;
         size_t answer_body;
     };
-    const Case cases[] = {{1347, 103, 1859, 57}, {1348, 102, 1860, 57}, {1539, 57, 2051, 58}, {1540, 65, 2052, 65},
-                          {1541, 96, 2053, 57},  {1542, 103, 2054, 57}, {1543, 384, 2055, 57}, {1544, 102, 2056, 57},
-                          {1545, 383, 2057, 57}};
+    const Case cases[] = {{1347, 103, 1859, 57}, {1348, 102, 1860, 57}, {1539, 57, 2051, 58},
+                          {1540, 65, 2052, 65},  {1541, 96, 2053, 57},  {1542, 103, 2054, 57},
+                          {1543, 384, 2055, 57}, {1544, 102, 2056, 57}, {1545, 383, 2057, 57}};
     for (const auto& c : cases) {
         head.request_id = c.code;
         Bytes body = request_body(head, c.body);
@@ -729,19 +729,20 @@ TEST_F(CounterTest, QuoteAnswersAndFundTransfers) {
         EXPECT_EQ(f.size(), 64 + c.answer_body) << c.code;
         EXPECT_EQ(u64(f, 8), c.code);
     }
-    EXPECT_EQ(u64(f = ask(1540, [&] {
-                      Bytes b = request_body(head, 65);
-                      put_u64(b, 57, 4242);
-                      return b;
-                  }()),
+    EXPECT_EQ(u64(f = ask(1540,
+                          [&] {
+                              Bytes b = request_body(head, 65);
+                              put_u64(b, 57, 4242);
+                              return b;
+                          }()),
                   57),
               4242u);
 }
 
 TEST_F(CounterTest, ShortAndGarbledRequestsAreSurvived) {
-    const uint32_t codes[] = {1030, 1035, 1037, 1039, 1041, 1043, 1046, 1048, 1050, 1052, 1055, 1283, 1289,
-                              1347, 1348, 1411, 1412, 1413, 1475, 1476, 1477, 1478, 1479, 1480, 1539, 1540,
-                              1541, 1542, 1543, 1544, 1545, 1546, 1547, 3000};
+    const uint32_t codes[] = {1030, 1035, 1037, 1039, 1041, 1043, 1046, 1048, 1050, 1052, 1055, 1283,
+                              1289, 1347, 1348, 1411, 1412, 1413, 1475, 1476, 1477, 1478, 1479, 1480,
+                              1539, 1540, 1541, 1542, 1543, 1544, 1545, 1546, 1547, 3000};
     const size_t sizes[] = {0, 1, 56, 57, 70, 200};
     uint32_t seed = 7;
     for (uint32_t code : codes)
@@ -753,8 +754,8 @@ TEST_F(CounterTest, ShortAndGarbledRequestsAreSurvived) {
     // Garbled datagrams at the order node.
     ASSERT_TRUE(send_datagram(counter.order_node(), Bytes(3, 0x27)));
     ASSERT_TRUE(send_datagram(counter.order_node(), Bytes(200, 0xff)));
-    ASSERT_TRUE(counter.wait_until([&] { return counter.codes(1).size() == std::size(codes) * std::size(sizes); },
-                                   5000));
+    ASSERT_TRUE(
+        counter.wait_until([&] { return counter.codes(1).size() == std::size(codes) * std::size(sizes); }, 5000));
     ASSERT_TRUE(counter.wait_datagrams(2, 3000));
     // Still answering.
     EXPECT_TRUE(counter.is_open(1));
@@ -853,8 +854,8 @@ TEST(StandInCounterSessions, SeveralSessionsAreNumberedAndRecordedApart) {
     });
     t1.join();
     t2.join();
-    ASSERT_TRUE(counter.wait_until([&] { return counter.codes(1).size() == 50 && counter.codes(2).size() == 50; },
-                                   5000));
+    ASSERT_TRUE(
+        counter.wait_until([&] { return counter.codes(1).size() == 50 && counter.codes(2).size() == 50; }, 5000));
     EXPECT_EQ(counter.codes(1), std::vector<uint32_t>(50, 1043));
     EXPECT_EQ(counter.codes(2), std::vector<uint32_t>(50, 1539));
     for (int i = 0; i < 50; ++i) {

@@ -49,10 +49,14 @@ bool parse_account(const std::string& text, CounterAccount* a) {
     a->name = text.substr(0, c1);
     const size_t c2 = text.find(':', c1 + 1);
     const std::string kind = text.substr(c1 + 1, c2 == std::string::npos ? std::string::npos : c2 - c1 - 1);
-    if (kind == "normal") a->kind = AccountKind::Normal;
-    else if (kind == "proxy") a->kind = AccountKind::Proxy;
-    else if (kind == "privileged") a->kind = AccountKind::Privileged;
-    else return false;
+    if (kind == "normal")
+        a->kind = AccountKind::Normal;
+    else if (kind == "proxy")
+        a->kind = AccountKind::Proxy;
+    else if (kind == "privileged")
+        a->kind = AccountKind::Privileged;
+    else
+        return false;
     if (c2 != std::string::npos) a->password = text.substr(c2 + 1);
     return true;
 }
@@ -121,27 +125,37 @@ int main(int argc, char** argv) {
             }
             return argv[++i];
         };
-        if (arg == "--port") options.port = uint16_t(std::strtoul(value("--port"), nullptr, 10));
-        else if (arg == "--rows") options.default_rows = uint32_t(std::strtoul(value("--rows"), nullptr, 10));
+        if (arg == "--port")
+            options.port = uint16_t(std::strtoul(value("--port"), nullptr, 10));
+        else if (arg == "--rows")
+            options.default_rows = uint32_t(std::strtoul(value("--rows"), nullptr, 10));
         else if (arg == "--sub-tables")
             options.default_sub_tables = uint32_t(std::strtoul(value("--sub-tables"), nullptr, 10));
         else if (arg == "--page-rows")
             options.max_page_rows = uint32_t(std::strtoul(value("--page-rows"), nullptr, 10));
         else if (arg == "--first-token")
             options.first_token_id = std::strtoull(value("--first-token"), nullptr, 10);
-        else if (arg == "--time-limit") time_limit = std::strtod(value("--time-limit"), nullptr);
-        else if (arg == "--feed-ms") feed_ms = std::atoi(value("--feed-ms"));
-        else if (arg == "--verbose") verbose = true;
-        else if (arg == "--port-file") port_file = value("--port-file");
-        else if (arg == "--no-trades") replies.trade = false;
+        else if (arg == "--time-limit")
+            time_limit = std::strtod(value("--time-limit"), nullptr);
+        else if (arg == "--feed-ms")
+            feed_ms = std::atoi(value("--feed-ms"));
+        else if (arg == "--verbose")
+            verbose = true;
+        else if (arg == "--port-file")
+            port_file = value("--port-file");
+        else if (arg == "--no-trades")
+            replies.trade = false;
         else if (arg == "--orders") {
             const std::string v = value("--orders");
-            if (v == "now") replies.when = OrderReplies::When::AtOnce;
-            else if (v == "never") replies.when = OrderReplies::When::Never;
+            if (v == "now")
+                replies.when = OrderReplies::When::AtOnce;
+            else if (v == "never")
+                replies.when = OrderReplies::When::Never;
             else if (v.compare(0, 6, "later:") == 0) {
                 replies.when = OrderReplies::When::Later;
                 replies.later_ms = std::atoi(v.c_str() + 6);
-            } else return usage("bad --orders");
+            } else
+                return usage("bad --orders");
         } else if (arg == "--account") {
             CounterAccount a;
             if (!parse_account(value("--account"), &a)) return usage("bad --account");
@@ -150,7 +164,8 @@ int main(int argc, char** argv) {
             QuoteChannel c;
             if (!parse_channel(value("--channel"), &c)) return usage("bad --channel");
             channels.push_back(c);
-        } else return usage(("unknown argument " + arg).c_str());
+        } else
+            return usage(("unknown argument " + arg).c_str());
     }
     if (options.default_sub_tables > 16) return usage("at most 16 sub-tables");
 

@@ -10,11 +10,11 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
-#include <sstream>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -320,8 +320,7 @@ TEST(ApiServiceThread, CoreBindingRules) {
         int priority;
     } cases[] = {
         {-1, pid1, SCHED_OTHER, 0},  // the SCHED_OTHER 21 request is refused
-        {0, only(0), SCHED_FIFO, 60},
-        {last_cpu, only(last_cpu), SCHED_FIFO, 60},
+        {0, only(0), SCHED_FIFO, 60},      {last_cpu, only(last_cpu), SCHED_FIFO, 60},
         {1023, inherited, SCHED_FIFO, 60},  // no such CPU here: binding fails
         {2000, inherited, SCHED_FIFO, 60},  // out of range: binding fails
         {-5, inherited, SCHED_FIFO, 60},

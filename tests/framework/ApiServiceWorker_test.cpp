@@ -131,8 +131,9 @@ TEST(ApiServiceWorker, DupMessageCopiesTheFrame) {
         uint32_t length;
         bool split;  // header and body apart, no contiguous frame
     } cases[] = {
-        {"contiguous", 200, false}, {"split", 200, true},       {"header only", 64, false},
-        {"split header only", 64, true}, {"largest length", 0xfffff, false},
+        {"contiguous", 200, false},         {"split", 200, true},
+        {"header only", 64, false},         {"split header only", 64, true},
+        {"largest length", 0xfffff, false},
     };
     for (const Case& c : cases) {
         std::vector<unsigned char> f = make_frame(77, c.length, 5);

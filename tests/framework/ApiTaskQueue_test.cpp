@@ -19,9 +19,16 @@ TEST(ApiTaskQueue, CapacityIsRoundedAndBounded) {
         unsigned long requested;
         unsigned long expected;  // 0: initialize fails
     } cases[] = {
-        {0, 0},           {1, 1024},        {1024, 1024},       {1025, 2048},
-        {1u << 20, 1u << 20}, {(1u << 20) + 1, 1u << 21}, {1u << 24, 1u << 24},
-        {(1u << 24) + 1, 1u << 24}, {1ul << 30, 1u << 24}, {~0ul, 1u << 24},
+        {0, 0},
+        {1, 1024},
+        {1024, 1024},
+        {1025, 2048},
+        {1u << 20, 1u << 20},
+        {(1u << 20) + 1, 1u << 21},
+        {1u << 24, 1u << 24},
+        {(1u << 24) + 1, 1u << 24},
+        {1ul << 30, 1u << 24},
+        {~0ul, 1u << 24},
     };
     for (const Case& c : cases) {
         ApiTaskQueue q(c.requested);

@@ -51,9 +51,7 @@ TEST(CallbackGuard, AwaitReturnsOnlyAfterTheCallUnderWay) {
     Target target;
     std::atomic<Target*> slot{&target};
     std::atomic<bool> entered{false};
-    std::thread caller([&] {
-        guarded_call(slot, std::chrono::milliseconds(300), [&](Target*) { entered = true; });
-    });
+    std::thread caller([&] { guarded_call(slot, std::chrono::milliseconds(300), [&](Target*) { entered = true; }); });
     ASSERT_TRUE(trv_test::wait_until([&] { return entered.load(); }));
     slot.store(nullptr);
     await_callbacks(&target);

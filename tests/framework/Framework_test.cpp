@@ -12,20 +12,19 @@
 #include <thread>
 #include <vector>
 
-#include "framework/LastApiError.h"
-#include "support/AllocMemFault.h"
 #include "framework/ApiDelaySender.h"
 #include "framework/ApiServiceThread.h"
 #include "framework/ApiTimerManager.h"
+#include "framework/LastApiError.h"
 #include "framework/MessageHandler.h"
 #include "framework/ServiceFunc.h"
 #include "framework/ServiceProvider.h"
 #include "framework/TransportFixture.h"
+#include "support/AllocMemFault.h"
 #include "support/BlackHole.h"
 #include "support/WaitUntil.h"
 
-namespace transport_test {
-namespace {
+namespace transport_test { namespace {
 
 using namespace testpeer;
 
@@ -118,7 +117,8 @@ TEST_F(FrameworkTest, OpenSessionPassesOverGatewaysThatDropTheAttempt) {
     }
     // Only gateways that drop the attempt: the call ends with the time given.
     uint64_t id = 1;
-    ASSERT_TRUE(trv_test::returns_within(20, [&] { id = fw->open_session(2, reinterpret_cast<sockaddr*>(gateways), nullptr, 1, 600); }));
+    ASSERT_TRUE(trv_test::returns_within(
+        20, [&] { id = fw->open_session(2, reinterpret_cast<sockaddr*>(gateways), nullptr, 1, 600); }));
     EXPECT_EQ(id, 0u);
     l.close_fd();
 }
@@ -434,5 +434,4 @@ TEST(ServiceProvider, TimerManagerAllocationFailureIs301AndLeavesNoTimerThread) 
     EXPECT_EQ(registered("timer_recycle"), recyclers + 1);
 }
 
-}  // namespace
-}  // namespace transport_test
+}}  // namespace transport_test

@@ -55,15 +55,15 @@ TEST(LastApiError, FormatsPackedArguments) {
     static char caller_buffer[16];
     const FormatCase cases[] = {
         {"mixed widths",
-         [] { set_last_error(308, 0, "order %lu of %s refused: %d (%hhu/%hd)", 42ul, "600000", -7,
-                             (unsigned char)200, (short)-3); },
+         [] {
+             set_last_error(308, 0, "order %lu of %s refused: %d (%hhu/%hd)", 42ul, "600000", -7, (unsigned char)200,
+                            (short)-3);
+         },
          "order 42 of 600000 refused: -7 (200/-3)"},
         {"char, bool, enum, float, double, percent",
          [] { (set_last_error)(1, 0, "%c%d%d %.1f %g 100%%", 'Z', true, nq::ApiType::QUOTE, 2.5f, 0.125); },
          "Z12 2.5 0.125 100%"},
-        {"null string",
-         [] { set_last_error(1, 0, "name=%s", (const char*)nullptr); },
-         "name=(null)"},
+        {"null string", [] { set_last_error(1, 0, "name=%s", (const char*)nullptr); }, "name=(null)"},
         {"string is copied, not referenced",
          [] {
              std::snprintf(caller_buffer, sizeof caller_buffer, "before");
@@ -71,15 +71,10 @@ TEST(LastApiError, FormatsPackedArguments) {
              std::snprintf(caller_buffer, sizeof caller_buffer, "after!");
          },
          "v=before"},
-        {"long string keeps 238 characters",
-         [&] { set_last_error(1, 0, "%s|", long300.c_str()); },
+        {"long string keeps 238 characters", [&] { set_last_error(1, 0, "%s|", long300.c_str()); },
          std::string(238, 'q') + "|"},
-        {"integer argument for %s is not dereferenced",
-         [] { (set_last_error)(1, 0, "%s", 0x10ul); },
-         "(not a string)"},
-        {"no arguments: text as it stands",
-         [] { (set_last_error)(301, 0, "value %d unset"); },
-         "value %d unset"},
+        {"integer argument for %s is not dereferenced", [] { (set_last_error)(1, 0, "%s", 0x10ul); }, "(not a string)"},
+        {"no arguments: text as it stands", [] { (set_last_error)(301, 0, "value %d unset"); }, "value %d unset"},
     };
     for (const FormatCase& c : cases) {
         c.set();
@@ -106,8 +101,8 @@ TEST(LastApiError, ArgumentsBeyondTheAreaAreDropped) {
     // ones that do not fit are dropped rather than written past it.
     const std::string s(238, 's');
     const char* p = s.c_str();
-    set_last_error(1, 0, "%.1s%.1s%.1s%.1s%.1s%.1s%.1s%.1s%.1s%.1s%.1s%.1s%.1s%.1s%.1s%.1s%.1s|%.1s|%s|%d",
-                   p, p, p, p, p, p, p, p, p, p, p, p, p, p, p, p, p, p, p, 5);
+    set_last_error(1, 0, "%.1s%.1s%.1s%.1s%.1s%.1s%.1s%.1s%.1s%.1s%.1s%.1s%.1s%.1s%.1s%.1s%.1s|%.1s|%s|%d", p, p, p, p,
+                   p, p, p, p, p, p, p, p, p, p, p, p, p, p, p, 5);
     EXPECT_EQ(17, LastApiError::last_error_.args_[0]);
     EXPECT_EQ(std::string(17, 's') + "|(|(null)|0", std::string(last().error_msg));
 }
@@ -135,9 +130,9 @@ TEST(VaPrintf, CountsLikeSnprintfAndNeverOverruns) {
     char buf[8];
     std::memset(buf, 'X', sizeof buf);
     const int n = nq::va_printf(buf, 6, "n=%d %s", args);
-    EXPECT_EQ(13, n);              // "n=123456 tail"
-    EXPECT_STREQ("n=123", buf);    // 5 characters and the terminator
-    EXPECT_EQ('X', buf[6]);        // nothing past size
+    EXPECT_EQ(13, n);            // "n=123456 tail"
+    EXPECT_STREQ("n=123", buf);  // 5 characters and the terminator
+    EXPECT_EQ('X', buf[6]);      // nothing past size
     EXPECT_EQ(13, nq::va_printf(nullptr, 0, "n=%d %s", args));
 }
 

@@ -1,9 +1,9 @@
 // The TCP transport over socketpairs and loopback, driven one receive round
 // and one sweep at a time, with the cached clock set by the test.
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <arpa/inet.h>
 #include <sys/resource.h>
 
 #include <cstdio>
@@ -15,8 +15,7 @@
 #include "support/TestLogFile.h"
 #include "support/WaitUntil.h"
 
-namespace transport_test {
-namespace {
+namespace transport_test { namespace {
 
 using namespace testpeer;
 
@@ -416,7 +415,7 @@ TEST_F(TransportTest, PostedFramesCarryTheSessionIdAndUnknownSessionsDropThem) {
 
     Bytes f = make_frame(1025, 300, 5, 0x1111);
     Message m{reinterpret_cast<nq::MessageHeader*>(f.data()), f.data() + 64, f.data()};
-    io->post_message(b, &m);              // dead session
+    io->post_message(b, &m);                 // dead session
     io->post_message(a ^ (1ull << 16), &m);  // never existed
     io->post_message(a, &m);
     drain_sender();
@@ -459,10 +458,8 @@ TEST(TcpConnect, EachFailureLogsItsText) {
     sockaddr_in foreign{};  // not a local address
     foreign.sin_family = AF_INET;
     inet_pton(AF_INET, "192.0.2.1", &foreign.sin_addr);
-    EXPECT_EQ(TcpSession::tcp_connect(reinterpret_cast<sockaddr*>(&l.addr), reinterpret_cast<sockaddr*>(&foreign)),
-              -1);
-    EXPECT_TRUE(log.wait_for(std::string("[ERROR] socket bind fail(") + strerror(EADDRNOTAVAIL) + ")."))
-        << log.text();
+    EXPECT_EQ(TcpSession::tcp_connect(reinterpret_cast<sockaddr*>(&l.addr), reinterpret_cast<sockaddr*>(&foreign)), -1);
+    EXPECT_TRUE(log.wait_for(std::string("[ERROR] socket bind fail(") + strerror(EADDRNOTAVAIL) + ").")) << log.text();
     l.close_fd();
 
     // No descriptor left for the socket.
@@ -474,8 +471,7 @@ TEST(TcpConnect, EachFailureLogsItsText) {
     const int fd = TcpSession::tcp_connect(reinterpret_cast<sockaddr*>(&refused), nullptr);
     setrlimit(RLIMIT_NOFILE, &saved);
     EXPECT_EQ(fd, -1);
-    EXPECT_TRUE(log.wait_for(std::string("[ERROR] create socket fail(") + strerror(EMFILE) + ")."))
-        << log.text();
+    EXPECT_TRUE(log.wait_for(std::string("[ERROR] create socket fail(") + strerror(EMFILE) + ").")) << log.text();
 }
 
 // A gateway that drops the attempt costs the attempt's time-out, and fails
@@ -517,10 +513,8 @@ TEST(TcpConnect, BlockingSocketWithReuseAddrOrMinusOne) {
     sockaddr_in foreign{};  // not a local address: bind fails, nothing is sent
     foreign.sin_family = AF_INET;
     inet_pton(AF_INET, "192.0.2.1", &foreign.sin_addr);
-    EXPECT_EQ(TcpSession::tcp_connect(reinterpret_cast<sockaddr*>(&l.addr), reinterpret_cast<sockaddr*>(&foreign)),
-              -1);
+    EXPECT_EQ(TcpSession::tcp_connect(reinterpret_cast<sockaddr*>(&l.addr), reinterpret_cast<sockaddr*>(&foreign)), -1);
     l.close_fd();
 }
 
-}  // namespace
-}  // namespace transport_test
+}}  // namespace transport_test

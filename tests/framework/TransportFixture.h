@@ -47,9 +47,7 @@ public:
     }
     void on_open_session(unsigned long id) override { add({SessionEvent::kOpen, id, 0}); }
     void on_close_session(TcpSession* s) override { add({SessionEvent::kClose, s->session_id(), s->type_}); }
-    void on_disconnect(unsigned long id, unsigned char type) override {
-        add({SessionEvent::kDisconnect, id, type});
-    }
+    void on_disconnect(unsigned long id, unsigned char type) override { add({SessionEvent::kDisconnect, id, type}); }
     std::vector<SessionEvent> events_of(SessionEvent::Kind kind) {
         std::lock_guard<std::mutex> g(mu);
         std::vector<SessionEvent> out;

@@ -9,8 +9,7 @@
 #include "framework/ServiceFunc.h"
 #include "framework/TransportFixture.h"
 
-namespace transport_test {
-namespace {
+namespace transport_test { namespace {
 
 using namespace testpeer;
 using Clock = std::chrono::steady_clock;
@@ -261,5 +260,4 @@ TEST_F(HandlerPathTest, FramesReachTheRegisteredHandlerInOrderOnTheirWorker) {
     close(peer);
 }
 
-}  // namespace
-}  // namespace transport_test
+}}  // namespace transport_test

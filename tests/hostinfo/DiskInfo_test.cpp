@@ -58,13 +58,20 @@ TEST(DeviceSerial, SourcesAreTriedInOrder) {
             switch (source) {
                 case 1: tree.write("sys/devices/host0/target0/serial", v + "\n"); break;
                 case 2: tree.write("sys/block/sdx/wwid", v + "\n"); break;
-                case 3: tools.answer("hdparm", "-I /dev/sdx", "\tModel Number: M\n\tSerial Number:      " + v + "\n"); break;
+                case 3:
+                    tools.answer("hdparm", "-I /dev/sdx", "\tModel Number: M\n\tSerial Number:      " + v + "\n");
+                    break;
                 case 4: tree.write("sys/block/sdx/serial", v + "\n"); break;
                 case 5: tree.write("sys/devices/host0/serial", v + "\n"); break;  // device/../serial
                 case 6: tree.write("sys/devices/host0/target0/vpd_pg80", v + "\n"); break;
-                case 7: tools.answer("udevadm", "info --query=all --name=/dev/sdx", "E: ID_SERIAL_SHORT=no\nE: ID_SERIAL=" + v + "\n"); break;
+                case 7:
+                    tools.answer("udevadm", "info --query=all --name=/dev/sdx",
+                                 "E: ID_SERIAL_SHORT=no\nE: ID_SERIAL=" + v + "\n");
+                    break;
                 case 8: tools.answer("lsblk", "-ndo SERIAL /dev/sdx", v + "\n"); break;
-                case 9: tools.answer("smartctl", "-i /dev/sdx", "Device Model: M\nSerial Number:    " + v + "\n"); break;
+                case 9:
+                    tools.answer("smartctl", "-i /dev/sdx", "Device Model: M\nSerial Number:    " + v + "\n");
+                    break;
             }
         };
         for (int s = first; s <= kSources; ++s) provide(s);
@@ -312,15 +319,44 @@ TEST(CommandInjection, HostileNamesRunNothing) {
     FakeTools tools;
     HostRoot root(tree.path());
     std::vector<std::function<void()>> calls = {
-        [&] { char b[64]; get_device_serial_number(evil.c_str(), b, sizeof(b)); },
-        [&] { DiskInfo d; get_disk_info(evil.c_str(), &d); },
-        [&] { char b[64]; get_volume_serial_number(("/dev/" + evil).c_str(), b, sizeof(b)); },
-        [&] { char b[64]; get_volume_serial_number("/mnt", b, sizeof(b)); },
-        [&] { char b[64]; get_system_disk_device(b, sizeof(b)); },
-        [&] { char b[64]; get_system_disk_volume(b, sizeof(b)); },
-        [&] { char b[64]; get_system_disk_volume_serial_number(b, sizeof(b)); },
-        [&] { DiskPartitionInfo* p = nullptr; int n = 0; get_disk_partitions("sda", &p, &n); free(p); },
-        [&] { char b[64]; get_device_serial_number("-o", b, sizeof(b)); },
+        [&] {
+            char b[64];
+            get_device_serial_number(evil.c_str(), b, sizeof(b));
+        },
+        [&] {
+            DiskInfo d;
+            get_disk_info(evil.c_str(), &d);
+        },
+        [&] {
+            char b[64];
+            get_volume_serial_number(("/dev/" + evil).c_str(), b, sizeof(b));
+        },
+        [&] {
+            char b[64];
+            get_volume_serial_number("/mnt", b, sizeof(b));
+        },
+        [&] {
+            char b[64];
+            get_system_disk_device(b, sizeof(b));
+        },
+        [&] {
+            char b[64];
+            get_system_disk_volume(b, sizeof(b));
+        },
+        [&] {
+            char b[64];
+            get_system_disk_volume_serial_number(b, sizeof(b));
+        },
+        [&] {
+            DiskPartitionInfo* p = nullptr;
+            int n = 0;
+            get_disk_partitions("sda", &p, &n);
+            free(p);
+        },
+        [&] {
+            char b[64];
+            get_device_serial_number("-o", b, sizeof(b));
+        },
     };
     for (size_t i = 0; i < calls.size(); ++i) {
         calls[i]();

@@ -63,12 +63,12 @@ constexpr int kSkippedInChild = 78;
 // Ends the child of run_in_private_netns as skipped, naming why on stderr.
 [[noreturn]] void skip_in_child(const char* why);
 
-#define TRV_RUN_IN_NETNS(...)                                                          \
+#define TRV_RUN_IN_NETNS(...)                                                           \
     do {                                                                                \
         int status_ = trv_test::run_in_private_netns(__VA_ARGS__);                      \
         if (status_ == trv_test::kNoNamespace) GTEST_SKIP() << "no network namespace";  \
         if (status_ == trv_test::kSkippedInChild) GTEST_SKIP() << "no TAP device here"; \
-        EXPECT_EQ(0, status_) << "the test body failed inside the namespace";          \
+        EXPECT_EQ(0, status_) << "the test body failed inside the namespace";           \
     } while (0)
 
 // A TAP interface (IFF_TAP) inside the current namespace, kept while the

@@ -15,8 +15,8 @@ TEST(SanitizeText, TrimsAndReplacesUnprintable) {
         const char* in;
         const char* out;
     } cases[] = {
-        {"  abc  ", "abc"}, {"a\tb", "a_b"}, {"\x01x\x7f", "_x_"}, {"", ""},
-        {" \t\n ", ""},     {"SN 12 34\n", "SN 12 34"}, {"\xc3\xa9", "__"},
+        {"  abc  ", "abc"},         {"a\tb", "a_b"},    {"\x01x\x7f", "_x_"}, {"", ""}, {" \t\n ", ""},
+        {"SN 12 34\n", "SN 12 34"}, {"\xc3\xa9", "__"},
     };
     for (const Case& c : cases) {
         std::string s = c.in;

@@ -45,7 +45,7 @@ TEST(NicId, FindsTheInterfaceOfALocalAddress) {
 }
 
 TEST(NicId, UnknownOrInvalidAddressesGiveZero) {
-    EXPECT_EQ(0u, get_nic_id_from_ip("192.0.2.77"));  // documentation range
+    EXPECT_EQ(0u, get_nic_id_from_ip("192.0.2.77"));       // documentation range
     EXPECT_EQ(0u, get_nic_id_from_ip("255.255.255.255"));  // inet_addr's error value
     EXPECT_EQ(0u, get_nic_id_from_ip("not an address"));
     EXPECT_EQ(0u, get_nic_id_from_ip(nullptr));
@@ -59,8 +59,7 @@ TEST(NicName, FromSysfsIndexes) {
         int result;
         const char* name;
     } cases[] = {
-        {1, 0, "lo"}, {3, 0, "eth1"}, {5, 0, "thirteenchars"},
-        {7, 0, "seventeen-chars"},  // cut to 15 characters
+        {1, 0, "lo"}, {3, 0, "eth1"}, {5, 0, "thirteenchars"}, {7, 0, "seventeen-chars"},  // cut to 15 characters
         {99, -1, ""},
     };
     for (const Case& c : cases) {

@@ -58,10 +58,14 @@ struct Case {
     std::string (*run)(StringData);
 };
 
-#define SAME_AS_PRINTF(fmt, ...) \
-    Case { fmt, printf_text(fmt, ##__VA_ARGS__), [](StringData s) { return via(s, fmt, ##__VA_ARGS__); } }
-#define GIVES(want, fmt, ...) \
-    Case { fmt, want, [](StringData s) { return via(s, fmt, ##__VA_ARGS__); } }
+#define SAME_AS_PRINTF(fmt, ...)                                                                      \
+    Case {                                                                                            \
+        fmt, printf_text(fmt, ##__VA_ARGS__), [](StringData s) { return via(s, fmt, ##__VA_ARGS__); } \
+    }
+#define GIVES(want, fmt, ...)                                              \
+    Case {                                                                 \
+        fmt, want, [](StringData s) { return via(s, fmt, ##__VA_ARGS__); } \
+    }
 
 TEST(PackedArgs, FormatsLikePrintfAndSafelyWherePrintfWouldNot) {
     // Statics, so that the captureless cases can use them.
@@ -86,8 +90,8 @@ TEST(PackedArgs, FormatsLikePrintfAndSafelyWherePrintfWouldNot) {
         SAME_AS_PRINTF("plain"),
         // Every argument type the library logs: char, bool, enum, float.
         GIVES("Z1 7 0.5 0.125", "%c%d %d %g %g", 'Z', true, Colour::kRed, 0.5f, 0.125),
-        GIVES("order 42 of 600000 refused: -7 (200/-3)", "order %lu of %s refused: %d (%hhu/%hd)", 42ul, "600000",
-              -7, (unsigned char)200, (short)-3),
+        GIVES("order 42 of 600000 refused: -7 (200/-3)", "order %lu of %s refused: %d (%hhu/%hd)", 42ul, "600000", -7,
+              (unsigned char)200, (short)-3),
         GIVES("0x1234", "%p", (void*)0x1234),
         GIVES("(null) (null)", "%s %s", (const char*)nullptr, (char*)nullptr),
         GIVES(std::string(238, 'a') + "|", "%s|", s300.c_str()),
@@ -158,10 +162,10 @@ TEST_P(BothPlacements, NeverReadsPastTheArea) {
         std::vector<unsigned char> bytes;
         const char* want;
     } claims[] = {
-        {{3, 8, 1, 2}, "0 0 0"},                         // an integer cut by the area's end
-        {{1, 16 + 200, 'a', 'b'}, "(null) 0 0"},          // a string longer than the area
-        {{2, 4, 9, 0, 0, 0, 11, 4, 1, 0, 0, 0}, "9 0 0"}, // an unknown type ends the arguments
-        {{200, 1, 5}, "5 0 0"},                          // a count beyond what follows
+        {{3, 8, 1, 2}, "0 0 0"},                           // an integer cut by the area's end
+        {{1, 16 + 200, 'a', 'b'}, "(null) 0 0"},           // a string longer than the area
+        {{2, 4, 9, 0, 0, 0, 11, 4, 1, 0, 0, 0}, "9 0 0"},  // an unknown type ends the arguments
+        {{200, 1, 5}, "5 0 0"},                            // a count beyond what follows
     };
     for (const Claim& c : claims) {
         // Exactly as long as its bytes, so that ASan sees any read past them.

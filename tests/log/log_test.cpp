@@ -175,7 +175,8 @@ TEST(LogLine, FormatOfALineInTheFile) {
         char level[16] = {};
         int used = 0;
         if (std::sscanf(line.c_str(), "[%u %u:%u:%u.%u][%u][%15[A-Z]] %n", &p.date, &p.h, &p.m, &p.s, &p.ms, &p.tid,
-                        level, &used) != 7 || used == 0)
+                        level, &used) != 7 ||
+            used == 0)
             return false;
         char again[96];
         std::snprintf(again, sizeof again, "[%u %u:%u:%u.%u][%u][%s] ", p.date, p.h, p.m, p.s, p.ms, p.tid, level);

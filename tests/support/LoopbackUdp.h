@@ -55,7 +55,8 @@ public:
     }
     ~LoopbackSender() { close(fd_); }
     bool send(const sockaddr_in& to, const void* data, size_t len) const {
-        return sendto(fd_, data, len, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to) == static_cast<ssize_t>(len);
+        return sendto(fd_, data, len, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to) ==
+               static_cast<ssize_t>(len);
     }
     bool send(const sockaddr_in& to, const std::string& s) const { return send(to, s.data(), s.size()); }
     int fd() const { return fd_; }

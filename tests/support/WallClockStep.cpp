@@ -12,9 +12,7 @@ namespace {
 
 std::atomic<int64_t> g_step_ms{0};
 
-bool is_wall(clockid_t id) {
-    return id == CLOCK_REALTIME || id == CLOCK_REALTIME_COARSE || id == CLOCK_TAI;
-}
+bool is_wall(clockid_t id) { return id == CLOCK_REALTIME || id == CLOCK_REALTIME_COARSE || id == CLOCK_TAI; }
 
 // The kernel's clock straight from the system call: no symbol of libc's
 // (which would lead back here), no sanitizer runtime in between.

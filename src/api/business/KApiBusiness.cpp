@@ -35,8 +35,14 @@ inline bool chain_has(const KApiOrder* o, const KApiOrder* stop, uint64_t xid) {
 }  // namespace
 
 KApiBusiness::KApiBusiness()
-    : trading_day_(0), token_mgr_(nullptr), report_filter_(nullptr), raw_report_filter_(nullptr),
-      order_store_(nullptr), auth_mgr_(nullptr), login_account_mgr_(nullptr), security_table_loaded_(0),
+    : trading_day_(0),
+      token_mgr_(nullptr),
+      report_filter_(nullptr),
+      raw_report_filter_(nullptr),
+      order_store_(nullptr),
+      auth_mgr_(nullptr),
+      login_account_mgr_(nullptr),
+      security_table_loaded_(0),
       security_maps_{nullptr, nullptr} {}
 
 KApiBusiness::~KApiBusiness() {
@@ -130,7 +136,9 @@ bool KApiBusiness::add_report(KApiReportNode** table, const void* report, uint64
     return true;
 }
 
-bool KApiBusiness::add_order_report(const void* report, uint64_t xid) { return add_report(report_filter_, report, xid); }
+bool KApiBusiness::add_order_report(const void* report, uint64_t xid) {
+    return add_report(report_filter_, report, xid);
+}
 
 bool KApiBusiness::add_order_raw_report(const void* report, uint64_t xid) {
     return add_report(raw_report_filter_, report, xid);

@@ -6,11 +6,11 @@
 #include <atomic>
 #include <cstdint>
 
-#include "api/security/ApiTradeTokenMgr.h"
 #include "api/business/KApiAuthManager.h"
 #include "api/business/KApiLoginAccountManager.h"
 #include "api/business/KApiOrder.h"
 #include "api/business/KApiReportMgr.h"
+#include "api/security/ApiTradeTokenMgr.h"
 #include "api/security/SecurityMap.h"
 
 namespace nq { namespace api {

@@ -22,11 +22,11 @@ struct KApiOrder {
     static constexpr uint32_t kMinBodySize = 16;  // up to the xid
     static constexpr uint32_t kXidOffset = 8;
 
-    Message message_;                  // header, body and frame point into storage_
-    std::atomic<uint8_t> got_report;   // set by the report handler, read by the timer thread
-    uint32_t body_capacity_;           // body bytes the storage holds
-    uint64_t resend_count;             // starts at 1
-    KApiOrder* next;                   // chain link; written before the record is published
+    Message message_;                     // header, body and frame point into storage_
+    std::atomic<uint8_t> got_report;      // set by the report handler, read by the timer thread
+    uint32_t body_capacity_;              // body bytes the storage holds
+    uint64_t resend_count;                // starts at 1
+    KApiOrder* next;                      // chain link; written before the record is published
     alignas(8) unsigned char storage_[];  // 64-byte header, then body_capacity_ bytes of body
 
     // A zero-filled record framing `payload`, sized for it; null when the

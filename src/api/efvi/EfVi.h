@@ -51,16 +51,16 @@ enum { EF_VI_TRANSMIT_BATCH = 64 };
 enum { EF_VI_RX_BUFFER_BYTES = 2048 };
 
 struct ef_pd {
-    int ifindex;   // interface the domain was allocated on
-    void* state;   // backend's own
+    int ifindex;  // interface the domain was allocated on
+    void* state;  // backend's own
 };
 
 struct ef_memreg {
-    void* state;   // backend's own
+    void* state;  // backend's own
 };
 
 struct ef_vi {
-    void* state;   // backend's own; null when not allocated
+    void* state;  // backend's own; null when not allocated
     int rxq_capacity;
     int txq_capacity;
 };
@@ -77,8 +77,8 @@ struct ef_event {
 
 struct ef_filter_spec {
     uint32_t flags;
-    int type;           // 0 unset, 1 IPv4 local address and port
-    int protocol;       // IPPROTO_UDP or IPPROTO_TCP
+    int type;      // 0 unset, 1 IPv4 local address and port
+    int protocol;  // IPPROTO_UDP or IPPROTO_TCP
     uint32_t host_be32;
     uint16_t port_be16;
 };
@@ -96,16 +96,14 @@ int ef_pd_free(ef_pd* pd, ef_driver_handle dh);
 // A VI with an event queue and optional receive and transmit queues.
 // Capacity -1 means the default, 0 means no such queue. evq_opt (a VI whose
 // event queue to share) must be null: sharing is not supported.
-int ef_vi_alloc_from_pd(ef_vi* vi, ef_driver_handle vi_dh, ef_pd* pd, ef_driver_handle pd_dh,
-                        int evq_capacity, int rxq_capacity, int txq_capacity, ef_vi* evq_opt,
-                        ef_driver_handle evq_dh, ef_vi_flags flags);
+int ef_vi_alloc_from_pd(ef_vi* vi, ef_driver_handle vi_dh, ef_pd* pd, ef_driver_handle pd_dh, int evq_capacity,
+                        int rxq_capacity, int txq_capacity, ef_vi* evq_opt, ef_driver_handle evq_dh, ef_vi_flags flags);
 int ef_vi_free(ef_vi* vi, ef_driver_handle dh);
 // Writes the 6-byte hardware address of the VI's interface.
 int ef_vi_get_mac(ef_vi* vi, ef_driver_handle dh, void* mac_out);
 
 // Registers page-aligned memory for the adapter's use.
-int ef_memreg_alloc(ef_memreg* mr, ef_driver_handle mr_dh, ef_pd* pd, ef_driver_handle pd_dh,
-                    void* mem, size_t len);
+int ef_memreg_alloc(ef_memreg* mr, ef_driver_handle mr_dh, ef_pd* pd, ef_driver_handle pd_dh, void* mem, size_t len);
 int ef_memreg_free(ef_memreg* mr, ef_driver_handle dh);
 // DMA address of the byte at `offset` into the registered memory.
 ef_addr ef_memreg_dma_addr(ef_memreg* mr, size_t offset);

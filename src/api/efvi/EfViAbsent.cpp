@@ -15,8 +15,8 @@ int ef_driver_close(ef_driver_handle) { return -ENODEV; }
 int ef_pd_alloc(ef_pd*, ef_driver_handle, int, ef_pd_flags) { return -ENODEV; }
 int ef_pd_free(ef_pd*, ef_driver_handle) { return -ENODEV; }
 
-int ef_vi_alloc_from_pd(ef_vi*, ef_driver_handle, ef_pd*, ef_driver_handle, int, int, int, ef_vi*,
-                        ef_driver_handle, ef_vi_flags) {
+int ef_vi_alloc_from_pd(ef_vi*, ef_driver_handle, ef_pd*, ef_driver_handle, int, int, int, ef_vi*, ef_driver_handle,
+                        ef_vi_flags) {
     return -ENODEV;
 }
 int ef_vi_free(ef_vi*, ef_driver_handle) { return -ENODEV; }

@@ -75,14 +75,15 @@ bool TRVPrivilege::submit_counter_fund_transfer_request(
                           fund_transfer_request);
 }
 
-bool TRVPrivilege::submit_counter_fund_transfer_result(
-    uint64_t session_id, uint64_t request_id, const trv_counter_fund_transfer_result_t* fund_transfer_result) {
+bool TRVPrivilege::submit_counter_fund_transfer_result(uint64_t session_id, uint64_t request_id,
+                                                       const trv_counter_fund_transfer_result_t* fund_transfer_result) {
     return g_slot.call_as(kOwn, &KApi::pri_submit_counter_fund_transfer_result, session_id, request_id,
                           fund_transfer_result);
 }
 
 bool TRVPrivilege::submit_cluster_fund_transfer_request(
-    uint64_t session_id, uint64_t request_id, const trv_cluster_fund_transfer_request_t* cluster_fund_transfer_request) {
+    uint64_t session_id, uint64_t request_id,
+    const trv_cluster_fund_transfer_request_t* cluster_fund_transfer_request) {
     return g_slot.call_as(kOwn, &KApi::pri_submit_cluster_fund_transfer_request, session_id, request_id,
                           cluster_fund_transfer_request);
 }

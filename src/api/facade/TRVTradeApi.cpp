@@ -79,8 +79,8 @@ bool TRVTradeApi::login(uint64_t request_id, uint16_t client_id, const char* acc
 
 bool TRVTradeApi::logout(uint64_t session_id) { return g_slot.call_as(own_api(this), &KApi::logout, session_id); }
 
-bool TRVTradeApi::auth_trade(uint64_t session_id, uint64_t request_id, const char* account_name,
-                             const char* password, const char* pub_key, const trv_user_terminal_info_t* info) {
+bool TRVTradeApi::auth_trade(uint64_t session_id, uint64_t request_id, const char* account_name, const char* password,
+                             const char* pub_key, const trv_user_terminal_info_t* info) {
     return g_slot.call_as(own_api(this), &KApi::auth, session_id, request_id, account_name, password, pub_key, info,
                           true);
 }
@@ -178,8 +178,7 @@ uint64_t TRVTradeApi::insert_order(uint64_t session_id, trv_order_insert_info_t*
     return g_slot.call_as(own_api(this), &KApi::insert_order, session_id, order, trade_token);
 }
 
-uint64_t TRVTradeApi::cancel_order(uint64_t session_id, trv_cancel_order_info_t* cancel_order,
-                                   uint64_t trade_token) {
+uint64_t TRVTradeApi::cancel_order(uint64_t session_id, trv_cancel_order_info_t* cancel_order, uint64_t trade_token) {
     return g_slot.call_as(own_api(this), &KApi::cancel_order, session_id, cancel_order, trade_token);
 }
 
@@ -187,9 +186,8 @@ bool TRVTradeApi::resend_order_request(uint64_t session_id, uint64_t xid) {
     return g_slot.call_as(own_api(this), &KApi::resend_order_request, session_id, xid);
 }
 
-bool TRVTradeApi::submit_counter_fund_transfer_request(uint64_t session_id, uint64_t request_id,
-                                                       FundTransSide side, amount_t amount, char* biz_no,
-                                                       uint64_t trade_token) {
+bool TRVTradeApi::submit_counter_fund_transfer_request(uint64_t session_id, uint64_t request_id, FundTransSide side,
+                                                       amount_t amount, char* biz_no, uint64_t trade_token) {
     KApi* api = g_slot.provider();
     if (api == nullptr) return false;
     api::KApiCallerScope scope(own_api(this));

@@ -53,9 +53,8 @@ namespace {
 void subscribe_failed(KApiBusiness* business, KApiSession* s, uint64_t request_id, const nq::trv_error_info_t* error) {
     if (s->subscribe_account != nullptr && business != nullptr && business->login_account_mgr_ != nullptr)
         business->login_account_mgr_->on_subscribe_trade_failed(s->subscribe_account, s->session_id());
-    call(s->trade_spi, [&](nq::TRVTradeSpi* spi) {
-        spi->on_subscribe_trade_message(s->session_id(), request_id, 0, 0, error);
-    });
+    call(s->trade_spi,
+         [&](nq::TRVTradeSpi* spi) { spi->on_subscribe_trade_message(s->session_id(), request_id, 0, 0, error); });
 }
 }  // namespace
 void ApiServiceFunc<SUBSCRIBE_TRADE_MESSAGE_RSP>::error_func(KApiSession* s, nq::Message* message, request_info_t*) {
@@ -73,8 +72,8 @@ void ApiServiceFunc<SUBSCRIBE_TRADE_MESSAGE_RSP>::timeout_func(KApiSession* s, r
 void ApiServiceFunc<REBUILD_TRADE_MESSAGE_RSP>::request_call_back(KApiSession* s,
                                                                   MessageBody<REBUILD_TRADE_MESSAGE_RSP>* body) {
     call(s->trade_spi, [&](nq::TRVTradeSpi* spi) {
-        spi->on_rebuild_trade_message(s->session_id(), body->head.request_id, body->start_sequence,
-                                      body->end_sequence, nullptr);
+        spi->on_rebuild_trade_message(s->session_id(), body->head.request_id, body->start_sequence, body->end_sequence,
+                                      nullptr);
     });
 }
 void ApiServiceFunc<REBUILD_TRADE_MESSAGE_RSP>::error_func(KApiSession* s, nq::Message* message, request_info_t*) {

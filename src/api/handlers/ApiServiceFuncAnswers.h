@@ -41,20 +41,21 @@ struct __attribute__((packed)) MessageBody<UNBIND_USER_TGW_RSP> {
 };
 
 static_assert(sizeof(MessageBody<LEVEL1_QUOTE_RSP>) == body_length(LEVEL1_QUOTE_RSP), "1040 body");
-static_assert(sizeof(MessageBody<SUBSCRIBE_TRADE_MESSAGE_RSP>) == body_length(SUBSCRIBE_TRADE_MESSAGE_RSP), "1051 body");
+static_assert(sizeof(MessageBody<SUBSCRIBE_TRADE_MESSAGE_RSP>) == body_length(SUBSCRIBE_TRADE_MESSAGE_RSP),
+              "1051 body");
 static_assert(sizeof(MessageBody<REBUILD_TRADE_MESSAGE_RSP>) == body_length(REBUILD_TRADE_MESSAGE_RSP), "1925 body");
 static_assert(sizeof(MessageBody<DUMP_FINAL_FILE_RSP>) == body_length(DUMP_FINAL_FILE_RSP), "2051 body");
 static_assert(sizeof(MessageBody<UNBIND_USER_TGW_RSP>) == body_length(UNBIND_USER_TGW_RSP), "2052 body");
 
 namespace api {
 
-#define TRV_ANSWER_SERVICE_FUNC(N)                                                                     \
-    template <>                                                                                        \
-    class ApiServiceFunc<N> final : public KApiRequestRspServiceFunc<N> {                              \
-    public:                                                                                            \
-        void error_func(KApiSession* session, nq::Message* message, request_info_t* info) override;   \
+#define TRV_ANSWER_SERVICE_FUNC(N)                                                                           \
+    template <>                                                                                              \
+    class ApiServiceFunc<N> final : public KApiRequestRspServiceFunc<N> {                                    \
+    public:                                                                                                  \
+        void error_func(KApiSession* session, nq::Message* message, request_info_t* info) override;          \
         void timeout_func(KApiSession* session, request_info_t* info, nq::trv_error_info_t* error) override; \
-        void request_call_back(KApiSession* session, nq::MessageBody<N>* body) override;              \
+        void request_call_back(KApiSession* session, nq::MessageBody<N>* body) override;                     \
     }
 
 TRV_ANSWER_SERVICE_FUNC(LEVEL1_QUOTE_RSP);

@@ -23,9 +23,10 @@ void ApiServiceFunc<AUTH_RSP>::service_func(nq::Message* message) {
     const uint64_t trade_token = body->head.trade_token;
     const uint64_t auth_id = body->auth_id;
     const uint64_t trade_account_index = body->trade_account_index;
-    LOG_TRACE("auth response: { session_id = %lu, request_id = %lu, auth_id = %lu, trade_account_index = %lu, "
-              "auth_token = %lu }",
-              session_id, (uint64_t)body->head.request_id, auth_id, trade_account_index, trade_token);
+    LOG_TRACE(
+        "auth response: { session_id = %lu, request_id = %lu, auth_id = %lu, trade_account_index = %lu, "
+        "auth_token = %lu }",
+        session_id, (uint64_t)body->head.request_id, auth_id, trade_account_index, trade_token);
     if (session->login_done.load() == 0 && session->login_account_type.load() == 0 &&
         trade_token == session->trade_token.load())
         session->auth_id.store(auth_id);

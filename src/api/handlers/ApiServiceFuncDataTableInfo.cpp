@@ -1,9 +1,9 @@
 #include "api/handlers/ApiServiceFuncDataTableInfo.h"
 
-#include "api/messages/ApiBodyHead.h"
-#include "api/provider/ApiSessionGuard.h"
 #include "api/handlers/KApiDataList.h"
+#include "api/messages/ApiBodyHead.h"
 #include "api/messages/MessageBody.h"
+#include "api/provider/ApiSessionGuard.h"
 #include "api/provider/KApiFramework.h"
 #include "api/requests/KApiRequestManager.h"
 
@@ -13,8 +13,7 @@ void ApiServiceFunc<DATA_TABLE_INFO_RSP>::service_func(nq::Message* message) {
     ApiSessionGuard<2ul> guard(acquire_session(message));
     ApiSession<2ul>* session = guard.get();
     KApiRequestManager* ring = request_manager();
-    if (session == nullptr || ring == nullptr || !check_body(message, sizeof(MessageBody<DATA_TABLE_INFO_RSP>)))
-        return;
+    if (session == nullptr || ring == nullptr || !check_body(message, sizeof(MessageBody<DATA_TABLE_INFO_RSP>))) return;
     const auto* body = reinterpret_cast<const MessageBody<DATA_TABLE_INFO_RSP>*>(message->body_);
     const uint64_t seq = load_le<uint64_t>(message->body_, kRequestSeqAt);
     if (!request_open(ring, seq, session->session_id())) return;  // ended, or a repeat

@@ -1,8 +1,8 @@
 #include "api/handlers/ApiServiceFuncError.h"
 
 #include "api/messages/ApiBodyHead.h"
-#include "api/provider/ApiSessionGuard.h"
 #include "api/messages/ApiErrorBody.h"
+#include "api/provider/ApiSessionGuard.h"
 #include "api/requests/KApiRequestManager.h"
 #include "log/Log.h"
 
@@ -24,17 +24,19 @@ void ApiServiceFunc<API_ERR_RSP>::service_func(nq::Message* message) {
 
     const request_info_t pending = ring->peek(seq);
     if (pending.timed_out || pending.finished || pending.session_id != session->session_id()) {
-        LOG_WARN("api error response dropped, no request of the session waits for it: { session_id = %lu, "
-                 "request_seq = %lu }",
-                 session->session_id(), seq);
+        LOG_WARN(
+            "api error response dropped, no request of the session waits for it: { session_id = %lu, "
+            "request_seq = %lu }",
+            session->session_id(), seq);
         return;
     }
     request_info_t info = ring->on_error(seq);
     if (info.timed_out == 0 && info.desire_response <= kMaxServiceCode) {
         if (named != info.desire_response)
-            LOG_WARN("api error response names another code than its request awaits: { service_code = %lu, "
-                     "desire_response = %lu }",
-                     (unsigned long)named, (unsigned long)info.desire_response);
+            LOG_WARN(
+                "api error response names another code than its request awaits: { service_code = %lu, "
+                "desire_response = %lu }",
+                (unsigned long)named, (unsigned long)info.desire_response);
         if (auto* handler = dynamic_cast<KApiServiceFuncBase*>(nq::ServiceFunc::service_func_[info.desire_response]))
             handler->error_func(session, message, &info);
     }

@@ -23,14 +23,15 @@ bool read_error(KApiSession* session, nq::Message* message, ErrorLine* line) {
 
 }  // namespace
 
-#define TRV_FUND_TRANSFER_ERROR(N, TEXT)                                                                  \
-    void ApiServiceFunc<N>::error_func(KApiSession* session, nq::Message* message, request_info_t*) {     \
-        ErrorLine l;                                                                                      \
-        if (!read_error(session, message, &l)) return;                                                    \
-        LOG_WARN(TEXT " submit error: { error_code_type = %lu, error_code = %lu, error_msg = %s, "        \
-                      "session_id = %lu, request_id = %lu }",                                             \
+#define TRV_FUND_TRANSFER_ERROR(N, TEXT)                                                                      \
+    void ApiServiceFunc<N>::error_func(KApiSession* session, nq::Message* message, request_info_t*) {         \
+        ErrorLine l;                                                                                          \
+        if (!read_error(session, message, &l)) return;                                                        \
+        LOG_WARN(TEXT                                                                                         \
+                 " submit error: { error_code_type = %lu, error_code = %lu, error_msg = %s, "                 \
+                 "session_id = %lu, request_id = %lu }",                                                      \
                  l.error.error_code_type, l.error.error_code, l.error.error_msg, l.session_id, l.request_id); \
-    }                                                                                                     \
+    }                                                                                                         \
     TRV_REGISTER_SERVICE_FUNC(N)
 
 TRV_FUND_TRANSFER_ERROR(COUNTER_FUND_TRANSFER_RSP, "counter fund trans request");

@@ -9,10 +9,10 @@
 
 namespace nq {
 
-#define TRV_HEAD_ONLY_BODY(N)                                        \
-    template <>                                                      \
-    struct __attribute__((packed)) MessageBody<N> {                  \
-        api::api_body_head_t head;                                   \
+#define TRV_HEAD_ONLY_BODY(N)                       \
+    template <>                                     \
+    struct __attribute__((packed)) MessageBody<N> { \
+        api::api_body_head_t head;                  \
     }
 
 TRV_HEAD_ONLY_BODY(COUNTER_FUND_TRANSFER_RSP);
@@ -27,10 +27,10 @@ TRV_HEAD_ONLY_BODY(PRIV_CLUSTER_FUND_TRANSFER_RESULT_RSP);
 
 namespace api {
 
-#define TRV_FUND_TRANSFER_SERVICE_FUNC(N)                                                          \
-    template <>                                                                                    \
-    class ApiServiceFunc<N> final : public KApiRequestRspServiceFunc<N> {                          \
-    public:                                                                                        \
+#define TRV_FUND_TRANSFER_SERVICE_FUNC(N)                                                           \
+    template <>                                                                                     \
+    class ApiServiceFunc<N> final : public KApiRequestRspServiceFunc<N> {                           \
+    public:                                                                                         \
         void error_func(KApiSession* session, nq::Message* message, request_info_t* info) override; \
     }
 

@@ -19,9 +19,10 @@ void ApiServiceFunc<INIT_POSITION_NOTICE>::service_func(nq::Message* message) {
     const uint64_t count = load_le<uint32_t>(body, 61);
     const uint64_t size = body_size(message);
     if (!items_fit(count, item_size, kRowSize, kHeadSize, size)) {
-        LOG_WARN("init position notice dropped, items do not fit: { session_id = %lu, body_size = %lu, data_count = "
-                 "%lu, size_per_item = %lu }",
-                 session->session_id(), size, count, item_size);
+        LOG_WARN(
+            "init position notice dropped, items do not fit: { session_id = %lu, body_size = %lu, data_count = "
+            "%lu, size_per_item = %lu }",
+            session->session_id(), size, count, item_size);
         return;
     }
     const uint64_t session_id = session->session_id();

@@ -31,8 +31,8 @@ void ApiServiceFunc<LOGIN_RSP>::continue_login(KApiSession* session) {
         api->on_login_end(session_id);
         return;
     }
-    const bool sent = api->auth(session_id, 0, session->account_name, session->password, session->pub_key, nullptr,
-                                false);
+    const bool sent =
+        api->auth(session_id, 0, session->account_name, session->password, session->pub_key, nullptr, false);
     session->forget_secrets();
     if (!sent) {
         // Nothing will answer an authorisation that did not go out: the login
@@ -69,10 +69,10 @@ void ApiServiceFunc<LOGIN_RSP>::service_func(nq::Message* message) {
     const uint64_t login_account_index = load_le<uint64_t>(body, kLoginAccountIndex);
     const uint32_t trading_day = load_le<uint32_t>(body, kTradingDay);
     const uint8_t account_type = body[kAccountType];
-    LOG_INFO("login response: { session_id = %lu, login_account_index = %lu, account_type = %d, trading_day = %d, "
-             "cluster_group_id = %lu }",
-             session_id, login_account_index, (int)account_type, (int)trading_day,
-             load_le<uint64_t>(body, kClusterGroupId));
+    LOG_INFO(
+        "login response: { session_id = %lu, login_account_index = %lu, account_type = %d, trading_day = %d, "
+        "cluster_group_id = %lu }",
+        session_id, login_account_index, (int)account_type, (int)trading_day, load_le<uint64_t>(body, kClusterGroupId));
     session->set_login_answer(account_type, login_account_index & 0xffffffffu);
 
     const uint8_t api_type = session->api_type.load();

@@ -15,7 +15,7 @@ void publish(std::atomic<Spi*>& slot, KApiSession* session, const nq::Message* m
     CallbackGuard<Spi> spi{slot};
     if (!spi) return;
     (spi.get()->*callback)(session->session_id(), reinterpret_cast<const nq::trv_msg_desc_t*>(message->body_),
-                     reinterpret_cast<const Record*>(message->body_ + PushedBody::kDescSize));
+                           reinterpret_cast<const Record*>(message->body_ + PushedBody::kDescSize));
 }
 
 template <uint32_t N, class Record>
@@ -55,20 +55,16 @@ void ApiServiceFunc<POSITION_PUSH>::publish_call_back(KApiSession* session, nq::
 void ApiServiceFunc<FUND_TRANSFER_EXEC_RESULT_PUSH>::publish_call_back(KApiSession* session, nq::Message* message) {
     publish(session->privilege_spi, session, message, &nq::TRVPrivilegeSpi::on_fund_transfer_exec_result);
 }
-void ApiServiceFunc<COUNTER_FUND_TRANSFER_REQUEST_PUSH>::publish_call_back(KApiSession* session,
-                                                                          nq::Message* message) {
+void ApiServiceFunc<COUNTER_FUND_TRANSFER_REQUEST_PUSH>::publish_call_back(KApiSession* session, nq::Message* message) {
     publish(session->trade_spi, session, message, &nq::TRVTradeSpi::on_counter_fund_transfer_request);
 }
-void ApiServiceFunc<COUNTER_FUND_TRANSFER_RESULT_PUSH>::publish_call_back(KApiSession* session,
-                                                                         nq::Message* message) {
+void ApiServiceFunc<COUNTER_FUND_TRANSFER_RESULT_PUSH>::publish_call_back(KApiSession* session, nq::Message* message) {
     publish(session->trade_spi, session, message, &nq::TRVTradeSpi::on_counter_fund_transfer_result);
 }
-void ApiServiceFunc<CLUSTER_FUND_TRANSFER_REQUEST_PUSH>::publish_call_back(KApiSession* session,
-                                                                          nq::Message* message) {
+void ApiServiceFunc<CLUSTER_FUND_TRANSFER_REQUEST_PUSH>::publish_call_back(KApiSession* session, nq::Message* message) {
     publish(session->trade_spi, session, message, &nq::TRVTradeSpi::on_cluster_fund_transfer_request);
 }
-void ApiServiceFunc<CLUSTER_FUND_TRANSFER_RESULT_PUSH>::publish_call_back(KApiSession* session,
-                                                                         nq::Message* message) {
+void ApiServiceFunc<CLUSTER_FUND_TRANSFER_RESULT_PUSH>::publish_call_back(KApiSession* session, nq::Message* message) {
     publish(session->trade_spi, session, message, &nq::TRVTradeSpi::on_cluster_fund_transfer_result);
 }
 void ApiServiceFunc<TOKEN_INFO_PUSH>::publish_call_back(KApiSession* session, nq::Message* message) {

@@ -7,10 +7,10 @@
 
 namespace nq { namespace api {
 
-#define TRV_PUBLISH_SERVICE_FUNC(N)                                                \
-    template <>                                                                    \
-    class ApiServiceFunc<N> final : public KApiPublishServiceFuncBase<N> {         \
-    public:                                                                        \
+#define TRV_PUBLISH_SERVICE_FUNC(N)                                                  \
+    template <>                                                                      \
+    class ApiServiceFunc<N> final : public KApiPublishServiceFuncBase<N> {           \
+    public:                                                                          \
         void publish_call_back(KApiSession* session, nq::Message* message) override; \
     }
 

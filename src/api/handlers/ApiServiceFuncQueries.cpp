@@ -55,25 +55,26 @@ void answer_orders(KApiSession* session, uint64_t request_id, const KApiDataList
 
 // Error replies carry the failed request's head; the error record is copied
 // with its text terminated, so the user may print it.
-#define TRV_QUERY_ANSWER(N, DELIVER)                                                                       \
-    void ApiServiceFunc<N>::query_call_back(KApiSession* session, uint64_t request_id, const KApiDataList* list, \
-                                            const request_info_t* info) {                                  \
-        DELIVER(session, request_id, list, info, nullptr);                                                 \
-    }                                                                                                      \
-    void ApiServiceFunc<N>::error_func(KApiSession* session, nq::Message* message, request_info_t* info) {  \
-        nq::trv_error_info_t error;                                                                        \
-        if (session == nullptr || !error_of(message, &error)) return;                                      \
-        DELIVER(session, load_le<uint64_t>(message->body_, kRequestIdAt), nullptr, info, &error);          \
-    }                                                                                                      \
+#define TRV_QUERY_ANSWER(N, DELIVER)                                                                                \
+    void ApiServiceFunc<N>::query_call_back(KApiSession* session, uint64_t request_id, const KApiDataList* list,    \
+                                            const request_info_t* info) {                                           \
+        DELIVER(session, request_id, list, info, nullptr);                                                          \
+    }                                                                                                               \
+    void ApiServiceFunc<N>::error_func(KApiSession* session, nq::Message* message, request_info_t* info) {          \
+        nq::trv_error_info_t error;                                                                                 \
+        if (session == nullptr || !error_of(message, &error)) return;                                               \
+        DELIVER(session, load_le<uint64_t>(message->body_, kRequestIdAt), nullptr, info, &error);                   \
+    }                                                                                                               \
     void ApiServiceFunc<N>::timeout_func(KApiSession* session, request_info_t* info, nq::trv_error_info_t* error) { \
-        if (session == nullptr || info == nullptr) return;                                                 \
-        DELIVER(session, info->request_id, nullptr, info, error);                                          \
-    }                                                                                                      \
+        if (session == nullptr || info == nullptr) return;                                                          \
+        DELIVER(session, info->request_id, nullptr, info, error);                                                   \
+    }                                                                                                               \
     TRV_REGISTER_SERVICE_FUNC(N)
 
-#define TRV_DELIVER(List, slot, callback)                                                         \
-    [](KApiSession* s, uint64_t r, const KApiDataList* l, const request_info_t* i,                \
-       const nq::trv_error_info_t* e) { answer<List>(s->slot, s, r, l, i, e, callback); }
+#define TRV_DELIVER(List, slot, callback)                                                                           \
+    [](KApiSession* s, uint64_t r, const KApiDataList* l, const request_info_t* i, const nq::trv_error_info_t* e) { \
+        answer<List>(s->slot, s, r, l, i, e, callback);                                                             \
+    }
 
 namespace {
 const auto deliver_static_quotes =

@@ -9,18 +9,18 @@
 
 namespace nq { namespace api {
 
-#define TRV_QUERY_SERVICE_FUNC(N, Row)                                                                 \
-    template <>                                                                                        \
-    struct QueryRowSize<N> {                                                                           \
-        static constexpr uint64_t kSize = sizeof(nq::Row);                                             \
-    };                                                                                                 \
-    template <>                                                                                        \
-    class ApiServiceFunc<N> final : public KApiQueryRspServiceFunc<N> {                                \
-    public:                                                                                            \
-        void error_func(KApiSession* session, nq::Message* message, request_info_t* info) override;   \
+#define TRV_QUERY_SERVICE_FUNC(N, Row)                                                                       \
+    template <>                                                                                              \
+    struct QueryRowSize<N> {                                                                                 \
+        static constexpr uint64_t kSize = sizeof(nq::Row);                                                   \
+    };                                                                                                       \
+    template <>                                                                                              \
+    class ApiServiceFunc<N> final : public KApiQueryRspServiceFunc<N> {                                      \
+    public:                                                                                                  \
+        void error_func(KApiSession* session, nq::Message* message, request_info_t* info) override;          \
         void timeout_func(KApiSession* session, request_info_t* info, nq::trv_error_info_t* error) override; \
-        void query_call_back(KApiSession* session, uint64_t request_id, const KApiDataList* list,      \
-                             const request_info_t* info) override;                                     \
+        void query_call_back(KApiSession* session, uint64_t request_id, const KApiDataList* list,            \
+                             const request_info_t* info) override;                                           \
     }
 
 TRV_QUERY_SERVICE_FUNC(STATIC_QUOTE_QUERY_RSP, trv_static_quote_full_info_t);

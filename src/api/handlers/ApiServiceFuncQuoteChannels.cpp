@@ -26,9 +26,10 @@ void ApiServiceFunc<QUOTE_CHANNEL_NOTICE>::service_func(nq::Message* message) {
     LOG_TRACE("receive quote mc info notify: { session_id = %lu, data_count = %u, size_per_item = %u }",
               session->session_id(), (uint32_t)count, (uint32_t)item_size);
     if (!items_fit(count, item_size, kItemSize, kHeadSize, size)) {
-        LOG_WARN("quote mc info notify dropped, items do not fit: { session_id = %lu, body_size = %lu, data_count = "
-                 "%lu, size_per_item = %lu }",
-                 session->session_id(), size, count, item_size);
+        LOG_WARN(
+            "quote mc info notify dropped, items do not fit: { session_id = %lu, body_size = %lu, data_count = "
+            "%lu, size_per_item = %lu }",
+            session->session_id(), size, count, item_size);
         return;
     }
     KApi* api = KApi::instance_.load(std::memory_order_acquire);

@@ -31,14 +31,12 @@ void ApiServiceFunc<ORDER_END_PUSH>::report_call_back(KApiSession* session, nq::
 
 void ApiServiceFunc<ORDER_RESPONSE_PUSH>::report_call_back(KApiSession* session, nq::Message* message) {
     if (CallbackGuard<nq::TRVTradeSpi> spi{session->trade_spi})
-        spi->on_order_response(session->session_id(), desc_of(message),
-                               record_of<nq::trv_order_response_t>(message));
+        spi->on_order_response(session->session_id(), desc_of(message), record_of<nq::trv_order_response_t>(message));
 }
 
 void ApiServiceFunc<CANCEL_RESPONSE_PUSH>::report_call_back(KApiSession* session, nq::Message* message) {
     if (CallbackGuard<nq::TRVTradeSpi> spi{session->trade_spi})
-        spi->on_cancel_response(session->session_id(), desc_of(message),
-                                record_of<nq::trv_cancel_response_t>(message));
+        spi->on_cancel_response(session->session_id(), desc_of(message), record_of<nq::trv_cancel_response_t>(message));
 }
 
 void ApiServiceFunc<TRADE_REPORT_PUSH>::report_call_back(KApiSession* session, nq::Message* message) {

@@ -5,10 +5,10 @@
 
 namespace nq { namespace api {
 
-#define TRV_REPORT_SERVICE_FUNC(N)                                               \
-    template <>                                                                  \
-    class ApiServiceFunc<N> final : public KApiReportServiceFunc<N> {            \
-    public:                                                                      \
+#define TRV_REPORT_SERVICE_FUNC(N)                                                  \
+    template <>                                                                     \
+    class ApiServiceFunc<N> final : public KApiReportServiceFunc<N> {               \
+    public:                                                                         \
         void report_call_back(KApiSession* session, nq::Message* message) override; \
     }
 

@@ -18,8 +18,7 @@ namespace nq { namespace api {
 
 TRV_REGISTER_SERVICE_FUNC(TRADE_TOKEN_RSP);
 
-void ApiServiceFunc<TRADE_TOKEN_RSP>::request_call_back(KApiSession* session,
-                                                        nq::MessageBody<TRADE_TOKEN_RSP>* body) {
+void ApiServiceFunc<TRADE_TOKEN_RSP>::request_call_back(KApiSession* session, nq::MessageBody<TRADE_TOKEN_RSP>* body) {
     KApi* api = KApi::instance_.load(std::memory_order_acquire);
     if (session == nullptr || body == nullptr || api == nullptr || business_ == nullptr ||
         business_->token_mgr_ == nullptr || business_->auth_mgr_ == nullptr)
@@ -32,10 +31,11 @@ void ApiServiceFunc<TRADE_TOKEN_RSP>::request_call_back(KApiSession* session,
     char fon_ip[INET_ADDRSTRLEN] = {0};
     inet_ntop(AF_INET, &fon.sin_addr, fon_ip, sizeof fon_ip);
     const uint8_t account_type = session->login_account_type.load();
-    LOG_TRACE("token response: { session_id = %lu, auth_token = %lu, trade_account_index = %lu, token_id = %lu, "
-              "fon_address = %s:%d, login_account_type = %d, login_account_index = %lu }",
-              session_id, trade_token, (uint64_t)body->trade_account_index, token_id, fon_ip, (int)ntohs(fon.sin_port),
-              (int)account_type, session->login_account_index.load());
+    LOG_TRACE(
+        "token response: { session_id = %lu, auth_token = %lu, trade_account_index = %lu, token_id = %lu, "
+        "fon_address = %s:%d, login_account_type = %d, login_account_index = %lu }",
+        session_id, trade_token, (uint64_t)body->trade_account_index, token_id, fon_ip, (int)ntohs(fon.sin_port),
+        (int)account_type, session->login_account_index.load());
 
     // An id that cannot number orders (0, or too wide for the order id) is a
     // refused token, not a token: nothing is made and the request is retried
@@ -47,10 +47,9 @@ void ApiServiceFunc<TRADE_TOKEN_RSP>::request_call_back(KApiSession* session,
         return;
     }
 
-    ApiTradeToken* token = make_object<ApiTradeToken>(session_id, trade_token, session->login_account_index.load(),
-                                                      (uint64_t)body->trade_account_index, token_id,
-                                                      (uint64_t)body->reserved, fon, body->fon_mac,
-                                                      KApiUdpSender::local_mac_addr_);
+    ApiTradeToken* token = make_object<ApiTradeToken>(
+        session_id, trade_token, session->login_account_index.load(), (uint64_t)body->trade_account_index, token_id,
+        (uint64_t)body->reserved, fon, body->fon_mac, KApiUdpSender::local_mac_addr_);
     if (token == nullptr) {
         LOG_ERROR("alloc token failed: { session_id = %lu, token_id = %lu }", session_id, token_id);
         return;
@@ -93,8 +92,8 @@ void ApiServiceFunc<TRADE_TOKEN_RSP>::request_call_back(KApiSession* session,
 
 void ApiServiceFunc<TRADE_TOKEN_RSP>::retry(KApiSession* session, uint64_t trade_token) {
     KApi* api = KApi::instance_.load(std::memory_order_acquire);
-    KApiAuth* a = business_ != nullptr && business_->auth_mgr_ != nullptr ? business_->auth_mgr_->get_auth(trade_token)
-                                                                          : nullptr;
+    KApiAuth* a =
+        business_ != nullptr && business_->auth_mgr_ != nullptr ? business_->auth_mgr_->get_auth(trade_token) : nullptr;
     if (api == nullptr || a == nullptr || a->session_id.load() != session->session_id()) return;
     if (session->login_done.load() == 0 || session->login_account_type.load() != 0)
         api->delay_request_token(session->session_id(), a->token_request_no.load(), trade_token);
@@ -104,10 +103,11 @@ void ApiServiceFunc<TRADE_TOKEN_RSP>::error_func(KApiSession* session, nq::Messa
     KApi* api = KApi::instance_.load(std::memory_order_acquire);
     nq::trv_error_info_t error;
     if (session == nullptr || info == nullptr || api == nullptr || !error_of(message, &error)) return;
-    LOG_TRACE("token error response: { session_id = %lu, request_seq = %lu, error_code_type = %lu, error_code = %lu, "
-              "error_msg = %s }",
-              session->session_id(), info->request_seq, (uint64_t)error.error_code_type, (uint64_t)error.error_code,
-              error.error_msg);
+    LOG_TRACE(
+        "token error response: { session_id = %lu, request_seq = %lu, error_code_type = %lu, error_code = %lu, "
+        "error_msg = %s }",
+        session->session_id(), info->request_seq, (uint64_t)error.error_code_type, (uint64_t)error.error_code,
+        error.error_msg);
     retry(session, load_le<uint64_t>(message->body_, 49));
 }
 

@@ -14,7 +14,7 @@ struct __attribute__((packed)) MessageBody<TRADE_TOKEN_RSP> {
     api::api_body_head_t head;  // trade_token at 49: the authorisation record
     uint64_t trade_account_index;
     uint64_t token_id;
-    uint64_t reserved;           // kept in the token, never read
+    uint64_t reserved;              // kept in the token, never read
     unsigned char fon_address[16];  // sockaddr_in of the order node
     unsigned char fon_mac[6];
 };

@@ -3,10 +3,10 @@
 #pragma once
 #include <cstdint>
 
-#include "api/provider/ApiSessionGuard.h"
 #include "api/handlers/KApiServiceFuncBase.h"
 #include "api/handlers/PushedBody.h"
 #include "api/messages/ServiceCode.h"
+#include "api/provider/ApiSessionGuard.h"
 
 namespace nq { namespace api {
 

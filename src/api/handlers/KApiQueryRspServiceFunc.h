@@ -4,11 +4,11 @@
 #pragma once
 #include <cstdint>
 
-#include "api/messages/ApiBodyHead.h"
-#include "api/provider/ApiSessionGuard.h"
 #include "api/handlers/KApiDataList.h"
 #include "api/handlers/KApiServiceFuncBase.h"
+#include "api/messages/ApiBodyHead.h"
 #include "api/messages/ApiQueryResponseHead.h"
+#include "api/provider/ApiSessionGuard.h"
 #include "api/provider/KApiFramework.h"
 #include "api/requests/KApiRequestManager.h"
 #include "framework/Message.h"
@@ -55,10 +55,11 @@ public:
         const uint64_t item_size = load_le<uint32_t>(body, 79);
         const uint64_t size = body_size(message);
         if (!items_fit(count, item_size, row_size, kHeadSize, size)) {
-            LOG_WARN("query page dropped, rows do not fit: { service_code = %u, session_id = %lu, body_size = %lu, "
-                     "result_count = %lu, size_per_item = %lu, row_size = %lu }",
-                     frame_service_code(message->header_), frame_session_id(message->header_), size, count,
-                     item_size, row_size);
+            LOG_WARN(
+                "query page dropped, rows do not fit: { service_code = %u, session_id = %lu, body_size = %lu, "
+                "result_count = %lu, size_per_item = %lu, row_size = %lu }",
+                frame_service_code(message->header_), frame_session_id(message->header_), size, count, item_size,
+                row_size);
             return false;
         }
         list->data = body + kHeadSize;

@@ -4,10 +4,10 @@
 #include <cstdint>
 
 #include "api/business/KApiBusiness.h"
-#include "api/provider/ApiSessionGuard.h"
 #include "api/handlers/KApiReportServiceFunc.h"
 #include "api/handlers/KApiServiceFuncBase.h"
 #include "api/messages/ServiceCode.h"
+#include "api/provider/ApiSessionGuard.h"
 
 namespace nq { namespace api {
 

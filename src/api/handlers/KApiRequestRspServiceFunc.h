@@ -3,10 +3,10 @@
 #pragma once
 #include <cstdint>
 
-#include "api/messages/ApiBodyHead.h"
-#include "api/provider/ApiSessionGuard.h"
 #include "api/handlers/KApiServiceFuncBase.h"
+#include "api/messages/ApiBodyHead.h"
 #include "api/messages/MessageBody.h"
+#include "api/provider/ApiSessionGuard.h"
 #include "api/provider/KApiFramework.h"
 #include "api/requests/KApiRequestManager.h"
 #include "framework/Message.h"

@@ -29,9 +29,9 @@ private:
     const KApiDataList* list_;
 };
 
-#define TRV_RESULT_LIST(Name, Interface, Row)                                               \
-    class Name final : public TKApiResultList<nq::Interface, nq::Row> {                     \
-    public:                                                                                 \
+#define TRV_RESULT_LIST(Name, Interface, Row)                                                      \
+    class Name final : public TKApiResultList<nq::Interface, nq::Row> {                            \
+    public:                                                                                        \
         explicit Name(const KApiDataList* list) : TKApiResultList<nq::Interface, nq::Row>(list) {} \
     }
 

@@ -27,10 +27,11 @@ bool KApiServiceFuncBase::check_body(const nq::Message* message, uint64_t need) 
     const uint32_t size = body_size(message);
     if (size >= need) return true;
     const void* header = message != nullptr ? message->header_ : nullptr;
-    LOG_WARN("message dropped, body too short: { service_code = %u, session_id = %lu, body_size = %u, "
-             "expected = %lu }",
-             header != nullptr ? frame_service_code(header) : 0u, header != nullptr ? frame_session_id(header) : 0ul,
-             size, need);
+    LOG_WARN(
+        "message dropped, body too short: { service_code = %u, session_id = %lu, body_size = %u, "
+        "expected = %lu }",
+        header != nullptr ? frame_service_code(header) : 0u, header != nullptr ? frame_session_id(header) : 0ul, size,
+        need);
     return false;
 }
 

@@ -7,9 +7,9 @@
 namespace nq { namespace api {
 
 struct PushedBody {
-    static constexpr uint32_t kDescSize = 17;          // trv_msg_desc_t
-    static constexpr uint32_t kIsRebuildOffset = 16;   // bool in the descriptor
-    static constexpr uint32_t kReportIdOffset = 18;    // 32 bytes, binary
+    static constexpr uint32_t kDescSize = 17;         // trv_msg_desc_t
+    static constexpr uint32_t kIsRebuildOffset = 16;  // bool in the descriptor
+    static constexpr uint32_t kReportIdOffset = 18;   // 32 bytes, binary
     static constexpr uint32_t kXidOffset = 50;
 };
 

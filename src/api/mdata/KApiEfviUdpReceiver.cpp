@@ -26,7 +26,6 @@ inline uint16_t be16_at(const std::byte* p) {
     return static_cast<uint16_t>(std::to_integer<unsigned>(p[0]) << 8 | std::to_integer<unsigned>(p[1]));
 }
 
-
 }  // namespace
 
 udp_payload_view_t parse_udp_payload_from_eth_ipv4(const std::byte* frame, size_t len) {

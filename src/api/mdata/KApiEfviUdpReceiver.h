@@ -40,8 +40,8 @@ public:
     struct rx_buf_t {
         uint64_t dma_addr;  // adapter address of the buffer's first byte
         unsigned char* data;
-        uint32_t id;        // buffer index and the request id given to the adapter
-        rx_buf_t* next;     // link in free_list
+        uint32_t id;     // buffer index and the request id given to the adapter
+        rx_buf_t* next;  // link in free_list
     };
     static_assert(sizeof(rx_buf_t) <= kDataOffset, "buffer header fits before the frame");
 

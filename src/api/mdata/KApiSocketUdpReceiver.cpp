@@ -90,9 +90,8 @@ int open_stream_socket(const udp_mcast_stream_t& stream, const sockaddr_in& loca
     }
     char group[INET_ADDRSTRLEN] = "";
     inet_ntop(AF_INET, &stream.group.sin_addr, group, sizeof group);
-    LOG_INFO("udp receiver socket joined multicast group: { mcast = %s:%u, local = %s, msg_type = %u, fd = %d }",
-             group, static_cast<unsigned>(ntohs(stream.group.sin_port)), local,
-             static_cast<unsigned>(stream.msg_type), fd);
+    LOG_INFO("udp receiver socket joined multicast group: { mcast = %s:%u, local = %s, msg_type = %u, fd = %d }", group,
+             static_cast<unsigned>(ntohs(stream.group.sin_port)), local, static_cast<unsigned>(stream.msg_type), fd);
     return fd;
 }
 
@@ -101,8 +100,7 @@ void tune_stream_socket(int fd, const udp_receiver_config_t& config) {
     int flags = fcntl(fd, F_GETFL, 0);
     if (flags >= 0) fcntl(fd, F_SETFL, flags | O_NONBLOCK);
     if (config.rcvbuf > 0 && setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &config.rcvbuf, sizeof config.rcvbuf) != 0)
-        LOG_WARN("udp receiver setsockopt(SO_RCVBUF) failed: { os_err_code = %d, rcvbuf = %d }", errno,
-                 config.rcvbuf);
+        LOG_WARN("udp receiver setsockopt(SO_RCVBUF) failed: { os_err_code = %d, rcvbuf = %d }", errno, config.rcvbuf);
     // Each datagram then says how many the kernel has dropped so far for
     // want of room in the socket's buffer.
     int one = 1;
@@ -261,11 +259,12 @@ void KApiSocketUdpReceiver::report_losses(socket_runtime_t* rt, bool all_due) {
         if (!all_due && item.last_report_ms != 0 && now - item.last_report_ms < kLossReportMs) continue;
         char group[INET_ADDRSTRLEN] = "";
         inet_ntop(AF_INET, &item.group.sin_addr, group, sizeof group);
-        LOG_WARN("udp receiver lost datagrams: { mcast = %s:%u, msg_type = %u, dropped = %lu, truncated = %lu, "
-                 "buffer_size = %lu }",
-                 group, static_cast<unsigned>(ntohs(item.group.sin_port)), static_cast<unsigned>(item.msg_type),
-                 static_cast<unsigned long>(item.dropped), static_cast<unsigned long>(item.truncated),
-                 static_cast<unsigned long>(item.buffer_size));
+        LOG_WARN(
+            "udp receiver lost datagrams: { mcast = %s:%u, msg_type = %u, dropped = %lu, truncated = %lu, "
+            "buffer_size = %lu }",
+            group, static_cast<unsigned>(ntohs(item.group.sin_port)), static_cast<unsigned>(item.msg_type),
+            static_cast<unsigned long>(item.dropped), static_cast<unsigned long>(item.truncated),
+            static_cast<unsigned long>(item.buffer_size));
         item.dropped = 0;
         item.truncated = 0;
         item.loss_pending = false;

@@ -35,9 +35,13 @@ struct CacheLineAllocator {
     }
     void deallocate(T* p, size_t) { std::free(p); }
     template <class U>
-    bool operator==(const CacheLineAllocator<U>&) const { return true; }
+    bool operator==(const CacheLineAllocator<U>&) const {
+        return true;
+    }
     template <class U>
-    bool operator!=(const CacheLineAllocator<U>&) const { return false; }
+    bool operator!=(const CacheLineAllocator<U>&) const {
+        return false;
+    }
 };
 
 class KApiSocketUdpReceiver : public KApiUdpReceiver {
@@ -61,12 +65,12 @@ public:
             unsigned char* buffer;  // 64-byte aligned, owned
             uint64_t buffer_size;
             // Receiver thread only.
-            bool ready;                // may hold datagrams: in the ready list
-            bool loss_pending;         // counts not yet logged
-            uint32_t kernel_drops;     // the socket's drop count last seen
-            uint64_t dropped;          // since the last loss line
-            uint64_t truncated;        // since the last loss line
-            uint64_t last_report_ms;   // monotonic ms of the last loss line
+            bool ready;               // may hold datagrams: in the ready list
+            bool loss_pending;        // counts not yet logged
+            uint32_t kernel_drops;    // the socket's drop count last seen
+            uint64_t dropped;         // since the last loss line
+            uint64_t truncated;       // since the last loss line
+            uint64_t last_report_ms;  // monotonic ms of the last loss line
         };
 
         int epoll_fd = -1;

@@ -23,19 +23,16 @@ void sleep_ms(long ms) {
 
 KApiUdpReceiver* KApiUdpReceiver::create(const char* name, IUdpDataSink* sink, const udp_receiver_config_t& config) {
     switch (config.rx_mode) {
-    case nq::RX_MODE_SOCKET:
-        return new KApiSocketUdpReceiver(name, sink);
-    case nq::RX_MODE_EFVI:
-        if (is_efvi_supported(config)) return new KApiEfviUdpReceiver(name, sink);
-        set_last_error(kErrorMarketData, 0, "udp receiver efvi not supported");
-        return nullptr;
-    case nq::RX_MODE_AUTO:
-        if (is_efvi_supported(config)) return new KApiEfviUdpReceiver(name, sink);
-        LOG_WARN("udp receiver efvi not supported, fallback to socket: { name = %s }", name);
-        return new KApiSocketUdpReceiver(name, sink);
-    default:
-        set_last_error(kErrorMarketData, 0, "create udp receiver failed, unknown mode");
-        return nullptr;
+        case nq::RX_MODE_SOCKET: return new KApiSocketUdpReceiver(name, sink);
+        case nq::RX_MODE_EFVI:
+            if (is_efvi_supported(config)) return new KApiEfviUdpReceiver(name, sink);
+            set_last_error(kErrorMarketData, 0, "udp receiver efvi not supported");
+            return nullptr;
+        case nq::RX_MODE_AUTO:
+            if (is_efvi_supported(config)) return new KApiEfviUdpReceiver(name, sink);
+            LOG_WARN("udp receiver efvi not supported, fallback to socket: { name = %s }", name);
+            return new KApiSocketUdpReceiver(name, sink);
+        default: set_last_error(kErrorMarketData, 0, "create udp receiver failed, unknown mode"); return nullptr;
     }
 }
 

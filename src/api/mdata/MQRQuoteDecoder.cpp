@@ -2,8 +2,7 @@
 // records.
 #include "trv_api.h"
 
-namespace nq {
-namespace mqr {
+namespace nq { namespace mqr {
 
 namespace {
 
@@ -74,5 +73,4 @@ MQRQuoteItem* MQRQuoteDecoder::get_next() {
     return splitter(this);
 }
 
-}  // namespace mqr
-}  // namespace nq
+}}  // namespace nq::mqr

@@ -46,9 +46,7 @@ struct TRVQuoteSplit {
         TRVQuoteItem& item = d->item;
         item.data_type = static_cast<QuoteMsgType>(type);
         switch (type) {
-            case SSE_L1_INDEX:
-                item.data.sse_l1_index = reinterpret_cast<const trv_sse_l1_index_t*>(d->cursor);
-                break;
+            case SSE_L1_INDEX: item.data.sse_l1_index = reinterpret_cast<const trv_sse_l1_index_t*>(d->cursor); break;
             case SSE_L1_SNAPSHOT:
                 item.data.sse_l1_snapshot = reinterpret_cast<const trv_sse_l1_snapshot_t*>(d->cursor);
                 break;

@@ -22,13 +22,13 @@ struct udp_receiver_config_t {
     static constexpr uint64_t kDefaultBufferCount = 4096;
 
     nq::QuoteRxMode rx_mode = nq::RX_MODE_AUTO;
-    int32_t cpu_core = -1;        // -1: not bound
-    bool busy_poll = false;       // kernel bypass: spin instead of yielding
-    sockaddr_in local_addr = {};  // interface of the joins, bind address of unicast streams
-    int32_t rcvbuf = 0;           // sockets: SO_RCVBUF, 0 or less keeps the default
+    int32_t cpu_core = -1;                        // -1: not bound
+    bool busy_poll = false;                       // kernel bypass: spin instead of yielding
+    sockaddr_in local_addr = {};                  // interface of the joins, bind address of unicast streams
+    int32_t rcvbuf = 0;                           // sockets: SO_RCVBUF, 0 or less keeps the default
     uint64_t buffer_size = kDefaultBufferSize;    // bytes per receive buffer
     uint64_t buffer_count = kDefaultBufferCount;  // kernel bypass: receive ring size
-    bool use_huge_pages = false;  // kernel bypass: huge pages for the buffers first
+    bool use_huge_pages = false;                  // kernel bypass: huge pages for the buffers first
     std::vector<udp_mcast_stream_t> streams;
 
     void set_defaults() {

@@ -4,8 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 struct __attribute__((packed)) api_body_head_t {
     uint64_t session_id;           // session the request is sent on
@@ -32,5 +31,4 @@ static_assert(offsetof(api_body_head_t, trade_account_index) == 33, "api_body_he
 static_assert(offsetof(api_body_head_t, auth_id) == 41, "api_body_head_t layout");
 static_assert(offsetof(api_body_head_t, trade_token) == 49, "api_body_head_t layout");
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api

@@ -6,8 +6,7 @@
 #include "api/messages/ApiBodyHead.h"
 #include "trv_api.h"
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 struct __attribute__((packed)) api_error_body_t {
     api_body_head_t head;    // echo of the failed request's head
@@ -21,5 +20,4 @@ static_assert(offsetof(api_error_body_t, error.error_code_type) == 61, "api_erro
 static_assert(offsetof(api_error_body_t, error.error_code) == 69, "api_error_body_t layout");
 static_assert(offsetof(api_error_body_t, error.error_msg) == 77, "api_error_body_t layout");
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api

@@ -14,10 +14,10 @@ struct __attribute__((packed)) api_query_response_head_t {
     uint32_t request_count;      // rows asked for
     uint32_t request_reference;  // position the page was asked from
     uint32_t reserved;
-    uint32_t result_count;       // rows in this page
-    uint32_t result_reference;   // position in the sub-table after this page
-    uint32_t size_per_item;      // size of one row
-    uint8_t is_last;             // the counter's last-page flag (logged only)
+    uint32_t result_count;      // rows in this page
+    uint32_t result_reference;  // position in the sub-table after this page
+    uint32_t size_per_item;     // size of one row
+    uint8_t is_last;            // the counter's last-page flag (logged only)
 };
 
 static_assert(sizeof(api_query_response_head_t) == 84, "api_query_response_head_t size");

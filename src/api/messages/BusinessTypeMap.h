@@ -5,8 +5,7 @@
 
 #include "trv_api.h"
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 struct BusinessTypeMap {
     // [ExchangeIndex 0-2][BusinessType 0-7]
@@ -35,5 +34,4 @@ struct BusinessTypeMap {
     }
 };
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api

@@ -2,8 +2,7 @@
 
 #include <cstring>
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 uint32_t query_request_status_t::remaining_count() const {
     uint32_t tables = reference.sub_table_num < 16 ? reference.sub_table_num : 16;
@@ -51,5 +50,4 @@ void QueryRequest::point_at_storage() {
     frame_ = storage_;
 }
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api

@@ -6,8 +6,7 @@
 #include "api/messages/Request.h"
 #include "trv_api.h"
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 struct query_request_status_t {
     uint64_t table_code;  // service code of the query itself (log lines only)
@@ -50,5 +49,4 @@ private:
     unsigned char storage_[kHeaderSize + kBodyCapacity];
 };
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api

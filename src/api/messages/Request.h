@@ -6,12 +6,12 @@
 
 #include "framework/Message.h"
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 class Request : public nq::Message {
 public:
-    explicit Request(uint32_t desire_response = 0) : nq::Message{nullptr, nullptr, nullptr}, desire_response(desire_response) {}
+    explicit Request(uint32_t desire_response = 0)
+        : nq::Message{nullptr, nullptr, nullptr}, desire_response(desire_response) {}
     virtual ~Request() {}
 
     // Service code of the answer; the ring keeps it in the tracking record
@@ -23,5 +23,4 @@ protected:
     Request& operator=(const Request&) = default;
 };
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api

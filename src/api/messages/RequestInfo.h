@@ -3,8 +3,7 @@
 #pragma once
 #include <cstdint>
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 class QueryRequest;
 
@@ -20,5 +19,4 @@ struct request_info_t {
 
 static_assert(sizeof(request_info_t) == 40, "request_info_t is 40 bytes");
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api

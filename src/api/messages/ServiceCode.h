@@ -122,7 +122,7 @@ constexpr uint32_t kMaxServiceCode = 16382;
 // other code. 1052 is the exception among the first range: its answers are
 // 1053 and 1054 and it is sent untracked.
 constexpr uint32_t paired_response_code(uint32_t request) {
-    return (request >= 1030 && request <= 1056) ? request + 1
+    return (request >= 1030 && request <= 1056)   ? request + 1
            : (request >= 1347 && request <= 1547) ? request + 512
                                                   : uint32_t(NO_SERVICE_CODE);
 }
@@ -132,73 +132,73 @@ constexpr uint32_t paired_response_code(uint32_t request) {
 // size. The raw report (2339) is 75 bytes plus the report it carries.
 constexpr uint32_t body_length(uint32_t code) {
     switch (code) {
-    case HEARTBEAT: return 8;
-    case API_ERR_RSP: return 333;
-    case LOGIN_REQ: return 919;
-    case SECURITY_INFO_QUERY_REQ: return 71;
-    case STATIC_QUOTE_QUERY_REQ: return 71;
-    case LEVEL1_QUOTE_REQ: return 67;
-    case LEVEL1_QUOTE_RSP: return 485;
-    case DATA_TABLE_INFO_REQ: return 65;
-    case DATA_TABLE_INFO_RSP: return 125;
-    case FUND_TRADE_ACCOUNT_INDEX_REQ: return 72;
-    case AUTH_REQ: return 841;
-    case TRADE_ACCOUNT_QUERY_REQ: return 71;
-    case SUBSCRIBE_TRADE_MESSAGE_REQ: return 74;
-    case SUBSCRIBE_TRADE_MESSAGE_RSP: return 73;
-    case REBUILD_TICK_QUOTE_REQ: return 76;
-    case REBUILD_TICK_QUOTE_ERR_RSP: return 330;
-    case REBUILD_TICK_QUOTE_RSP: return 129;
-    case ALL_LEVEL1_QUOTE_QUERY_REQ: return 71;
-    case ORDER_SH_CASH:
-    case ORDER_SH_BOND_MATCH:
-    case ORDER_SH_PLEDGE_REPO:
-    case ORDER_SZ_CASH:
-    case ORDER_SZ_BOND_MATCH:
-    case ORDER_SZ_PLEDGE_REPO: return 56;
-    case CANCEL_ORDER: return 32;
-    case COUNTER_FUND_TRANSFER_REQ: return 103;
-    case CLUSTER_FUND_TRANSFER_REQ: return 102;
-    case TRADE_TOKEN_REQ: return 57;
-    case DEAUTH_REQ: return 57;
-    case REBUILD_TRADE_MESSAGE_REQ: return 81;
-    case ORDER_QUERY_REQ: return 104;
-    case POSITION_QUERY_REQ: return 80;
-    case ASSET_QUERY_REQ: return 71;
-    case TRADE_QUERY_REQ: return 79;
-    case INIT_ASSET_QUERY_REQ: return 71;
-    case INIT_POSITION_QUERY_REQ: return 80;
-    case DUMP_FINAL_FILE_REQ: return 57;
-    case UNBIND_USER_TGW_REQ: return 65;
-    case FUND_TRANSFER_EXEC_REQ: return 96;
-    case PRIV_COUNTER_FUND_TRANSFER_REQUEST_REQ: return 103;
-    case PRIV_COUNTER_FUND_TRANSFER_RESULT_REQ: return 384;
-    case PRIV_CLUSTER_FUND_TRANSFER_REQUEST_REQ: return 102;
-    case PRIV_CLUSTER_FUND_TRANSFER_RESULT_REQ: return 383;
-    case BRIEF_POSITION_QUERY_REQ: return 80;
-    case BRIEF_ASSET_QUERY_REQ: return 71;
-    case REBUILD_TRADE_MESSAGE_RSP: return 73;
-    case DUMP_FINAL_FILE_RSP: return 58;
-    case UNBIND_USER_TGW_RSP: return 65;
-    case ORDER_END_PUSH: return 66;
-    case ORDER_RESPONSE_PUSH: return 115;
-    case CANCEL_RESPONSE_PUSH: return 88;
-    case TRADE_REPORT_PUSH: return 125;
-    case ORDER_ERROR_PUSH:
-    case ORDER_ERROR2_PUSH: return 347;
-    case ORDER_BOOK_INSERT_PUSH: return 119;
-    case ORDER_BOOK_UPDATE_PUSH: return 251;
-    case ORDER_BOOK_ERROR_PUSH: return 404;
-    case ASSET_PUSH: return 97;
-    case POSITION_PUSH: return 59;
-    case FUND_TRANSFER_EXEC_RESULT_PUSH: return 337;
-    case COUNTER_FUND_TRANSFER_REQUEST_PUSH: return 63;
-    case COUNTER_FUND_TRANSFER_RESULT_PUSH: return 344;
-    case CLUSTER_FUND_TRANSFER_REQUEST_PUSH: return 62;
-    case CLUSTER_FUND_TRANSFER_RESULT_PUSH: return 343;
-    case TOKEN_INFO_PUSH: return 593;
-    case QUOTE_LOGIN_INFO_PUSH: return 84;
-    default: return 0;
+        case HEARTBEAT: return 8;
+        case API_ERR_RSP: return 333;
+        case LOGIN_REQ: return 919;
+        case SECURITY_INFO_QUERY_REQ: return 71;
+        case STATIC_QUOTE_QUERY_REQ: return 71;
+        case LEVEL1_QUOTE_REQ: return 67;
+        case LEVEL1_QUOTE_RSP: return 485;
+        case DATA_TABLE_INFO_REQ: return 65;
+        case DATA_TABLE_INFO_RSP: return 125;
+        case FUND_TRADE_ACCOUNT_INDEX_REQ: return 72;
+        case AUTH_REQ: return 841;
+        case TRADE_ACCOUNT_QUERY_REQ: return 71;
+        case SUBSCRIBE_TRADE_MESSAGE_REQ: return 74;
+        case SUBSCRIBE_TRADE_MESSAGE_RSP: return 73;
+        case REBUILD_TICK_QUOTE_REQ: return 76;
+        case REBUILD_TICK_QUOTE_ERR_RSP: return 330;
+        case REBUILD_TICK_QUOTE_RSP: return 129;
+        case ALL_LEVEL1_QUOTE_QUERY_REQ: return 71;
+        case ORDER_SH_CASH:
+        case ORDER_SH_BOND_MATCH:
+        case ORDER_SH_PLEDGE_REPO:
+        case ORDER_SZ_CASH:
+        case ORDER_SZ_BOND_MATCH:
+        case ORDER_SZ_PLEDGE_REPO: return 56;
+        case CANCEL_ORDER: return 32;
+        case COUNTER_FUND_TRANSFER_REQ: return 103;
+        case CLUSTER_FUND_TRANSFER_REQ: return 102;
+        case TRADE_TOKEN_REQ: return 57;
+        case DEAUTH_REQ: return 57;
+        case REBUILD_TRADE_MESSAGE_REQ: return 81;
+        case ORDER_QUERY_REQ: return 104;
+        case POSITION_QUERY_REQ: return 80;
+        case ASSET_QUERY_REQ: return 71;
+        case TRADE_QUERY_REQ: return 79;
+        case INIT_ASSET_QUERY_REQ: return 71;
+        case INIT_POSITION_QUERY_REQ: return 80;
+        case DUMP_FINAL_FILE_REQ: return 57;
+        case UNBIND_USER_TGW_REQ: return 65;
+        case FUND_TRANSFER_EXEC_REQ: return 96;
+        case PRIV_COUNTER_FUND_TRANSFER_REQUEST_REQ: return 103;
+        case PRIV_COUNTER_FUND_TRANSFER_RESULT_REQ: return 384;
+        case PRIV_CLUSTER_FUND_TRANSFER_REQUEST_REQ: return 102;
+        case PRIV_CLUSTER_FUND_TRANSFER_RESULT_REQ: return 383;
+        case BRIEF_POSITION_QUERY_REQ: return 80;
+        case BRIEF_ASSET_QUERY_REQ: return 71;
+        case REBUILD_TRADE_MESSAGE_RSP: return 73;
+        case DUMP_FINAL_FILE_RSP: return 58;
+        case UNBIND_USER_TGW_RSP: return 65;
+        case ORDER_END_PUSH: return 66;
+        case ORDER_RESPONSE_PUSH: return 115;
+        case CANCEL_RESPONSE_PUSH: return 88;
+        case TRADE_REPORT_PUSH: return 125;
+        case ORDER_ERROR_PUSH:
+        case ORDER_ERROR2_PUSH: return 347;
+        case ORDER_BOOK_INSERT_PUSH: return 119;
+        case ORDER_BOOK_UPDATE_PUSH: return 251;
+        case ORDER_BOOK_ERROR_PUSH: return 404;
+        case ASSET_PUSH: return 97;
+        case POSITION_PUSH: return 59;
+        case FUND_TRANSFER_EXEC_RESULT_PUSH: return 337;
+        case COUNTER_FUND_TRANSFER_REQUEST_PUSH: return 63;
+        case COUNTER_FUND_TRANSFER_RESULT_PUSH: return 344;
+        case CLUSTER_FUND_TRANSFER_REQUEST_PUSH: return 62;
+        case CLUSTER_FUND_TRANSFER_RESULT_PUSH: return 343;
+        case TOKEN_INFO_PUSH: return 593;
+        case QUOTE_LOGIN_INFO_PUSH: return 84;
+        default: return 0;
     }
 }
 

@@ -8,8 +8,7 @@
 #include "api/messages/ServiceCode.h"
 #include "framework/Message.h"
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 template <uint32_t REQ, uint32_t RSP>
 class TQueryRequest : public QueryRequest {
@@ -35,5 +34,4 @@ private:
     }
 };
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api

@@ -9,8 +9,7 @@
 #include "api/messages/ServiceCode.h"
 #include "framework/Message.h"
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 template <uint32_t REQ, uint32_t RSP>
 class TRequest : public Request {
@@ -55,5 +54,4 @@ private:
     static_assert(sizeof(Storage) == kFrameLength, "header and body are stored back to back");
 };
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api

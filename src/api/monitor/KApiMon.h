@@ -47,8 +47,7 @@ public:
 
     void add_insert(uint64_t v0, uint64_t v1, uint64_t v2, uint64_t v3, uint64_t v4, uint64_t v5, uint64_t v6,
                     uint64_t v7, uint64_t v8, uint64_t v9, uint64_t v10, uint64_t v11);
-    void add_cancel(uint64_t, uint64_t, uint64_t, uint64_t, uint64_t, uint64_t, uint64_t, uint64_t, uint64_t,
-                    uint64_t);
+    void add_cancel(uint64_t, uint64_t, uint64_t, uint64_t, uint64_t, uint64_t, uint64_t, uint64_t, uint64_t, uint64_t);
     void add_first_report_time(uint64_t a, uint64_t b, uint64_t c);
     void add_report_insert_record(monitor_report_back_time_t record);
 

@@ -13,8 +13,7 @@
 #include "log/Log.h"
 #include "trv_hostinfo.h"
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 thread_local KApiUdpSender::pkt_buf_t* KApiUdpSender::local_pkt_buf_ = nullptr;
 unsigned char KApiUdpSender::local_mac_addr_[8] = {0};
@@ -83,8 +82,8 @@ bool KApiUdpSender::initialize() {
     int rc = posix_memalign(&region, static_cast<size_t>(page), kRegionSize);
     if (rc != 0) {
         char text[128];
-        LOG_ERROR("udp sender posix_memalign failed: { os_err_msg = %s, ip = %s }",
-                  error_text(rc, text, sizeof text), local_ip_);
+        LOG_ERROR("udp sender posix_memalign failed: { os_err_msg = %s, ip = %s }", error_text(rc, text, sizeof text),
+                  local_ip_);
         return false;
     }
     std::memset(region, 0, kRegionSize);
@@ -130,8 +129,7 @@ bool KApiUdpSender::init_socket() {
         return false;
     }
     if (bind(fd, reinterpret_cast<const sockaddr*>(&local_addr_), sizeof local_addr_) != 0) {
-        LOG_ERROR("bind local_ip(%s) fail: { os_err_msg = %s }", local_ip_,
-                  error_text(errno, text, sizeof text));
+        LOG_ERROR("bind local_ip(%s) fail: { os_err_msg = %s }", local_ip_, error_text(errno, text, sizeof text));
         close(fd);
         return false;
     }
@@ -164,8 +162,7 @@ bool KApiUdpSender::init_efvi() {
     opened.pd = &pd_;
     ef_vi probe;
     std::memset(&probe, 0, sizeof probe);
-    rc = ef_vi_alloc_from_pd(&probe, driver_handle_, &pd_, driver_handle_, -1, 0, -1, nullptr, -1,
-                             EF_VI_TX_CTPIO);
+    rc = ef_vi_alloc_from_pd(&probe, driver_handle_, &pd_, driver_handle_, -1, 0, -1, nullptr, -1, EF_VI_TX_CTPIO);
     if (rc < 0) {
         LOG_WARN("udp sender ef_vi_alloc_from_pd failed: { rc = %d, ip = %s }", rc, local_ip_);
         return false;
@@ -233,8 +230,7 @@ void KApiUdpSender::complete_frame_hdr(unsigned char* frame, uint32_t partial, u
     std::memcpy(frame, dest_mac, 6);
     std::memcpy(ip + offsetof(ip4_hdr_t, daddr), &dest->sin_addr.s_addr, 4);
     store16_be(ip + offsetof(ip4_hdr_t, tot_len),
-               static_cast<uint16_t>(sizeof(ip4_hdr_t) + sizeof(udp_hdr_t) + sizeof(udp_order_prefix_t) +
-                                     body_length));
+               static_cast<uint16_t>(sizeof(ip4_hdr_t) + sizeof(udp_hdr_t) + sizeof(udp_order_prefix_t) + body_length));
     std::memcpy(udp + offsetof(udp_hdr_t, dest), &dest->sin_port, 2);
     store16_be(udp + offsetof(udp_hdr_t, len),
                static_cast<uint16_t>(sizeof(udp_hdr_t) + sizeof(udp_order_prefix_t) + body_length));
@@ -255,8 +251,8 @@ KApiUdpSender::pkt_buf_t* KApiUdpSender::take_pkt_buf(bool efvi) {
     pkt_buf_t* buf = bufs_[index];
     buf->tid = static_cast<int32_t>(syscall(SYS_gettid));
     if (efvi) {
-        int rc = ef_vi_alloc_from_pd(&buf->vi, driver_handle_, &pd_, driver_handle_, -1, 0, -1, nullptr, -1,
-                                     EF_VI_TX_CTPIO);
+        int rc =
+            ef_vi_alloc_from_pd(&buf->vi, driver_handle_, &pd_, driver_handle_, -1, 0, -1, nullptr, -1, EF_VI_TX_CTPIO);
         if (rc >= 0) {
             buf->mode = SEND_EFVI;
             buf->socket = -1;
@@ -295,8 +291,7 @@ bool KApiUdpSender::await_tx_completion(pkt_buf_t* buf) {
         int n = ef_eventq_poll(&buf->vi, evs, 2);
         for (int i = 0; i < n; ++i) {
             uint32_t type = evs[i].type;
-            if (type != EF_EVENT_TYPE_TX && type != EF_EVENT_TYPE_TX_ERROR && type != EF_EVENT_TYPE_TX_ALT)
-                continue;
+            if (type != EF_EVENT_TYPE_TX && type != EF_EVENT_TYPE_TX_ERROR && type != EF_EVENT_TYPE_TX_ALT) continue;
             int done = ef_vi_transmit_unbundle(&buf->vi, &evs[i], ids);
             if (type == EF_EVENT_TYPE_TX_ERROR)
                 LOG_WARN("udp sender transmit error: { id = %u, ip = %s }", buf->id, local_ip_);
@@ -375,5 +370,4 @@ void KApiUdpSender::release_send_buffer(unsigned char*) {
     buf->in_use = 0;
 }
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api

@@ -44,8 +44,8 @@ namespace api {
 
 // Head of every order datagram; all fields little-endian.
 struct __attribute__((packed)) udp_order_prefix_t {
-    uint16_t magic;         // 8999
-    uint16_t body_length;   // bytes of body that follow
+    uint16_t magic;        // 8999
+    uint16_t body_length;  // bytes of body that follow
     uint16_t service_code;
 };
 static_assert(sizeof(udp_order_prefix_t) == 6, "datagram prefix is 6 bytes");
@@ -60,10 +60,10 @@ public:
     static constexpr size_t kRegionSize = kBufferCount * kBufferSize;  // 2 MiB
     static constexpr size_t kEthHdrLen = 14;
     static constexpr size_t kIpHdrOffset = kEthHdrLen;
-    static constexpr size_t kUdpHdrOffset = kIpHdrOffset + sizeof(ip4_hdr_t);  // 34
-    static constexpr size_t kFrameHdrLen = kUdpHdrOffset + sizeof(udp_hdr_t);  // 42
+    static constexpr size_t kUdpHdrOffset = kIpHdrOffset + sizeof(ip4_hdr_t);         // 34
+    static constexpr size_t kFrameHdrLen = kUdpHdrOffset + sizeof(udp_hdr_t);         // 42
     static constexpr size_t kBodyOffset = kFrameHdrLen + sizeof(udp_order_prefix_t);  // 48
-    static constexpr size_t kFrameOffset = 64;  // frame area inside a buffer
+    static constexpr size_t kFrameOffset = 64;                                        // frame area inside a buffer
     static constexpr unsigned kCtpioThreshold = 32;
     // How long a thread waits for the adapter to complete a transmit before
     // it gives up on that descriptor.
@@ -87,8 +87,7 @@ public:
     };
     static_assert(offsetof(pkt_buf_t, frame) == kFrameOffset, "frame area placement");
     static_assert(sizeof(pkt_buf_t) == kBufferSize, "a packet buffer is 2048 bytes");
-    static_assert(kFrameOffset + kBodyOffset + kMaxBodyLength <= kBufferSize,
-                  "every accepted body fits in its buffer");
+    static_assert(kFrameOffset + kBodyOffset + kMaxBodyLength <= kBufferSize, "every accepted body fits in its buffer");
     static_assert(4096 % kBufferSize == 0, "a buffer never straddles a page");
 
     explicit KApiUdpSender(const sockaddr* local_addr);
@@ -112,13 +111,12 @@ public:
     pkt_buf_t* alloc_pkt_buf();
     void init_local_send();
     unsigned char* acquire_send_buffer(uint64_t service_code, uint64_t body_length);
-    bool send_order(const unsigned char* body, uint16_t body_length, const sockaddr* dest,
-                    const char* dest_mac);
+    bool send_order(const unsigned char* body, uint16_t body_length, const sockaddr* dest, const char* dest_mac);
     void release_send_buffer(unsigned char* body);
 
     sockaddr_in local_addr_;
-    int socket_;                  // -1 until init_socket succeeds
-    uint32_t partial_csum_;       // unfolded sum of the constant IPv4 header words
+    int socket_;             // -1 until init_socket succeeds
+    uint32_t partial_csum_;  // unfolded sum of the constant IPv4 header words
     ef_driver_handle driver_handle_;
     ef_pd pd_;
     ef_memreg memreg_;

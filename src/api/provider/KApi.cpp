@@ -19,15 +19,15 @@
 #include "api/provider/KApiQuoteContext.h"
 #include "api/provider/KApiSession.h"
 #include "api/provider/KApiTradeContext.h"
-#include "framework/LastApiError.h"
 #include "api/provider/TApiServiceFunc.h"
 #include "framework/AllocMem.h"
 #include "framework/ApiLocalTime.h"
 #include "framework/ApiTimerManager.h"
 #include "framework/CallbackGuard.h"
+#include "framework/LastApiError.h"
 #include "framework/MutexGuard.h"
-#include "framework/WordWait.h"
 #include "framework/TcpSession.h"
+#include "framework/WordWait.h"
 #include "log/Log.h"
 
 namespace nq { namespace api {
@@ -106,9 +106,17 @@ bool fail_start_up(const char* message) {
 }  // namespace
 
 KApi::KApi()
-    : config_(nullptr), business_(nullptr), framework_(nullptr), privilege_context_(nullptr),
-      trade_context_(nullptr), quote_context_(nullptr), trade_stopped_(0), quote_stopped_(0),
-      privilege_stopped_(0), service_stopped_(0), crontab_(nullptr) {
+    : config_(nullptr),
+      business_(nullptr),
+      framework_(nullptr),
+      privilege_context_(nullptr),
+      trade_context_(nullptr),
+      quote_context_(nullptr),
+      trade_stopped_(0),
+      quote_stopped_(0),
+      privilege_stopped_(0),
+      service_stopped_(0),
+      crontab_(nullptr) {
     for (auto& pair : stopped_spi_)
         for (auto& spi : pair) spi.store(nullptr, std::memory_order_relaxed);
     pthread_mutex_init(&api_mutex_, nullptr);
@@ -302,8 +310,7 @@ bool KApi::initialize_trade(nq::TRVTradeConfig* config, nq::TRVTradeSpi* spi) {
         "allocate trade config failed",
         "allocate trade context failed, likely local address error (or other errors)",
     };
-    if (!add_api(&api_mutex_, trade_context_, service_stopped_, config, spi, kTradeConfigBytes, texts,
-                 timer_manager_))
+    if (!add_api(&api_mutex_, trade_context_, service_stopped_, config, spi, kTradeConfigBytes, texts, timer_manager_))
         return false;
     LOG_INFO("api trade initialized successfully: { api_version = %s }", kApiVersion);
     return true;
@@ -432,12 +439,8 @@ void KApi::stop_sessions_by_type(nq::ApiType type, const void* own_spi) {
                     clear_slot(session->privilege_spi, own_spi);
                     clear_slot(session->trade_spi, own_trade);
                     break;
-                case nq::ApiType::TRADE:
-                    clear_slot(session->trade_spi, own_spi);
-                    break;
-                case nq::ApiType::QUOTE:
-                    clear_slot(session->quote_spi, own_spi);
-                    break;
+                case nq::ApiType::TRADE: clear_slot(session->trade_spi, own_spi); break;
+                case nq::ApiType::QUOTE: clear_slot(session->quote_spi, own_spi); break;
             }
         }
         const uint64_t id = io->open_session_ids_[slot].load(std::memory_order_acquire);
@@ -460,8 +463,8 @@ void KApi::check_and_stop_service() {
     {
         MutexGuard lock(&api_mutex_);
         const bool running = (trade_context_.load() != nullptr && trade_stopped_.load() == 0) ||
-                         (quote_context_.load() != nullptr && quote_stopped_.load() == 0) ||
-                         (privilege_context_.load() != nullptr && privilege_stopped_.load() == 0);
+                             (quote_context_.load() != nullptr && quote_stopped_.load() == 0) ||
+                             (privilege_context_.load() != nullptr && privilege_stopped_.load() == 0);
         stop = !running && service_stopped_.load() == 0;
         if (stop) service_stopped_.store(1);
     }

@@ -7,9 +7,9 @@
 #include <atomic>
 #include <cstdint>
 
+#include "TrvVersion.h"
 #include "api/provider/TRVApiConfig.h"
 #include "framework/ServiceProvider.h"
-#include "TrvVersion.h"
 #include "trv_api.h"
 
 namespace nq { namespace api {
@@ -165,19 +165,18 @@ public:
                                nq::ExchangeIndex exchange_index, uint64_t account_index);
     // fund_account: at most 14 characters; a longer name is refused (309)
     // rather than cut, which would ask for another account. No facade sends it.
-    __attribute__((visibility("default"))) bool query_fund_trade_account_index(uint64_t session_id,
-                                                                              uint64_t request_id,
-                                                                              const char* fund_account);
+    __attribute__((visibility("default"))) bool query_fund_trade_account_index(uint64_t session_id, uint64_t request_id,
+                                                                               const char* fund_account);
     void init_local_send();
     uint64_t insert_order(uint64_t session_id, nq::trv_order_insert_info_t* order, uint64_t trade_token);
     uint64_t cancel_order(uint64_t session_id, nq::trv_cancel_order_info_t* cancel_order, uint64_t trade_token);
     bool resend_order_request(uint64_t session_id, uint64_t xid);
     bool user_submit_counter_fund_transfer_request(uint64_t session_id, uint64_t request_id,
-                                                   const nq::trv_counter_fund_transfer_request_t* request,
-                                                   char* biz_no, uint64_t trade_token);
+                                                   const nq::trv_counter_fund_transfer_request_t* request, char* biz_no,
+                                                   uint64_t trade_token);
     bool user_submit_cluster_fund_transfer_request(uint64_t session_id, uint64_t request_id,
-                                                   const nq::trv_cluster_fund_transfer_request_t* request,
-                                                   char* biz_no, uint64_t trade_token);
+                                                   const nq::trv_cluster_fund_transfer_request_t* request, char* biz_no,
+                                                   uint64_t trade_token);
     bool dump_final_file(uint64_t session_id, uint64_t request_id);
     bool unbind_user_tgw(uint64_t session_id, uint64_t request_id, uint64_t account_index);
     bool pri_insert_fund_transfer_exec(uint64_t session_id, uint64_t request_id,

@@ -74,9 +74,9 @@ const UserTransferTexts kClusterTexts = {
 }  // namespace
 
 template <uint32_t REQ, class Record>
-static bool user_fund_transfer(KApi* api, uint64_t session_id, uint64_t request_id, const Record* record,
-                               char* biz_no, uint64_t trade_token, const UserTransferTexts& texts,
-                               uint64_t* sent_account_index, char* sent_biz_no) {
+static bool user_fund_transfer(KApi* api, uint64_t session_id, uint64_t request_id, const Record* record, char* biz_no,
+                               uint64_t trade_token, const UserTransferTexts& texts, uint64_t* sent_account_index,
+                               char* sent_biz_no) {
     KApiSessionRef held(api->framework_, session_id);
     KApiSession* session = held.get();
     if (session == nullptr) {
@@ -149,11 +149,12 @@ bool KApi::user_submit_counter_fund_transfer_request(uint64_t session_id, uint64
     uint64_t account_index = 0;
     char sent[20];
     if (!user_fund_transfer<COUNTER_FUND_TRANSFER_REQ>(this, session_id, request_id, request, biz_no, trade_token,
-                                                      kCounterTexts, &account_index, sent))
+                                                       kCounterTexts, &account_index, sent))
         return false;
-    LOG_TRACE("submit fund transfer request: { session_id = %lu, source = %d, biz_no = %s, account_index = %lu, "
-              "side = %d, amount = %ld }",
-              session_id, int(request->source), sent, account_index, int(request->side), long(request->amount));
+    LOG_TRACE(
+        "submit fund transfer request: { session_id = %lu, source = %d, biz_no = %s, account_index = %lu, "
+        "side = %d, amount = %ld }",
+        session_id, int(request->source), sent, account_index, int(request->side), long(request->amount));
     return true;
 }
 
@@ -163,11 +164,12 @@ bool KApi::user_submit_cluster_fund_transfer_request(uint64_t session_id, uint64
     uint64_t account_index = 0;
     char sent[20];
     if (!user_fund_transfer<CLUSTER_FUND_TRANSFER_REQ>(this, session_id, request_id, request, biz_no, trade_token,
-                                                      kClusterTexts, &account_index, sent))
+                                                       kClusterTexts, &account_index, sent))
         return false;
-    LOG_TRACE("submit cluster fund transfer request: { session_id = %lu, source = %d, biz_no = %s, "
-              "account_index = %lu, amount = %ld }",
-              session_id, int(request->source), sent, account_index, long(request->amount));
+    LOG_TRACE(
+        "submit cluster fund transfer request: { session_id = %lu, source = %d, biz_no = %s, "
+        "account_index = %lu, amount = %ld }",
+        session_id, int(request->source), sent, account_index, long(request->amount));
     return true;
 }
 
@@ -251,10 +253,11 @@ bool KApi::pri_submit_counter_fund_transfer_request(uint64_t session_id, uint64_
     char biz_no[21];
     std::memcpy(biz_no, request->biz_no, 20);
     biz_no[20] = '\0';
-    LOG_TRACE("submit fund transfer request: { session_id = %lu, source = %d, biz_no = %s, account_index = %lu, "
-              "side = %d, amount = %ld }",
-              session_id, int(request->source), biz_no, uint64_t(request->account_index), int(request->side),
-              long(request->amount));
+    LOG_TRACE(
+        "submit fund transfer request: { session_id = %lu, source = %d, biz_no = %s, account_index = %lu, "
+        "side = %d, amount = %ld }",
+        session_id, int(request->source), biz_no, uint64_t(request->account_index), int(request->side),
+        long(request->amount));
     return true;
 }
 
@@ -281,9 +284,10 @@ bool KApi::pri_submit_cluster_fund_transfer_request(uint64_t session_id, uint64_
     char biz_no[21];
     std::memcpy(biz_no, request->biz_no, 20);
     biz_no[20] = '\0';
-    LOG_TRACE("submit cluster fund transfer request: { session_id = %lu, source = %d, biz_no = %s, "
-              "account_index = %lu, amount = %ld }",
-              session_id, int(request->source), biz_no, uint64_t(request->account_index), long(request->amount));
+    LOG_TRACE(
+        "submit cluster fund transfer request: { session_id = %lu, source = %d, biz_no = %s, "
+        "account_index = %lu, amount = %ld }",
+        session_id, int(request->source), biz_no, uint64_t(request->account_index), long(request->amount));
     return true;
 }
 

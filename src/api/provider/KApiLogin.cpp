@@ -167,8 +167,14 @@ bool login_context(KApi* api, nq::ApiType type, LoginContext* ctx) {
                 set_last_error(kErrorNotInitialised, 0, "privilege api stopped");
                 return false;
             }
-            *ctx = {c->config_->agw_count(), c->config_->agw_addrs(), c->config_->get_local_addr(0),
-                    c->config_->trading_day(), 0, nullptr, c->spi_.load(std::memory_order_acquire), nullptr};
+            *ctx = {c->config_->agw_count(),
+                    c->config_->agw_addrs(),
+                    c->config_->get_local_addr(0),
+                    c->config_->trading_day(),
+                    0,
+                    nullptr,
+                    c->spi_.load(std::memory_order_acquire),
+                    nullptr};
             ctx->trade_spi = ctx->privilege_spi;
             return true;
         }
@@ -182,8 +188,14 @@ bool login_context(KApi* api, nq::ApiType type, LoginContext* ctx) {
                 set_last_error(kErrorNotInitialised, 0, "trade api stopped");
                 return false;
             }
-            *ctx = {c->config_->agw_count(), c->config_->agw_addrs(), c->config_->get_local_addr(0),
-                    c->config_->trading_day(), 0, c->spi_.load(std::memory_order_acquire), nullptr, nullptr};
+            *ctx = {c->config_->agw_count(),
+                    c->config_->agw_addrs(),
+                    c->config_->get_local_addr(0),
+                    c->config_->trading_day(),
+                    0,
+                    c->spi_.load(std::memory_order_acquire),
+                    nullptr,
+                    nullptr};
             return true;
         }
         case nq::ApiType::QUOTE: {
@@ -206,9 +218,7 @@ bool login_context(KApi* api, nq::ApiType type, LoginContext* ctx) {
                     c->spi_.load(std::memory_order_acquire)};
             return true;
         }
-        default:
-            set_last_error(kErrorNotInitialised, 0, "invalid api type");
-            return false;
+        default: set_last_error(kErrorNotInitialised, 0, "invalid api type"); return false;
     }
 }
 
@@ -432,8 +442,8 @@ void abandon_auth(KApiSession* session, KApiAuthManager* auths, uint64_t trade_t
 
 }  // namespace
 
-bool KApi::auth(uint64_t session_id, uint64_t request_id, const char* account_name, const char* password,
-                const char*, const nq::trv_user_terminal_info_t* info, bool proxy) {
+bool KApi::auth(uint64_t session_id, uint64_t request_id, const char* account_name, const char* password, const char*,
+                const nq::trv_user_terminal_info_t* info, bool proxy) {
     KApiSessionRef session(framework_, session_id);
     if (!auth_allowed(session, session_id, request_id, proxy)) return false;
     KApiAuthManager* auths = business_ != nullptr ? business_->auth_mgr_ : nullptr;
@@ -459,8 +469,7 @@ bool KApi::auth(uint64_t session_id, uint64_t request_id, const char* account_na
     fill_auth_request(&request, *session.get(), request_id, trade_token, account_name, password, info, local_addr,
                       business_->trading_day());
 
-    if (record == nullptr || auths->get_auth(trade_token) != record ||
-        record->session_id.load() != session_id) {
+    if (record == nullptr || auths->get_auth(trade_token) != record || record->session_id.load() != session_id) {
         abandon_auth(session.get(), auths, trade_token, proxy);
         set_last_error(kErrorRefused, 0, "auth error, invalid trade_token: { session_id = %lu, trade_token: %lu }",
                        session_id, trade_token);
@@ -529,8 +538,8 @@ uint64_t KApi::get_account_index(uint64_t session_id, uint64_t trade_token) {
             return 0;
         }
     }
-    KApiAuth* record = business_ != nullptr && business_->auth_mgr_ != nullptr ? business_->auth_mgr_->get_auth(id)
-                                                                                : nullptr;
+    KApiAuth* record =
+        business_ != nullptr && business_->auth_mgr_ != nullptr ? business_->auth_mgr_->get_auth(id) : nullptr;
     if (record == nullptr || record->session_id.load() != session_id) {
         set_last_error(kErrorNoSession, 0,
                        "get account index error, invalid trade_token: { session_id = %lu, trade_token = %lu }",
@@ -599,29 +608,34 @@ bool send_token_request(KApiFramework* framework, KApiBusiness* business, uint64
     }
     if (delayed) {
         if (!ring->delay_send_request(session_id, &request)) {
-            LOG_ERROR("request token error, request too fast: { session_id = %lu, request_id = %lu, trade_token = %lu }",
-                      session_id, request_id, (uint64_t)head->trade_token);
+            LOG_ERROR(
+                "request token error, request too fast: { session_id = %lu, request_id = %lu, trade_token = %lu }",
+                session_id, request_id, (uint64_t)head->trade_token);
             return false;
         }
-        if (record != nullptr) record->token_request_pending.store(load_le<uint64_t>(request.body(), kRequestSeqAt) + 1);
-        LOG_TRACE("delay request token: { session_id = %lu, request_id = %lu, login_account_index = %lu, "
-                  "trade_token = %lu, auth_id = %lu }",
-                  session_id, request_id, (uint64_t)head->login_account_index, (uint64_t)head->trade_token,
-                  (uint64_t)head->auth_id);
+        if (record != nullptr)
+            record->token_request_pending.store(load_le<uint64_t>(request.body(), kRequestSeqAt) + 1);
+        LOG_TRACE(
+            "delay request token: { session_id = %lu, request_id = %lu, login_account_index = %lu, "
+            "trade_token = %lu, auth_id = %lu }",
+            session_id, request_id, (uint64_t)head->login_account_index, (uint64_t)head->trade_token,
+            (uint64_t)head->auth_id);
         return true;
     }
     bool sent = record != nullptr ? ring->send_request(session_id, &request, &store_token_sequence, record)
                                   : ring->send_request(session_id, &request);
     if (!sent) {
-        LOG_ERROR("request token error, request too fast: { session_id = %lu, request_id = %lu, trade_token = %lu, "
-                  "auth_id = %lu }",
-                  session_id, request_id, (uint64_t)head->trade_token, (uint64_t)head->auth_id);
+        LOG_ERROR(
+            "request token error, request too fast: { session_id = %lu, request_id = %lu, trade_token = %lu, "
+            "auth_id = %lu }",
+            session_id, request_id, (uint64_t)head->trade_token, (uint64_t)head->auth_id);
         return false;
     }
-    LOG_TRACE("request token: { session_id = %lu, request_id = %lu, login_account_index = %lu, trade_token = %lu, "
-              "auth_id = %lu }",
-              session_id, request_id, (uint64_t)head->login_account_index, (uint64_t)head->trade_token,
-              (uint64_t)head->auth_id);
+    LOG_TRACE(
+        "request token: { session_id = %lu, request_id = %lu, login_account_index = %lu, trade_token = %lu, "
+        "auth_id = %lu }",
+        session_id, request_id, (uint64_t)head->login_account_index, (uint64_t)head->trade_token,
+        (uint64_t)head->auth_id);
     return true;
 }
 

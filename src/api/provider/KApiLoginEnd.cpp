@@ -46,18 +46,15 @@ void KApi::on_login(uint64_t session_id, const nq::trv_error_info_t* error) {
     switch (static_cast<nq::ApiType>(entry.api_type)) {
         case nq::ApiType::PRIVILEGE:
             if (KApiPrivilegeContext* c = privilege_context_.load(std::memory_order_acquire))
-                if (CallbackGuard<nq::TRVPrivilegeSpi> spi{c->spi_})
-                    spi->on_login(session_id, entry.request_id, error);
+                if (CallbackGuard<nq::TRVPrivilegeSpi> spi{c->spi_}) spi->on_login(session_id, entry.request_id, error);
             break;
         case nq::ApiType::TRADE:
             if (KApiTradeContext* c = trade_context_.load(std::memory_order_acquire))
-                if (CallbackGuard<nq::TRVTradeSpi> spi{c->spi_})
-                    spi->on_login(session_id, entry.request_id, error);
+                if (CallbackGuard<nq::TRVTradeSpi> spi{c->spi_}) spi->on_login(session_id, entry.request_id, error);
             break;
         case nq::ApiType::QUOTE:
             if (KApiQuoteContext* c = quote_context_.load(std::memory_order_acquire))
-                if (CallbackGuard<nq::TRVQuoteSpi> spi{c->spi_})
-                    spi->on_login(session_id, entry.request_id, error);
+                if (CallbackGuard<nq::TRVQuoteSpi> spi{c->spi_}) spi->on_login(session_id, entry.request_id, error);
             break;
     }
     if (error != nullptr) {

@@ -1,7 +1,7 @@
 #include "api/provider/KApiMessageIO.h"
 
-#include "api/provider/KApi.h"
 #include "api/business/KApiBusiness.h"
+#include "api/provider/KApi.h"
 #include "api/provider/KApiFramework.h"
 #include "api/provider/KApiSession.h"
 #include "framework/AllocMem.h"

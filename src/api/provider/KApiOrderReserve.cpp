@@ -7,8 +7,7 @@
 
 namespace nq { namespace api {
 
-KApiOrderReserve::KApiOrderReserve()
-    : kept_record_(nullptr), kept_node_(nullptr), ran_out_(0), depth_(kFirstDepth) {}
+KApiOrderReserve::KApiOrderReserve() : kept_record_(nullptr), kept_node_(nullptr), ran_out_(0), depth_(kFirstDepth) {}
 
 KApiOrderReserve* KApiOrderReserve::create() {
     void* mem = alloc_mem(sizeof(KApiOrderReserve), alignof(KApiOrderReserve));

@@ -168,11 +168,10 @@ struct TokenRefusalTexts {
 
 // The trade token an order or cancel goes out under, with its authorisation
 // id in `choice`; nullptr, with the last error set, when refused.
-ApiTradeToken* token_for_send(KApiBusiness* business, KApiSession* session, uint64_t session_id,
-                              uint64_t trade_token, const TokenRefusalTexts& texts, TokenChoice* choice) {
+ApiTradeToken* token_for_send(KApiBusiness* business, KApiSession* session, uint64_t session_id, uint64_t trade_token,
+                              const TokenRefusalTexts& texts, TokenChoice* choice) {
     switch (choose_token(business, session, session_id, trade_token, choice)) {
-        case TokenRefusal::NONE:
-            break;
+        case TokenRefusal::NONE: break;
         case TokenRefusal::NO_AUTH:
             set_last_error(kErrorInvalidInput, 0, texts.no_auth, session_id, trade_token);
             return nullptr;
@@ -258,8 +257,8 @@ struct Opening {
 // with the last error set, at the first refusal; `args` are the arguments of
 // the first two texts.
 template <typename... Args>
-bool open_order_call(KApi* api, uint64_t session_id, bool has_input, uint64_t trade_token,
-                     const OpeningTexts& texts, Opening* out, Args... args) {
+bool open_order_call(KApi* api, uint64_t session_id, bool has_input, uint64_t trade_token, const OpeningTexts& texts,
+                     Opening* out, Args... args) {
     KApiTradeContext* context = api->trade_context_.load(std::memory_order_acquire);
     if (context == nullptr || context->udp_sender_ == nullptr || api->business_ == nullptr) {
         set_last_error(kErrorNotInitialised, 0, texts.not_initialised, args...);
@@ -377,12 +376,13 @@ void trace_order(uint64_t session_id, uint64_t trade_token, uint64_t xid, uint64
     char code_text[CONST_STR_SECURITY_CODE_LEN + 1];
     std::memcpy(code_text, order.security_code, CONST_STR_SECURITY_CODE_LEN);
     code_text[CONST_STR_SECURITY_CODE_LEN] = '\0';
-    LOG_TRACE("insert order request: { session_id = %lu, trade_token: %lu, xid: %lu, security_index: %lu, "
-              "security_code: %s, exchange_index: %d, sid: %d, order_type: %d, order_price: %lu, "
-              "order_quantity: %lu, business_type: %d }",
-              session_id, trade_token, xid, security_index, code_text, static_cast<int>(order.exchange_index),
-              static_cast<int>(order.side), static_cast<int>(order.order_type), static_cast<uint64_t>(order.price),
-              static_cast<uint64_t>(order.quantity), static_cast<int>(order.business_type));
+    LOG_TRACE(
+        "insert order request: { session_id = %lu, trade_token: %lu, xid: %lu, security_index: %lu, "
+        "security_code: %s, exchange_index: %d, sid: %d, order_type: %d, order_price: %lu, "
+        "order_quantity: %lu, business_type: %d }",
+        session_id, trade_token, xid, security_index, code_text, static_cast<int>(order.exchange_index),
+        static_cast<int>(order.side), static_cast<int>(order.order_type), static_cast<uint64_t>(order.price),
+        static_cast<uint64_t>(order.quantity), static_cast<int>(order.business_type));
 }
 
 // The stored order or cancel that a resend on session_id may send again, and
@@ -536,11 +536,12 @@ uint64_t KApi::cancel_order(uint64_t session_id, nq::trv_cancel_order_info_t* ca
     store_le<uint64_t>(body, kOriginXidAt, origin_xid);
 
     // A cancel carries no time stamp.
-    store_send_and_arm(business_, framework_, open.context, open.token, session_id, xid, CANCEL_ORDER, 0, body,
-                       kLength, [&] {
-                           LOG_WARN("send cancel order to fon failed: { session_id = %lu, trade_token = %lu, "
-                                    "xid = %lu, origin_xid = %lu }",
-                                    session_id, trade_token, xid, origin_xid);
+    store_send_and_arm(business_, framework_, open.context, open.token, session_id, xid, CANCEL_ORDER, 0, body, kLength,
+                       [&] {
+                           LOG_WARN(
+                               "send cancel order to fon failed: { session_id = %lu, trade_token = %lu, "
+                               "xid = %lu, origin_xid = %lu }",
+                               session_id, trade_token, xid, origin_xid);
                        });
     LOG_TRACE("insert cancel order: { session_id = %lu, trade_token = %lu, xid = %lu, origin_xid = %lu }", session_id,
               trade_token, xid, origin_xid);

@@ -239,9 +239,10 @@ bool KApi::query_orders_by_page(uint64_t session_id, uint64_t request_id, uint32
                        session_id, request_id, static_cast<int>(request_count), account_index);
         return false;
     }
-    LOG_TRACE("query orders by page request: { session_id = %lu, request_id = %lu, request_count = %d, account_index = "
-              "%lu }",
-              session_id, request_id, static_cast<int>(request_count), account_index);
+    LOG_TRACE(
+        "query orders by page request: { session_id = %lu, request_id = %lu, request_count = %d, account_index = "
+        "%lu }",
+        session_id, request_id, static_cast<int>(request_count), account_index);
     return true;
 }
 
@@ -398,9 +399,10 @@ bool KApi::subscribe_trade_message(uint64_t session_id, uint64_t request_id, nq:
         return false;
     }
     sleep_ms(kSubscribePauseMs);
-    LOG_INFO("subscribe trade message request: { session_id = %lu, api_sub_msg_type = %d, resume_type = %d, "
-             "start_sequence = %lu }",
-             session_id, static_cast<int>(mask), static_cast<int>(resume_type), start_sequence);
+    LOG_INFO(
+        "subscribe trade message request: { session_id = %lu, api_sub_msg_type = %d, resume_type = %d, "
+        "start_sequence = %lu }",
+        session_id, static_cast<int>(mask), static_cast<int>(resume_type), start_sequence);
     return true;
 }
 
@@ -423,9 +425,10 @@ bool KApi::rebuild_trade_message(uint64_t session_id, uint64_t request_id, nq::t
                        session_id);
         return false;
     }
-    LOG_INFO("rebuild trade message request: { session_id = %lu, api_sub_msg_type = %d, start_sequence = %lu, "
-             "end_sequence = %lu }",
-             session_id, static_cast<int>(mask), start_sequence, end_sequence);
+    LOG_INFO(
+        "rebuild trade message request: { session_id = %lu, api_sub_msg_type = %d, start_sequence = %lu, "
+        "end_sequence = %lu }",
+        session_id, static_cast<int>(mask), start_sequence, end_sequence);
     return true;
 }
 

@@ -16,9 +16,9 @@ namespace nq { namespace api {
 // kept as received).
 struct __attribute__((packed)) quote_mc_info_t {
     uint16_t mc_provider;
-    uint16_t mc_type;            // the key of the channel table
-    unsigned char mc_addr[16];   // sockaddr_in of the group, network byte order
-    uint16_t reserved;           // not read by the library
+    uint16_t mc_type;           // the key of the channel table
+    unsigned char mc_addr[16];  // sockaddr_in of the group, network byte order
+    uint16_t reserved;          // not read by the library
 };
 static_assert(sizeof(quote_mc_info_t) == 22, "quote_mc_info_t is 22 bytes");
 
@@ -33,7 +33,7 @@ public:
 
     nq::TRVQuoteConfig* config_;
     std::atomic<nq::TRVQuoteSpi*> spi_;  // cleared when the API stops
-    KApiQuoteReceiver* receivers_;  // lives as long as the process
+    KApiQuoteReceiver* receivers_;       // lives as long as the process
 
     // The channel table by multicast type: replaced whole by the 1045
     // handler (worker 2) and cleared by a market-data login; read by quote

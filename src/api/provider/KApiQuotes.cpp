@@ -41,15 +41,16 @@ typedef TQueryRequest<ALL_LEVEL1_QUOTE_QUERY_REQ, ALL_LEVEL1_QUOTE_QUERY_RSP> Al
 
 // The common head as the quote requests fill it: the session's login and,
 // when the session has its own authorisation, that record's account.
-void fill_quote_head(api_body_head_t* head, KApiBusiness* business, const KApiSession& session,
-                     uint64_t session_id, uint64_t request_id) {
+void fill_quote_head(api_body_head_t* head, KApiBusiness* business, const KApiSession& session, uint64_t session_id,
+                     uint64_t request_id) {
     head->session_id = session_id;
     head->request_id = request_id;
     head->login_account_index = session.login_account_index.load();
     head->login_account_type = session.login_account_type.load();
     const uint64_t token = session.trade_token.load();
     KApiAuthManager* auths = business != nullptr ? business->auth_mgr_ : nullptr;
-    KApiAuth* record = (auths != nullptr && token != 0 && session.auth_id.load() != 0) ? auths->get_auth(token) : nullptr;
+    KApiAuth* record =
+        (auths != nullptr && token != 0 && session.auth_id.load() != 0) ? auths->get_auth(token) : nullptr;
     head->trade_account_index = record != nullptr ? record->trade_account_index.load() : 0;
     head->auth_id = session.auth_id.load();
     head->trade_token = token;
@@ -107,8 +108,7 @@ bool channels_claimable(const nq::quote_thread_t* threads, unsigned thread_count
 // The receiver thread of one quote thread; types and channels point at its
 // own entries.
 quote_receiver_thread_t receiver_thread(const nq::quote_thread_t& thread, nq::QuoteRxMode rx_mode,
-                                        const sockaddr& local, const uint16_t* types,
-                                        const quote_mc_info_t* channels) {
+                                        const sockaddr& local, const uint16_t* types, const quote_mc_info_t* channels) {
     quote_receiver_thread_t record;
     record.name = kQuoteThreadName;
     record.config.rx_mode = rx_mode;

@@ -60,8 +60,9 @@ void KApi::on_request_timer(void* data) {
     {
         KApiSessionRef session(framework_, info.session_id);
         if (session) {
-            LOG_TRACE("on_request_timer: { session_id = %lu, request_id = %lu, request_seq = %lu, desire_response = %lu }",
-                      info.session_id, info.request_id, info.request_seq, (unsigned long)info.desire_response);
+            LOG_TRACE(
+                "on_request_timer: { session_id = %lu, request_id = %lu, request_seq = %lu, desire_response = %lu }",
+                info.session_id, info.request_id, info.request_seq, (unsigned long)info.desire_response);
             if (info.desire_response <= kMaxServiceCode && request_timeout_func_ != nullptr)
                 request_timeout_func_(session.get(), &info, &error);
         }

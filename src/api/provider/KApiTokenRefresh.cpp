@@ -75,8 +75,7 @@ void KApi::refresh_token() {
         if (ApiTradeToken* token = a->current_token()) heart_beat_trade(token);
         if (!a->in_use() || a->id.load(std::memory_order_acquire) != record_id) continue;
         if (a->reported.load() == 0 || a->current_token() != nullptr) continue;
-        if (session->login_done.load() == 0 ||
-            session->api_type.load() == static_cast<uint8_t>(nq::ApiType::QUOTE))
+        if (session->login_done.load() == 0 || session->api_type.load() == static_cast<uint8_t>(nq::ApiType::QUOTE))
             continue;
         request_token(session_id, a->token_request_no.load(), record_id);
     }

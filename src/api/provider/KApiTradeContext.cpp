@@ -2,9 +2,9 @@
 
 #include "api/order/KApiUdpSender.h"
 #include "api/provider/KApiOrderReserve.h"
-#include "framework/LastApiError.h"
 #include "framework/AllocMem.h"
 #include "framework/ApiTimerManager.h"
+#include "framework/LastApiError.h"
 #include "log/Log.h"
 
 namespace nq { namespace api {
@@ -30,7 +30,8 @@ KApiOrderReserve* KApiTradeContext::local_reserve() {
 }
 
 void KApiTradeContext::refill_reserves() {
-    const uint64_t handed_out = udp_sender_ != nullptr ? udp_sender_->next_buf_index_.load(std::memory_order_acquire) : 0;
+    const uint64_t handed_out =
+        udp_sender_ != nullptr ? udp_sender_->next_buf_index_.load(std::memory_order_acquire) : 0;
     const uint64_t end = handed_out < KApiUdpSender::kBufferCount ? handed_out : KApiUdpSender::kBufferCount;
     for (uint64_t i = 0; i < end; ++i) {
         if (KApiOrderReserve* r = reserves_[i].load(std::memory_order_acquire)) r->refill(timers_);

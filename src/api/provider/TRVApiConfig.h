@@ -8,7 +8,7 @@ namespace nq { namespace api {
 class TRVApiConfig {
 public:
     static constexpr unsigned long kFilePathSize = 256;
-    static constexpr uint8_t kDefaultLogLevel = 3;         // INFO
+    static constexpr uint8_t kDefaultLogLevel = 3;          // INFO
     static constexpr uint16_t kDefaultRequestTimeout = 10;  // seconds
 
     TRVApiConfig();

@@ -4,8 +4,7 @@
 
 #include "api/public/Ipv4Text.h"
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 namespace {
 bool local_addr_from_text(const char* text, sockaddr_in* out) {
@@ -55,5 +54,4 @@ sockaddr get_config_local_addr(const sockaddr_in local[2], uint64_t index) {
     return out;
 }
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api

@@ -1,12 +1,11 @@
 // Address setters shared by the trading and market-data configurations, which
 // hold the same address fields at different offsets.
 #pragma once
-#include <cstdint>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <cstdint>
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 // Sets local address 0 from `first` and local address 1 from `second` (a copy
 // of address 0 when `second` is null). False when `first` is null or either
@@ -21,5 +20,4 @@ bool add_config_agw_addr(sockaddr_in* list, uint64_t* count, uint64_t capacity, 
 // Copy of local address `index` (0 or 1); all zero for any other index.
 sockaddr get_config_local_addr(const sockaddr_in local[2], uint64_t index);
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api

@@ -3,8 +3,7 @@
 #include <arpa/inet.h>
 #include <cstring>
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 bool parse_ipv4(const char* text, in_addr* address) {
     if (text == nullptr) return false;
@@ -23,5 +22,4 @@ sockaddr_in make_ipv4_addr(in_addr address, uint16_t host_port) {
     return addr;
 }
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api

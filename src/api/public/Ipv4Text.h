@@ -1,11 +1,10 @@
 // IPv4 socket addresses from the dotted text that users pass to the
 // configuration classes.
 #pragma once
-#include <cstdint>
 #include <netinet/in.h>
+#include <cstdint>
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 // Parses strict dotted-quad text (four decimal parts, as inet_pton(AF_INET)
 // accepts it). On success writes the address in network byte order.
@@ -14,5 +13,4 @@ bool parse_ipv4(const char* text, in_addr* address);
 // {AF_INET, port in network byte order, address}, trailing bytes cleared.
 sockaddr_in make_ipv4_addr(in_addr address, uint16_t host_port);
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api

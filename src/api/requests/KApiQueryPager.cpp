@@ -11,14 +11,13 @@
 #include "framework/Message.h"
 #include "log/Log.h"
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 namespace {
 
 uint32_t table_count(const query_request_status_t& s) {
     return s.reference.sub_table_num < KApiQueryPager::kMaxSubTables ? s.reference.sub_table_num
-                                                                      : KApiQueryPager::kMaxSubTables;
+                                                                     : KApiQueryPager::kMaxSubTables;
 }
 
 void finish(QueryRequest* q) { q->status.is_finished = 1; }
@@ -75,10 +74,11 @@ void KApiQueryPager::request_query(QueryRequest* q, Framework* framework) {
     store_le<uint32_t>(body, kRequestReferenceOffset, s.reference.positions[i]);
     store_le<uint32_t>(body, kEndPointOffset, s.reference.sub_table_end_points[i]);
     framework->post_message(session_id, q);
-    LOG_TRACE("query request: { session_id = %lu, service_code = %lu, request_id = %lu, table_index = %u, "
-              "request_count = %u, request_reference = %u, account_index = %lu }",
-              session_id, static_cast<uint64_t>(frame_service_code(q->header_)), request_id, i, count,
-              s.reference.positions[i], load_le<uint64_t>(body, 33));
+    LOG_TRACE(
+        "query request: { session_id = %lu, service_code = %lu, request_id = %lu, table_index = %u, "
+        "request_count = %u, request_reference = %u, account_index = %lu }",
+        session_id, static_cast<uint64_t>(frame_service_code(q->header_)), request_id, i, count,
+        s.reference.positions[i], load_le<uint64_t>(body, 33));
     s.is_finished = 0;
 }
 
@@ -100,10 +100,11 @@ void KApiQueryPager::on_response(QueryRequest* q, Framework* framework, const nq
     const uint32_t result_reference = head->result_reference;
     const uint64_t sum = uint64_t(s.rsp_count) + result_count;
     s.rsp_count = sum > 0xffffffffull ? 0xffffffffu : static_cast<uint32_t>(sum);
-    LOG_TRACE("on_query_response: { table_code = %lu, table_index = %u, request_count = %u, request_reference = %u, "
-              "result_count = %u, result_reference = %u, size_per_item = %u, is_last = %u }",
-              s.table_code, index, head->request_count, head->request_reference, result_count, result_reference,
-              head->size_per_item, head->is_last);
+    LOG_TRACE(
+        "on_query_response: { table_code = %lu, table_index = %u, request_count = %u, request_reference = %u, "
+        "result_count = %u, result_reference = %u, size_per_item = %u, is_last = %u }",
+        s.table_code, index, head->request_count, head->request_reference, result_count, result_reference,
+        head->size_per_item, head->is_last);
 
     // A page that does not move its sub-table forward would have the same
     // page asked for again and again: end the sub-table that was asked for.
@@ -111,13 +112,13 @@ void KApiQueryPager::on_response(QueryRequest* q, Framework* framework, const nq
     if (index < kMaxSubTables && index == asked && result_reference > s.reference.positions[index]) {
         s.reference.positions[index] = result_reference;
     } else {
-        LOG_WARN("query page does not advance, sub-table ended: { table_code = %lu, table_index = %u, asked = %u, "
-                 "result_reference = %u }",
-                 s.table_code, index, asked, result_reference);
+        LOG_WARN(
+            "query page does not advance, sub-table ended: { table_code = %lu, table_index = %u, asked = %u, "
+            "result_reference = %u }",
+            s.table_code, index, asked, result_reference);
         if (asked < kMaxSubTables) s.reference.positions[asked] = s.reference.sub_table_end_points[asked];
     }
     request_query(q, framework);
 }
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api

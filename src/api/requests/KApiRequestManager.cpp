@@ -6,17 +6,16 @@
 #include <new>
 
 #include "api/messages/ApiBodyHead.h"
-#include "api/requests/KApiQueryPager.h"
 #include "api/messages/QueryRequest.h"
 #include "api/messages/Request.h"
+#include "api/requests/KApiQueryPager.h"
 #include "framework/AllocMem.h"
 #include "framework/ApiTimerManager.h"
-#include "framework/MutexGuard.h"
 #include "framework/Framework.h"
+#include "framework/MutexGuard.h"
 #include "log/Log.h"
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 namespace {
 
@@ -215,5 +214,4 @@ void KApiRequestManager::release(request_info_t& info) {
     if (static_cast<RingQuery*>(q)->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) free_ring_query(q);
 }
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api

@@ -10,9 +10,9 @@ namespace nq { namespace api {
 
 class alignas(64) ApiTradeToken {
 public:
-    ApiTradeToken(uint64_t session_id, uint64_t trade_token, uint64_t login_account_index,
-                  uint64_t trade_account_index, uint64_t token_id, uint64_t reserved,
-                  const sockaddr_in& fon_address, const unsigned char* fon_mac, const unsigned char* local_mac);
+    ApiTradeToken(uint64_t session_id, uint64_t trade_token, uint64_t login_account_index, uint64_t trade_account_index,
+                  uint64_t token_id, uint64_t reserved, const sockaddr_in& fon_address, const unsigned char* fon_mac,
+                  const unsigned char* local_mac);
     virtual ~ApiTradeToken() = default;
     virtual bool initialize() { return true; }
 

@@ -84,8 +84,7 @@ bool SecurityMap::set_overflow_security_index(uint64_t key, uint64_t index) {
 }
 
 uint64_t SecurityMap::get_overflow_security_index(uint64_t key) const {
-    for (const OverflowNode* n = __atomic_load_n(&overflow_[key % kOverflowChains], __ATOMIC_ACQUIRE); n;
-         n = n->next) {
+    for (const OverflowNode* n = __atomic_load_n(&overflow_[key % kOverflowChains], __ATOMIC_ACQUIRE); n; n = n->next) {
         if (n->key == key) return n->value;
     }
     return 0;

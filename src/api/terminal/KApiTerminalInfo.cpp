@@ -13,8 +13,7 @@
 #include "TrvVersion.h"
 #include "trv_hostinfo.h"
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 namespace {
 
@@ -239,8 +238,7 @@ void KApiTerminalInfo::set_local_info() {
     if (disk_known && get_device_serial_number(disk, raw, sizeof(raw)) &&
         escape_host_value(raw, sizeof(hd_) - 1, text, sizeof(text)))
         set_hd(text);
-    if (get_hostname(raw, sizeof(raw)) && escape_host_value(raw, sizeof(pcn_) - 1, text, sizeof(text)))
-        set_pcn(text);
+    if (get_hostname(raw, sizeof(raw)) && escape_host_value(raw, sizeof(pcn_) - 1, text, sizeof(text))) set_pcn(text);
     if (get_cpu_serial_number(raw, sizeof(raw)) && escape_host_value(raw, sizeof(cpu_sn_) - 1, text, sizeof(text)))
         set_cpu_sn(text);
 
@@ -263,8 +261,7 @@ void KApiTerminalInfo::set_local_info() {
                 if (p.uuid_or_label[0] != '\0')
                     n = snprintf(&info[0], info.size(), "%s^%s^%s^%sG", p.mount_point, p.uuid_or_label, p.fs_type,
                                  size_text);
-                if (n < 0 || n > 20)
-                    snprintf(&info[0], info.size(), "%s^%s^%sG", p.mount_point, p.fs_type, size_text);
+                if (n < 0 || n > 20) snprintf(&info[0], info.size(), "%s^%s^%sG", p.mount_point, p.fs_type, size_text);
                 if (escape_host_value(info.c_str(), sizeof(pi_) - 1, text, sizeof(text))) set_pi(text);
                 break;
             }
@@ -369,8 +366,8 @@ bool KApiTerminalInfo::escape_character(const char* in, char* out, size_t n) {
 
 void KApiTerminalInfo::upper_info(char* text, size_t n) {
     if (text == nullptr) return;
-    for (size_t i = 0; i < n && text[i] != '\0'; ++i) text[i] = static_cast<char>(toupper(static_cast<unsigned char>(text[i])));
+    for (size_t i = 0; i < n && text[i] != '\0'; ++i)
+        text[i] = static_cast<char>(toupper(static_cast<unsigned char>(text[i])));
 }
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api

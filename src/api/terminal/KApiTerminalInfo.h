@@ -8,8 +8,7 @@
 
 #include "trv_api.h"
 
-namespace nq {
-namespace api {
+namespace nq { namespace api {
 
 class KApiTerminalInfo {
 public:
@@ -100,5 +99,4 @@ private:
     static char default_lip_[46];
 };
 
-}  // namespace api
-}  // namespace nq
+}}  // namespace nq::api

@@ -6,9 +6,9 @@
 #include <thread>
 #include <vector>
 
-#include "support/RunTogether.h"
-#include "support/AllocMemFault.h"
 #include "api/business/KApiAuthManager.h"
+#include "support/AllocMemFault.h"
+#include "support/RunTogether.h"
 
 using nq::api::KApiAuth;
 using nq::api::KApiAuthManager;
@@ -52,11 +52,12 @@ TEST_F(KApiAuthManagerT, OnlyExactLiveIdsAreFound) {
         bool found;
     } cases[] = {
         {id, true},
-        {0x200001, false},                 // same slot, other counter value
-        {0x100000, false}, {0, false},     // slot 0
-        {0x100000 | 65536, false},         // slot above 65535
+        {0x200001, false},  // same slot, other counter value
+        {0x100000, false},
+        {0, false},                 // slot 0
+        {0x100000 | 65536, false},  // slot above 65535
         {0x1fffff, false},
-        {0x100002, false},                 // empty slot
+        {0x100002, false},  // empty slot
     };
     for (const Case& c : cases) EXPECT_EQ(m.get_auth(c.id) != nullptr, c.found) << std::hex << c.id;
 }

@@ -7,11 +7,11 @@
 #include <thread>
 #include <vector>
 
-#include "support/RunTogether.h"
-#include "support/AllocMemFault.h"
 #include "api/business/KApiBusiness.h"
 #include "api/security/OrderXid.h"
 #include "log/LogTestUtil.h"
+#include "support/AllocMemFault.h"
+#include "support/RunTogether.h"
 
 using nq::api::KApiBusiness;
 using nq::api::KApiOrder;
@@ -98,11 +98,11 @@ TEST(KApiBusinessInit, FirstFailingStepStopsTheBuild) {
         long fail_call;
         int built;  // members built before the failing step
     } cases[] = {
-        {1, 0}, {2, 0},            // token manager object, its chain heads
-        {3, 1}, {4, 2}, {5, 3},    // report filter, raw-report filter, order store
-        {6, 4}, {7, 4}, {8, 5}, {9, 5},  // SH map object and buckets, SZ map
-        {10, 6}, {11, 6},          // auth manager object, its slots
-        {12, 7},                   // login-account manager
+        {1, 0},  {2, 0},                   // token manager object, its chain heads
+        {3, 1},  {4, 2},  {5, 3},          // report filter, raw-report filter, order store
+        {6, 4},  {7, 4},  {8, 5}, {9, 5},  // SH map object and buckets, SZ map
+        {10, 6}, {11, 6},                  // auth manager object, its slots
+        {12, 7},                           // login-account manager
     };
     for (const Case& c : cases) {
         KApiBusiness b;
@@ -111,7 +111,7 @@ TEST(KApiBusinessInit, FirstFailingStepStopsTheBuild) {
         const long calls = alloc_fault::calls;
         alloc_fault::off();
         EXPECT_EQ(calls, c.fail_call) << "no step runs after the failing one";
-        const void* members[] = {b.token_mgr_,       b.report_filter_,    b.raw_report_filter_, b.order_store_,
+        const void* members[] = {b.token_mgr_,        b.report_filter_,    b.raw_report_filter_, b.order_store_,
                                  b.security_maps_[0], b.security_maps_[1], b.auth_mgr_,          b.login_account_mgr_};
         for (int i = 0; i < 8; ++i) EXPECT_EQ(members[i] != nullptr, i < c.built) << c.fail_call << " member " << i;
     }
@@ -374,7 +374,8 @@ TEST_F(KApiBusinessStore, ReadersSeeOnlyCompleteRecords) {
     done.store(true);
     reader.join();
     for (int w = 0; w < kWriters; ++w)
-        for (int i = 0; i < kEach; ++i) ASSERT_NE(b.get_api_order((uint64_t(w + 1) << 28) | (uint64_t(i) << 8)), nullptr);
+        for (int i = 0; i < kEach; ++i)
+            ASSERT_NE(b.get_api_order((uint64_t(w + 1) << 28) | (uint64_t(i) << 8)), nullptr);
 }
 
 }  // namespace

@@ -7,8 +7,8 @@
 #include <thread>
 #include <vector>
 
-#include "support/AllocMemFault.h"
 #include "api/business/KApiLoginAccountManager.h"
+#include "support/AllocMemFault.h"
 
 using nq::api::KApiLoginAccount;
 using nq::api::KApiLoginAccountManager;

@@ -6,9 +6,9 @@
 #include <thread>
 #include <vector>
 
-#include "support/RunTogether.h"
-#include "support/AllocMemFault.h"
 #include "api/business/KApiOrderMap.h"
+#include "support/AllocMemFault.h"
+#include "support/RunTogether.h"
 
 using nq::api::KApiOrder;
 using nq::api::KApiOrderMap;
@@ -36,8 +36,8 @@ TEST(KApiOrderMap, IndexedByXidBits8To27) {
         ASSERT_TRUE(map.set_order(kept.back().get())) << std::hex << x;
     }
     for (size_t i = 0; i < kept.size(); ++i) EXPECT_EQ(map.get_order(xids[i]), kept[i].get());
-    EXPECT_EQ(map.get_order(0x200), nullptr);       // empty entry, existing leaf
-    EXPECT_EQ(map.get_order(0x8000000), nullptr);   // leaf never made
+    EXPECT_EQ(map.get_order(0x200), nullptr);      // empty entry, existing leaf
+    EXPECT_EQ(map.get_order(0x8000000), nullptr);  // leaf never made
     // Another xid with the same bits 8-27 is not that order.
     EXPECT_EQ(map.get_order(0x100 | (uint64_t(9) << 28)), nullptr);
 }

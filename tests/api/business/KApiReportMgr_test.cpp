@@ -8,9 +8,9 @@
 #include <thread>
 #include <vector>
 
-#include "support/RunTogether.h"
-#include "support/AllocMemFault.h"
 #include "api/business/KApiReportMgr.h"
+#include "support/AllocMemFault.h"
+#include "support/RunTogether.h"
 
 using nq::api::KApiReportMgr;
 using nq::api::KApiReportNode;

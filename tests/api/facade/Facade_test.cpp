@@ -1,8 +1,8 @@
 // The public facades, reached only through the shared library. Each TEST runs
 // in its own process: most of them must see a process without the service
 // provider, the rest create it.
-#include <gtest/gtest.h>
 #include <dirent.h>
+#include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <chrono>
@@ -34,9 +34,9 @@ std::set<std::string> thread_names() {
     return names;
 }
 
-const std::vector<std::string> kServiceThreads = {"timer",        "timer_recycle", "log_main",    "log_write",
-                                                 "mio_sender",   "msg_receiver",  "mio_heartbeat", "msg_handler",
-                                                 "delay_sender", "crontab"};
+const std::vector<std::string> kServiceThreads = {"timer",        "timer_recycle", "log_main",      "log_write",
+                                                  "mio_sender",   "msg_receiver",  "mio_heartbeat", "msg_handler",
+                                                  "delay_sender", "crontab"};
 const std::vector<std::string> kLoggerThreads = {"log_main", "log_write"};
 
 // The service threads that run now, in the order of kServiceThreads.
@@ -165,8 +165,7 @@ void expect_refused_before_initialize(nq::TRVPrivilege* privilege, nq::TRVQuoteA
         {"query_orders_by_page", T, [&] { return trade->query_orders_by_page(1, 2, 10, &page); }},
         {"query_trades", T, [&] { return trade->query_trades(1, 2, 0); }},
         {"query_init_assets", T, [&] { return trade->query_init_assets(1, 2); }},
-        {"query_init_positions", T,
-         [&] { return trade->query_init_positions(1, 2, "600000", nq::ExchangeIndex::SH); }},
+        {"query_init_positions", T, [&] { return trade->query_init_positions(1, 2, "600000", nq::ExchangeIndex::SH); }},
         {"query_trade_account_info", T, [&] { return trade->query_trade_account_info(1, 2); }},
         {"init_local_send", T,
          [&] {
@@ -204,8 +203,7 @@ void expect_refused_before_initialize(nq::TRVPrivilege* privilege, nq::TRVQuoteA
         {"subscribe_quote", Q, [&] { return quote->subscribe_quote(1, 1, &threads); }},
         {"unsubscribe_quote", Q, [&] { return quote->unsubscribe_quote(1); }},
         {"query_static_quote_info", Q, [&] { return quote->query_static_quote_info(1, 2); }},
-        {"query_level1_quote", Q,
-         [&] { return quote->query_level1_quote(1, 2, nq::ExchangeIndex::SH, "600000"); }},
+        {"query_level1_quote", Q, [&] { return quote->query_level1_quote(1, 2, nq::ExchangeIndex::SH, "600000"); }},
         {"query_all_level1_quote", Q, [&] { return quote->query_all_level1_quote(1, 2); }},
         {"request_rebuild_tick_quote", Q, [&] { return quote->request_rebuild_tick_quote(1, 2, &rebuild); }},
     };

@@ -303,10 +303,10 @@ TEST_F(Answers, PagesWhoseRowsDoNotFitAreDroppedAndTheQueryGoesOn) {
     const size_t row = sizeof(nq::trv_position_info_t);
     const uint64_t seq = send_query<1476, 1988>(trade_, 17);
     deliver(1042, trade_, table_info(trade_, 17, seq, {2}));
-    deliver(1988, trade_, page(trade_, 17, seq, 0, 2, 2, row, 1, 1));            // one row missing
+    deliver(1988, trade_, page(trade_, 17, seq, 0, 2, 2, row, 1, 1));                    // one row missing
     deliver(1988, trade_, page(trade_, 17, seq, 0, 0xffffffffu, 2, 0xffffffffu, 1, 0));  // huge count
-    deliver(1988, trade_, page(trade_, 17, seq, 0, 2, 2, row - 1, 1));          // rows too small
-    deliver(1988, trade_, Bytes(83, 0));                                          // head cut short
+    deliver(1988, trade_, page(trade_, 17, seq, 0, 2, 2, row - 1, 1));                   // rows too small
+    deliver(1988, trade_, Bytes(83, 0));                                                 // head cut short
     EXPECT_EQ(log_.size(), 0u);
     EXPECT_TRUE(harness_.log_contains("query page dropped, rows do not fit"));
     // Nothing was counted: the whole page still completes the query.
@@ -469,8 +469,8 @@ TEST_F(Answers, FundTransferAnswersReachNoCallbackAndTheirErrorsAreLogged) {
         time_out(privileged_, request.head()->request_seq, code);
     }
     EXPECT_EQ(log_.size(), 0u);
-    const std::string text = "submit error: { error_code_type = 5, error_code = 6, error_msg = refused, session_id = " + std::to_string(privileged_) +
-                             ", request_id = 61 }";
+    const std::string text = "submit error: { error_code_type = 5, error_code = 6, error_msg = refused, session_id = " +
+                             std::to_string(privileged_) + ", request_id = 61 }";
     for (const char* what : {"counter fund trans request ", "cluster fund trans request ", "counter fund trans result ",
                              "cluster fund trans result ", "fund trans exec request "})
         EXPECT_TRUE(harness_.log_contains(what + text)) << what;

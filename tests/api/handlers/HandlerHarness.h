@@ -173,15 +173,15 @@ class RecordingSpi : public nq::TRVPrivilegeSpi {
 public:
     explicit RecordingSpi(EventLog* log) : log_(log) {}
 
-#define PUSHED(fn, Record)                                                                          \
-    void fn(uint64_t session_id, const nq::trv_msg_desc_t* desc, const Record* record) override {   \
-        Event e;                                                                                      \
-        e.name = #fn;                                                                               \
-        e.session_id = session_id;                                                                    \
-        e.desc = desc;                                                                                \
-        e.record = record;                                                                            \
-        e.a = desc->sequence;                                                                         \
-        log_->add(e);                                                                                 \
+#define PUSHED(fn, Record)                                                                        \
+    void fn(uint64_t session_id, const nq::trv_msg_desc_t* desc, const Record* record) override { \
+        Event e;                                                                                  \
+        e.name = #fn;                                                                             \
+        e.session_id = session_id;                                                                \
+        e.desc = desc;                                                                            \
+        e.record = record;                                                                        \
+        e.a = desc->sequence;                                                                     \
+        log_->add(e);                                                                             \
     }
     PUSHED(on_order_response, nq::trv_order_response_t)
     PUSHED(on_cancel_response, nq::trv_cancel_response_t)
@@ -218,17 +218,17 @@ public:
         log_->add(e);
     }
 
-#define QUERY(fn, List, Row)                                                                        \
-    void fn(uint64_t session_id, uint64_t request_id, const nq::List* list, bool is_last,           \
-              const nq::trv_error_info_t* error) override {                                           \
-        Event e;                                                                                      \
-        e.name = #fn;                                                                               \
-        e.session_id = session_id;                                                                    \
-        e.request_id = request_id;                                                                    \
-        e.is_last = is_last;                                                                          \
-        record_list(e, list, sizeof(nq::Row));                                                        \
-        record_error(e, error);                                                                       \
-        log_->add(e);                                                                                 \
+#define QUERY(fn, List, Row)                                                              \
+    void fn(uint64_t session_id, uint64_t request_id, const nq::List* list, bool is_last, \
+            const nq::trv_error_info_t* error) override {                                 \
+        Event e;                                                                          \
+        e.name = #fn;                                                                     \
+        e.session_id = session_id;                                                        \
+        e.request_id = request_id;                                                        \
+        e.is_last = is_last;                                                              \
+        record_list(e, list, sizeof(nq::Row));                                            \
+        record_error(e, error);                                                           \
+        log_->add(e);                                                                     \
     }
     QUERY(on_query_positions, TRVPositionList, trv_position_info_t)
     QUERY(on_query_assets, TRVAssetList, trv_asset_info_t)
@@ -259,17 +259,17 @@ public:
         log_->add(e);
     }
 
-#define SEQUENCES(fn)                                                                                    \
-    void fn(uint64_t session_id, uint64_t request_id, uint64_t first, uint64_t second,                   \
-              const nq::trv_error_info_t* error) override {                                                \
-        Event e;                                                                                           \
-        e.name = #fn;                                                                                    \
-        e.session_id = session_id;                                                                         \
-        e.request_id = request_id;                                                                         \
-        e.a = first;                                                                                       \
-        e.b = second;                                                                                      \
-        record_error(e, error);                                                                            \
-        log_->add(e);                                                                                      \
+#define SEQUENCES(fn)                                                                  \
+    void fn(uint64_t session_id, uint64_t request_id, uint64_t first, uint64_t second, \
+            const nq::trv_error_info_t* error) override {                              \
+        Event e;                                                                       \
+        e.name = #fn;                                                                  \
+        e.session_id = session_id;                                                     \
+        e.request_id = request_id;                                                     \
+        e.a = first;                                                                   \
+        e.b = second;                                                                  \
+        record_error(e, error);                                                        \
+        log_->add(e);                                                                  \
     }
     SEQUENCES(on_subscribe_trade_message)
     SEQUENCES(on_rebuild_trade_message)
@@ -397,12 +397,8 @@ public:
                 s->privilege_spi.store(spi);
                 s->trade_spi.store(spi);
                 break;
-            case nq::ApiType::TRADE:
-                s->trade_spi.store(spi);
-                break;
-            case nq::ApiType::QUOTE:
-                s->quote_spi.store(quote_spi);
-                break;
+            case nq::ApiType::TRADE: s->trade_spi.store(spi); break;
+            case nq::ApiType::QUOTE: s->quote_spi.store(quote_spi); break;
         }
         tcp->release();
         if (peer_fd != nullptr) *peer_fd = fds[1];

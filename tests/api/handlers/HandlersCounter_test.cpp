@@ -66,11 +66,11 @@ protected:
 
 TEST_F(ThroughCounter, ReportsAreDeliveredOnceAndReplayedCopiesAlways) {
     const uint64_t s1 = counter_->push_report(peer_, 2308, "order-1", 11);
-    counter_->push_report(peer_, 2308, "order-1", 11);               // duplicate
+    counter_->push_report(peer_, 2308, "order-1", 11);  // duplicate
     const uint64_t s3 = counter_->push_report(peer_, 2310, "trade-1", 11);
     const uint64_t s4 = counter_->push_report(peer_, 2308, "order-1", 11, true);  // replay
     counter_->push_report(peer_, 2313, "filtered", 12);
-    counter_->push_report(peer_, 2308, "filtered", 12);               // seen through 2313
+    counter_->push_report(peer_, 2308, "filtered", 12);  // seen through 2313
     const uint64_t s7 = counter_->push(peer_, 2403, counter::Bytes(80, 1));
     const uint64_t s8 = counter_->push(peer_, 2403, counter::Bytes(80, 1));
     settle("marker-1");

@@ -6,9 +6,9 @@
 
 #include <algorithm>
 #include <atomic>
-#include <functional>
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <mutex>
 #include <ostream>
 #include <string>
@@ -27,9 +27,7 @@ using counter::StandInCounter;
 
 constexpr int kWaitMs = 15000;
 
-bool wait_for(const std::function<bool()>& done, int ms = kWaitMs) {
-    return trv_test::wait_until(done, ms / 1000.0);
-}
+bool wait_for(const std::function<bool()>& done, int ms = kWaitMs) { return trv_test::wait_until(done, ms / 1000.0); }
 
 void use_scratch_log_directory() {
     char tmpl[] = "/tmp/trv_login_test.XXXXXX";
@@ -323,10 +321,10 @@ TEST_F(LoginChain, RefusedProxyAuthorisationClosesItsRecord) {
 // A 1029 on each step of a normal login.
 struct ErrorStep {
     const char* name;
-    uint32_t code;       // the request answered with the error
-    uint32_t table;      // for 1041: the query it belongs to
-    bool login_fails;    // on_login reports the error (else the login still succeeds)
-    bool timeout;        // the failure is the login's own timeout
+    uint32_t code;     // the request answered with the error
+    uint32_t table;    // for 1041: the query it belongs to
+    bool login_fails;  // on_login reports the error (else the login still succeeds)
+    bool timeout;      // the failure is the login's own timeout
 };
 
 void PrintTo(const ErrorStep& step, std::ostream* os) { *os << step.name; }
@@ -364,15 +362,14 @@ TEST_P(LoginChainError, EndsTheLoginOnceWithTheRightOutcome) {
     EXPECT_TRUE(counter.wait_closed(counter_session(), kWaitMs));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Steps, LoginChainError,
-    ::testing::Values(ErrorStep{"login", 1030, 0, true, false},
-                      // A failed security table ends the login by its timeout.
-                      ErrorStep{"security_table", 1041, 1035, true, true},
-                      ErrorStep{"auth", 1046, 0, true, false},
-                      // A refused token is asked again 500 ms later.
-                      ErrorStep{"token", 1411, 0, false, false}),
-    [](const ::testing::TestParamInfo<ErrorStep>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Steps, LoginChainError,
+                         ::testing::Values(ErrorStep{"login", 1030, 0, true, false},
+                                           // A failed security table ends the login by its timeout.
+                                           ErrorStep{"security_table", 1041, 1035, true, true},
+                                           ErrorStep{"auth", 1046, 0, true, false},
+                                           // A refused token is asked again 500 ms later.
+                                           ErrorStep{"token", 1411, 0, false, false}),
+                         [](const ::testing::TestParamInfo<ErrorStep>& info) { return std::string(info.param.name); });
 
 TEST_F(LoginChain, ErrorNamingAnotherCodeIsRoutedByTheRequestsOwnAwaitedCode) {
     // The peer names the answer code of an order query: the error still ends
@@ -603,8 +600,8 @@ TEST_F(LoginChain, SenderLookupsOfOrderIdsAndBusinessNumbers) {
     const Case cases[] = {
         {"20240102" + code + "0001", true},
         {"20240102" + code + "000V", true},
-        {"2024010X" + code + "0001", false},   // day not all digits
-        {"20240102" + code + "000W", false},   // outside the base-32 alphabet
+        {"2024010X" + code + "0001", false},  // day not all digits
+        {"20240102" + code + "000W", false},  // outside the base-32 alphabet
         {"20240102" + code + "00-1", false},
         {"20240102" + code + "00001", false},  // 19 characters
         {"20240102" + code + "001", false},    // 17 characters

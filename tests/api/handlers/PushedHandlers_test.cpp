@@ -19,18 +19,27 @@ struct PushedCode {
     const char* callback;  // null: none
 };
 const PushedCode kReports[] = {
-    {2307, 66, "on_order_end"},           {2308, 115, "on_order_response"},
-    {2309, 88, "on_cancel_response"},     {2310, 125, "on_trade_report"},
-    {2311, 347, "on_order_error_response"}, {2312, 347, "on_order_error_response"},
+    {2307, 66, "on_order_end"},
+    {2308, 115, "on_order_response"},
+    {2309, 88, "on_cancel_response"},
+    {2310, 125, "on_trade_report"},
+    {2311, 347, "on_order_error_response"},
+    {2312, 347, "on_order_error_response"},
     {2313, 58, nullptr},
 };
 const PushedCode kPublished[] = {
-    {2371, 119, "on_order_book_insert"},  {2372, 251, "on_order_book_update"},
-    {2373, 404, "on_order_book_error"},   {2403, 97, "on_asset"},
-    {2404, 59, "on_position"},            {2435, 337, "on_fund_transfer_exec_result"},
-    {2436, 63, "on_counter_fund_transfer_request"}, {2437, 344, "on_counter_fund_transfer_result"},
-    {2438, 62, "on_cluster_fund_transfer_request"}, {2439, 343, "on_cluster_fund_transfer_result"},
-    {2467, 593, "on_token"},              {2468, 84, "on_quote_login_info"},
+    {2371, 119, "on_order_book_insert"},
+    {2372, 251, "on_order_book_update"},
+    {2373, 404, "on_order_book_error"},
+    {2403, 97, "on_asset"},
+    {2404, 59, "on_position"},
+    {2435, 337, "on_fund_transfer_exec_result"},
+    {2436, 63, "on_counter_fund_transfer_request"},
+    {2437, 344, "on_counter_fund_transfer_result"},
+    {2438, 62, "on_cluster_fund_transfer_request"},
+    {2439, 343, "on_cluster_fund_transfer_result"},
+    {2467, 593, "on_token"},
+    {2468, 84, "on_quote_login_info"},
 };
 
 // A pushed body: descriptor (account index, sequence, is_rebuild), then for
@@ -45,8 +54,8 @@ Bytes pushed(size_t size, uint64_t sequence, bool rebuild, unsigned char id = 0,
 
 // 2339 body: client id 17, report id 18, xid 50, exchange 66, platform 67,
 // gateway 69, report size 71, the report from 75.
-Bytes raw_report(uint64_t sequence, bool rebuild, unsigned char id, const std::string& report,
-                 uint32_t announced_size, size_t body_size = 0) {
+Bytes raw_report(uint64_t sequence, bool rebuild, unsigned char id, const std::string& report, uint32_t announced_size,
+                 size_t body_size = 0) {
     Body b(std::max<size_t>(body_size, 75 + report.size()));
     b.put<uint64_t>(8, sequence).put<uint8_t>(16, rebuild ? 1 : 0).put<uint8_t>(17, 9).put<uint8_t>(18, id);
     b.put<uint64_t>(50, 0x1234).put<uint8_t>(66, 2).put<uint16_t>(67, 0x0506).put<uint16_t>(69, 0x0708);
@@ -135,7 +144,7 @@ TEST_F(Pushed, RawReportsHaveTheirOwnFilterAndCarryTheirFields) {
     FrameCopy raw(2339, trade_, raw_report(2, false, 70, "exchange-report", 15));
     deliver(raw);
     deliver(2339, trade_, raw_report(3, false, 70, "exchange-report", 15));  // repeat among raw reports
-    deliver(2339, trade_, raw_report(4, true, 70, "replayed", 8));          // replay
+    deliver(2339, trade_, raw_report(4, true, 70, "replayed", 8));           // replay
     auto events = log_.events();
     ASSERT_EQ(events.size(), 3u);
     EXPECT_EQ(events[0].name, "on_order_response");
@@ -208,13 +217,13 @@ TEST_F(Pushed, ShortBodiesAreDroppedWithoutAReadPastTheMessage) {
 }
 
 TEST_F(Pushed, ARawReportMustHoldTheReportItAnnounces) {
-    deliver(2339, trade_, raw_report(1, false, 1, "abc", 4));                 // one byte missing
-    deliver(2339, trade_, raw_report(1, false, 2, "", 0xffffffffu));          // huge size
-    deliver(2339, trade_, raw_report(1, false, 3, "", 0, 74));                // head cut short
+    deliver(2339, trade_, raw_report(1, false, 1, "abc", 4));         // one byte missing
+    deliver(2339, trade_, raw_report(1, false, 2, "", 0xffffffffu));  // huge size
+    deliver(2339, trade_, raw_report(1, false, 3, "", 0, 74));        // head cut short
     EXPECT_EQ(log_.size(), 0u);
-    deliver(2339, trade_, raw_report(1, false, 1, "abc", 3));                 // exact
-    deliver(2339, trade_, raw_report(1, false, 4, "", 0));                    // empty report
-    deliver(2339, trade_, raw_report(1, false, 5, "abcdef", 2));              // shorter than the body
+    deliver(2339, trade_, raw_report(1, false, 1, "abc", 3));     // exact
+    deliver(2339, trade_, raw_report(1, false, 4, "", 0));        // empty report
+    deliver(2339, trade_, raw_report(1, false, 5, "abcdef", 2));  // shorter than the body
     auto events = log_.events();
     ASSERT_EQ(events.size(), 3u);
     EXPECT_EQ(std::string(events[0].data.begin() + 32, events[0].data.end()), "abc");

@@ -15,15 +15,15 @@
 #include <typeinfo>
 
 #include "api/handlers/ApiServiceFunc.h"
-#include "api/provider/ApiSessionGuard.h"
+#include "api/handlers/ApiServiceFuncReports.h"
 #include "api/handlers/KApiPublishServiceFuncBase.h"
 #include "api/handlers/KApiQueryRspServiceFunc.h"
 #include "api/handlers/KApiRawReportServiceFunc.h"
 #include "api/handlers/KApiReportServiceFunc.h"
 #include "api/handlers/KApiRequestRspServiceFunc.h"
 #include "api/handlers/KApiResultList.h"
-#include "api/handlers/ApiServiceFuncReports.h"
 #include "api/messages/ServiceCode.h"
+#include "api/provider/ApiSessionGuard.h"
 #include "api/provider/KApi.h"
 #include "api/provider/KApiFramework.h"
 

@@ -30,9 +30,9 @@
 #include "api/mdata/KApiEfviUdpReceiver.h"
 #include "api/mdata/QuoteUdpWorker.h"
 #include "api/mdata/UdpTestSupport.h"
-#include "support/ForkedScenario.h"
 #include "framework/LastApiError.h"
 #include "hostinfo/HostRoot.h"
+#include "support/ForkedScenario.h"
 #include "support/TestLogFile.h"
 
 using nq::api::KApiEfviUdpReceiver;
@@ -191,8 +191,9 @@ TEST(EfviUdpReceiver, FilteredStreamsReachTheSinkInOrderThroughARefilledRing) {
 
         r->finalize();
         EXPECT_EQ(efemu::open_objects(), 0) << "everything the set-up allocated is released";
-        EXPECT_TRUE(g_log->wait_for("udp receiver efvi joined multicast group: { mcast = 239.18.0.1:31001, msg_type = 101, "
-                                    "local_ip = 198.18.0.1 }"));
+        EXPECT_TRUE(
+            g_log->wait_for("udp receiver efvi joined multicast group: { mcast = 239.18.0.1:31001, msg_type = 101, "
+                            "local_ip = 198.18.0.1 }"));
         EXPECT_TRUE(g_log->wait_for("udp receiver initialized: { name = kapi_quote, mode = efvi, streams = 3"));
     });
 }

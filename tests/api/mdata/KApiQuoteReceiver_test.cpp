@@ -11,14 +11,14 @@
 
 #include "api/mdata/KApiQuoteReceiver.h"
 #include "api/mdata/QuoteUdpWorker.h"
-#include "framework/LastApiError.h"
 #include "api/mdata/UdpTestSupport.h"
+#include "framework/LastApiError.h"
 #include "support/TestLogFile.h"
 
 using nq::api::KApiQuoteReceiver;
-using nq::api::QuoteUdpWorker;
 using nq::api::quote_receiver_config_t;
 using nq::api::quote_receiver_thread_t;
+using nq::api::QuoteUdpWorker;
 using nq::api::udp_mcast_stream_t;
 using nq::api::udp_receiver_config_t;
 using namespace udp_test;

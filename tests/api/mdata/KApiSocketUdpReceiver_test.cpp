@@ -21,9 +21,9 @@
 #include "api/mdata/KApiEfviUdpReceiver.h"
 #include "api/mdata/KApiSocketUdpReceiver.h"
 #include "api/mdata/KApiUdpReceiver.h"
+#include "api/mdata/UdpTestSupport.h"
 #include "framework/LastApiError.h"
 #include "hostinfo/HostRoot.h"
-#include "api/mdata/UdpTestSupport.h"
 #include "support/TestLogFile.h"
 
 using nq::api::KApiSocketUdpReceiver;
@@ -130,9 +130,10 @@ TEST(SocketUdpReceiver, MulticastAndUnicastStreamsReachTheSinkInOrderWithTheirTy
     EXPECT_NE(log.find("udp receiver initialized: { name = kapi_quote, mode = socket, streams = 3, cpu_core = -1 }"),
               std::string::npos);
     char line[200];
-    std::snprintf(line, sizeof line,
-                  "udp receiver socket joined multicast group: { mcast = 127.0.0.1:%u, local = 127.0.0.1, msg_type = 1,",
-                  static_cast<unsigned>(ntohs(uni.sin_port)));
+    std::snprintf(
+        line, sizeof line,
+        "udp receiver socket joined multicast group: { mcast = 127.0.0.1:%u, local = 127.0.0.1, msg_type = 1,",
+        static_cast<unsigned>(ntohs(uni.sin_port)));
     EXPECT_NE(log.find(line), std::string::npos) << "unicast streams log the joined line too";
 }
 
@@ -150,8 +151,8 @@ TEST(SocketUdpReceiver, DescriptorsAreCloseOnExec) {
     RecordingSink sink;
     std::unique_ptr<KApiUdpReceiver> r(KApiUdpReceiver::create("kapi_quote", &sink, socket_config({})));
     ASSERT_NE(r, nullptr);
-    ASSERT_TRUE(r->initialize(socket_config({stream(101, make_addr(own_group(0).c_str(), free_port())),
-                                             stream(1, make_addr("127.0.0.1", free_port()))})));
+    ASSERT_TRUE(r->initialize(socket_config(
+        {stream(101, make_addr(own_group(0).c_str(), free_port())), stream(1, make_addr("127.0.0.1", free_port()))})));
     size_t opened = 0;
     for (int fd : open_fds()) {
         if (before.count(fd) != 0) continue;
@@ -333,7 +334,8 @@ std::vector<LossLine> loss_lines(const std::string& log, const sockaddr_in& grou
         if (std::sscanf(log.c_str() + start, "[%u %u:%u:%u.%u]", &date, &h, &m, &sec, &ms) == 5)
             l.ms_of_day = ((h * 60ull + m) * 60ull + sec) * 1000ull + ms;
         const size_t d = log.find("dropped = ", at);
-        if (d != std::string::npos) std::sscanf(log.c_str() + d, "dropped = %lu, truncated = %lu", &dropped, &truncated);
+        if (d != std::string::npos)
+            std::sscanf(log.c_str() + d, "dropped = %lu, truncated = %lu", &dropped, &truncated);
         l.dropped = dropped;
         l.truncated = truncated;
         lines.push_back(l);

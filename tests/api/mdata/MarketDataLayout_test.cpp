@@ -20,7 +20,8 @@ struct SizeCase {
     size_t expected;
 };
 
-#define S(rec, size) {#rec, sizeof(rec), size}
+#define S(rec, size) \
+    { #rec, sizeof(rec), size }
 
 const SizeCase kSizes[] = {
     S(nq::trv_sse_l1_index_t, 114),
@@ -86,11 +87,11 @@ enum Kind { U, S, B };
 
 struct FieldCase {
     const char* name;
-    size_t record_size;   // of the struct
-    size_t offset;        // of the field, from the feed format
+    size_t record_size;  // of the struct
+    size_t offset;       // of the field, from the feed format
     size_t width;
     Kind kind;
-    size_t actual_offset; // offsetof in the struct
+    size_t actual_offset;  // offsetof in the struct
     size_t actual_width;
     bool actual_signed;
     // Reads the field through the struct from a buffer of record_size bytes.
@@ -108,15 +109,17 @@ constexpr bool is_signed_field() {
                                                     std::common_type<T>>::type::type>::value;
 }
 
-#define L(rec, field, off, width, kind)                                                         \
-    {#rec "." #field, sizeof(rec), off, width, kind, offsetof(rec, field),                      \
+#define L(rec, field, off, width, kind)                                                      \
+    {                                                                                        \
+#rec "." #field, sizeof(rec), off, width, kind, offsetof(rec, field),                      \
      sizeof(std::declval<rec&>().field),                                                        \
      is_signed_field<typename std::decay<decltype(std::declval<rec&>().field)>::type>(),        \
      [](const unsigned char* p) -> int64_t {                                                    \
          rec r;                                                                                 \
          std::memcpy(static_cast<void*>(&r), p, sizeof r);                                      \
          return widen(r.field);                                                                 \
-     }}
+     } \
+    }
 
 const FieldCase kFields[] = {
     L(nq::trv_sse_l1_index_t, total_volume_traded, 41, 8, U),

@@ -18,7 +18,7 @@ struct FrameSpec {
     int total_len = -1;  // -1: exact
     int udp_len = -1;    // -1: exact
     size_t payload = 10;
-    size_t cut = 0;      // bytes removed from the end of the frame
+    size_t cut = 0;  // bytes removed from the end of the frame
 };
 
 std::vector<std::byte> make_frame(const FrameSpec& s) {

@@ -37,11 +37,31 @@ TEST(ServiceCode, PairingRules) {
     struct Case {
         uint32_t request, response;
     } cases[] = {
-        {1030, 1031}, {1035, 1036}, {1039, 1040}, {1041, 1042}, {1046, 1047}, {1050, 1051}, {1055, 1056},
-        {1347, 1859}, {1348, 1860}, {1411, 1923}, {1412, 1924}, {1413, 1925}, {1475, 1987}, {1480, 1992},
-        {1539, 2051}, {1545, 2057}, {1546, 2058}, {1547, 2059},
-        {1283, NO_SERVICE_CODE}, {1289, NO_SERVICE_CODE}, {2308, NO_SERVICE_CODE}, {1029, NO_SERVICE_CODE},
-        {1057, NO_SERVICE_CODE}, {1346, NO_SERVICE_CODE}, {1548, NO_SERVICE_CODE},
+        {1030, 1031},
+        {1035, 1036},
+        {1039, 1040},
+        {1041, 1042},
+        {1046, 1047},
+        {1050, 1051},
+        {1055, 1056},
+        {1347, 1859},
+        {1348, 1860},
+        {1411, 1923},
+        {1412, 1924},
+        {1413, 1925},
+        {1475, 1987},
+        {1480, 1992},
+        {1539, 2051},
+        {1545, 2057},
+        {1546, 2058},
+        {1547, 2059},
+        {1283, NO_SERVICE_CODE},
+        {1289, NO_SERVICE_CODE},
+        {2308, NO_SERVICE_CODE},
+        {1029, NO_SERVICE_CODE},
+        {1057, NO_SERVICE_CODE},
+        {1346, NO_SERVICE_CODE},
+        {1548, NO_SERVICE_CODE},
     };
     for (const Case& c : cases) EXPECT_EQ(paired_response_code(c.request), c.response) << c.request;
     EXPECT_EQ(API_ERR_RSP, 1029u);
@@ -80,9 +100,17 @@ TEST(ServiceCode, FixedBodyLengthsMatchTheRecords) {
         {FUND_TRANSFER_EXEC_REQ, 57 + sizeof(trv_fund_transfer_exec_request_t)},
         {PRIV_COUNTER_FUND_TRANSFER_RESULT_REQ, 57 + sizeof(trv_counter_fund_transfer_result_t)},
         {PRIV_CLUSTER_FUND_TRANSFER_RESULT_REQ, 57 + sizeof(trv_cluster_fund_transfer_result_t)},
-        {LOGIN_REQ, 919}, {AUTH_REQ, 841}, {TRADE_TOKEN_REQ, 57}, {ORDER_QUERY_REQ, 104},
-        {ORDER_SZ_CASH, 56}, {CANCEL_ORDER, 32}, {HEARTBEAT, 8},
-        {LOGIN_RSP, 0}, {ORDER_QUERY_RSP, 0}, {RAW_REPORT_PUSH, 0}, {NO_SERVICE_CODE, 0},
+        {LOGIN_REQ, 919},
+        {AUTH_REQ, 841},
+        {TRADE_TOKEN_REQ, 57},
+        {ORDER_QUERY_REQ, 104},
+        {ORDER_SZ_CASH, 56},
+        {CANCEL_ORDER, 32},
+        {HEARTBEAT, 8},
+        {LOGIN_RSP, 0},
+        {ORDER_QUERY_RSP, 0},
+        {RAW_REPORT_PUSH, 0},
+        {NO_SERVICE_CODE, 0},
     };
     for (const Case& c : cases) EXPECT_EQ(body_length(c.code), c.length) << c.code;
 }

@@ -6,9 +6,9 @@
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <sys/wait.h>
-#include <x86intrin.h>
 #include <time.h>
 #include <unistd.h>
+#include <x86intrin.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -66,8 +66,7 @@ TEST_F(MonFile, NewFileHasTheLayoutSizeAndItsHeader) {
 TEST_F(MonFile, RecordersFillTheirWordsAndTablesWithinCapacity) {
     KApiMon mon(path_.c_str(), 2, 1, 0);
     ASSERT_TRUE(mon.initialize());
-    for (uint64_t k = 0; k < 3; ++k)
-        mon.add_insert(k * 100 + 0, k * 100 + 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, k * 100 + 11);
+    for (uint64_t k = 0; k < 3; ++k) mon.add_insert(k * 100 + 0, k * 100 + 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, k * 100 + 11);
     mon.add_cancel(0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
     mon.add_first_report_time(7, 8, 9);
     mon.add_first_report_time(17, 18, 19);
@@ -90,10 +89,10 @@ TEST_F(MonFile, RecordersFillTheirWordsAndTablesWithinCapacity) {
     mon.add_order_end();
 
     auto f = contents();
-    EXPECT_EQ(u64(f, 56), 3u);             // third insert counted ...
-    EXPECT_EQ(u64(f, 152), 1u);            // first insert's second value
-    EXPECT_EQ(u64(f, 160), 201u);          // ... and it is the latest one
-    EXPECT_EQ(u64(f, 176 + 0), 0u);        // record 0
+    EXPECT_EQ(u64(f, 56), 3u);       // third insert counted ...
+    EXPECT_EQ(u64(f, 152), 1u);      // first insert's second value
+    EXPECT_EQ(u64(f, 160), 201u);    // ... and it is the latest one
+    EXPECT_EQ(u64(f, 176 + 0), 0u);  // record 0
     EXPECT_EQ(u64(f, 176 + 88), 11u);
     EXPECT_EQ(u64(f, 176 + 96 + 8), 101u);  // record 1
     EXPECT_EQ(u64(f, 176 + 96 + 88), 111u);

@@ -33,16 +33,15 @@
 #include "api/efvi/EfVi.h"
 #include "api/efvi/EfViEmulated.h"
 #include "api/order/KApiUdpSender.h"
-#include "support/TestLogFile.h"
+#include "log/Log.h"
 #include "support/ForkedScenario.h"
 #include "support/LoopbackUdp.h"
+#include "support/TestLogFile.h"
 #include "support/WaitUntil.h"
-#include "log/Log.h"
 
 using nq::api::KApiUdpSender;
 
 namespace {
-
 
 using udp_test::make_addr;
 const sockaddr* sa(const sockaddr_in& a) { return reinterpret_cast<const sockaddr*>(&a); }
@@ -124,7 +123,8 @@ bool make_net_pair(NetPair* net) {
     if (!get_mac("veth0", net->local_mac)) return false;
     net->local_ifindex = static_cast<int>(if_nametoindex("veth0"));
     bool peer_ok = false;
-    net->in_peer([&] { peer_ok = get_mac("veth1", net->peer_mac) && wait_until([] { return link_running("veth1"); }); });
+    net->in_peer(
+        [&] { peer_ok = get_mac("veth1", net->peer_mac) && wait_until([] { return link_running("veth1"); }); });
     return peer_ok && wait_until([] { return link_running("veth0"); });
 }
 
@@ -288,8 +288,7 @@ TEST(EmulatedAdapter, DmaAddressesAreSyntheticAndChecked) {
             a.region[2048 + 42] ^= 1;
             ef_vi_transmit_ctpio(&a.vi, f.data(), f.size(), 32);
             ef_vi_transmit_ctpio_fallback(&a.vi, ef_memreg_dma_addr(&a.mr, 2048), f.size(), 2);
-        }))
-            << "fallback bytes differ from the cut-through frame";
+        })) << "fallback bytes differ from the cut-through frame";
     });
 }
 
@@ -361,7 +360,8 @@ TEST(EmulatedAdapter, ReceiveFillsPostedBuffersForFilteredFramesOnly) {
         sockaddr_in mine = make_addr("198.18.0.1", 41000);
         ASSERT_EQ(ef_filter_spec_set_ip4_local(&fs, IPPROTO_UDP, mine.sin_addr.s_addr, mine.sin_port), 0);
         ASSERT_EQ(ef_vi_filter_add(&a.vi, a.dh, &fs), 0);
-        for (int i = 0; i < 4; ++i) ASSERT_EQ(ef_vi_receive_init(&a.vi, ef_memreg_dma_addr(&a.mr, i * 4096 + 64), 10 + i), 0);
+        for (int i = 0; i < 4; ++i)
+            ASSERT_EQ(ef_vi_receive_init(&a.vi, ef_memreg_dma_addr(&a.mr, i * 4096 + 64), 10 + i), 0);
         EXPECT_EQ(ef_vi_receive_fill_level(&a.vi), 4);
         ef_vi_receive_push(&a.vi);
 
@@ -513,14 +513,15 @@ TEST(BypassSender, RefusedFallbackGoesThroughTheKernelSocket) {
         EXPECT_EQ(KApiUdpSender::local_pkt_buf()->tx_pending, 0u);
         auto t0 = std::chrono::steady_clock::now();
         run.sender->release_send_buffer(p);
-        EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(KApiUdpSender::kTxCompletionWaitNs / 1000000))
+        EXPECT_LT(std::chrono::steady_clock::now() - t0,
+                  std::chrono::milliseconds(KApiUdpSender::kTxCompletionWaitNs / 1000000))
             << "release waits for no completion";
         sockaddr_in from;
         expect_datagram(peer.datagram(&from), 1283, body);
         EXPECT_NE(from.sin_port, 0) << "sent by the kernel socket";
         EXPECT_EQ(efemu::frames_sent(), sent_before);
-        EXPECT_TRUE(run.log.wait_for(
-            "[DEBUG] send order, ef_vi_transmit_ctpio_fallback fail: { rc = -11, ip = 198.18.0.1 }"))
+        EXPECT_TRUE(
+            run.log.wait_for("[DEBUG] send order, ef_vi_transmit_ctpio_fallback fail: { rc = -11, ip = 198.18.0.1 }"))
             << run.log.text();
         EXPECT_EQ(run.log.text().find("timed out"), std::string::npos);
 
@@ -638,7 +639,8 @@ TEST(BypassSender, MissingCompletionIsAwaitedOnlyForABoundedTime) {
         EXPECT_GE(waited, std::chrono::nanoseconds(KApiUdpSender::kTxCompletionWaitNs));
         EXPECT_LT(waited, std::chrono::seconds(30));
         EXPECT_EQ(first->in_use, 0u);
-        EXPECT_TRUE(run.log.wait_for("[WARN] udp sender transmit completion timed out: { id = 2, pending = 1, ip = 198.18.0.1 }"))
+        EXPECT_TRUE(run.log.wait_for(
+            "[WARN] udp sender transmit completion timed out: { id = 2, pending = 1, ip = 198.18.0.1 }"))
             << run.log.text();
 
         // The adapter still owns that frame: the next message waits once more,
@@ -650,7 +652,8 @@ TEST(BypassSender, MissingCompletionIsAwaitedOnlyForABoundedTime) {
         sockaddr_in from;
         expect_datagram(peer.datagram(&from), 1283, next);
         EXPECT_NE(from.sin_port, 0);
-        EXPECT_TRUE(run.log.wait_for("[WARN] udp sender buffer abandoned, thread sends by socket: { id = 2, ip = 198.18.0.1 }"))
+        EXPECT_TRUE(
+            run.log.wait_for("[WARN] udp sender buffer abandoned, thread sends by socket: { id = 2, ip = 198.18.0.1 }"))
             << run.log.text();
 
         // A late completion is taken before the buffer is rewritten.
@@ -680,7 +683,8 @@ TEST(BypassSender, TransmitErrorIsLogged) {
         efemu::fail_transmit(1);
         ASSERT_TRUE(run.send(1283, pattern(56, 40)));
         EXPECT_EQ(KApiUdpSender::local_pkt_buf()->tx_pending, 0u);
-        EXPECT_TRUE(run.log.wait_for("[WARN] udp sender transmit error: { id = 2, ip = 198.18.0.1 }")) << run.log.text();
+        EXPECT_TRUE(run.log.wait_for("[WARN] udp sender transmit error: { id = 2, ip = 198.18.0.1 }"))
+            << run.log.text();
         EXPECT_TRUE(peer.datagram(nullptr, 300).empty());
     });
 }

@@ -3,8 +3,8 @@
 // local address 127.0.0.2. Frames and datagrams are checked at the byte
 // offsets of the wire format, not through the sender's structs.
 #include <arpa/inet.h>
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/syscall.h>
@@ -14,16 +14,16 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <new>
 #include <fstream>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "api/order/KApiUdpSender.h"
-#include "support/TestLogFile.h"
-#include "support/LoopbackUdp.h"
 #include "log/Log.h"
+#include "support/LoopbackUdp.h"
+#include "support/TestLogFile.h"
 
 using nq::api::KApiUdpSender;
 
@@ -134,9 +134,11 @@ TEST(UdpFrame, ChecksumVerifiesForEveryAddressAndLength) {
         uint16_t n;
     };
     const Case cases[] = {
-        {"198.18.0.1", 0, "198.18.0.2", 40000, 56},  {"127.0.0.2", 0, "127.0.0.1", 1, 0},
+        {"198.18.0.1", 0, "198.18.0.2", 40000, 56},
+        {"127.0.0.2", 0, "127.0.0.1", 1, 0},
         {"255.255.255.255", 65535, "255.255.255.254", 65535, 1024},
-        {"0.0.0.0", 0, "0.0.0.0", 0, 0},              {"10.255.0.255", 1234, "172.31.255.1", 9, 32},
+        {"0.0.0.0", 0, "0.0.0.0", 0, 0},
+        {"10.255.0.255", 1234, "172.31.255.1", 9, 32},
         {"198.19.255.255", 7, "198.18.128.0", 8999, 1023},
     };
     for (const Case& c : cases) {
@@ -287,8 +289,7 @@ TEST_F(SocketSender, TheThousandAndTwentyFourthThreadIsRefused) {
     bool refused_twice = false;
     std::thread([&] {
         refused_twice = sender->acquire_send_buffer(1283, 56) == nullptr &&
-                        sender->acquire_send_buffer(1283, 56) == nullptr &&
-                        KApiUdpSender::local_pkt_buf() == nullptr;
+                        sender->acquire_send_buffer(1283, 56) == nullptr && KApiUdpSender::local_pkt_buf() == nullptr;
         sender->init_local_send();
         refused_twice = refused_twice && KApiUdpSender::local_pkt_buf() == nullptr;
     }).join();
@@ -328,8 +329,7 @@ TEST(UdpSender, NoAdapterWarnsAndUsesTheKernelSocket) {
     ASSERT_GE(sender->socket_, 0);
     // Commands the host-information code runs must not inherit it.
     EXPECT_NE(fcntl(sender->socket_, F_GETFD) & FD_CLOEXEC, 0);
-    EXPECT_TRUE(log.wait_for("[WARN] udp sender ef_driver_open failed: { rc = -19, ip = 127.0.0.2 }"))
-        << log.text();
+    EXPECT_TRUE(log.wait_for("[WARN] udp sender ef_driver_open failed: { rc = -19, ip = 127.0.0.2 }")) << log.text();
 }
 
 TEST(UdpSender, UnbindableAddressFailsInitialisation) {

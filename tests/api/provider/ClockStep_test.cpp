@@ -68,10 +68,10 @@ public:
         return f();
     }
     std::mutex mu;
-    std::map<uint64_t, uint64_t> logins;              // request id -> session (0: failed)
-    std::map<uint64_t, int64_t> lost;                 // session -> when on_disconnect came
+    std::map<uint64_t, uint64_t> logins;                // request id -> session (0: failed)
+    std::map<uint64_t, int64_t> lost;                   // session -> when on_disconnect came
     std::map<uint64_t, std::vector<int64_t>> timeouts;  // xid -> when each on_order_timeout came
-    std::map<uint64_t, int64_t> answered;             // xid -> when its order response came
+    std::map<uint64_t, int64_t> answered;               // xid -> when its order response came
 };
 
 class ClockStep : public ::testing::Test {

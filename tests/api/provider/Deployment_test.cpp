@@ -66,8 +66,10 @@ size_t count_of(const std::string& text, const std::string& needle) {
 class TradeSpi : public nq::TRVTradeSpi {
 public:
     void on_login(uint64_t session_id, uint64_t, const nq::trv_error_info_t* error) override {
-        if (error == nullptr) session = session_id;
-        else login_failures.fetch_add(1);
+        if (error == nullptr)
+            session = session_id;
+        else
+            login_failures.fetch_add(1);
         logins.fetch_add(1);
     }
     void on_disconnect(uint64_t) override { disconnects.fetch_add(1); }
@@ -206,9 +208,9 @@ TEST(DroppedConnection, LoginFailsInTimeAndHoldsUpNothingElse) {
                          "connect to AGW failed: { request_id = 1, account_name = alice, client_id = 3 }");
             EXPECT_LT(login_took, 12 + 3.0);
             EXPECT_EQ(trade_spi.logins.load(), 0) << "a login that returned false reports nothing";
-            EXPECT_TRUE(wait_for([&] {
-                return count_of(read_log(dir), "[ERROR] socket connect fail(Connection timed out).") >= 4;
-            }, 5)) << read_log(dir);
+            EXPECT_TRUE(wait_for(
+                [&] { return count_of(read_log(dir), "[ERROR] socket connect fail(Connection timed out).") >= 4; }, 5))
+                << read_log(dir);
             return true;
         },
         "the scenario's counter or log directory could not be made", 60);
@@ -239,7 +241,8 @@ TEST(DroppedConnection, LoginPassesOverTheGatewayWithinTheRequestTimeout) {
             for (int round = 1; round <= 6; ++round) {
                 SCOPED_TRACE(round);
                 const auto start = std::chrono::steady_clock::now();
-                EXPECT_TRUE(trade->login(round, 3, "alice", "pw", "key")) << nq::TRVTradeApi::get_last_error().error_msg;
+                EXPECT_TRUE(trade->login(round, 3, "alice", "pw", "key"))
+                    << nq::TRVTradeApi::get_last_error().error_msg;
                 EXPECT_TRUE(wait_for([&] { return spi.logins.load() == round; }, 4 + 3));
                 EXPECT_LT(trv_test::seconds_since(start), 4 + 3.0);
                 EXPECT_EQ(spi.login_failures.load(), 0);

@@ -72,8 +72,8 @@ protected:
         auth->auth_id = auth_id;
         auth->trade_account_index = trade_account_index;
         sockaddr_in node{};
-        auth->set_token(new nq::api::ApiTradeToken(session, id, 3, trade_account_index, token_id, 0, node, nullptr,
-                                                   nullptr));
+        auth->set_token(
+            new nq::api::ApiTradeToken(session, id, 3, trade_account_index, token_id, 0, node, nullptr, nullptr));
         return id;
     }
     // The session's own record and token, as a finished login leaves them.
@@ -134,8 +134,7 @@ TEST_F(FundTransfer, CounterTransferCarriesItsBusinessNumberAndHead) {
     EXPECT_EQ(u64_at(f, 41), 0x77u);
     EXPECT_EQ(u64_at(f, 49), own);
     EXPECT_EQ(u64_at(f, 57), 42u);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&f[64 + 65]), 20),
-              std::string("202401020000050001\0\0", 20));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&f[64 + 65]), 20), std::string("202401020000050001\0\0", 20));
     EXPECT_EQ(f[64 + 85], 1);
     EXPECT_EQ(f[64 + 86], 2);
     EXPECT_EQ(u64_at(f, 87), 123456u);
@@ -255,10 +254,30 @@ TEST_F(FundTransfer, PrivilegedRequestsCarryTheSessionsOwnAuthorisation) {
         uint32_t code;
         size_t body;
     } cases[] = {
-        {"exec", [&] { nq::trv_fund_transfer_exec_request_t r{}; return api_->pri_insert_fund_transfer_exec(sid_, 4, &r); }, 1541, 96},
-        {"counter request", [&] { nq::trv_counter_fund_transfer_request_t r{}; return api_->pri_submit_counter_fund_transfer_request(sid_, 4, &r); }, 1542, 103},
-        {"cluster request", [&] { nq::trv_cluster_fund_transfer_request_t r{}; return api_->pri_submit_cluster_fund_transfer_request(sid_, 4, &r); }, 1544, 102},
-        {"cluster result", [&] { nq::trv_cluster_fund_transfer_result_t r{}; return api_->pri_submit_cluster_fund_transfer_result(sid_, 4, &r); }, 1545, 383},
+        {"exec",
+         [&] {
+             nq::trv_fund_transfer_exec_request_t r{};
+             return api_->pri_insert_fund_transfer_exec(sid_, 4, &r);
+         },
+         1541, 96},
+        {"counter request",
+         [&] {
+             nq::trv_counter_fund_transfer_request_t r{};
+             return api_->pri_submit_counter_fund_transfer_request(sid_, 4, &r);
+         },
+         1542, 103},
+        {"cluster request",
+         [&] {
+             nq::trv_cluster_fund_transfer_request_t r{};
+             return api_->pri_submit_cluster_fund_transfer_request(sid_, 4, &r);
+         },
+         1544, 102},
+        {"cluster result",
+         [&] {
+             nq::trv_cluster_fund_transfer_result_t r{};
+             return api_->pri_submit_cluster_fund_transfer_result(sid_, 4, &r);
+         },
+         1545, 383},
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -285,8 +304,11 @@ TEST_F(FundTransfer, PrivilegedRefusals) {
         {"exec, null", [&] { return api_->pri_insert_fund_transfer_exec(sid_, 7, nullptr); }, 308,
          "insert fund transfer exec error, request is null: { session_id = " + std::to_string(sid_) + " }"},
         {"exec, no session",
-         [&] { nq::trv_fund_transfer_exec_request_t r{}; return api_->pri_insert_fund_transfer_exec(gone, 7, &r); }, 307,
-         "insert fund transfer exec error, get session failed: { session_id = " + std::to_string(gone) + " }"},
+         [&] {
+             nq::trv_fund_transfer_exec_request_t r{};
+             return api_->pri_insert_fund_transfer_exec(gone, 7, &r);
+         },
+         307, "insert fund transfer exec error, get session failed: { session_id = " + std::to_string(gone) + " }"},
         {"counter request, null", [&] { return api_->pri_submit_counter_fund_transfer_request(sid_, 7, nullptr); }, 308,
          "submit fund transfer request error, request is null: { session_id = " + std::to_string(sid_) + " }"},
         {"counter result, null", [&] { return api_->pri_submit_counter_fund_transfer_result(sid_, 7, nullptr); }, 308,
@@ -296,9 +318,13 @@ TEST_F(FundTransfer, PrivilegedRefusals) {
         {"cluster result, null", [&] { return api_->pri_submit_cluster_fund_transfer_result(sid_, 7, nullptr); }, 308,
          "submit cluster fund transfer result error, request is null: { session_id = " + std::to_string(sid_) + " }"},
         {"cluster result, no session",
-         [&] { nq::trv_cluster_fund_transfer_result_t r{}; return api_->pri_submit_cluster_fund_transfer_result(gone, 7, &r); },
-         307, "submit cluster fund transfer result error, get session failed: { session_id = " + std::to_string(gone) +
-                  ", request_id = 7 }"},
+         [&] {
+             nq::trv_cluster_fund_transfer_result_t r{};
+             return api_->pri_submit_cluster_fund_transfer_result(gone, 7, &r);
+         },
+         307,
+         "submit cluster fund transfer result error, get session failed: { session_id = " + std::to_string(gone) +
+             ", request_id = 7 }"},
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -94,8 +94,7 @@ TEST(ProviderCreation, EveryFailedAllocationReportsItsStep) {
         ASSERT_TRUE(o.ran) << "allocation " << nth << ": the child crashed or said nothing";
         if (o.created) break;  // the countdown outlived the creation
         EXPECT_EQ(o.error_type, 301u) << "allocation " << nth;
-        EXPECT_TRUE(required.count(o.message) || allowed.count(o.message))
-            << "allocation " << nth << ": " << o.message;
+        EXPECT_TRUE(required.count(o.message) || allowed.count(o.message)) << "allocation " << nth << ": " << o.message;
         ++seen[o.message];
     }
     EXPECT_LT(nth, 5000) << "the creation never succeeded";

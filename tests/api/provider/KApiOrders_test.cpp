@@ -14,11 +14,11 @@
 #include <thread>
 #include <vector>
 
+#include "TradeSessionFixture.h"
 #include "api/security/OrderXid.h"
 #include "api/security/SecurityCode.h"
 #include "framework/ApiTimerManager.h"
 #include "support/RunTogether.h"
-#include "TradeSessionFixture.h"
 
 namespace {
 
@@ -232,9 +232,8 @@ TEST_F(Orders, RefusalsCarryTheirTypeAndTextAndSendNothing) {
          "send order error, invalid exchange index: { session_id = " + id(t.id) +
              ", trade_token: 0, exchange_index = 3 }",
          false},
-        {"ETF on SH", t.id, 0, [](nq::trv_order_insert_info_t* o) { o->business_type = nq::BusinessType::ETF; },
-         false, 308, "send order error, invalid order info: { session_id = " + id(t.id) + ", trade_token: 0 }",
-         true},
+        {"ETF on SH", t.id, 0, [](nq::trv_order_insert_info_t* o) { o->business_type = nq::BusinessType::ETF; }, false,
+         308, "send order error, invalid order info: { session_id = " + id(t.id) + ", trade_token: 0 }", true},
         {"business type 200", t.id, 0,
          [](nq::trv_order_insert_info_t* o) { o->business_type = static_cast<nq::BusinessType>(200); }, false, 308,
          "send order error, invalid order info: { session_id = " + id(t.id) + ", trade_token: 0 }", true},
@@ -258,8 +257,8 @@ TEST_F(Orders, RefusalsCarryTheirTypeAndTextAndSendNothing) {
     EXPECT_EQ(api_->insert_order(t.id, &o, 0), make_xid(kTokenId, 0xfffff));
     EXPECT_EQ(api_->insert_order(t.id, &o, 0), 0u);
     EXPECT_EQ(last_type(), 308u);
-    EXPECT_EQ(last_message(), "send order error, get xid failed, out of range: { session_id = " + id(t.id) +
-                                  ", trade_token: 0 }");
+    EXPECT_EQ(last_message(),
+              "send order error, get xid failed, out of range: { session_id = " + id(t.id) + ", trade_token: 0 }");
     EXPECT_EQ(t.token->order_sequence_.load(), 0x100001u);
 }
 

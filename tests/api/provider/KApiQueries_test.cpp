@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "TradeSessionFixture.h"
 #include "api/business/KApiLoginAccountManager.h"
 #include "api/messages/ApiDataTableInfo.h"
 #include "framework/MutexGuard.h"
-#include "TradeSessionFixture.h"
 
 namespace {
 
@@ -378,8 +378,8 @@ TEST_F(Queries, RebuildSendsTheReplayMaskAndBothSequences) {
     } cases[] = {
         {nq::TradeMessageType::RAW_REPORT, 0, 0xc, 7},
         {nq::TradeMessageType::REPORT, 4, 0x3, 4},
-        {nq::TradeMessageType::REPORT | nq::TradeMessageType::RAW_REPORT | nq::TradeMessageType::ORDER_BOOK, 0,
-         0x27f, 7},
+        {nq::TradeMessageType::REPORT | nq::TradeMessageType::RAW_REPORT | nq::TradeMessageType::ORDER_BOOK, 0, 0x27f,
+         7},
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(api_->rebuild_trade_message(t_.id, 6, c.bits, 100, 50, c.account_index)) << last_message();
@@ -423,16 +423,18 @@ TEST_F(Queries, FundTradeAccountIndexCarriesTheNameWithItsTerminator) {
     for (const char* name : {"F0123456789abcd", static_cast<const char*>(nullptr)}) {
         EXPECT_FALSE(api_->query_fund_trade_account_index(t_.id, 13, name));
         EXPECT_EQ(last_type(), 309u);
-        EXPECT_EQ(last_message(), "query account index error, fund account missing or longer than 14 characters: { "
-                                  "session_id = " + sid + ", request_id = 13 }");
+        EXPECT_EQ(last_message(),
+                  "query account index error, fund account missing or longer than 14 characters: { "
+                  "session_id = " +
+                      sid + ", request_id = 13 }");
     }
     EXPECT_FALSE(api_->query_fund_trade_account_index(77, 13, "F1"));
     EXPECT_EQ(last_type(), 307u);
     EXPECT_EQ(last_message(), "query account index error, get session failed: { session_id = 77, request_id = 13 }");
     set_ring_full(true);
     EXPECT_FALSE(api_->query_fund_trade_account_index(t_.id, 13, "F1"));
-    EXPECT_EQ(last_message(), "query account index error, request too fast: { session_id = " + sid +
-                                  ", request_id = 13 }");
+    EXPECT_EQ(last_message(),
+              "query account index error, request too fast: { session_id = " + sid + ", request_id = 13 }");
     set_ring_full(false);
     EXPECT_TRUE(no_frame(t_.peer));
 }

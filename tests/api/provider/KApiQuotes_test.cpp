@@ -23,9 +23,9 @@
 #include "api/provider/KApiFramework.h"
 #include "api/provider/KApiQuoteContext.h"
 #include "api/provider/KApiSession.h"
+#include "framework/ApiLocalTime.h"
 #include "framework/Message.h"
 #include "framework/ServiceFunc.h"
-#include "framework/ApiLocalTime.h"
 #include "framework/TcpMessageIO.h"
 #include "support/TestPeer.h"
 
@@ -96,8 +96,8 @@ protected:
     uint64_t open_session(KApi* api, int* peer_fd) {
         testpeer::Listener listener;
         if (!listener.open()) return 0;
-        const uint64_t id = api->framework_->open_session(1, reinterpret_cast<const sockaddr*>(&listener.addr),
-                                                          nullptr, static_cast<unsigned char>(nq::ApiType::QUOTE));
+        const uint64_t id = api->framework_->open_session(1, reinterpret_cast<const sockaddr*>(&listener.addr), nullptr,
+                                                          static_cast<unsigned char>(nq::ApiType::QUOTE));
         *peer_fd = listener.accept_one(5000);
         listener.close_fd();
         if (id == 0 || *peer_fd < 0) return 0;
@@ -123,7 +123,8 @@ protected:
         announced.push_back(info);
         KApiQuoteContext::replace_quote_mc_infos(reinterpret_cast<const unsigned char*>(announced.data()),
                                                  announced.size(), sizeof(quote_mc_info_t));
-        for (const quote_mc_info_t& a : announced) ASSERT_NE(KApiQuoteContext::quote_mc_infos_[a.mc_type].load(), nullptr);
+        for (const quote_mc_info_t& a : announced)
+            ASSERT_NE(KApiQuoteContext::quote_mc_infos_[a.mc_type].load(), nullptr);
     }
 
     static nq::quote_thread_t thread(std::initializer_list<uint16_t> types) {
@@ -382,14 +383,13 @@ TEST_P(QuotesInsideCall, OnQuoteCallingBackIntoTheApiDoesNotHangUnsubscribe) {
 
 INSTANTIATE_TEST_SUITE_P(
     Calls, QuotesInsideCall,
-    ::testing::Values(
-        InsideCall{"stop", [](KApi* api, nq::TRVQuoteConfig*, nq::TRVQuoteSpi*) { api->stop_quote(); }},
-        InsideCall{"login",
-                   [](KApi* api, nq::TRVQuoteConfig*, nq::TRVQuoteSpi*) {
-                       api->login(1, 2, "alice", "pw", "key", nq::ApiType::QUOTE, nullptr);
-                   }},
-        InsideCall{"initialize", [](KApi* api, nq::TRVQuoteConfig* c,
-                                    nq::TRVQuoteSpi* spi) { api->initialize_quote(c, spi); }}),
+    ::testing::Values(InsideCall{"stop", [](KApi* api, nq::TRVQuoteConfig*, nq::TRVQuoteSpi*) { api->stop_quote(); }},
+                      InsideCall{"login",
+                                 [](KApi* api, nq::TRVQuoteConfig*, nq::TRVQuoteSpi*) {
+                                     api->login(1, 2, "alice", "pw", "key", nq::ApiType::QUOTE, nullptr);
+                                 }},
+                      InsideCall{"initialize", [](KApi* api, nq::TRVQuoteConfig* c,
+                                                  nq::TRVQuoteSpi* spi) { api->initialize_quote(c, spi); }}),
     [](const ::testing::TestParamInfo<InsideCall>& info) { return std::string(info.param.name); });
 
 TEST_F(Quotes, Level1QuoteRequestOnTheWire) {

@@ -1,8 +1,8 @@
 // The service provider: creation from the environment, start-up, the three
 // API initialisations, stopping, sessions and the last error. Every test
 // runs in its own process, since the provider is one per process.
-#include <gtest/gtest.h>
 #include <dirent.h>
+#include <gtest/gtest.h>
 #include <sched.h>
 #include <stdlib.h>
 #include <sys/socket.h>
@@ -21,19 +21,19 @@
 #include <thread>
 #include <vector>
 
+#include "api/business/KApiBusiness.h"
+#include "api/business/KApiLoginAccountManager.h"
 #include "api/monitor/KApiMon.h"
 #include "api/provider/KApi.h"
 #include "api/provider/KApiCallerScope.h"
-#include "api/business/KApiBusiness.h"
 #include "api/provider/KApiFramework.h"
-#include "api/business/KApiLoginAccountManager.h"
 #include "api/provider/KApiMessageIO.h"
 #include "api/provider/KApiPrivilegeContext.h"
 #include "api/provider/KApiQuoteContext.h"
-#include "api/requests/KApiRequestManager.h"
 #include "api/provider/KApiSession.h"
 #include "api/provider/KApiTradeContext.h"
 #include "api/provider/TApiServiceFunc.h"
+#include "api/requests/KApiRequestManager.h"
 #include "framework/ApiLocalTime.h"
 #include "framework/ApiServiceThread.h"
 #include "framework/ApiTimerManager.h"
@@ -90,8 +90,8 @@ int alive_service_threads() {
     return n;
 }
 
-const char* const kServiceThreads[] = {"timer", "timer_recycle", "mio_sender", "msg_receiver", "mio_heartbeat",
-                                       "delay_sender", "crontab"};
+const char* const kServiceThreads[] = {"timer",         "timer_recycle", "mio_sender", "msg_receiver",
+                                       "mio_heartbeat", "delay_sender",  "crontab"};
 
 struct CountingTradeSpi : nq::TRVTradeSpi {
     std::atomic<int> disconnects{0};
@@ -150,8 +150,8 @@ protected:
     uint64_t open_session(KApi* api, nq::ApiType type, int* peer_fd) {
         testpeer::Listener listener;
         if (!listener.open()) return 0;
-        const uint64_t id = api->framework_->open_session(1, reinterpret_cast<const sockaddr*>(&listener.addr),
-                                                          nullptr, static_cast<unsigned char>(type));
+        const uint64_t id = api->framework_->open_session(1, reinterpret_cast<const sockaddr*>(&listener.addr), nullptr,
+                                                          static_cast<unsigned char>(type));
         *peer_fd = listener.accept_one(5000);
         listener.close_fd();
         if (id == 0 || *peer_fd < 0) return 0;

@@ -25,9 +25,7 @@ using counter::StandInCounter;
 
 constexpr int kWaitMs = 15000;
 
-bool wait_for(const std::function<bool()>& done, int ms = kWaitMs) {
-    return trv_test::wait_until(done, ms / 1000.0);
-}
+bool wait_for(const std::function<bool()>& done, int ms = kWaitMs) { return trv_test::wait_until(done, ms / 1000.0); }
 
 uint64_t u64(const counter::Bytes& b, size_t off) {
     uint64_t v;
@@ -225,8 +223,8 @@ TEST_F(OrderFlow, OrdersReachTheCounterAndTheirReportsAreMatched) {
     // A resend of an answered order is refused.
     EXPECT_FALSE(trade_->resend_order_request(session_, xid));
     EXPECT_STREQ(trade_->get_last_error().error_msg,
-                 ("resend order error, order can't resend, has got report: { session_id = " +
-                  std::to_string(session_) + ", xid: " + std::to_string(xid) + " }")
+                 ("resend order error, order can't resend, has got report: { session_id = " + std::to_string(session_) +
+                  ", xid: " + std::to_string(xid) + " }")
                      .c_str());
 }
 
@@ -280,8 +278,8 @@ TEST_F(OrderFlow, CancelReachesTheCounterAndItsResponseComesBack) {
 // Reports pushed while subscribed are replayed on request as rebuild copies,
 // which are delivered even though their report ids were seen before.
 TEST_F(OrderFlow, ReplayDeliversRebuildCopies) {
-    ASSERT_TRUE(trade_->subscribe_trade_message(session_, 7, nq::TradeMessageType::REPORT,
-                                                nq::TradeResumeType::QUICK, 0));
+    ASSERT_TRUE(
+        trade_->subscribe_trade_message(session_, 7, nq::TradeMessageType::REPORT, nq::TradeResumeType::QUICK, 0));
     ASSERT_TRUE(wait_for([&] { return spi_.with([&] { return spi_.subscribed; }) != 0; }));
     EXPECT_EQ(spi_.with([&] { return spi_.subscribed; }), 1);
     const uint64_t xid = insert();
@@ -292,15 +290,14 @@ TEST_F(OrderFlow, ReplayDeliversRebuildCopies) {
     counter::ReceivedFrame request;
     ASSERT_TRUE(counter_->wait_frame(1413, kWaitMs, &request));
     EXPECT_EQ(u64(request.bytes, 64 + 57), 0x3u);
-    ASSERT_TRUE(wait_for([&] {
-        return count(&Spi::rebuilt_responses, xid) == 1 && count(&Spi::rebuilt_trades, xid) == 1;
-    }));
+    ASSERT_TRUE(
+        wait_for([&] { return count(&Spi::rebuilt_responses, xid) == 1 && count(&Spi::rebuilt_trades, xid) == 1; }));
     EXPECT_EQ(spi_.with([&] { return spi_.rebuild_answered; }), 1);
     EXPECT_EQ(count(&Spi::responses, xid), 1) << "live reports are not repeated";
 
     // One subscription per account.
-    EXPECT_FALSE(trade_->subscribe_trade_message(session_, 9, nq::TradeMessageType::REPORT,
-                                                 nq::TradeResumeType::QUICK, 0));
+    EXPECT_FALSE(
+        trade_->subscribe_trade_message(session_, 9, nq::TradeMessageType::REPORT, nq::TradeResumeType::QUICK, 0));
     EXPECT_EQ(trade_->get_last_error().error_code_type, 309u);
 }
 
@@ -400,9 +397,7 @@ protected:
 TEST_F(PagedOrderFlow, QueryAnswersSpanEverySubTable) {
     nq::trv_order_query_param_t param{};
     ASSERT_TRUE(trade_->query_orders(session_, 31, &param));
-    ASSERT_TRUE(wait_for([&] {
-        return spi_.with([&] { return !spi_.pages.empty() && spi_.pages.back().is_last; });
-    }));
+    ASSERT_TRUE(wait_for([&] { return spi_.with([&] { return !spi_.pages.empty() && spi_.pages.back().is_last; }); }));
     const std::vector<Page> pages = spi_.with([&] { return spi_.pages; });
     std::vector<uint64_t> rows;
     for (size_t i = 0; i < pages.size(); ++i) {

@@ -11,9 +11,9 @@
 #include <thread>
 #include <vector>
 
+#include "TradeSessionFixture.h"
 #include "api/provider/KApiOrderReserve.h"
 #include "framework/ApiTimerManager.h"
-#include "TradeSessionFixture.h"
 
 // Every heap allocation made by code linked into this program (the library's
 // components are) is counted for its thread; the link wraps these symbols.

@@ -27,9 +27,7 @@ using counter::Bytes;
 using counter::QuoteChannel;
 using counter::StandInCounter;
 
-bool wait_for(const std::function<bool()>& done, int ms = 15000) {
-    return udp_test::wait_until(done, ms / 1000.0);
-}
+bool wait_for(const std::function<bool()>& done, int ms = 15000) { return udp_test::wait_until(done, ms / 1000.0); }
 
 struct Event {
     uint64_t request_id;
@@ -61,7 +59,11 @@ public:
     }
     void on_query_all_level1_quote(uint64_t, uint64_t request_id, const nq::TRVLevel1QuoteList* list, bool is_last,
                                    const nq::trv_error_info_t* error) override {
-        record(&pages, Event{request_id, {}, list ? list->data_count() : 0, is_last, error != nullptr,
+        record(&pages, Event{request_id,
+                             {},
+                             list ? list->data_count() : 0,
+                             is_last,
+                             error != nullptr,
                              error ? error->error_msg : ""});
     }
     void on_request_rebuild_tick_quote_error(uint64_t, uint64_t request_id,
@@ -70,8 +72,9 @@ public:
     }
     void on_rebuild_tick_quote(uint64_t, uint64_t request_id, nq::ExchangeIndex exchange, nq::QuoteMsgType msg_type,
                                const nq::trv_tick_quote_union_t* tick) override {
-        Event e{request_id, {static_cast<unsigned char>(exchange), static_cast<unsigned char>(msg_type)}, 0, true,
-                false, ""};
+        Event e{request_id, {static_cast<unsigned char>(exchange), static_cast<unsigned char>(msg_type)},
+                0,          true,
+                false,      ""};
         if (tick != nullptr) {
             e.data.resize(10);
             std::memcpy(e.data.data() + 2, tick, 8);

@@ -137,10 +137,10 @@ TEST_F(StopTest, StopInsideOnLoginClosesItsSessionOnceTheCallbackReturns) {
 
 // What the callback under way at the stop is, and so which thread runs it.
 enum class Under {
-    HandlerAnswer,   // on_query_assets answering a query: a handler worker
-    TimerTimeout,    // on_query_assets with 311: the timer thread
-    HeartbeatLoss,   // on_disconnect: the heartbeat thread
-    QuoteReceiver,   // on_quote: a market-data receiver thread
+    HandlerAnswer,  // on_query_assets answering a query: a handler worker
+    TimerTimeout,   // on_query_assets with 311: the timer thread
+    HeartbeatLoss,  // on_disconnect: the heartbeat thread
+    QuoteReceiver,  // on_quote: a market-data receiver thread
 };
 
 std::string under_name(const ::testing::TestParamInfo<Under>& info) {
@@ -154,8 +154,8 @@ std::string under_name(const ::testing::TestParamInfo<Under>& info) {
 }
 
 // Process-wide, so that they outlive the callback object that the test frees.
-std::atomic<bool> g_entered{false};      // the slow callback has begun
-std::atomic<bool> g_left{false};         // ... and returned
+std::atomic<bool> g_entered{false};  // the slow callback has begun
+std::atomic<bool> g_left{false};     // ... and returned
 std::atomic<bool> g_stop_returned{false};
 std::atomic<int> g_calls_after_stop{0};  // callbacks begun after stop returned
 
@@ -180,7 +180,8 @@ public:
         if (error == nullptr) session = session_id;
         ++logins;
     }
-    void on_query_assets(uint64_t, uint64_t, const nq::TRVAssetList*, bool, const nq::trv_error_info_t* error) override {
+    void on_query_assets(uint64_t, uint64_t, const nq::TRVAssetList*, bool,
+                         const nq::trv_error_info_t* error) override {
         calls.run((under_ == Under::HandlerAnswer && error == nullptr) ||
                   (under_ == Under::TimerTimeout && error != nullptr && error->error_code_type == 311));
     }
@@ -290,18 +291,13 @@ TEST_P(CallbackAtStop, TheObjectMayBeFreedAsSoonAsStopReturns) {
         const uint64_t session = spi->session.load();
         ASSERT_NE(session, 0u);
         switch (under) {
-            case Under::HandlerAnswer:
-                ASSERT_TRUE(api->query_assets(session, 7));
-                break;
+            case Under::HandlerAnswer: ASSERT_TRUE(api->query_assets(session, 7)); break;
             case Under::TimerTimeout:
                 counter.script(1477, counter::Reply::withhold());
                 ASSERT_TRUE(api->query_assets(session, 7));
                 break;
-            case Under::HeartbeatLoss:
-                counter.close_session(counter.logins().at(0).session);
-                break;
-            default:
-                break;
+            case Under::HeartbeatLoss: counter.close_session(counter.logins().at(0).session); break;
+            default: break;
         }
         stop = [api] { api->stop(); };
         free_object = [spi] { delete spi; };

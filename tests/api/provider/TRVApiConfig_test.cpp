@@ -36,17 +36,27 @@ TEST_F(EnvConfig, DefaultsWithoutEnvironment) {
 
 TEST_F(EnvConfig, LevelAndTimeoutParsing) {
     const EnvCase cases[] = {
-        {"TRV_LOG_LEVEL", "debug", 4, 10},       {"TRV_LOG_LEVEL", "TRACE", 5, 10},
-        {"TRV_LOG_LEVEL", "Fatal", 0, 10},       {"TRV_LOG_LEVEL", "wArN", 2, 10},
-        {"TRV_LOG_LEVEL", "0", 0, 10},           {"TRV_LOG_LEVEL", "5", 5, 10},
-        {"TRV_LOG_LEVEL", "7", 3, 10},           {"TRV_LOG_LEVEL", "-1", 3, 10},
-        {"TRV_LOG_LEVEL", "2x", 3, 10},          {"TRV_LOG_LEVEL", "", 3, 10},
-        {"TRV_LOG_LEVEL", "INFOX", 3, 10},       {"TRV_LOG_LEVEL", "99999999999999999999", 3, 10},
-        {"TRV_REQUEST_TIMEOUT", "30", 3, 30},    {"TRV_REQUEST_TIMEOUT", "1", 3, 1},
+        {"TRV_LOG_LEVEL", "debug", 4, 10},
+        {"TRV_LOG_LEVEL", "TRACE", 5, 10},
+        {"TRV_LOG_LEVEL", "Fatal", 0, 10},
+        {"TRV_LOG_LEVEL", "wArN", 2, 10},
+        {"TRV_LOG_LEVEL", "0", 0, 10},
+        {"TRV_LOG_LEVEL", "5", 5, 10},
+        {"TRV_LOG_LEVEL", "7", 3, 10},
+        {"TRV_LOG_LEVEL", "-1", 3, 10},
+        {"TRV_LOG_LEVEL", "2x", 3, 10},
+        {"TRV_LOG_LEVEL", "", 3, 10},
+        {"TRV_LOG_LEVEL", "INFOX", 3, 10},
+        {"TRV_LOG_LEVEL", "99999999999999999999", 3, 10},
+        {"TRV_REQUEST_TIMEOUT", "30", 3, 30},
+        {"TRV_REQUEST_TIMEOUT", "1", 3, 1},
         {"TRV_REQUEST_TIMEOUT", "65535", 3, 65535},
-        {"TRV_REQUEST_TIMEOUT", "0", 3, 10},     {"TRV_REQUEST_TIMEOUT", "65536", 3, 10},
-        {"TRV_REQUEST_TIMEOUT", "-5", 3, 10},    {"TRV_REQUEST_TIMEOUT", "30s", 3, 10},
-        {"TRV_REQUEST_TIMEOUT", "", 3, 10},      {"TRV_REQUEST_TIMEOUT", "18446744073709551646", 3, 10},
+        {"TRV_REQUEST_TIMEOUT", "0", 3, 10},
+        {"TRV_REQUEST_TIMEOUT", "65536", 3, 10},
+        {"TRV_REQUEST_TIMEOUT", "-5", 3, 10},
+        {"TRV_REQUEST_TIMEOUT", "30s", 3, 10},
+        {"TRV_REQUEST_TIMEOUT", "", 3, 10},
+        {"TRV_REQUEST_TIMEOUT", "18446744073709551646", 3, 10},
     };
     for (const EnvCase& k : cases) {
         SCOPED_TRACE(std::string(k.name) + "=" + k.value);

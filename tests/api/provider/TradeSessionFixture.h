@@ -142,9 +142,9 @@ protected:
         auth->auth_id = auth_id;
         auth->trade_account_index = trade_account_index;
         const unsigned char local_mac[6] = {0};
-        auto* token = nq::api::make_object_aligned<ApiTradeToken>(64, session_id, record, kLoginAccountIndex,
-                                                                  trade_account_index, token_id, uint64_t(0),
-                                                                  fon_addr_, kFonMac, local_mac);
+        auto* token =
+            nq::api::make_object_aligned<ApiTradeToken>(64, session_id, record, kLoginAccountIndex, trade_account_index,
+                                                        token_id, uint64_t(0), fon_addr_, kFonMac, local_mac);
         b->token_mgr_->add_trade_token(token);
         auth->set_token(token);
         return record;
@@ -162,8 +162,8 @@ protected:
     bool recv_datagram(Bytes* out, int timeout_ms = 5000) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
         for (;;) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
             pollfd p{fon_, POLLIN, 0};
             if (poll(&p, 1, left.count() > 0 ? static_cast<int>(left.count()) : 0) != 1) return false;
             out->assign(2048, 0);

@@ -71,9 +71,9 @@ void sleep_ms(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms
 
 // ---------------------------------------------------------------- the day's timing and bounds
 
-constexpr int kDayMs = 16000;          // trading, from the end of the morning logins
-constexpr int kCloseAtMs = 5000;       // when the counter closes session B
-constexpr int kStepBackAtMs = 6000;    // the wall clock goes back by kStepMs then
+constexpr int kDayMs = 16000;            // trading, from the end of the morning logins
+constexpr int kCloseAtMs = 5000;         // when the counter closes session B
+constexpr int kStepBackAtMs = 6000;      // the wall clock goes back by kStepMs then
 constexpr int kStepForwardAtMs = 13000;  // and forward again, to the kernel's, then
 constexpr int64_t kStepMs = 30000;
 // Timers are armed from the cached clock, which lags when the thread that
@@ -458,11 +458,11 @@ private:
     std::atomic<bool> day_over_{false};
     int64_t day_start_ = 0, day_end_ = 0;
     std::mutex lives_mu_;
-    std::map<uint64_t, Life> lives_;  // by counter session
-    uint64_t closed_session_ = 0;     // the library's id of the session the counter closed
-    int64_t closed_at_ = 0;           // when it closed it
+    std::map<uint64_t, Life> lives_;    // by counter session
+    uint64_t closed_session_ = 0;       // the library's id of the session the counter closed
+    int64_t closed_at_ = 0;             // when it closed it
     std::atomic<uint64_t> closing_{0};  // that session, from the moment it is closed
-    uint64_t cut_off_session_ = 0;    // the library's id of the login the counter cut off
+    uint64_t cut_off_session_ = 0;      // the library's id of the login the counter cut off
 
     std::map<int, std::string> threads_before_, fds_before_;
 };
@@ -1011,9 +1011,10 @@ void Day::verify_orders_transfers_queries() {
     EXPECT_GT(records_.transfers.size(), 20u);
     // At least one query went unanswered, so the time-out path was taken (a slow build makes fewer queries).
     EXPECT_GE(withheld, 1u);
-    std::printf("%zu orders and cancels (%zu of the lost session ended by their time-out), %zu fund transfers, "
-                "%zu queries (%zu unanswered)\n",
-                records_.sent.size(), lost_in_flight, records_.transfers.size(), records_.queries.size(), withheld);
+    std::printf(
+        "%zu orders and cancels (%zu of the lost session ended by their time-out), %zu fund transfers, "
+        "%zu queries (%zu unanswered)\n",
+        records_.sent.size(), lost_in_flight, records_.transfers.size(), records_.queries.size(), withheld);
 }
 
 void Day::verify_logins_disconnects_quotes() {

@@ -68,7 +68,8 @@ TYPED_TEST(ConfigAddrTest, DefaultHasNoAddresses) {
     EXPECT_TRUE(all_zero(bytes_of(c), 560));
     sockaddr a = c.get_local_addr(0);
     EXPECT_TRUE(all_zero(reinterpret_cast<unsigned char*>(&a), sizeof(a)));
-    EXPECT_EQ(reinterpret_cast<unsigned char*>(c.agw_addrs()), const_cast<unsigned char*>(bytes_of(c)) + TypeParam::kList);
+    EXPECT_EQ(reinterpret_cast<unsigned char*>(c.agw_addrs()),
+              const_cast<unsigned char*>(bytes_of(c)) + TypeParam::kList);
 }
 
 TYPED_TEST(ConfigAddrTest, TradingDayAtOffsetZero) {
@@ -150,7 +151,7 @@ TYPED_TEST(ConfigAddrTest, AddAgwAddrWritesEntriesInOrder) {
     const unsigned char* b = bytes_of(c);
     EXPECT_TRUE(c.add_agw_addr("192.168.1.10", 0x1234));
     EXPECT_TRUE(c.add_agw_addr("0.0.0.0", 80));
-    EXPECT_TRUE(c.add_agw_addr(nullptr, 4321));  // broadcast entry, port not used
+    EXPECT_TRUE(c.add_agw_addr(nullptr, 4321));           // broadcast entry, port not used
     EXPECT_TRUE(c.add_agw_addr("192.168.1.10", 0x1234));  // duplicates allowed
     EXPECT_FALSE(c.add_agw_addr("192.168.1", 1));
     EXPECT_FALSE(c.add_agw_addr("127.1", 1));

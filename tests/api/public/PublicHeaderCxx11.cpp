@@ -2,7 +2,6 @@
 // users on an older standard and must not leak the library's internals.
 // Including it twice must be harmless.
 #include "trv_api.h"
-#include "trv_api.h"
 
 #ifdef LOG_ERROR
 #error "the public header leaks the logging macros"

@@ -23,11 +23,9 @@ constexpr bool is_scoped() {
 }
 
 // ---- scalar types ----
-static_assert(std::is_integral<nq::amount_t>::value && sizeof(nq::amount_t) == 8 &&
-                  std::is_signed<nq::amount_t>::value,
+static_assert(std::is_integral<nq::amount_t>::value && sizeof(nq::amount_t) == 8 && std::is_signed<nq::amount_t>::value,
               "amount_t: signed 64-bit");
-static_assert(std::is_integral<nq::price_t>::value && sizeof(nq::price_t) == 8 &&
-                  std::is_signed<nq::price_t>::value,
+static_assert(std::is_integral<nq::price_t>::value && sizeof(nq::price_t) == 8 && std::is_signed<nq::price_t>::value,
               "price_t: signed 64-bit");
 static_assert(std::is_integral<nq::quantity_t>::value && sizeof(nq::quantity_t) == 8 &&
                   std::is_signed<nq::quantity_t>::value,
@@ -37,19 +35,37 @@ static_assert(std::is_integral<nq::trade_message_type_t>::value && sizeof(nq::tr
               "trade_message_type_t: unsigned 32-bit");
 
 // ---- length constants (int) ----
-static_assert(std::is_same<decltype(nq::CONST_STR_SECURITY_CODE_LEN), const int>::value && nq::CONST_STR_SECURITY_CODE_LEN == 9, "CONST_STR_SECURITY_CODE_LEN");
-static_assert(std::is_same<decltype(nq::CONST_ERROR_MSG_LEN), const int>::value && nq::CONST_ERROR_MSG_LEN == 256, "CONST_ERROR_MSG_LEN");
-static_assert(std::is_same<decltype(nq::CONST_SECURITY_NAME_LEN), const int>::value && nq::CONST_SECURITY_NAME_LEN == 41, "CONST_SECURITY_NAME_LEN");
-static_assert(std::is_same<decltype(nq::CONST_ACC_NAME_LEN), const int>::value && nq::CONST_ACC_NAME_LEN == 65, "CONST_ACC_NAME_LEN");
-static_assert(std::is_same<decltype(nq::CONST_ACC_PASSWD_LEN), const int>::value && nq::CONST_ACC_PASSWD_LEN == 129, "CONST_ACC_PASSWD_LEN");
-static_assert(std::is_same<decltype(nq::CONST_TERMINAL_INFO_LEN), const int>::value && nq::CONST_TERMINAL_INFO_LEN == 257, "CONST_TERMINAL_INFO_LEN");
-static_assert(std::is_same<decltype(nq::CONST_API_VERSION_STR_LEN), const int>::value && nq::CONST_API_VERSION_STR_LEN == 25, "CONST_API_VERSION_STR_LEN");
-static_assert(std::is_same<decltype(nq::CONST_CL_ORD_ID_LEN), const int>::value && nq::CONST_CL_ORD_ID_LEN == 11, "CONST_CL_ORD_ID_LEN");
-static_assert(std::is_same<decltype(nq::CONST_REPORT_ID_LEN), const int>::value && nq::CONST_REPORT_ID_LEN == 32, "CONST_REPORT_ID_LEN");
-static_assert(std::is_same<decltype(nq::CONST_TRD_EXEC_ID_LEN), const int>::value && nq::CONST_TRD_EXEC_ID_LEN == 17, "CONST_TRD_EXEC_ID_LEN");
-static_assert(std::is_same<decltype(nq::CONST_FUND_ACC_NAME_LEN), const int>::value && nq::CONST_FUND_ACC_NAME_LEN == 15, "CONST_FUND_ACC_NAME_LEN");
-static_assert(std::is_same<decltype(nq::CONST_BIZ_NO_LEN), const int>::value && nq::CONST_BIZ_NO_LEN == 20, "CONST_BIZ_NO_LEN");
-static_assert(std::is_same<decltype(nq::PAGE_REQ_COUNT_MIN), const int>::value && nq::PAGE_REQ_COUNT_MIN == 1, "PAGE_REQ_COUNT_MIN");
+static_assert(std::is_same<decltype(nq::CONST_STR_SECURITY_CODE_LEN), const int>::value &&
+                  nq::CONST_STR_SECURITY_CODE_LEN == 9,
+              "CONST_STR_SECURITY_CODE_LEN");
+static_assert(std::is_same<decltype(nq::CONST_ERROR_MSG_LEN), const int>::value && nq::CONST_ERROR_MSG_LEN == 256,
+              "CONST_ERROR_MSG_LEN");
+static_assert(std::is_same<decltype(nq::CONST_SECURITY_NAME_LEN), const int>::value &&
+                  nq::CONST_SECURITY_NAME_LEN == 41,
+              "CONST_SECURITY_NAME_LEN");
+static_assert(std::is_same<decltype(nq::CONST_ACC_NAME_LEN), const int>::value && nq::CONST_ACC_NAME_LEN == 65,
+              "CONST_ACC_NAME_LEN");
+static_assert(std::is_same<decltype(nq::CONST_ACC_PASSWD_LEN), const int>::value && nq::CONST_ACC_PASSWD_LEN == 129,
+              "CONST_ACC_PASSWD_LEN");
+static_assert(std::is_same<decltype(nq::CONST_TERMINAL_INFO_LEN), const int>::value &&
+                  nq::CONST_TERMINAL_INFO_LEN == 257,
+              "CONST_TERMINAL_INFO_LEN");
+static_assert(std::is_same<decltype(nq::CONST_API_VERSION_STR_LEN), const int>::value &&
+                  nq::CONST_API_VERSION_STR_LEN == 25,
+              "CONST_API_VERSION_STR_LEN");
+static_assert(std::is_same<decltype(nq::CONST_CL_ORD_ID_LEN), const int>::value && nq::CONST_CL_ORD_ID_LEN == 11,
+              "CONST_CL_ORD_ID_LEN");
+static_assert(std::is_same<decltype(nq::CONST_REPORT_ID_LEN), const int>::value && nq::CONST_REPORT_ID_LEN == 32,
+              "CONST_REPORT_ID_LEN");
+static_assert(std::is_same<decltype(nq::CONST_TRD_EXEC_ID_LEN), const int>::value && nq::CONST_TRD_EXEC_ID_LEN == 17,
+              "CONST_TRD_EXEC_ID_LEN");
+static_assert(std::is_same<decltype(nq::CONST_FUND_ACC_NAME_LEN), const int>::value &&
+                  nq::CONST_FUND_ACC_NAME_LEN == 15,
+              "CONST_FUND_ACC_NAME_LEN");
+static_assert(std::is_same<decltype(nq::CONST_BIZ_NO_LEN), const int>::value && nq::CONST_BIZ_NO_LEN == 20,
+              "CONST_BIZ_NO_LEN");
+static_assert(std::is_same<decltype(nq::PAGE_REQ_COUNT_MIN), const int>::value && nq::PAGE_REQ_COUNT_MIN == 1,
+              "PAGE_REQ_COUNT_MIN");
 
 // ---- trade-message kinds ----
 static_assert(std::is_same<decltype(nq::TradeMessageType::REPORT), const nq::trade_message_type_t>::value ||
@@ -59,11 +75,13 @@ static_assert(static_cast<nq::trade_message_type_t>(nq::TradeMessageType::REPORT
 static_assert(std::is_same<decltype(nq::TradeMessageType::RAW_REPORT), const nq::trade_message_type_t>::value ||
                   std::is_convertible<decltype(nq::TradeMessageType::RAW_REPORT), nq::trade_message_type_t>::value,
               "TradeMessageType::RAW_REPORT type");
-static_assert(static_cast<nq::trade_message_type_t>(nq::TradeMessageType::RAW_REPORT) == 2u, "TradeMessageType::RAW_REPORT");
+static_assert(static_cast<nq::trade_message_type_t>(nq::TradeMessageType::RAW_REPORT) == 2u,
+              "TradeMessageType::RAW_REPORT");
 static_assert(std::is_same<decltype(nq::TradeMessageType::ORDER_BOOK), const nq::trade_message_type_t>::value ||
                   std::is_convertible<decltype(nq::TradeMessageType::ORDER_BOOK), nq::trade_message_type_t>::value,
               "TradeMessageType::ORDER_BOOK type");
-static_assert(static_cast<nq::trade_message_type_t>(nq::TradeMessageType::ORDER_BOOK) == 4u, "TradeMessageType::ORDER_BOOK");
+static_assert(static_cast<nq::trade_message_type_t>(nq::TradeMessageType::ORDER_BOOK) == 4u,
+              "TradeMessageType::ORDER_BOOK");
 
 // ---- enumerations: kind, width and every member ----
 // ExchangeIndex: scoped, 8-bit
@@ -116,20 +134,25 @@ static_assert(std::is_same<std::underlying_type<nq::ExOrdStatus>::type, char>::v
 static_assert(value_of(nq::ORD_STATUS_NEW) == '0', "ExOrdStatus ORD_STATUS_NEW");
 static_assert(std::is_same<decltype(nq::ORD_STATUS_NEW), nq::ExOrdStatus>::value, "ORD_STATUS_NEW is a ExOrdStatus");
 static_assert(value_of(nq::ORD_STATUS_PARTIAL_FILLED) == '1', "ExOrdStatus ORD_STATUS_PARTIAL_FILLED");
-static_assert(std::is_same<decltype(nq::ORD_STATUS_PARTIAL_FILLED), nq::ExOrdStatus>::value, "ORD_STATUS_PARTIAL_FILLED is a ExOrdStatus");
+static_assert(std::is_same<decltype(nq::ORD_STATUS_PARTIAL_FILLED), nq::ExOrdStatus>::value,
+              "ORD_STATUS_PARTIAL_FILLED is a ExOrdStatus");
 static_assert(value_of(nq::ORD_STATUS_FILLED) == '2', "ExOrdStatus ORD_STATUS_FILLED");
-static_assert(std::is_same<decltype(nq::ORD_STATUS_FILLED), nq::ExOrdStatus>::value, "ORD_STATUS_FILLED is a ExOrdStatus");
+static_assert(std::is_same<decltype(nq::ORD_STATUS_FILLED), nq::ExOrdStatus>::value,
+              "ORD_STATUS_FILLED is a ExOrdStatus");
 static_assert(value_of(nq::ORD_STATUS_CANCELLED) == '4', "ExOrdStatus ORD_STATUS_CANCELLED");
-static_assert(std::is_same<decltype(nq::ORD_STATUS_CANCELLED), nq::ExOrdStatus>::value, "ORD_STATUS_CANCELLED is a ExOrdStatus");
+static_assert(std::is_same<decltype(nq::ORD_STATUS_CANCELLED), nq::ExOrdStatus>::value,
+              "ORD_STATUS_CANCELLED is a ExOrdStatus");
 static_assert(value_of(nq::ORD_STATUS_REJECT) == '8', "ExOrdStatus ORD_STATUS_REJECT");
-static_assert(std::is_same<decltype(nq::ORD_STATUS_REJECT), nq::ExOrdStatus>::value, "ORD_STATUS_REJECT is a ExOrdStatus");
+static_assert(std::is_same<decltype(nq::ORD_STATUS_REJECT), nq::ExOrdStatus>::value,
+              "ORD_STATUS_REJECT is a ExOrdStatus");
 // ExExecType: unscoped, 8-bit character
 static_assert(std::is_enum<nq::ExExecType>::value && !is_scoped<nq::ExExecType>(), "ExExecType is unscoped");
 static_assert(std::is_same<std::underlying_type<nq::ExExecType>::type, char>::value, "ExExecType holds a character");
 static_assert(value_of(nq::EXEC_TYPE_NEW) == '0', "ExExecType EXEC_TYPE_NEW");
 static_assert(std::is_same<decltype(nq::EXEC_TYPE_NEW), nq::ExExecType>::value, "EXEC_TYPE_NEW is a ExExecType");
 static_assert(value_of(nq::EXEC_TYPE_CANCELED) == '4', "ExExecType EXEC_TYPE_CANCELED");
-static_assert(std::is_same<decltype(nq::EXEC_TYPE_CANCELED), nq::ExExecType>::value, "EXEC_TYPE_CANCELED is a ExExecType");
+static_assert(std::is_same<decltype(nq::EXEC_TYPE_CANCELED), nq::ExExecType>::value,
+              "EXEC_TYPE_CANCELED is a ExExecType");
 static_assert(value_of(nq::EXEC_TYPE_REJECT) == '8', "ExExecType EXEC_TYPE_REJECT");
 static_assert(std::is_same<decltype(nq::EXEC_TYPE_REJECT), nq::ExExecType>::value, "EXEC_TYPE_REJECT is a ExExecType");
 static_assert(value_of(nq::EXEC_TYPE_TRADE) == 'F', "ExExecType EXEC_TYPE_TRADE");
@@ -211,17 +234,21 @@ static_assert(sizeof(nq::QuoteMsgType) == 1, "QuoteMsgType is 8-bit");
 static_assert(value_of(nq::SSE_L1_INDEX) == 0, "QuoteMsgType SSE_L1_INDEX");
 static_assert(std::is_same<decltype(nq::SSE_L1_INDEX), nq::QuoteMsgType>::value, "SSE_L1_INDEX is a QuoteMsgType");
 static_assert(value_of(nq::SSE_L1_SNAPSHOT) == 1, "QuoteMsgType SSE_L1_SNAPSHOT");
-static_assert(std::is_same<decltype(nq::SSE_L1_SNAPSHOT), nq::QuoteMsgType>::value, "SSE_L1_SNAPSHOT is a QuoteMsgType");
+static_assert(std::is_same<decltype(nq::SSE_L1_SNAPSHOT), nq::QuoteMsgType>::value,
+              "SSE_L1_SNAPSHOT is a QuoteMsgType");
 static_assert(value_of(nq::SZSE_L1_INDEX) == 2, "QuoteMsgType SZSE_L1_INDEX");
 static_assert(std::is_same<decltype(nq::SZSE_L1_INDEX), nq::QuoteMsgType>::value, "SZSE_L1_INDEX is a QuoteMsgType");
 static_assert(value_of(nq::SZSE_L1_SNAPSHOT) == 3, "QuoteMsgType SZSE_L1_SNAPSHOT");
-static_assert(std::is_same<decltype(nq::SZSE_L1_SNAPSHOT), nq::QuoteMsgType>::value, "SZSE_L1_SNAPSHOT is a QuoteMsgType");
+static_assert(std::is_same<decltype(nq::SZSE_L1_SNAPSHOT), nq::QuoteMsgType>::value,
+              "SZSE_L1_SNAPSHOT is a QuoteMsgType");
 static_assert(value_of(nq::SZSE_L1_BOND_SNAPSHOT) == 4, "QuoteMsgType SZSE_L1_BOND_SNAPSHOT");
-static_assert(std::is_same<decltype(nq::SZSE_L1_BOND_SNAPSHOT), nq::QuoteMsgType>::value, "SZSE_L1_BOND_SNAPSHOT is a QuoteMsgType");
+static_assert(std::is_same<decltype(nq::SZSE_L1_BOND_SNAPSHOT), nq::QuoteMsgType>::value,
+              "SZSE_L1_BOND_SNAPSHOT is a QuoteMsgType");
 static_assert(value_of(nq::SSE_L2_TICK) == 32, "QuoteMsgType SSE_L2_TICK");
 static_assert(std::is_same<decltype(nq::SSE_L2_TICK), nq::QuoteMsgType>::value, "SSE_L2_TICK is a QuoteMsgType");
 static_assert(value_of(nq::SSE_L2_BOND_TICK) == 33, "QuoteMsgType SSE_L2_BOND_TICK");
-static_assert(std::is_same<decltype(nq::SSE_L2_BOND_TICK), nq::QuoteMsgType>::value, "SSE_L2_BOND_TICK is a QuoteMsgType");
+static_assert(std::is_same<decltype(nq::SSE_L2_BOND_TICK), nq::QuoteMsgType>::value,
+              "SSE_L2_BOND_TICK is a QuoteMsgType");
 static_assert(value_of(nq::SZSE_L2_ORDER) == 64, "QuoteMsgType SZSE_L2_ORDER");
 static_assert(std::is_same<decltype(nq::SZSE_L2_ORDER), nq::QuoteMsgType>::value, "SZSE_L2_ORDER is a QuoteMsgType");
 static_assert(value_of(nq::SZSE_L2_TRADE) == 65, "QuoteMsgType SZSE_L2_TRADE");
@@ -234,25 +261,35 @@ static_assert(std::is_same<decltype(nq::TRV_SSE_L1), nq::QuoteMCType>::value, "T
 static_assert(value_of(nq::TRV_SZSE_L1) == 2, "QuoteMCType TRV_SZSE_L1");
 static_assert(std::is_same<decltype(nq::TRV_SZSE_L1), nq::QuoteMCType>::value, "TRV_SZSE_L1 is a QuoteMCType");
 static_assert(value_of(nq::DVS_SSE_L2_STOCK_SNAP) == 101, "QuoteMCType DVS_SSE_L2_STOCK_SNAP");
-static_assert(std::is_same<decltype(nq::DVS_SSE_L2_STOCK_SNAP), nq::QuoteMCType>::value, "DVS_SSE_L2_STOCK_SNAP is a QuoteMCType");
+static_assert(std::is_same<decltype(nq::DVS_SSE_L2_STOCK_SNAP), nq::QuoteMCType>::value,
+              "DVS_SSE_L2_STOCK_SNAP is a QuoteMCType");
 static_assert(value_of(nq::DVS_SSE_L2_STOCK_TICK) == 102, "QuoteMCType DVS_SSE_L2_STOCK_TICK");
-static_assert(std::is_same<decltype(nq::DVS_SSE_L2_STOCK_TICK), nq::QuoteMCType>::value, "DVS_SSE_L2_STOCK_TICK is a QuoteMCType");
+static_assert(std::is_same<decltype(nq::DVS_SSE_L2_STOCK_TICK), nq::QuoteMCType>::value,
+              "DVS_SSE_L2_STOCK_TICK is a QuoteMCType");
 static_assert(value_of(nq::DVS_SSE_L2_INDEX) == 103, "QuoteMCType DVS_SSE_L2_INDEX");
-static_assert(std::is_same<decltype(nq::DVS_SSE_L2_INDEX), nq::QuoteMCType>::value, "DVS_SSE_L2_INDEX is a QuoteMCType");
+static_assert(std::is_same<decltype(nq::DVS_SSE_L2_INDEX), nq::QuoteMCType>::value,
+              "DVS_SSE_L2_INDEX is a QuoteMCType");
 static_assert(value_of(nq::DVS_SSE_L2_BOND_SNAP) == 104, "QuoteMCType DVS_SSE_L2_BOND_SNAP");
-static_assert(std::is_same<decltype(nq::DVS_SSE_L2_BOND_SNAP), nq::QuoteMCType>::value, "DVS_SSE_L2_BOND_SNAP is a QuoteMCType");
+static_assert(std::is_same<decltype(nq::DVS_SSE_L2_BOND_SNAP), nq::QuoteMCType>::value,
+              "DVS_SSE_L2_BOND_SNAP is a QuoteMCType");
 static_assert(value_of(nq::DVS_SSE_L2_BOND_TICK) == 105, "QuoteMCType DVS_SSE_L2_BOND_TICK");
-static_assert(std::is_same<decltype(nq::DVS_SSE_L2_BOND_TICK), nq::QuoteMCType>::value, "DVS_SSE_L2_BOND_TICK is a QuoteMCType");
+static_assert(std::is_same<decltype(nq::DVS_SSE_L2_BOND_TICK), nq::QuoteMCType>::value,
+              "DVS_SSE_L2_BOND_TICK is a QuoteMCType");
 static_assert(value_of(nq::DVS_SZSE_L2_STOCK_SNAP) == 106, "QuoteMCType DVS_SZSE_L2_STOCK_SNAP");
-static_assert(std::is_same<decltype(nq::DVS_SZSE_L2_STOCK_SNAP), nq::QuoteMCType>::value, "DVS_SZSE_L2_STOCK_SNAP is a QuoteMCType");
+static_assert(std::is_same<decltype(nq::DVS_SZSE_L2_STOCK_SNAP), nq::QuoteMCType>::value,
+              "DVS_SZSE_L2_STOCK_SNAP is a QuoteMCType");
 static_assert(value_of(nq::DVS_SZSE_L2_STOCK_TICK) == 107, "QuoteMCType DVS_SZSE_L2_STOCK_TICK");
-static_assert(std::is_same<decltype(nq::DVS_SZSE_L2_STOCK_TICK), nq::QuoteMCType>::value, "DVS_SZSE_L2_STOCK_TICK is a QuoteMCType");
+static_assert(std::is_same<decltype(nq::DVS_SZSE_L2_STOCK_TICK), nq::QuoteMCType>::value,
+              "DVS_SZSE_L2_STOCK_TICK is a QuoteMCType");
 static_assert(value_of(nq::DVS_SZSE_L2_INDEX) == 108, "QuoteMCType DVS_SZSE_L2_INDEX");
-static_assert(std::is_same<decltype(nq::DVS_SZSE_L2_INDEX), nq::QuoteMCType>::value, "DVS_SZSE_L2_INDEX is a QuoteMCType");
+static_assert(std::is_same<decltype(nq::DVS_SZSE_L2_INDEX), nq::QuoteMCType>::value,
+              "DVS_SZSE_L2_INDEX is a QuoteMCType");
 static_assert(value_of(nq::DVS_SZSE_L2_BOND_SNAP) == 109, "QuoteMCType DVS_SZSE_L2_BOND_SNAP");
-static_assert(std::is_same<decltype(nq::DVS_SZSE_L2_BOND_SNAP), nq::QuoteMCType>::value, "DVS_SZSE_L2_BOND_SNAP is a QuoteMCType");
+static_assert(std::is_same<decltype(nq::DVS_SZSE_L2_BOND_SNAP), nq::QuoteMCType>::value,
+              "DVS_SZSE_L2_BOND_SNAP is a QuoteMCType");
 static_assert(value_of(nq::DVS_SZSE_L2_BOND_TICK) == 110, "QuoteMCType DVS_SZSE_L2_BOND_TICK");
-static_assert(std::is_same<decltype(nq::DVS_SZSE_L2_BOND_TICK), nq::QuoteMCType>::value, "DVS_SZSE_L2_BOND_TICK is a QuoteMCType");
+static_assert(std::is_same<decltype(nq::DVS_SZSE_L2_BOND_TICK), nq::QuoteMCType>::value,
+              "DVS_SZSE_L2_BOND_TICK is a QuoteMCType");
 // QuoteRxMode: unscoped, 8-bit
 static_assert(std::is_enum<nq::QuoteRxMode>::value && !is_scoped<nq::QuoteRxMode>(), "QuoteRxMode is unscoped");
 static_assert(sizeof(nq::QuoteRxMode) == 1, "QuoteRxMode is 8-bit");

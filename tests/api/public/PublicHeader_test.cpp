@@ -23,7 +23,8 @@ struct SizeCase {
     size_t expected;
 };
 
-#define SIZE_CASE(T, n) SizeCase{#T, sizeof(T), n}
+#define SIZE_CASE(T, n) \
+    SizeCase { #T, sizeof(T), n }
 
 const SizeCase kSizes[] = {
     SIZE_CASE(trv_error_info_t, 272),
@@ -92,7 +93,8 @@ struct OffsetCase {
     size_t expected;
 };
 
-#define AT(T, field, n) OffsetCase{#T "." #field, offsetof(T, field), n}
+#define AT(T, field, n) \
+    OffsetCase { #T "." #field, offsetof(T, field), n }
 
 // The last field of every record and the fields behind embedded records
 // and unions, where a gap or a wrong width would show first.
@@ -256,7 +258,8 @@ TEST(PublicHeaderConstants, ValuesAndKinds) {
     EXPECT_EQ(PAGE_REQ_COUNT_MIN, 1);
     trade_message_type_t all = TradeMessageType::REPORT | TradeMessageType::RAW_REPORT | TradeMessageType::ORDER_BOOK;
     EXPECT_EQ(all, 7u);
-    EXPECT_TRUE((std::is_same<std::underlying_type<decltype(TradeMessageType::REPORT)>::type, trade_message_type_t>::value));
+    EXPECT_TRUE(
+        (std::is_same<std::underlying_type<decltype(TradeMessageType::REPORT)>::type, trade_message_type_t>::value));
     EXPECT_EQ(static_cast<char>(EXEC_TYPE_TRADE), 'F');
     EXPECT_EQ(static_cast<int>(ORD_STATUS_NEW), 48);
     EXPECT_EQ(static_cast<int>(QuoteSecurityType::UNKNOWN), 99);

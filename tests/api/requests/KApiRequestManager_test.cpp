@@ -13,10 +13,10 @@
 
 #include "api/messages/ApiDataTableInfo.h"
 #include "api/messages/ApiQueryResponseHead.h"
-#include "api/requests/KApiRequestManager.h"
 #include "api/messages/QueryRequest.h"
 #include "api/messages/TQueryRequest.h"
 #include "api/messages/TRequest.h"
+#include "api/requests/KApiRequestManager.h"
 #include "framework/ApiLocalTime.h"
 #include "framework/ApiTimerManager.h"
 #include "framework/Framework.h"
@@ -315,9 +315,9 @@ TEST_F(RingTest, TimeoutOfTheSameEntryIsReportedOnce) {
 
 TEST_F(RingTest, QueryForAllRowsWalksSubTablesAfterTableInfo) {
     OrderQuery q;
-    wr<uint64_t>(q.body(), 8, 901);        // request id
-    wr<uint64_t>(q.body(), 24, 0x2424);    // login account index
-    wr<uint64_t>(q.body(), 33, 0x3333);    // trade account index
+    wr<uint64_t>(q.body(), 8, 901);      // request id
+    wr<uint64_t>(q.body(), 24, 0x2424);  // login account index
+    wr<uint64_t>(q.body(), 33, 0x3333);  // trade account index
     ASSERT_TRUE(ring->send_query_request(kSession, &q));
     EXPECT_EQ(rd<uint64_t>(q.body(), 16), 0u);
     std::vector<Frame> sent = fw->take();

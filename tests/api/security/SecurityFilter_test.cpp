@@ -13,7 +13,7 @@ struct FilterCase {
 // Byte 6's low nibble must be at most 3 and byte 7's must be 0 (a space or
 // padding gives 0); '4' has low nibble 4.
 const FilterCase kCases[] = {
-    {"600000", true}, {"000001", true}, {"1234567", false}, {"123456 ", true},
+    {"600000", true},  {"000001", true},    {"1234567", false}, {"123456 ", true},
     {"1234563", true}, {"12345678", false}, {"123457 0", true}, {"123456 1", false},
 };
 
@@ -36,7 +36,7 @@ TEST(TRVSecurityFilter, CodesWithTheSameNibblesShareABit) {
 
 TEST(SecurityFilter, DisabledUntilInitialisedAndThenHoldsTheSet) {
     nq::api::SecurityFilter f;
-    EXPECT_TRUE(f.is_filter("600000"));  // disabled: passes every code
+    EXPECT_TRUE(f.is_filter("600000"));    // disabled: passes every code
     EXPECT_FALSE(f.add_filter("600000"));  // no bitmap, nothing stored
     ASSERT_TRUE(f.initialize());
     EXPECT_FALSE(f.is_filter("600000"));

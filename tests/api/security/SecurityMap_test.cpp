@@ -22,13 +22,9 @@ TEST(SecurityCode, PaddingRule) {
         const char* code;
         const char padded[9];
     } cases[] = {
-        {"600000", "600000  "},
-        {"600000  ", "600000  "},
-        {"1234567", "1234567 "},
-        {"12345678", "12345678"},
-        {"123456789", "12345678"},  // only 8 bytes are a code
-        {"ABC", "ABC\0\0\0  "},
-        {"", "\0\0\0\0\0\0  "},
+        {"600000", "600000  "},   {"600000  ", "600000  "},  {"1234567", "1234567 "},
+        {"12345678", "12345678"}, {"123456789", "12345678"},  // only 8 bytes are a code
+        {"ABC", "ABC\0\0\0  "},   {"", "\0\0\0\0\0\0  "},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(pad_security_code(c.code), key_of(c.padded)) << c.code;
@@ -43,7 +39,11 @@ TEST(SecurityCode, ShortCStringIsNotReadPastItsTerminator) {
 }
 
 TEST(SecurityCode, BitExtractMatchesPortableGather) {
-    uint64_t keys[] = {0, ~0ull, 0x0123456789abcdefull, pad_security_code("600000"), pad_security_code("12345678"),
+    uint64_t keys[] = {0,
+                       ~0ull,
+                       0x0123456789abcdefull,
+                       pad_security_code("600000"),
+                       pad_security_code("12345678"),
                        0xf0f0f0f0f0f0f0f0ull};
     for (uint64_t k : keys) EXPECT_EQ(nq::api::pack_security_key(k), nq::api::pack_security_key_portable(k)) << k;
     // "12345678": nibbles 1..8 from byte 0 upwards.

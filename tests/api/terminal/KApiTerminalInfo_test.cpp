@@ -74,7 +74,10 @@ TEST(TerminalText, NormalizeKeepsTheLastCharacters) {
         size_t n;
         const char* out;
     } cases[] = {
-        {"abcdef", 4, "cdef"}, {"abc", 4, "abc"}, {"  a  b  ", 3, "a b"}, {"x  yyyy", 5, " yyyy"},
+        {"abcdef", 4, "cdef"},
+        {"abc", 4, "abc"},
+        {"  a  b  ", 3, "a b"},
+        {"x  yyyy", 5, " yyyy"},
     };
     for (const Case& c : cases) {
         char field[16];
@@ -338,8 +341,8 @@ TEST(TerminalString, FormattingLeavesTheRecordAlone) {
 }
 
 TEST(TerminalString, OtherTypesWriteNothing) {
-    for (TerminalType t : {TerminalType::ANDROID, TerminalType::IOS, TerminalType::WP, TerminalType::STATION,
-                           TerminalType::TEL}) {
+    for (TerminalType t :
+         {TerminalType::ANDROID, TerminalType::IOS, TerminalType::WP, TerminalType::STATION, TerminalType::TEL}) {
         trv_user_terminal_info_t u = blank_user(t);
         KApiTerminalInfo info(&u);
         char out[nq::CONST_TERMINAL_INFO_LEN];
@@ -452,14 +455,15 @@ TEST(TerminalLocal, HostValuesKeepTheirEndAndNoHalfEscapePair) {
     KApiTerminalInfo info(TerminalType::PC_LINUX);
     info.set_local_info();
     EXPECT_EQ(std::string(31, 'B'), info.hd());
-    EXPECT_STREQ("NA", info.pi());   // no volume known
+    EXPECT_STREQ("NA", info.pi());  // no volume known
     EXPECT_STREQ("NA", info.vol());
 }
 
 TEST(TerminalLocal, ThisMachineRecordIsBuiltOnce) {
     const KApiTerminalInfo* seen[8] = {};
     std::vector<std::thread> threads;
-    for (int i = 0; i < 8; ++i) threads.emplace_back([&seen, i] { seen[i] = &KApiTerminalInfo::local_terminal_info(); });
+    for (int i = 0; i < 8; ++i)
+        threads.emplace_back([&seen, i] { seen[i] = &KApiTerminalInfo::local_terminal_info(); });
     for (auto& t : threads) t.join();
     for (const KApiTerminalInfo* p : seen) EXPECT_EQ(seen[0], p);
     const KApiTerminalInfo& local = KApiTerminalInfo::local_terminal_info();

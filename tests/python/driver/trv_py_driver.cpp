@@ -94,8 +94,7 @@ PyObject* fire(PyObject*, PyObject* args) {
         PyErr_SetString(PyExc_ValueError, "kind is trade or quote");
         return nullptr;
     }
-    Py_BEGIN_ALLOW_THREADS
-    std::vector<std::thread> pool;
+    Py_BEGIN_ALLOW_THREADS std::vector<std::thread> pool;
     for (int i = 0; i < threads; ++i) {
         pool.emplace_back([&] {
             if (k == "trade")
@@ -105,8 +104,7 @@ PyObject* fire(PyObject*, PyObject* args) {
         });
     }
     for (auto& t : pool) t.join();
-    Py_END_ALLOW_THREADS
-    Py_RETURN_NONE;
+    Py_END_ALLOW_THREADS Py_RETURN_NONE;
 }
 
 // fire_detached(kind, address, scenario, delay_ms[, early]): one native
@@ -149,8 +147,7 @@ PyObject* upcalls(PyObject*, PyObject* args) {
     }
     auto* spi = reinterpret_cast<nq::TRVTradeSpi*>(address);
     double seconds = 0;
-    Py_BEGIN_ALLOW_THREADS
-    std::atomic<int> ready{0};
+    Py_BEGIN_ALLOW_THREADS std::atomic<int> ready{0};
     std::atomic<bool> go{false};
     std::vector<std::thread> pool;
     for (int i = 0; i < threads; ++i) {
@@ -165,8 +162,7 @@ PyObject* upcalls(PyObject*, PyObject* args) {
     go.store(true, std::memory_order_release);
     for (auto& t : pool) t.join();
     seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    Py_END_ALLOW_THREADS
-    return PyFloat_FromDouble(seconds);
+    Py_END_ALLOW_THREADS return PyFloat_FromDouble(seconds);
 }
 
 PyMethodDef methods[] = {
@@ -176,8 +172,8 @@ PyMethodDef methods[] = {
     {nullptr, nullptr, 0, nullptr},
 };
 
-PyModuleDef module = {PyModuleDef_HEAD_INIT, "_trv_py_driver", nullptr, -1, methods,
-                      nullptr, nullptr, nullptr, nullptr};
+PyModuleDef module = {
+    PyModuleDef_HEAD_INIT, "_trv_py_driver", nullptr, -1, methods, nullptr, nullptr, nullptr, nullptr};
 
 }  // namespace
 

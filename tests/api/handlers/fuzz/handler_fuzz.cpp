@@ -39,17 +39,17 @@
 #include "api/provider/KApiMessageIO.h"
 #include "api/provider/KApiSession.h"
 #include "api/requests/KApiRequestManager.h"
+#include "framework/ApiDelaySender.h"
 #include "framework/ApiLocalTime.h"
+#include "framework/ApiMessageSender.h"
 #include "framework/ApiServiceThread.h"
 #include "framework/ApiServiceWorker.h"
 #include "framework/ApiTaskQueue.h"
 #include "framework/ApiTimerManager.h"
 #include "framework/Message.h"
 #include "framework/MessageHandler.h"
-#include "framework/TcpMessageIO.h"
-#include "framework/ApiDelaySender.h"
-#include "framework/ApiMessageSender.h"
 #include "framework/ServiceFunc.h"
+#include "framework/TcpMessageIO.h"
 
 namespace {
 
@@ -97,10 +97,10 @@ struct TouchingSpi : nq::TRVPrivilegeSpi {
         touch(id, 32);
         touch(report, size);
     }
-#define QUERY(fn, List) \
+#define QUERY(fn, List)                                                                            \
     void fn(uint64_t, uint64_t, const nq::List* l, bool, const nq::trv_error_info_t* e) override { \
-        touch_list(l);                                                                               \
-        touch_error(e);                                                                              \
+        touch_list(l);                                                                             \
+        touch_error(e);                                                                            \
     }
     QUERY(on_query_positions, TRVPositionList)
     QUERY(on_query_assets, TRVAssetList)
@@ -113,7 +113,8 @@ struct TouchingSpi : nq::TRVPrivilegeSpi {
     QUERY(on_query_brief_positions, TRVBriefPositionList)
 #undef QUERY
     void on_query_orders_by_page(uint64_t, uint64_t, const nq::TRVOrderList* l, uint64_t, uint64_t,
-                                 const nq::trv_page_query_reference_t* r, bool, const nq::trv_error_info_t* e) override {
+                                 const nq::trv_page_query_reference_t* r, bool,
+                                 const nq::trv_error_info_t* e) override {
         touch_list(l);
         if (r != nullptr) touch(r, sizeof *r);
         touch_error(e);
@@ -166,7 +167,7 @@ struct World {
     std::vector<uint32_t> codes;
     std::vector<nq::api::ApiServiceWorker*> handler_workers;
     std::vector<nq::api::ApiServiceWorker*> senders;  // what they take is dropped
-    uint64_t clock_ms = 0;                             // the cached clock during an input
+    uint64_t clock_ms = 0;                            // the cached clock during an input
     TouchingSpi spi;
     TouchingQuoteSpi quote_spi;
 };
@@ -232,7 +233,8 @@ void run_queued_work(World* w) {
             while (unsigned char* copy = worker->get_first_task()) {
                 nq::Message m{reinterpret_cast<nq::MessageHeader*>(copy), copy + nq::kFrameHeaderSize, copy};
                 worker->do_one_task(&m);
-                if (nq::api::ApiServiceWorker::copy_owner(copy) == worker) nq::api::ApiServiceWorker::free_message(copy);
+                if (nq::api::ApiServiceWorker::copy_owner(copy) == worker)
+                    nq::api::ApiServiceWorker::free_message(copy);
                 ran = true;
             }
         }
@@ -242,7 +244,8 @@ void run_queued_work(World* w) {
         for (nq::api::ApiTaskQueue* q : {sender->urgent_queue_, sender->normal_queue_}) {
             while (void* p = q != nullptr ? q->pop() : nullptr) {
                 auto* copy = static_cast<unsigned char*>(p);
-                if (nq::api::ApiServiceWorker::copy_owner(copy) == sender) nq::api::ApiServiceWorker::free_message(copy);
+                if (nq::api::ApiServiceWorker::copy_owner(copy) == sender)
+                    nq::api::ApiServiceWorker::free_message(copy);
             }
         }
     }
