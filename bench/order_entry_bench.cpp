@@ -48,6 +48,7 @@
 // this program's allocator entry points).
 #include "AllocationCounter.h"
 #include "NamedRowsReporter.h"
+#include "support/SampleOrder.h"
 
 namespace {
 thread_local unsigned long t_allocs_at_send = 0;
@@ -183,17 +184,7 @@ Setup& setup() {
     return *s;
 }
 
-nq::trv_order_insert_info_t order() {
-    nq::trv_order_insert_info_t o{};
-    o.price = 123400;
-    o.quantity = 300;
-    std::strcpy(o.security_code, "600000");
-    o.exchange_index = nq::ExchangeIndex::SH;
-    o.order_type = nq::OrderType::LIMIT_PRICE;
-    o.side = nq::Side::BUY;
-    o.business_type = nq::BusinessType::CASH;
-    return o;
-}
+nq::trv_order_insert_info_t order() { return trv_test::sh_limit_buy(); }
 
 double percentile(std::vector<int64_t>& v, double p) {
     if (v.empty()) return 0;

@@ -38,6 +38,7 @@
 #include <vector>
 
 #include "counter/StandInCounter.h"
+#include "support/SampleOrder.h"
 #include "trv_api.h"
 
 namespace {
@@ -144,17 +145,7 @@ pid_t start_counter(uint16_t* port) {
     return pid;
 }
 
-nq::trv_order_insert_info_t order() {
-    nq::trv_order_insert_info_t o{};
-    o.price = 123400;
-    o.quantity = 300;
-    std::strcpy(o.security_code, "600000");
-    o.exchange_index = nq::ExchangeIndex::SH;
-    o.order_type = nq::OrderType::LIMIT_PRICE;
-    o.side = nq::Side::BUY;
-    o.business_type = nq::BusinessType::CASH;
-    return o;
-}
+nq::trv_order_insert_info_t order() { return trv_test::sh_limit_buy(); }
 
 struct Point {
     double rss, heap;

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "counter/StandInCounter.h"
+#include "support/SampleOrder.h"
 #include "support/WaitUntil.h"
 #include "trv_api.h"
 
@@ -123,14 +124,7 @@ struct Case {
 };
 
 TEST_F(FacadeSessions, EveryOperationRefusesAnotherApisSession) {
-    nq::trv_order_insert_info_t order{};
-    order.price = 101000;
-    order.quantity = 100;
-    std::strcpy(order.security_code, "600000");
-    order.exchange_index = nq::ExchangeIndex::SH;
-    order.order_type = nq::OrderType::LIMIT_PRICE;
-    order.side = nq::Side::BUY;
-    order.business_type = nq::BusinessType::CASH;
+    nq::trv_order_insert_info_t order = trv_test::sh_limit_buy(101000, 100);
     nq::trv_order_query_param_t order_query{};
     nq::trv_page_query_reference_t page{};
     nq::trv_fund_transfer_exec_request_t exec{};
@@ -299,14 +293,7 @@ TEST_F(FacadeSessions, EveryOperationRefusesAnotherApisSession) {
 TEST_F(FacadeSessions, PrivilegedSessionTakesTheQueriesButNoTradingAccountOperation) {
     nq::TRVTradeApi* p = privilege_;
     const uint64_t s = session_[PRIVILEGE];
-    nq::trv_order_insert_info_t order{};
-    order.price = 101000;
-    order.quantity = 100;
-    std::strcpy(order.security_code, "600000");
-    order.exchange_index = nq::ExchangeIndex::SH;
-    order.order_type = nq::OrderType::LIMIT_PRICE;
-    order.side = nq::Side::BUY;
-    order.business_type = nq::BusinessType::CASH;
+    nq::trv_order_insert_info_t order = trv_test::sh_limit_buy(101000, 100);
     nq::trv_cancel_order_info_t cancel{};
     cancel.origin_xid = (uint64_t(1) << 28) | (1u << 8);
     nq::trv_order_query_param_t order_query{};

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "counter/StandInCounter.h"
+#include "support/SampleOrder.h"
 #include "support/WaitUntil.h"
 #include "support/WallClockStep.h"
 #include "trv_api.h"
@@ -130,14 +131,7 @@ protected:
     std::vector<Sent> send_orders(int count) {
         std::vector<Sent> sent;
         for (int i = 0; i < count; ++i) {
-            nq::trv_order_insert_info_t o{};
-            o.price = 101000;
-            o.quantity = 100;
-            std::strcpy(o.security_code, "600000");
-            o.exchange_index = nq::ExchangeIndex::SH;
-            o.order_type = nq::OrderType::LIMIT_PRICE;
-            o.side = nq::Side::BUY;
-            o.business_type = nq::BusinessType::CASH;
+            nq::trv_order_insert_info_t o = trv_test::sh_limit_buy(101000, 100);
             const int64_t at = now_ms();
             const uint64_t xid = api_->insert_order(a_, &o);
             EXPECT_NE(xid, 0u) << api_->get_last_error().error_msg;

@@ -26,6 +26,7 @@
 #include "support/BlackHole.h"
 #include "support/ForkedScenario.h"
 #include "support/OneCore.h"
+#include "support/SampleOrder.h"
 #include "support/WaitUntil.h"
 #include "trv_api.h"
 
@@ -95,17 +96,7 @@ public:
     std::atomic<int> logins{0};
 };
 
-nq::trv_order_insert_info_t an_order() {
-    nq::trv_order_insert_info_t o{};
-    o.price = 101000;
-    o.quantity = 200;
-    std::strncpy(o.security_code, "600000", sizeof o.security_code);
-    o.exchange_index = nq::ExchangeIndex::SH;
-    o.order_type = nq::OrderType::LIMIT_PRICE;
-    o.side = nq::Side::BUY;
-    o.business_type = nq::BusinessType::CASH;
-    return o;
-}
+nq::trv_order_insert_info_t an_order() { return trv_test::sh_limit_buy(101000, 200); }
 
 // ---- one core, real-time rights ----------------------------------------------
 

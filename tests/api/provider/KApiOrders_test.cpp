@@ -19,6 +19,7 @@
 #include "api/security/SecurityCode.h"
 #include "framework/ApiTimerManager.h"
 #include "support/RunTogether.h"
+#include "support/SampleOrder.h"
 
 namespace {
 
@@ -35,18 +36,7 @@ uint64_t realtime_ns() {
     return uint64_t(ts.tv_sec) * 1000000000ull + uint64_t(ts.tv_nsec);
 }
 
-nq::trv_order_insert_info_t sh_order(const char* code = "600000") {
-    nq::trv_order_insert_info_t o{};
-    o.order_sequence = 0;
-    o.price = 123400;
-    o.quantity = 300;
-    std::snprintf(o.security_code, sizeof o.security_code, "%s", code);
-    o.exchange_index = nq::ExchangeIndex::SH;
-    o.order_type = nq::OrderType::LIMIT_PRICE;
-    o.side = nq::Side::BUY;
-    o.business_type = nq::BusinessType::CASH;
-    return o;
-}
+nq::trv_order_insert_info_t sh_order(const char* code = "600000") { return trv_test::sh_limit_buy(123400, 300, code); }
 
 template <class T>
 void put(Bytes* b, T v) {

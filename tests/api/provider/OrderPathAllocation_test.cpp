@@ -14,6 +14,7 @@
 #include "TradeSessionFixture.h"
 #include "api/provider/KApiOrderReserve.h"
 #include "framework/ApiTimerManager.h"
+#include "support/SampleOrder.h"
 
 // Every heap allocation made by code linked into this program (the library's
 // components are) is counted for its thread; the link wraps these symbols.
@@ -53,17 +54,7 @@ namespace {
 using namespace trv_test;
 using nq::api::KApiOrderReserve;
 
-nq::trv_order_insert_info_t sh_order() {
-    nq::trv_order_insert_info_t o{};
-    o.price = 123400;
-    o.quantity = 300;
-    std::memcpy(o.security_code, "600000", 7);
-    o.exchange_index = nq::ExchangeIndex::SH;
-    o.order_type = nq::OrderType::LIMIT_PRICE;
-    o.side = nq::Side::BUY;
-    o.business_type = nq::BusinessType::CASH;
-    return o;
-}
+nq::trv_order_insert_info_t sh_order() { return sh_limit_buy(); }
 
 class OrderPath : public TradeSessionFixture {
 protected:

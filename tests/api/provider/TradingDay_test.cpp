@@ -54,6 +54,7 @@
 #include "counter/CounterRoutine.h"
 #include "counter/StandInCounter.h"
 #include "support/ForkedScenario.h"
+#include "support/SampleOrder.h"
 #include "support/WallClockStep.h"
 #include "trv_api.h"
 
@@ -876,14 +877,7 @@ void Day::calls_after_stop() {
     const size_t logins = counter_.logins().size();
     const std::map<int, std::string> fds = fds_now();
     const uint64_t b = b_.session.load();
-    nq::trv_order_insert_info_t order{};
-    order.price = 100000;
-    order.quantity = 100;
-    std::strncpy(order.security_code, "600000", sizeof order.security_code);
-    order.exchange_index = nq::ExchangeIndex::SH;
-    order.order_type = nq::OrderType::LIMIT_PRICE;
-    order.side = nq::Side::BUY;
-    order.business_type = nq::BusinessType::CASH;
+    nq::trv_order_insert_info_t order = trv_test::sh_limit_buy(100000, 100);
     const struct {
         const char* what;
         std::function<bool()> call;  // true: accepted
