@@ -140,25 +140,14 @@ void drain(const benchmark::State&) {
     while (!trv_drained() || spdlog::thread_pool()->queue_size() != 0) usleep(1000);
 }
 
-// Five runs each; the median run is the figure (the machine is shared).
-BENCHMARK(BM_trv_info_enabled)
-    ->Setup(drain)
-    ->Iterations(kCallsPerThread)
-    ->Threads(1)
-    ->Threads(2)
-    ->Threads(4)
-    ->UseRealTime()
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
-BENCHMARK(BM_spdlog_info_enabled)
-    ->Setup(drain)
-    ->Iterations(kCallsPerThread)
-    ->Threads(1)
-    ->Threads(2)
-    ->Threads(4)
-    ->UseRealTime()
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
+// One, two and four threads, five runs each; the median run is the figure
+// (the machine is shared).
+void threaded_runs(benchmark::internal::Benchmark* b) {
+    b->Setup(drain)->Iterations(kCallsPerThread)->Threads(1)->Threads(2)->Threads(4)->UseRealTime();
+    b->Repetitions(5)->ReportAggregatesOnly(true);
+}
+BENCHMARK(BM_trv_info_enabled)->Apply(threaded_runs);
+BENCHMARK(BM_spdlog_info_enabled)->Apply(threaded_runs);
 BENCHMARK(BM_trv_info_per_call)->Setup(drain)->Iterations(kCallsPerThread / kGroup)->UseRealTime();
 BENCHMARK(BM_spdlog_info_per_call)->Setup(drain)->Iterations(kCallsPerThread / kGroup)->UseRealTime();
 BENCHMARK(BM_trv_debug_disabled)->Threads(1)->Threads(2)->Threads(4)->UseRealTime();

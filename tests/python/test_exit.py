@@ -7,10 +7,7 @@ import os
 import pytest
 
 # Pieces of the scenario programs. PORT, SECONDS and STOP are filled in.
-TRADE = """
-import sys, threading, time, py_trv_api as p
-entered, logged, box = threading.Event(), threading.Event(), {}
-
+WAIT_FOR_FILL = """
 def wait_for_fill():
     # A loop of short sleeps (the interpreter lock released in each) waiting
     # for a fill that does not come.
@@ -18,7 +15,20 @@ def wait_for_fill():
     while time.monotonic() < deadline:
         time.sleep(0.01)
     print("callback finished", flush=True)
+"""
 
+ORDER = """
+order = p.trv_order_insert_info_t()
+order.security_code = "600000"
+order.exchange_index, order.side = p.ExchangeIndex_SH, p.Side_BUY
+order.order_type, order.business_type = p.OrderType_LIMIT_PRICE, p.BusinessType_CASH
+order.price, order.quantity = 100000, 100
+"""
+
+TRADE = """
+import sys, threading, time, py_trv_api as p
+entered, logged, box = threading.Event(), threading.Event(), {}
+""" + WAIT_FOR_FILL + """
 class Spi(p.TRVTradeSpi):
     def on_login(self, session_id, request_id, error_info):
         box["session"] = session_id
@@ -36,24 +46,14 @@ assert api.login(1, 7, "alice", "secret", "")
 assert logged.wait(30)
 session = box["session"]
 assert api.subscribe_trade_message(session, 2, p.REPORT, p.TradeResumeType_QUICK, 0)
-order = p.trv_order_insert_info_t()
-order.security_code = "600000"
-order.exchange_index, order.side = p.ExchangeIndex_SH, p.Side_BUY
-order.order_type, order.business_type = p.OrderType_LIMIT_PRICE, p.BusinessType_CASH
-order.price, order.quantity = 100000, 100
+""" + ORDER + """
 assert api.insert_order(session, order)
 """
 
 QUOTE = """
 import sys, threading, time, py_trv_api as p
 entered, logged, box = threading.Event(), threading.Event(), {}
-
-def wait_for_fill():
-    deadline = time.monotonic() + SECONDS
-    while time.monotonic() < deadline:
-        time.sleep(0.01)
-    print("callback finished", flush=True)
-
+""" + WAIT_FOR_FILL + """
 class Spi(p.TRVQuoteSpi):
     def on_login(self, session_id, request_id, error_info):
         box["session"] = session_id
@@ -159,12 +159,7 @@ assert api.initialize(cfg, Spi())
 assert api.login(1, 7, "alice", "secret", "")
 assert logged.wait(30)
 session = box["session"]
-order = p.trv_order_insert_info_t()
-order.security_code = "600000"
-order.exchange_index, order.side = p.ExchangeIndex_SH, p.Side_BUY
-order.order_type, order.business_type = p.OrderType_LIMIT_PRICE, p.BusinessType_CASH
-order.price, order.quantity = 100000, 100
-"""
+""" + ORDER
 
 INSERT = "api.insert_order(session, order)"
 

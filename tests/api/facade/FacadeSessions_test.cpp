@@ -35,7 +35,9 @@ struct Ends {
     std::atomic<int> disconnects{0};
 };
 
-struct TradeSpi : nq::TRVTradeSpi {
+// Counts one API's logins and disconnects and keeps its last session.
+template <typename Spi>
+struct EndsSpi : Spi {
     Ends ends;
     void on_login(uint64_t session_id, uint64_t, const nq::trv_error_info_t* error) override {
         if (error == nullptr) ends.session = session_id;
@@ -43,22 +45,9 @@ struct TradeSpi : nq::TRVTradeSpi {
     }
     void on_disconnect(uint64_t) override { ++ends.disconnects; }
 };
-struct PrivilegeSpi : nq::TRVPrivilegeSpi {
-    Ends ends;
-    void on_login(uint64_t session_id, uint64_t, const nq::trv_error_info_t* error) override {
-        if (error == nullptr) ends.session = session_id;
-        ++ends.logins;
-    }
-    void on_disconnect(uint64_t) override { ++ends.disconnects; }
-};
-struct QuoteSpi : nq::TRVQuoteSpi {
-    Ends ends;
-    void on_login(uint64_t session_id, uint64_t, const nq::trv_error_info_t* error) override {
-        if (error == nullptr) ends.session = session_id;
-        ++ends.logins;
-    }
-    void on_disconnect(uint64_t) override { ++ends.disconnects; }
-};
+using TradeSpi = EndsSpi<nq::TRVTradeSpi>;
+using PrivilegeSpi = EndsSpi<nq::TRVPrivilegeSpi>;
+using QuoteSpi = EndsSpi<nq::TRVQuoteSpi>;
 
 enum Api { TRADE, QUOTE, PRIVILEGE };
 
