@@ -88,6 +88,14 @@ protected:
         for (uint64_t s : session_) ASSERT_NE(s, 0u) << "a login failed";
     }
 
+    // The answers to what a test sent may still be on their way: the callback
+    // objects, members of this fixture, must outlive them.
+    void TearDown() override {
+        if (privilege_ != nullptr) privilege_->stop();
+        if (quote_ != nullptr) quote_->stop();
+        if (trade_ != nullptr) trade_->stop();
+    }
+
     // The counter's session number of each API's session, by login order.
     uint64_t counter_session(Api api) const { return counter_.logins().at(static_cast<size_t>(api)).session; }
 
