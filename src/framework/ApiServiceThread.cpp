@@ -39,12 +39,7 @@ void sleep_ns(long ns) {
 }  // namespace
 
 ApiServiceThread::ApiServiceThread(const char* name)
-    : tid_(0),
-      handle_(0),
-      name_(name != nullptr ? strdup(name) : nullptr),
-      stop_(1),
-      bound_core_(-1),
-      next_(nullptr),
+    : tid_(0), handle_(0), name_(name != nullptr ? strdup(name) : nullptr), stop_(1), bound_core_(-1), next_(nullptr),
       alive_(false) {
     pthread_mutex_lock(&os_mutex_);
     next_ = head_;

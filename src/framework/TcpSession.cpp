@@ -21,24 +21,9 @@
 namespace nq { namespace api {
 
 TcpSession::TcpSession(TcpMessageIO* io)
-    : socket_(-1),
-      type_(0),
-      alive_(0),
-      closed_by_user_(0),
-      session_id_(0),
-      ref_count_(0),
-      last_recv_time_(0),
-      attach_time_(0),
-      close_time_(0),
-      heartbeat_timeout_(kHeartbeatTimeoutMs),
-      read_count_(0),
-      write_count_(0),
-      ring_size_(kRingSize),
-      ring_(nullptr),
-      io_(io),
-      retired_(0),
-      broken_(0),
-      close_on_release_(0) {}
+    : socket_(-1), type_(0), alive_(0), closed_by_user_(0), session_id_(0), ref_count_(0), last_recv_time_(0),
+      attach_time_(0), close_time_(0), heartbeat_timeout_(kHeartbeatTimeoutMs), read_count_(0), write_count_(0),
+      ring_size_(kRingSize), ring_(nullptr), io_(io), retired_(0), broken_(0), close_on_release_(0) {}
 
 TcpSession::~TcpSession() {
     if (ring_ != nullptr) std::free(ring_ - kGuardSize);

@@ -34,18 +34,8 @@ struct KApiAuth {
     KApiInitPositionStdList init_positions;
 
     KApiAuth()
-        : free(1),
-          reported(0),
-          request_id(0),
-          request_seq(0),
-          session_id(0),
-          id(0),
-          auth_id(0),
-          trade_account_index(0),
-          token_request_no(1),
-          token_request_pending(0),
-          token(nullptr),
-          init_assets() {}
+        : free(1), reported(0), request_id(0), request_seq(0), session_id(0), id(0), auth_id(0), trade_account_index(0),
+          token_request_no(1), token_request_pending(0), token(nullptr), init_assets() {}
 
     void set_token(ApiTradeToken* t) { token.store(t, std::memory_order_release); }
     ApiTradeToken* current_token() const { return token.load(std::memory_order_acquire); }

@@ -35,15 +35,8 @@ inline bool chain_has(const KApiOrder* o, const KApiOrder* stop, uint64_t xid) {
 }  // namespace
 
 KApiBusiness::KApiBusiness()
-    : trading_day_(0),
-      token_mgr_(nullptr),
-      report_filter_(nullptr),
-      raw_report_filter_(nullptr),
-      order_store_(nullptr),
-      auth_mgr_(nullptr),
-      login_account_mgr_(nullptr),
-      security_table_loaded_(0),
-      security_maps_{nullptr, nullptr} {}
+    : trading_day_(0), token_mgr_(nullptr), report_filter_(nullptr), raw_report_filter_(nullptr), order_store_(nullptr),
+      auth_mgr_(nullptr), login_account_mgr_(nullptr), security_table_loaded_(0), security_maps_{nullptr, nullptr} {}
 
 KApiBusiness::~KApiBusiness() {
     free_object(login_account_mgr_);

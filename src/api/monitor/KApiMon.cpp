@@ -21,13 +21,8 @@ KApiMon* KApiMon::instance_ = nullptr;
 static_assert(std::atomic<uint64_t>::is_always_lock_free, "header counters are shared through the file");
 
 KApiMon::KApiMon(const char* path, uint64_t insert_capacity, uint64_t report_capacity, uint32_t tag)
-    : insert_capacity_(insert_capacity),
-      report_capacity_(report_capacity),
-      tag_(tag),
-      header_(nullptr),
-      insert_records_(nullptr),
-      first_report_records_(nullptr),
-      report_records_(nullptr) {
+    : insert_capacity_(insert_capacity), report_capacity_(report_capacity), tag_(tag), header_(nullptr),
+      insert_records_(nullptr), first_report_records_(nullptr), report_records_(nullptr) {
     std::snprintf(path_, sizeof path_, "%s", path != nullptr ? path : "");
 }
 

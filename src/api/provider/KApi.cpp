@@ -106,16 +106,8 @@ bool fail_start_up(const char* message) {
 }  // namespace
 
 KApi::KApi()
-    : config_(nullptr),
-      business_(nullptr),
-      framework_(nullptr),
-      privilege_context_(nullptr),
-      trade_context_(nullptr),
-      quote_context_(nullptr),
-      trade_stopped_(0),
-      quote_stopped_(0),
-      privilege_stopped_(0),
-      service_stopped_(0),
+    : config_(nullptr), business_(nullptr), framework_(nullptr), privilege_context_(nullptr), trade_context_(nullptr),
+      quote_context_(nullptr), trade_stopped_(0), quote_stopped_(0), privilege_stopped_(0), service_stopped_(0),
       crontab_(nullptr) {
     for (auto& pair : stopped_spi_)
         for (auto& spi : pair) spi.store(nullptr, std::memory_order_relaxed);
