@@ -19,6 +19,7 @@
 
 #include "counter/StandInCounter.h"
 #include "support/SampleOrder.h"
+#include "support/ScratchFilePath.h"
 #include "support/WaitUntil.h"
 #include "trv_api.h"
 
@@ -54,9 +55,7 @@ enum Api { TRADE, QUOTE, PRIVILEGE };
 class FacadeSessions : public ::testing::Test {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/trv_facade_sessions.XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        setenv("TRV_FILE_PATH", tmpl, 1);
+        ASSERT_TRUE(trv_test::use_scratch_file_path("trv_facade_sessions"));
         setenv("TRV_LOG_LEVEL", "DEBUG", 1);
         counter_.add_account({"trader", AccountKind::Normal, 11, 22, ""});
         counter_.add_account({"admin", AccountKind::Privileged, 12, 23, ""});

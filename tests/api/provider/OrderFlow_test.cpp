@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "counter/StandInCounter.h"
+#include "support/ScratchFilePath.h"
 #include "support/WaitUntil.h"
 #include "trv_api.h"
 
@@ -132,9 +133,7 @@ protected:
     virtual uint16_t order_timeout() { return 1; }
 
     void SetUp() override {
-        char tmpl[] = "/tmp/trv_order_flow.XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        setenv("TRV_FILE_PATH", tmpl, 1);
+        ASSERT_TRUE(trv_test::use_scratch_file_path("trv_order_flow"));
         setenv("TRV_LOG_LEVEL", "DEBUG", 1);
         counter_.reset(new StandInCounter(options()));
         counter_->add_account({"alice", counter::AccountKind::Normal, 11, 22, ""});

@@ -18,6 +18,7 @@
 #include "api/mdata/UdpTestSupport.h"
 #include "counter/QuoteFeeder.h"
 #include "counter/StandInCounter.h"
+#include "support/ScratchFilePath.h"
 #include "trv_api.h"
 
 namespace {
@@ -107,9 +108,7 @@ private:
 class QuoteSession : public ::testing::Test {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/trv_quote_session.XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        setenv("TRV_FILE_PATH", tmpl, 1);
+        ASSERT_TRUE(trv_test::use_scratch_file_path("trv_quote_session"));
         setenv("TRV_LOG_LEVEL", "TRACE", 1);
         l1.mc_provider = 1;
         l1.mc_type = nq::TRV_SSE_L1;

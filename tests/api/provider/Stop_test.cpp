@@ -15,6 +15,7 @@
 #include "api/mdata/UdpTestSupport.h"
 #include "counter/QuoteFeeder.h"
 #include "counter/StandInCounter.h"
+#include "support/ScratchFilePath.h"
 #include "support/WaitUntil.h"
 #include "trv_api.h"
 
@@ -64,9 +65,7 @@ LoginSpi& lasting_spi() {
 class StopTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/trv_stop_test.XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        setenv("TRV_FILE_PATH", tmpl, 1);
+        ASSERT_TRUE(trv_test::use_scratch_file_path("trv_stop_test"));
         counter.add_account({"alice", AccountKind::Normal, 11, 22, ""});
         ASSERT_TRUE(counter.start());
         trade = nq::TRVTradeApi::create();
@@ -225,9 +224,7 @@ public:
 class CallbackAtStop : public ::testing::TestWithParam<Under> {
 protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/trv_stop_test.XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        setenv("TRV_FILE_PATH", tmpl, 1);
+        ASSERT_TRUE(trv_test::use_scratch_file_path("trv_stop_test"));
         setenv("TRV_REQUEST_TIMEOUT", "1", 1);
         counter.add_account({"alice", AccountKind::Normal, 11, 22, ""});
         counter.add_account({"md", AccountKind::Normal, 31, 0, ""});
